@@ -1,0 +1,40 @@
+# Helpers shared by the module folders. Each module folder globs its own sources,
+# so adding a file needs no edit of a list.
+
+function(korvane_warnings target)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /W4 /permissive-)
+  else()
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow
+      -Wnon-virtual-dtor -Wcast-align -Woverloaded-virtual -Wno-unused-parameter)
+  endif()
+endfunction()
+
+# korvane_module(NAME <name> [DEPS <targets...>] [EXCLUDE <regex>])
+# Builds src/<folder> into the static library korvane_<name>.
+function(korvane_module)
+  cmake_parse_arguments(M "" "NAME;EXCLUDE" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS
+    ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  if(M_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "${M_EXCLUDE}")
+  endif()
+  set(target korvane_${M_NAME})
+  add_library(${target} STATIC ${sources} ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
+  target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  target_link_libraries(${target} PUBLIC ${M_DEPS})
+  korvane_warnings(${target})
+endfunction()
+
+# korvane_gtest(NAME <name> [DEPS <targets...>] [SOURCES <extra...>])
+# One GoogleTest executable from every *.cpp of the calling test folder.
+function(korvane_gtest)
+  cmake_parse_arguments(T "" "NAME" "DEPS;SOURCES" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  set(target test_${T_NAME})
+  add_executable(${target} ${sources} ${T_SOURCES})
+  target_link_libraries(${target} PRIVATE ${T_DEPS} korvane_testsupport GTest::gtest GTest::gtest_main)
+  korvane_warnings(${target})
+  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()

@@ -1,0 +1,1 @@
+// Keeps a module with no sources of its own a valid library.

@@ -1,0 +1,29 @@
+#pragma once
+// What the start-up module needs of the windows. The Qt program implements it
+// with the real windows; tests use a recording fake.
+
+#include <string>
+
+namespace korvane {
+
+class WindowHost {
+ public:
+  virtual ~WindowHost() = default;
+  // Loads the main window (its load handler runs) without showing it.
+  virtual void LoadMainWindow() = 0;
+  // Loads the detail window without showing it.
+  virtual void LoadDisplayWindow() = 0;
+  // The main window's file box.
+  virtual void SetFileText(const std::string& text) = 0;
+  // Makes a tab of the main window's tab control active.
+  virtual void SetActiveTab(int index) = 0;
+  // Shows the main window modeless.
+  virtual void ShowMainWindow() = 0;
+  // Unloads the main window; its unload handler calls EndApplication(true).
+  virtual void UnloadMainWindow() = 0;
+  virtual void UnloadDisplayWindow() = 0;
+  // Ends the process at once; in tests it only records that it was asked.
+  virtual void EndProcess() = 0;
+};
+
+}  // namespace korvane

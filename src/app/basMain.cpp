@@ -1,0 +1,136 @@
+#include "app/basMain.h"
+
+#include "app/CommandLine.h"
+#include "app/StandIns.h"
+#include "common/UserPort.h"
+#include "common/VbError.h"
+#include "platform/Process.h"
+
+namespace korvane {
+
+namespace {
+
+basMain* g_current = nullptr;
+
+constexpr const char* kConfirmText = "Are You Sure?";
+constexpr int kConfirmFlags = kMbYesNo + kMbIconQuestion + kMbDefaultButton1;
+
+}  // namespace
+
+basMain* CurrentApplication() { return g_current; }
+
+void ShowError(const std::string& sSource, long number, const std::string& description) {
+  MsgBox(sSource + ": error " + std::to_string(number) + ": " + description, kMbOkOnly, kAppTitle);
+}
+
+void ShowError(const std::string& sSource, const VbError& error) {
+  ShowError(sSource, error.Number(), error.Description());
+}
+
+basMain::basMain(WindowHost& windows) : windows_(windows) { g_current = this; }
+
+basMain::~basMain() {
+  if (g_current == this) g_current = nullptr;
+}
+
+void basMain::CreateSharedObjects() {
+  oRegistrator_ = std::make_unique<clsRegistrator>();
+}
+
+void basMain::ReleaseSharedObjects() { oRegistrator_.reset(); }
+
+void basMain::Main(const std::string& argumentText) {
+  try {
+    if (appPath_.empty()) appPath_ = platform::AppPath();
+    if (appPath_.back() != platform::kPathSeparator) appPath_.push_back(platform::kPathSeparator);
+    standin::InstallRuntimeComponents();
+    windows_.LoadMainWindow();
+    windows_.LoadDisplayWindow();
+    CreateSharedObjects();
+    if (!argumentText.empty() && ProcessCommandLine(argumentText)) return;
+    DoEvents();
+    windows_.SetActiveTab(0);
+    windows_.ShowMainWindow();
+  } catch (const VbError& e) {
+    ShowError("Main", e);
+  } catch (const std::exception& e) {
+    ShowError("Main", 5, e.what());
+  }
+}
+
+bool basMain::ProcessCommandLine(const std::string& argumentText) {
+  ParsedCommandLine parsed = SplitCommandLine(argumentText);
+  const std::string& sw = parsed.switchText;
+  if (sw == "-r" || sw == "-u" || sw == "-f") {
+    RunSwitch(sw, ResolveCommandPath(parsed.path, appPath_));
+    return true;
+  }
+  if (sw == "-s") {
+    const std::string exePath = appPath_ + platform::ProgramFileName();
+    for (const char* association : {".dll", ".exe", ".ocx"}) {
+      try {
+        standin::CreateShellAssociation(exePath, association);
+      } catch (...) {
+        // A failing step is skipped; the dispatcher reports nothing itself.
+      }
+    }
+    EndApplication(false);
+    return true;
+  }
+  ShowPlainPath(ResolveCommandPath(sw, appPath_));
+  return false;
+}
+
+void basMain::RunSwitch(const std::string& switchText, const std::string& path) {
+  const char* title = switchText == "-r"   ? "Korvane - Registering ActiveX"
+                      : switchText == "-u" ? "Korvane - UnRegistering ActiveX"
+                                           : "Korvane - ActiveX Report";
+  int answer = kIdNo;
+  try {
+    answer = MsgBox(kConfirmText, kConfirmFlags, title);
+  } catch (...) {
+  }
+  if (answer == kIdYes) {
+    try {
+      if (switchText == "-r") {
+        oRegistrator_->RegisterActiveX(path);
+      } else if (switchText == "-u") {
+        oRegistrator_->UnRegisterActiveX(path);
+      } else {
+        standin::CreateReport(path);
+      }
+    } catch (...) {
+    }
+  }
+  EndApplication(false);
+}
+
+void basMain::ShowPlainPath(const std::string& path) {
+  try {
+    standin::ShowFileInformation(path);
+    windows_.SetFileText(path);
+  } catch (...) {
+  }
+}
+
+void basMain::EndApplication(bool bMainFormUnloading) {
+  if (ended_) return;
+  if (!bMainFormUnloading && !ending_) {
+    ending_ = true;
+    try {
+      windows_.UnloadMainWindow();
+    } catch (...) {
+    }
+    if (ended_) return;  // the unload handler finished the shut-down
+  }
+  ending_ = true;
+  try {
+    windows_.UnloadDisplayWindow();
+  } catch (...) {
+  }
+  ReleaseSharedObjects();
+  ended_ = true;
+  windows_.EndProcess();
+}
+
+}  // namespace korvane

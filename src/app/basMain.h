@@ -1,0 +1,56 @@
+#pragma once
+// Start-up, the command-line dispatcher, shut-down and the error report.
+
+#include <memory>
+#include <string>
+
+#include "app/WindowHost.h"
+#include "registration/clsRegistrator.h"
+
+namespace korvane {
+
+class VbError;
+
+// The one error-report routine: an OK-only box, no icon, titled Korvane, with
+// the text  source ": error " number ": " description.
+void ShowError(const std::string& sSource, const VbError& error);
+void ShowError(const std::string& sSource, long number, const std::string& description);
+
+class basMain {
+ public:
+  explicit basMain(WindowHost& windows);
+  ~basMain();
+
+  // The entry procedure. argumentText is the process's argument text.
+  void Main(const std::string& argumentText);
+  // Returns true when a switch ended the program.
+  bool ProcessCommandLine(const std::string& argumentText);
+  void EndApplication(bool bMainFormUnloading);
+
+  const std::string& AppPath() const { return appPath_; }
+  void SetAppPathForTesting(std::string path) { appPath_ = std::move(path); }
+  bool Ended() const { return ended_; }
+
+  clsRegistrator* oRegistrator() { return oRegistrator_.get(); }
+
+  // The cancel request of the folder report.
+  bool bCancelReport = false;
+
+ private:
+  void CreateSharedObjects();
+  void ReleaseSharedObjects();
+  void RunSwitch(const std::string& switchText, const std::string& path);
+  void ShowPlainPath(const std::string& path);
+
+  WindowHost& windows_;
+  std::string appPath_;
+  bool appPathFixed_ = false;
+  bool ended_ = false;
+  bool ending_ = false;
+  std::unique_ptr<clsRegistrator> oRegistrator_;
+};
+
+// The one start-up module of the running program (set while basMain lives).
+basMain* CurrentApplication();
+
+}  // namespace korvane

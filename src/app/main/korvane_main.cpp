@@ -1,0 +1,31 @@
+// The desktop program: start-up, then the main window's event loop.
+
+#include <QApplication>
+#include <memory>
+
+#include "app/basMain.h"
+#include "common/UnattendedPort.h"
+#include "platform/Process.h"
+#include "ui/QtUserPort.h"
+#include "ui/QtWindowHost.h"
+
+int main(int argc, char** argv) {
+  korvane::platform::SetArguments(argc, argv);
+  QApplication application(argc, argv);
+
+  korvane::ui::QtUserPort qtPort;
+  std::unique_ptr<korvane::UnattendedPort> unattended;
+  if (korvane::UnattendedRequested()) {
+    unattended = std::make_unique<korvane::UnattendedPort>(korvane::UnattendedAnswerFromEnvironment());
+    korvane::SetUserPort(unattended.get());
+  } else {
+    korvane::SetUserPort(&qtPort);
+  }
+
+  korvane::ui::QtWindowHost windows;
+  korvane::basMain start(windows);
+  start.Main(korvane::platform::ArgumentText());
+  // A failed start-up shows its error report and ends: there is no window.
+  if (!windows.MainWindowShown()) return 1;
+  return application.exec();
+}

@@ -1,0 +1,34 @@
+#include "cli/CliCommand.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+
+namespace korvane::cli {
+
+namespace {
+std::vector<const CliCommand*>& Table() {
+  static std::vector<const CliCommand*> table;
+  return table;
+}
+}  // namespace
+
+CliCommand::CliCommand(const char* n, const char* u, CliHandler h) : name(n), usage(u), handler(h) {
+  Table().push_back(this);
+}
+
+const std::vector<const CliCommand*>& Commands() { return Table(); }
+
+int Fail(int code, const std::string& message) {
+  std::fprintf(stderr, "korvane-cli: %s\n", message.c_str());
+  return code;
+}
+
+int UsageError(const std::string& message) { return Fail(kExitUsage, message); }
+
+bool PathExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+}  // namespace korvane::cli

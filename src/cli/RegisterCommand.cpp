@@ -1,0 +1,61 @@
+// register FILE / unregister FILE: the main window's registration, reported as
+// text or JSON, with the outcome code as the exit code.
+
+#include <cstdio>
+#include <string>
+
+#include "cli/CliCommand.h"
+#include "common/Json.h"
+#include "platform/Process.h"
+#include "registration/RegistrationOutcome.h"
+#include "registration/clsRegistrator.h"
+
+namespace korvane::cli {
+
+namespace {
+
+constexpr int kExitThreadNotStarted = 9;
+
+int ExitCodeOf(const clsRegistrator::Result& r) {
+  if (r.outOfProcess && r.started) return kExitOk;
+  if (r.outcome == RegistrationSucceeded || r.outcome == UnregistrationSucceeded) return kExitOk;
+  if (r.outcome == ThreadNotStarted) return kExitThreadNotStarted;
+  return r.outcome;
+}
+
+int Run(CliArgs& args, bool unregister) {
+  if (args.operands.size() != 1) {
+    return UsageError(std::string(unregister ? "unregister" : "register") + " takes one FILE");
+  }
+  clsRegistrator::Result r = clsRegistrator::Perform(args.operands[0], unregister);
+  const char* message = clsRegistrator::MessageOf(r);
+  std::string text;
+  if (r.outOfProcess && r.started) {
+    text = r.commandLine;
+  } else if (message != nullptr) {
+    text = message;
+  }
+  if (args.json) {
+    std::string line = "{\"outcome\": " + std::to_string(r.outcome) +
+                       ", \"message\": " + JsonQuote(message ? message : "");
+    if (r.outOfProcess) line += ", \"commandLine\": " + JsonQuote(r.commandLine);
+    line += "}";
+    std::printf("%s\n", line.c_str());
+  } else if (!text.empty()) {
+    std::printf("%s\n", text.c_str());
+  } else {
+    std::fprintf(stderr, "korvane-cli: the worker thread could not be started\n");
+  }
+  // A worker that timed out may still run inside the library: end at once.
+  platform::EndProcess(ExitCodeOf(r));
+}
+
+int RunRegister(CliArgs& args) { return Run(args, false); }
+int RunUnregister(CliArgs& args) { return Run(args, true); }
+
+const CliCommand kRegister("register", "register FILE [--json]", &RunRegister);
+const CliCommand kUnregister("unregister", "unregister FILE [--json]", &RunUnregister);
+
+}  // namespace
+
+}  // namespace korvane::cli

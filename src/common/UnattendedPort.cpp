@@ -1,0 +1,50 @@
+#include "common/UnattendedPort.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+namespace korvane {
+
+UnattendedPort::UnattendedPort(int forcedAnswer, std::FILE* out)
+    : forcedAnswer_(forcedAnswer), out_(out) {}
+
+std::string UnattendedPort::FormatLine(const std::string& text, int flags,
+                                       const std::string& title, int answer) {
+  std::string line = "MSGBOX\t";
+  line += IconName(IconOf(flags));
+  line += '\t';
+  line += title;
+  line += '\t';
+  line += text;
+  line += '\t';
+  line += answer == kIdYes ? "yes" : answer == kIdNo ? "no" : "ok";
+  return line;
+}
+
+int UnattendedPort::MsgBox(const std::string& text, int flags, const std::string& title) {
+  int answer = DefaultAnswer(flags);
+  if (HasYesNo(flags) && forcedAnswer_ != 0) answer = forcedAnswer_;
+  std::string line = FormatLine(text, flags, title, answer);
+  line += '\n';
+  std::fwrite(line.data(), 1, line.size(), out_);
+  std::fflush(out_);
+  return answer;
+}
+
+bool UnattendedRequested() {
+  const char* v = std::getenv("KORVANE_UNATTENDED");
+  return v != nullptr && std::strcmp(v, "1") == 0;
+}
+
+int UnattendedAnswerFromEnvironment() {
+  const char* v = std::getenv("KORVANE_ANSWER");
+  if (v == nullptr) return 0;
+  std::string s(v);
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (s == "yes") return kIdYes;
+  if (s == "no") return kIdNo;
+  return 0;
+}
+
+}  // namespace korvane

@@ -1,0 +1,14 @@
+#pragma once
+// Message boxes as Qt modal dialogs; "process pending messages" as Qt's event loop.
+
+#include "common/UserPort.h"
+
+namespace korvane::ui {
+
+class QtUserPort final : public UserPort {
+ public:
+  int MsgBox(const std::string& text, int flags, const std::string& title) override;
+  void DoEvents() override;
+};
+
+}  // namespace korvane::ui

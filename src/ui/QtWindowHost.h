@@ -1,0 +1,34 @@
+#pragma once
+// The start-up module's view of the Qt windows.
+
+#include <memory>
+
+#include "app/WindowHost.h"
+
+namespace korvane::ui {
+
+class frmMain;
+
+class QtWindowHost final : public WindowHost {
+ public:
+  QtWindowHost();
+  ~QtWindowHost() override;
+
+  void LoadMainWindow() override;
+  void LoadDisplayWindow() override;
+  void SetFileText(const std::string& text) override;
+  void SetActiveTab(int index) override;
+  void ShowMainWindow() override;
+  void UnloadMainWindow() override;
+  void UnloadDisplayWindow() override;
+  void EndProcess() override;
+
+  frmMain* MainWindow() const { return main_.get(); }
+  bool MainWindowShown() const { return shown_; }
+
+ private:
+  std::unique_ptr<frmMain> main_;
+  bool shown_ = false;
+};
+
+}  // namespace korvane::ui
