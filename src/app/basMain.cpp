@@ -19,14 +19,6 @@ constexpr int kConfirmFlags = kMbYesNo + kMbIconQuestion + kMbDefaultButton1;
 
 basMain* CurrentApplication() { return g_current; }
 
-void ShowError(const std::string& sSource, long number, const std::string& description) {
-  MsgBox(sSource + ": error " + std::to_string(number) + ": " + description, kMbOkOnly, kAppTitle);
-}
-
-void ShowError(const std::string& sSource, const VbError& error) {
-  ShowError(sSource, error.Number(), error.Description());
-}
-
 basMain::basMain(WindowHost& windows) : windows_(windows) { g_current = this; }
 
 basMain::~basMain() {

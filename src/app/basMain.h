@@ -5,16 +5,10 @@
 #include <string>
 
 #include "app/WindowHost.h"
+#include "common/ErrorReport.h"
 #include "registration/clsRegistrator.h"
 
 namespace korvane {
-
-class VbError;
-
-// The one error-report routine: an OK-only box, no icon, titled Korvane, with
-// the text  source ": error " number ": " description.
-void ShowError(const std::string& sSource, const VbError& error);
-void ShowError(const std::string& sSource, long number, const std::string& description);
 
 class basMain {
  public:
