@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "inspection/FlexGrid.h"
+
 namespace korvane {
 
 class WindowHost {
@@ -13,6 +15,9 @@ class WindowHost {
   virtual void LoadMainWindow() = 0;
   // Loads the detail window without showing it.
   virtual void LoadDisplayWindow() = 0;
+  // The models of the main window's two result grids (valid once it is loaded).
+  virtual FlexGrid& GridInfo() = 0;
+  virtual FlexGrid& GridComparison() = 0;
   // The main window's file box.
   virtual void SetFileText(const std::string& text) = 0;
   // Makes a tab of the main window's tab control active.

@@ -16,6 +16,8 @@ class QtWindowHost final : public WindowHost {
 
   void LoadMainWindow() override;
   void LoadDisplayWindow() override;
+  FlexGrid& GridInfo() override { return gridInfo_; }
+  FlexGrid& GridComparison() override { return gridComparison_; }
   void SetFileText(const std::string& text) override;
   void SetActiveTab(int index) override;
   void ShowMainWindow() override;
@@ -29,6 +31,8 @@ class QtWindowHost final : public WindowHost {
  private:
   std::unique_ptr<frmMain> main_;
   bool shown_ = false;
+  FlexGrid gridInfo_;
+  FlexGrid gridComparison_;
 };
 
 }  // namespace korvane::ui

@@ -1,0 +1,61 @@
+#pragma once
+// The program's one way into the registry: set ClassKey, SectionKey, ValueKey
+// (and ValueType for writes), then read a property or call a method. Nothing
+// is kept open between calls.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/VbError.h"
+#include "registry/RegValue.h"
+
+namespace korvane {
+
+class clsRegistry {
+ public:
+  clsRegistry();
+
+  bool KeyExists();
+  bool CreateKey();
+  bool DeleteKey();
+  bool DeleteValue();
+  RegValue Value();
+  void SetValue(const RegValue& vValue);
+  // Fill 1-based arrays: element 0 is unused, elements 1..count hold the names.
+  bool EnumerateValues(std::vector<std::string>& sKeyNames, std::int32_t& iKeyCount);
+  bool EnumerateSections(std::vector<std::string>& sSect, std::int32_t& iSectCount);
+  void CreateShellAssociation(const std::string& sExePath, const std::string& sAssociation);
+  void RemoveShellAssociation(const std::string& sExePath, const std::string& sAssociation);
+
+  std::int32_t ValueType() const { return valueType_; }
+  void SetValueType(std::int32_t eValueType) { valueType_ = eValueType; }
+  std::int32_t ClassKey() const { return classKey_; }
+  void SetClassKey(std::int32_t eKey) { classKey_ = eKey; }
+  const std::string& SectionKey() const { return sectionKey_; }
+  void SetSectionKey(const std::string& sSectionKey) { sectionKey_ = sSectionKey; }
+  const std::string& ValueKey() const { return valueKey_; }
+  void SetValueKey(const std::string& sValueKey) { valueKey_ = sValueKey; }
+  const RegValue& Default() const { return default_; }
+  void SetDefault(const RegValue& vDefault) { default_ = vDefault; }
+
+  // The most recently recorded error (number, source, description), if any.
+  const std::optional<VbError>& LastError() const { return lastError_; }
+  // Every error recorded by this object, oldest first.
+  const std::vector<VbError>& Errors() const { return errors_; }
+
+ private:
+  std::int32_t valueType_ = 0;
+  std::int32_t classKey_ = 0;
+  std::string sectionKey_;
+  std::string valueKey_;
+  RegValue default_;
+  std::optional<VbError> lastError_;
+  std::vector<VbError> errors_;
+};
+
+// The root key handle value of HKEY_CLASSES_ROOT as a signed 32-bit number.
+inline constexpr std::int32_t kClassesRoot = static_cast<std::int32_t>(0x80000000u);
+
+}  // namespace korvane
