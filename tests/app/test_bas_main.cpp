@@ -1,0 +1,164 @@
+// Start-up and dispatch, with recorded windows and message boxes and the real
+// registrar and component libraries.
+
+#include <gtest/gtest.h>
+
+#include "app/basMain.h"
+#include "common/UserPort.h"
+#include "support/RecordingUserPort.h"
+#include "support/TempDir.h"
+#include "FakeWindowHost.h"
+
+namespace korvane {
+namespace {
+
+using test::FakeWindowHost;
+using test::RecordingUserPort;
+using test::TempDir;
+
+class BasMainTest : public ::testing::Test {
+ protected:
+  BasMainTest() {
+    windows.app = &app;
+    app.SetAppPathForTesting("/opt/korvane/");
+  }
+  TempDir dir;
+  test::ScopedEnv trace{"KORVANE_TEST_TRACE", dir.File("trace.txt")};
+  RecordingUserPort port;
+  FakeWindowHost windows;
+  basMain app{windows};
+};
+
+TEST_F(BasMainTest, EmptyArgumentTextShowsTheMainWindowOnItsFirstTab) {
+  app.Main("");
+  EXPECT_TRUE(port.boxes.empty());
+  EXPECT_EQ(windows.calls, (std::vector<std::string>{"LoadMain", "LoadDisplay", "SetActiveTab 0",
+                                                     "ShowMain"}));
+  EXPECT_FALSE(app.Ended());
+  EXPECT_GE(port.doEventsCalls, 1);
+}
+
+TEST_F(BasMainTest, RegisterSwitchAsksThenRegistersAndEnds) {
+  port.AnswerNext(kIdYes);
+  app.Main(std::string("-r \"") + KORVANE_COMP_OK + "\"");
+  ASSERT_EQ(port.boxes.size(), 2u);
+  EXPECT_EQ(port.boxes[0].text, "Are You Sure?");
+  EXPECT_EQ(port.boxes[0].title, "Korvane - Registering ActiveX");
+  EXPECT_EQ(port.boxes[0].flags, kMbYesNo + kMbIconQuestion);
+  EXPECT_EQ(port.boxes[1].text, "ActiveX Component registration successful!");
+  EXPECT_EQ(test::ReadFile(dir.File("trace.txt")), "register\n");
+  EXPECT_TRUE(app.Ended());
+  EXPECT_FALSE(windows.Called("ShowMain"));
+  // Shut-down: the main window's unload handler does the rest, once.
+  EXPECT_EQ(std::count(windows.calls.begin(), windows.calls.end(), "EndProcess"), 1);
+  EXPECT_TRUE(windows.Called("UnloadDisplay"));
+}
+
+TEST_F(BasMainTest, NoAnswerEndsWithoutRegistering) {
+  port.AnswerNext(kIdNo);
+  app.Main(std::string("-u \"") + KORVANE_COMP_OK + "\"");
+  ASSERT_EQ(port.boxes.size(), 1u);
+  EXPECT_EQ(port.boxes[0].title, "Korvane - UnRegistering ActiveX");
+  EXPECT_EQ(test::ReadFile(dir.File("trace.txt")), "");
+  EXPECT_TRUE(app.Ended());
+  EXPECT_FALSE(windows.Called("ShowMain"));
+}
+
+TEST_F(BasMainTest, SwitchWithoutPathReportsNoFile) {
+  port.AnswerNext(kIdYes);
+  app.Main("-r");
+  ASSERT_EQ(port.boxes.size(), 2u);
+  EXPECT_EQ(port.boxes[1].text, "No file provided!");
+  EXPECT_EQ(port.boxes[1].title, "Korvane - Registering");
+  EXPECT_TRUE(app.Ended());
+}
+
+TEST_F(BasMainTest, RelativePathIsTakenFromTheProgramFolder) {
+  port.AnswerNext(kIdYes);
+  app.Main("-u x.dll");
+  ASSERT_EQ(port.boxes.size(), 2u);
+  // /opt/korvane/x.dll does not exist: it could not be loaded.
+  EXPECT_EQ(port.boxes[1].text, "Selected file could not be loaded into memory!");
+}
+
+TEST_F(BasMainTest, ReportSwitchAsksWithItsOwnTitle) {
+  port.AnswerNext(kIdNo);
+  app.Main("-f \"" + dir.path().string() + "\"");
+  ASSERT_EQ(port.boxes.size(), 1u);
+  EXPECT_EQ(port.boxes[0].title, "Korvane - ActiveX Report");
+  EXPECT_TRUE(app.Ended());
+}
+
+TEST_F(BasMainTest, ShellVerbSwitchAsksNothingAndEnds) {
+  app.Main("-s");
+  EXPECT_TRUE(port.boxes.empty());
+  EXPECT_TRUE(app.Ended());
+  EXPECT_FALSE(windows.Called("ShowMain"));
+}
+
+TEST_F(BasMainTest, PlainPathIsShownAndStartUpGoesOn) {
+  app.Main("\"/data/a b/x.dll\"");
+  EXPECT_TRUE(port.boxes.empty());
+  EXPECT_EQ(windows.fileText, "/data/a b/x.dll");
+  EXPECT_TRUE(windows.Called("ShowMain"));
+  EXPECT_FALSE(app.Ended());
+}
+
+TEST_F(BasMainTest, CapitalSwitchOpensTheWindowWithThePath) {
+  app.Main("-R \"C:\\x.dll\"");
+  EXPECT_TRUE(port.boxes.empty());
+  EXPECT_EQ(windows.fileText, "C:\\x.dll");
+  EXPECT_TRUE(windows.Called("ShowMain"));
+}
+
+TEST_F(BasMainTest, RelativePlainPathGetsTheProgramFolder) {
+  app.Main("x.ocx");
+  EXPECT_EQ(windows.fileText, "/opt/korvane/x.ocx");
+}
+
+TEST_F(BasMainTest, EndApplicationFromTheWindowEndsOnce) {
+  app.Main("");
+  app.EndApplication(true);
+  app.EndApplication(true);
+  EXPECT_EQ(std::count(windows.calls.begin(), windows.calls.end(), "EndProcess"), 1);
+  EXPECT_FALSE(windows.Called("UnloadMain"));
+}
+
+TEST(ShowErrorTest, TextNumberAndDescriptionInOneOkBox) {
+  RecordingUserPort port;
+  ShowError("CreateReport", 75, "Path/File access error");
+  ASSERT_EQ(port.boxes.size(), 1u);
+  EXPECT_EQ(port.boxes[0].text, "CreateReport: error 75: Path/File access error");
+  EXPECT_EQ(port.boxes[0].flags, kMbOkOnly);
+  EXPECT_EQ(port.boxes[0].title, "Korvane");
+}
+
+class ThrowingHost final : public WindowHost {
+ public:
+  void LoadMainWindow() override { throw VbError(13, "frmMain", "Type mismatch"); }
+  void LoadDisplayWindow() override {}
+  FlexGrid& GridInfo() override { return grid; }
+  FlexGrid& GridComparison() override { return grid; }
+  void SetFileText(const std::string&) override {}
+  void SetActiveTab(int) override {}
+  void ShowMainWindow() override { shown = true; }
+  void UnloadMainWindow() override {}
+  void UnloadDisplayWindow() override {}
+  void EndProcess() override {}
+  FlexGrid grid;
+  bool shown = false;
+};
+
+TEST(MainFailureTest, AFailingStepIsReportedAsMainAndTheRestIsSkipped) {
+  RecordingUserPort port;
+  ThrowingHost host;
+  basMain app(host);
+  app.SetAppPathForTesting("/opt/korvane/");
+  app.Main("");
+  ASSERT_EQ(port.boxes.size(), 1u);
+  EXPECT_EQ(port.boxes[0].text, "Main: error 13: Type mismatch");
+  EXPECT_FALSE(host.shown);
+}
+
+}  // namespace
+}  // namespace korvane
