@@ -1,0 +1,58 @@
+// version FILE: the sixteen properties of the version reader, as
+// Name<TAB>value lines or one JSON object.
+
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cli/CliCommand.h"
+#include "common/Json.h"
+#include "inspection/clsFileInfo.h"
+
+namespace korvane::cli {
+
+namespace {
+
+std::vector<std::pair<const char*, const std::string*>> Properties(const clsFileInfo& info) {
+  return {{"CompanyName", &info.CompanyName},     {"FileDescription", &info.FileDescription},
+          {"InternalName", &info.InternalName},   {"LegalCopyright", &info.LegalCopyright},
+          {"LegalTrademarks", &info.LegalTrademarks}, {"OriginalFileName", &info.OriginalFileName},
+          {"ProductName", &info.ProductName},     {"ProductVersion", &info.ProductVersion},
+          {"Comments", &info.Comments},           {"StrucVerEx", &info.StrucVerEx},
+          {"FileVerEx", &info.FileVerEx},         {"ProdVerEx", &info.ProdVerEx},
+          {"FileFlagsEx", &info.FileFlagsEx},     {"FileOSEx", &info.FileOSEx},
+          {"FileTypeEx", &info.FileTypeEx},       {"FileSubTypeEx", &info.FileSubTypeEx}};
+}
+
+int RunVersion(CliArgs& args) {
+  if (args.operands.size() != 1) return UsageError("version takes one FILE");
+  const std::string& file = args.operands[0];
+  if (!PathExists(file)) return UsageError("no such file: " + file);
+
+  clsFileInfo info;
+  info.SelectFile(file);
+  std::string out;
+  if (args.json) {
+    out = "{";
+    bool first = true;
+    for (const auto& [name, value] : Properties(info)) {
+      if (!first) out += ", ";
+      first = false;
+      out += JsonQuote(name) + ": " + JsonQuote(*value);
+    }
+    out += "}\n";
+  } else {
+    for (const auto& [name, value] : Properties(info)) {
+      out += std::string(name) + "\t" + *value + "\n";
+    }
+  }
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return kExitOk;
+}
+
+const CliCommand kVersion("version", "version FILE [--json]", &RunVersion);
+
+}  // namespace
+
+}  // namespace korvane::cli

@@ -1,0 +1,154 @@
+#include "formats/VersionBlock.h"
+
+#include <algorithm>
+
+#include "formats/TextCodec.h"
+
+namespace korvane::formats {
+
+namespace {
+
+struct Node {
+  std::size_t end = 0;            // one past the node, clamped to its parent
+  std::string key;
+  std::uint16_t valueLength = 0;  // as recorded
+  std::uint16_t type = 0;
+  std::size_t valueOffset = 0;
+  std::size_t valueBytes = 0;     // recorded value size in bytes, clamped to the node
+  std::size_t children = 0;       // where the first child would start
+};
+
+std::size_t Align4(std::size_t offset) { return (offset + 3) & ~std::size_t{3}; }
+
+std::uint16_t U16At(std::span<const std::uint8_t> b, std::size_t at) {
+  return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i];
+    char y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// The old layout (16-bit files) has 8-bit keys and no type field; it is told
+// apart by a printable byte where the usual layout keeps its type.
+bool IsNarrow(std::span<const std::uint8_t> block) { return block.size() > 4 && block[4] >= ' '; }
+
+// Reads the node at `at`, which must end by `limit`.
+bool ReadNode(std::span<const std::uint8_t> block, bool narrow, std::size_t at, std::size_t limit, Node& node) {
+  const std::size_t header = narrow ? 4 : 6;
+  if (at >= limit || limit - at < header) return false;
+  const std::uint16_t length = U16At(block, at);
+  if (length < header) return false;
+  node.end = std::min(limit, at + length);
+  node.valueLength = U16At(block, at + 2);
+  node.type = narrow ? 0 : U16At(block, at + 4);
+
+  std::size_t pos = at + header;
+  const std::size_t unit = narrow ? 1 : 2;
+  const std::size_t keyStart = pos;
+  while (true) {
+    if (pos + unit > node.end) return false;  // a key without its terminator
+    const bool nul = narrow ? block[pos] == 0 : U16At(block, pos) == 0;
+    if (nul) break;
+    pos += unit;
+  }
+  const auto keyBytes = block.subspan(keyStart, pos - keyStart);
+  node.key = narrow ? Windows1252ToUtf8(keyBytes) : Utf16LeToUtf8(keyBytes);
+
+  node.valueOffset = std::min(Align4(pos + unit), node.end);
+  const std::size_t recorded = (!narrow && node.type == 1) ? std::size_t{node.valueLength} * 2 : node.valueLength;
+  node.valueBytes = std::min(recorded, node.end - node.valueOffset);
+  node.children = Align4(node.valueOffset + recorded);
+  return true;
+}
+
+// Calls visit(node) for each child of parent until it returns false.
+template <typename Visit>
+void ForEachChild(std::span<const std::uint8_t> block, bool narrow, const Node& parent, Visit visit) {
+  std::size_t at = parent.children;
+  Node child;
+  while (at < parent.end && ReadNode(block, narrow, at, parent.end, child)) {
+    if (!visit(child)) return;
+    at = Align4(child.end);
+  }
+}
+
+std::string TextValue(std::span<const std::uint8_t> block, bool narrow, const Node& node) {
+  // Text lengths count characters, whatever the node's type says; some writers
+  // mark text as binary, so the count is read as characters and clamped.
+  const std::size_t unit = narrow ? 1 : 2;
+  const std::size_t available = node.end - node.valueOffset;
+  std::size_t bytes = std::min(std::size_t{node.valueLength} * unit, available);
+  bytes -= bytes % unit;
+  auto value = block.subspan(node.valueOffset, bytes);
+  for (std::size_t i = 0; i + unit <= value.size(); i += unit) {
+    const bool nul = narrow ? value[i] == 0 : (value[i] == 0 && value[i + 1] == 0);
+    if (nul) {
+      value = value.first(i);
+      break;
+    }
+  }
+  return narrow ? Windows1252ToUtf8(value) : Utf16LeToUtf8(value);
+}
+
+}  // namespace
+
+bool DecodeFixedFileInfo(std::span<const std::uint8_t> bytes, FixedFileInfo& info) {
+  if (bytes.size() < kFixedFileInfoSize) return false;
+  std::uint32_t fields[13];
+  for (std::size_t i = 0; i < 13; ++i) {
+    const std::size_t at = i * 4;
+    fields[i] = static_cast<std::uint32_t>(bytes[at]) | (static_cast<std::uint32_t>(bytes[at + 1]) << 8) |
+                (static_cast<std::uint32_t>(bytes[at + 2]) << 16) | (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
+  }
+  info = FixedFileInfo{fields[0], fields[1], fields[2],  fields[3],  fields[4],  fields[5], fields[6],
+                       fields[7], fields[8], fields[9], fields[10], fields[11], fields[12]};
+  return true;
+}
+
+VersionBlock::VersionBlock(std::span<const std::uint8_t> block) : block_(block) {}
+
+bool VersionBlock::RootValue(std::size_t& offset, std::size_t& length) const {
+  Node root;
+  if (!ReadNode(block_, IsNarrow(block_), 0, block_.size(), root) || root.valueBytes == 0) return false;
+  offset = root.valueOffset;
+  length = root.valueBytes;
+  return true;
+}
+
+VersionStrings VersionBlock::Strings() const {
+  VersionStrings strings;
+  const bool narrow = IsNarrow(block_);
+  Node root;
+  if (!ReadNode(block_, narrow, 0, block_.size(), root)) return strings;
+  ForEachChild(block_, narrow, root, [&](const Node& fileInfo) {
+    if (!EqualsIgnoringCase(fileInfo.key, "StringFileInfo")) return true;  // VarFileInfo may come first
+    ForEachChild(block_, narrow, fileInfo, [&](const Node& table) {
+      ForEachChild(block_, narrow, table, [&](const Node& entry) {
+        strings.emplace_back(entry.key, TextValue(block_, narrow, entry));
+        return true;
+      });
+      return false;  // only the first string table
+    });
+    return false;  // only the first StringFileInfo
+  });
+  return strings;
+}
+
+std::string LookupVersionString(const VersionStrings& strings, std::string_view key) {
+  for (const auto& [name, value] : strings) {
+    if (EqualsIgnoringCase(name, key)) return value;
+  }
+  return {};
+}
+
+std::string VersionBlock::StringValue(std::string_view key) const { return LookupVersionString(Strings(), key); }
+
+}  // namespace korvane::formats
