@@ -1,0 +1,103 @@
+#include "formats/RegFile.h"
+
+#include <array>
+
+namespace korvane::formats {
+
+namespace {
+
+struct RootNames {
+  RegRoot root;
+  const char* longName;
+  const char* shortName;
+};
+
+constexpr std::array<RootNames, 4> kRoots{{
+    {RegRoot::ClassesRoot, "HKEY_CLASSES_ROOT", "HKCR"},
+    {RegRoot::CurrentUser, "HKEY_CURRENT_USER", "HKCU"},
+    {RegRoot::LocalMachine, "HKEY_LOCAL_MACHINE", "HKLM"},
+    {RegRoot::Users, "HKEY_USERS", "HKU"},
+}};
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i];
+    char y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+std::size_t CodePoints(std::string_view text) {
+  std::size_t n = 0;
+  for (char c : text) {
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+  }
+  return n;
+}
+
+}  // namespace
+
+const char* RegRootLongName(RegRoot root) {
+  for (const auto& r : kRoots) {
+    if (r.root == root) return r.longName;
+  }
+  return "";
+}
+
+std::optional<RegRoot> ParseRegRootName(std::string_view name) {
+  for (const auto& r : kRoots) {
+    if (EqualsIgnoringCase(name, r.longName) || EqualsIgnoringCase(name, r.shortName)) {
+      return r.root;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<RegKeyName> ParseRegKeyName(std::string_view full, std::string* error) {
+  auto fail = [&](std::string message) -> std::optional<RegKeyName> {
+    if (error != nullptr) *error = std::move(message);
+    return std::nullopt;
+  };
+  std::size_t slash = full.find('\\');
+  std::string_view rootText = full.substr(0, slash);
+  std::optional<RegRoot> root = ParseRegRootName(rootText);
+  if (!root) return fail("unknown registry root '" + std::string(rootText) + "'");
+
+  RegKeyName key;
+  key.root = *root;
+  if (slash == std::string_view::npos) return key;
+  std::string_view rest = full.substr(slash + 1);
+  // One trailing backslash names the same key, as Windows' tools accept it.
+  if (!rest.empty() && rest.back() == '\\') rest.remove_suffix(1);
+  if (rest.empty()) return key;
+
+  std::size_t start = 0;
+  for (;;) {
+    std::size_t end = rest.find('\\', start);
+    std::string_view component = rest.substr(start, end == std::string_view::npos ? rest.npos : end - start);
+    if (component.empty()) return fail("empty key name in '" + std::string(full) + "'");
+    if (CodePoints(component) > kRegFileMaxKeyComponent) {
+      return fail("a key name is longer than " + std::to_string(kRegFileMaxKeyComponent) +
+                  " characters");
+    }
+    if (end == std::string_view::npos) break;
+    start = end + 1;
+  }
+  key.path = std::string(rest);
+  return key;
+}
+
+std::string RegKeyFullName(const RegKeyName& key) {
+  std::string name = RegRootLongName(key.root);
+  if (!key.path.empty()) {
+    name.push_back('\\');
+    name += key.path;
+  }
+  return name;
+}
+
+}  // namespace korvane::formats

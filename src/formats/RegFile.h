@@ -1,0 +1,69 @@
+#pragma once
+// The content of a registry script (.reg file) as a list of operations, and the
+// names of the registry roots such a file and the `reg` command accept.
+//
+// Value data is held the way the registry functions of this program carry it:
+// the string types (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) as UTF-8 bytes with
+// their NUL terminators, every other type as its raw bytes (REG_DWORD as four
+// little-endian bytes).
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvane::formats {
+
+enum class RegRoot { ClassesRoot, CurrentUser, LocalMachine, Users };
+
+// "HKEY_CLASSES_ROOT", ...
+const char* RegRootLongName(RegRoot root);
+// Accepts the long names and HKCR, HKCU, HKLM, HKU, ignoring letter case.
+std::optional<RegRoot> ParseRegRootName(std::string_view name);
+
+// A full key name split into its root and the path below it (components joined
+// by single backslashes, no leading or trailing backslash; empty for the root).
+struct RegKeyName {
+  RegRoot root = RegRoot::CurrentUser;
+  std::string path;
+  bool operator==(const RegKeyName&) const = default;
+};
+// "HKCU\Software\x" (a trailing backslash is allowed); nullopt with *error set
+// for an unknown root or an empty path component.
+std::optional<RegKeyName> ParseRegKeyName(std::string_view full, std::string* error = nullptr);
+// The long form, "HKEY_CURRENT_USER\Software\x".
+std::string RegKeyFullName(const RegKeyName& key);
+
+enum class RegOpKind { CreateKey, DeleteKey, SetValue, DeleteValue };
+
+struct RegOperation {
+  RegOpKind kind = RegOpKind::CreateKey;
+  RegKeyName key;
+  std::string valueName;             // SetValue/DeleteValue; "" is the default value
+  std::uint32_t type = 0;            // SetValue
+  std::vector<std::uint8_t> data;    // SetValue
+  int line = 0;                      // where it came from in a parsed file (1-based)
+
+  // Equal in effect: the source line is not compared.
+  bool SameAs(const RegOperation& other) const {
+    return kind == other.kind && key == other.key && valueName == other.valueName &&
+           type == other.type && data == other.data;
+  }
+};
+
+// Registry value types the file syntax treats specially.
+inline constexpr std::uint32_t kRegFileSz = 1;
+inline constexpr std::uint32_t kRegFileExpandSz = 2;
+inline constexpr std::uint32_t kRegFileBinary = 3;
+inline constexpr std::uint32_t kRegFileDword = 4;
+inline constexpr std::uint32_t kRegFileMultiSz = 7;
+
+// Limits that keep a hostile file from exhausting memory.
+inline constexpr std::size_t kRegFileMaxLineChars = 4u << 20;   // one logical line
+inline constexpr std::size_t kRegFileMaxValueBytes = 1u << 20;  // one value's data
+inline constexpr std::size_t kRegFileMaxKeyComponent = 255;     // characters of one key name
+inline constexpr std::size_t kRegFileMaxValueName = 16383;      // characters of a value name
+
+}  // namespace korvane::formats

@@ -1,0 +1,348 @@
+#include "formats/RegFileParser.h"
+
+#include <optional>
+#include <string_view>
+
+#include "formats/TextCodec.h"
+
+namespace korvane::formats {
+
+namespace {
+
+constexpr std::string_view kHeader5 = "Windows Registry Editor Version 5.00";
+constexpr std::string_view kHeader4 = "REGEDIT4";
+
+// Thrown inside the parser only; turned into the result's error.
+struct ParseError {
+  int line;
+  std::string message;
+};
+
+[[noreturn]] void Fail(int line, std::string message) { throw ParseError{line, std::move(message)}; }
+
+bool StartsWith(std::span<const std::uint8_t> bytes, std::string_view prefix) {
+  if (bytes.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if (bytes[i] != static_cast<std::uint8_t>(prefix[i])) return false;
+  }
+  return true;
+}
+
+bool IsValidUtf8(std::span<const std::uint8_t> bytes) {
+  std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t before = pos;
+    char32_t cp = DecodeUtf8(text, pos);
+    // A real U+FFFD is three bytes; a shorter step means a bad sequence.
+    if (cp == 0xFFFD && pos - before != 3) return false;
+    if (pos == before) return false;
+  }
+  return true;
+}
+
+struct DecodedText {
+  std::string text;  // UTF-8
+};
+
+// The file's text as UTF-8, whatever its encoding.
+DecodedText Decode(std::span<const std::uint8_t> bytes) {
+  DecodedText out;
+  if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+    out.text = Utf16LeToUtf8(bytes.subspan(2));
+  } else if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
+    out.text = std::string(reinterpret_cast<const char*>(bytes.data() + 3), bytes.size() - 3);
+  } else if (bytes.size() >= 2 && bytes[0] != 0 && bytes[1] == 0) {
+    // UTF-16LE that lost its byte-order mark.
+    out.text = Utf16LeToUtf8(bytes);
+  } else if (StartsWith(bytes, kHeader4) || !IsValidUtf8(bytes)) {
+    out.text = Windows1252ToUtf8(bytes);
+  } else {
+    out.text = std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  }
+  return out;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view TrimRight(std::string_view s) {
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+std::string_view TrimLeft(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  return s;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool StartsWithIgnoringCase(std::string_view s, std::string_view prefix) {
+  if (s.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    char c = s[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != prefix[i]) return false;
+  }
+  return true;
+}
+
+// Splits the text into physical lines (CRLF, LF or CR), refusing absurd lengths.
+class LineReader {
+ public:
+  explicit LineReader(std::string_view text) : text_(text) {}
+
+  bool Next(std::string_view& line, int& number) {
+    if (pos_ >= text_.size()) return false;
+    std::size_t end = text_.find_first_of("\r\n", pos_);
+    if (end == std::string_view::npos) end = text_.size();
+    number = ++line_;
+    if (end - pos_ > kRegFileMaxLineChars) Fail(number, "line is too long");
+    line = text_.substr(pos_, end - pos_);
+    pos_ = end;
+    if (pos_ < text_.size() && text_[pos_] == '\r') ++pos_;
+    if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+    return true;
+  }
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+  int line_ = 0;
+};
+
+class Parser {
+ public:
+  Parser(std::string_view text, RegParseResult& result) : lines_(text), result_(result) {}
+
+  void Run() {
+    std::string_view first;
+    int number = 0;
+    if (!lines_.Next(first, number)) Fail(1, "the file is empty");
+    first = TrimRight(first);
+    if (first == kHeader5) {
+      unicodeHex_ = true;
+    } else if (first == kHeader4) {
+      unicodeHex_ = false;
+    } else {
+      Fail(1, "not a registry file (the first line must be \"Windows Registry Editor Version 5.00\" or \"REGEDIT4\")");
+    }
+    std::string_view physical;
+    while (lines_.Next(physical, number)) {
+      std::string_view trimmed = TrimLeft(TrimRight(physical));
+      if (trimmed.empty() || trimmed.front() == ';') continue;
+      if (trimmed.front() == '[') {
+        KeyLine(trimmed, number);
+        continue;
+      }
+      ValueLine(Logical(trimmed, number), number);
+    }
+  }
+
+ private:
+  // Joins the continuation lines of a value (a trailing backslash).
+  std::string Logical(std::string_view first, int number) {
+    std::string line(first);
+    while (!line.empty() && line.back() == '\\') {
+      line.pop_back();
+      std::string_view next;
+      int nextNumber = 0;
+      if (!lines_.Next(next, nextNumber)) Fail(number, "the value continues past the end of the file");
+      line += TrimLeft(TrimRight(next));
+      if (line.size() > kRegFileMaxLineChars) Fail(number, "line is too long");
+    }
+    return line;
+  }
+
+  void KeyLine(std::string_view line, int number) {
+    if (line.back() != ']') Fail(number, "a key line must end with ']'");
+    std::string_view inner = line.substr(1, line.size() - 2);
+    bool remove = !inner.empty() && inner.front() == '-';
+    if (remove) inner.remove_prefix(1);
+    std::string error;
+    std::optional<RegKeyName> key = ParseRegKeyName(inner, &error);
+    if (!key) Fail(number, error);
+    RegOperation op;
+    op.kind = remove ? RegOpKind::DeleteKey : RegOpKind::CreateKey;
+    op.key = *key;
+    op.line = number;
+    if (remove && key->path.empty()) Fail(number, "a root key cannot be deleted");
+    result_.operations.push_back(op);
+    current_ = remove ? std::nullopt : std::optional<RegKeyName>(*key);
+  }
+
+  // A quoted string at s[pos] ('"'); returns its text and moves pos past it.
+  static std::string Quoted(std::string_view s, std::size_t& pos, int number) {
+    std::string out;
+    ++pos;  // opening quote
+    while (pos < s.size()) {
+      char c = s[pos++];
+      if (c == '"') return out;
+      if (c == '\\') {
+        if (pos >= s.size()) break;
+        char e = s[pos++];
+        if (e != '\\' && e != '"') {
+          Fail(number, std::string("unknown escape '\\") + e + "' in a quoted string");
+        }
+        out.push_back(e);
+      } else {
+        out.push_back(c);
+      }
+    }
+    Fail(number, "a quoted string has no closing '\"'");
+  }
+
+  // Nothing but blanks or a comment may follow a value's data.
+  static void ExpectEnd(std::string_view rest, int number) {
+    rest = TrimLeft(rest);
+    if (!rest.empty() && rest.front() != ';') {
+      Fail(number, "unexpected text after the value: '" + std::string(rest.substr(0, 20)) + "'");
+    }
+  }
+
+  static std::size_t CountCodePoints(std::string_view text) {
+    std::size_t n = 0;
+    for (char c : text) {
+      if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+    }
+    return n;
+  }
+
+  void ValueLine(const std::string& text, int number) {
+    std::string_view line(text);
+    std::size_t pos = 0;
+    RegOperation op;
+    op.line = number;
+    if (line.front() == '@') {
+      pos = 1;
+    } else if (line.front() == '"') {
+      op.valueName = Quoted(line, pos, number);
+      if (CountCodePoints(op.valueName) > kRegFileMaxValueName) Fail(number, "the value name is too long");
+    } else {
+      Fail(number, "expected a key in brackets, a value or a comment");
+    }
+    while (pos < line.size() && IsBlank(line[pos])) ++pos;
+    if (pos >= line.size() || line[pos] != '=') Fail(number, "expected '=' after the value name");
+    ++pos;
+    while (pos < line.size() && IsBlank(line[pos])) ++pos;
+    if (!current_) Fail(number, "a value outside of a key");
+    op.key = *current_;
+
+    std::string_view data = line.substr(pos);
+    if (!data.empty() && data.front() == '-') {
+      ExpectEnd(data.substr(1), number);
+      op.kind = RegOpKind::DeleteValue;
+    } else if (!data.empty() && data.front() == '"') {
+      std::size_t p = 0;
+      std::string s = Quoted(data, p, number);
+      ExpectEnd(data.substr(p), number);
+      if (s.size() + 1 > kRegFileMaxValueBytes) Fail(number, "the value is too large");
+      op.kind = RegOpKind::SetValue;
+      op.type = kRegFileSz;
+      op.data.assign(s.begin(), s.end());
+      op.data.push_back(0);
+    } else if (StartsWithIgnoringCase(data, "dword:")) {
+      op.kind = RegOpKind::SetValue;
+      op.type = kRegFileDword;
+      op.data = Dword(data.substr(6), number);
+    } else if (StartsWithIgnoringCase(data, "hex")) {
+      op.kind = RegOpKind::SetValue;
+      HexValue(data.substr(3), op, number);
+    } else {
+      Fail(number, "unknown kind of value data (expected \"...\", dword:, hex: or -)");
+    }
+    result_.operations.push_back(std::move(op));
+  }
+
+  static std::vector<std::uint8_t> Dword(std::string_view digits, int number) {
+    std::uint32_t value = 0;
+    std::size_t n = 0;
+    while (n < digits.size() && HexDigit(digits[n]) >= 0) {
+      if (n == 8) Fail(number, "a dword has more than 8 hex digits");
+      value = (value << 4) | static_cast<std::uint32_t>(HexDigit(digits[n]));
+      ++n;
+    }
+    if (n == 0) Fail(number, "a dword needs 1 to 8 hex digits");
+    ExpectEnd(digits.substr(n), number);
+    return {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+            static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+  }
+
+  // After "hex": either ':' (REG_BINARY) or "(N):" with N the type in hex.
+  void HexValue(std::string_view rest, RegOperation& op, int number) const {
+    op.type = kRegFileBinary;
+    if (!rest.empty() && rest.front() == '(') {
+      std::size_t close = rest.find(')');
+      if (close == std::string_view::npos || close == 1 || close > 9) Fail(number, "bad value type in hex(...)");
+      std::uint32_t type = 0;
+      for (std::size_t i = 1; i < close; ++i) {
+        int d = HexDigit(rest[i]);
+        if (d < 0) Fail(number, "bad value type in hex(...)");
+        type = (type << 4) | static_cast<std::uint32_t>(d);
+      }
+      op.type = type;
+      rest.remove_prefix(close + 1);
+    }
+    if (rest.empty() || rest.front() != ':') Fail(number, "expected ':' after hex");
+    rest.remove_prefix(1);
+    std::size_t comment = rest.find(';');
+    if (comment != std::string_view::npos) rest = rest.substr(0, comment);
+
+    std::vector<std::uint8_t> bytes;
+    rest = TrimLeft(TrimRight(rest));
+    std::size_t pos = 0;
+    while (pos < rest.size()) {
+      std::size_t comma = rest.find(',', pos);
+      std::string_view item = TrimLeft(TrimRight(rest.substr(pos, comma == rest.npos ? rest.npos : comma - pos)));
+      // A trailing comma is tolerated: the loop ends before an empty last item.
+      if (item.empty()) Fail(number, "an empty byte in a hex list");
+      {
+        if (item.size() > 2 || HexDigit(item[0]) < 0 || (item.size() == 2 && HexDigit(item[1]) < 0)) {
+          Fail(number, "bad hex byte '" + std::string(item.substr(0, 8)) + "'");
+        }
+        int v = HexDigit(item[0]);
+        if (item.size() == 2) v = v * 16 + HexDigit(item[1]);
+        if (bytes.size() >= kRegFileMaxValueBytes) Fail(number, "the value is too large");
+        bytes.push_back(static_cast<std::uint8_t>(v));
+      }
+      if (comma == std::string_view::npos) break;
+      pos = comma + 1;
+    }
+    op.data = StringTypeData(op.type, std::move(bytes));
+  }
+
+  // The string types are stored as UTF-8; the file holds them as UTF-16LE
+  // (version 5) or in the ANSI code page (REGEDIT4).
+  std::vector<std::uint8_t> StringTypeData(std::uint32_t type, std::vector<std::uint8_t> bytes) const {
+    if (type != kRegFileSz && type != kRegFileExpandSz && type != kRegFileMultiSz) return bytes;
+    std::string text = unicodeHex_ ? Utf16LeToUtf8(bytes) : Windows1252ToUtf8(bytes);
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+  }
+
+  LineReader lines_;
+  RegParseResult& result_;
+  bool unicodeHex_ = true;
+  std::optional<RegKeyName> current_;
+};
+
+}  // namespace
+
+RegParseResult ParseRegFile(std::span<const std::uint8_t> bytes) {
+  RegParseResult result;
+  DecodedText decoded = Decode(bytes);
+  try {
+    Parser(decoded.text, result).Run();
+  } catch (const ParseError& e) {
+    result.operations.clear();
+    result.errorLine = e.line;
+    result.error = "line " + std::to_string(e.line) + ": " + e.message;
+  }
+  return result;
+}
+
+}  // namespace korvane::formats
