@@ -1,0 +1,440 @@
+// The Linux registry store through the platform registry functions: the
+// Windows behaviour the registry class and the .reg tools rely on.
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "StoreFixture.h"
+
+namespace korvane::test {
+namespace {
+
+using namespace korvane::platform;
+
+using RegistryStore = FreshStore;
+
+std::vector<std::string> SubKeys(HKey root, const std::string& path) {
+  std::vector<std::string> names;
+  HKey key = 0;
+  if (RegOpenKeyEx(root, path, kKeyEnumerateSubKeys, &key) != 0) return names;
+  std::string name;
+  for (std::uint32_t i = 0; RegEnumKey(key, i, &name, 256) == kErrorSuccess; ++i) {
+    names.push_back(name);
+  }
+  RegCloseKey(key);
+  return names;
+}
+
+std::vector<std::string> ValueNames(HKey root, const std::string& path) {
+  std::vector<std::string> names;
+  HKey key = 0;
+  if (RegOpenKeyEx(root, path, kKeyQueryValue, &key) != 0) return names;
+  std::string name;
+  for (std::uint32_t i = 0; RegEnumValue(key, i, &name, 16384) == kErrorSuccess; ++i) {
+    names.push_back(name);
+  }
+  RegCloseKey(key);
+  return names;
+}
+
+TEST_F(RegistryStore, NewStoreHasTheBaseClassKeys) {
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> data;
+  ASSERT_EQ(Get(kHKeyClassesRoot, ".dll", "", &type, &data), kErrorSuccess);
+  EXPECT_EQ(type, kRegSz);
+  EXPECT_EQ(data, Bytes(std::string("dllfile", 8)));
+  ASSERT_EQ(Get(kHKeyClassesRoot, ".exe", "", &type, &data), kErrorSuccess);
+  EXPECT_EQ(data, Bytes(std::string("exefile", 8)));
+  ASSERT_EQ(Get(kHKeyClassesRoot, ".ocx", "", &type, &data), kErrorSuccess);
+  EXPECT_EQ(data, Bytes(std::string("ocxfile", 8)));
+  EXPECT_TRUE(Exists(kHKeyClassesRoot, "Folder"));
+  EXPECT_TRUE(Exists(kHKeyClassesRoot, "dllfile"));
+  EXPECT_TRUE(Exists(kHKeyLocalMachine, "Software\\Classes\\.ocx"));
+  // The extension keys hold only their default value.
+  EXPECT_EQ(ValueNames(kHKeyClassesRoot, ".dll"), std::vector<std::string>{""});
+}
+
+TEST_F(RegistryStore, FileIsCreatedWithItsFoldersAndForTheOwnerOnly) {
+  const std::string nested = Dir().File("a/b/c/store.db");
+  ScopedEnv env("KORVANE_REGISTRY", nested);
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\T", "v", kRegSz, Bytes("x")), kErrorSuccess);
+  struct stat st {};
+  ASSERT_EQ(::stat(nested.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(posix::RegistryStore::Instance().FilePath(), nested);
+}
+
+TEST_F(RegistryStore, WithoutTheVariableTheStoreLivesInTheDataFolder) {
+  ScopedEnv unset("KORVANE_REGISTRY", "");
+  ScopedEnv data("XDG_DATA_HOME", Dir().File("xdg"));
+  EXPECT_TRUE(Exists(kHKeyClassesRoot, ".dll"));
+  EXPECT_EQ(posix::RegistryStore::Instance().FilePath(), Dir().File("xdg") + "/korvane/registry.db");
+  EXPECT_TRUE(std::filesystem::exists(Dir().File("xdg/korvane/registry.db")));
+}
+
+TEST_F(RegistryStore, ChangingTheVariableSwitchesToAnotherFile) {
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\First", "v", kRegDword, {1, 0, 0, 0}), 0);
+  {
+    ScopedEnv other("KORVANE_REGISTRY", Dir().File("other.db"));
+    EXPECT_FALSE(Exists(kHKeyCurrentUser, "Software\\First"));
+    EXPECT_TRUE(Exists(kHKeyClassesRoot, ".dll"));
+  }
+  EXPECT_TRUE(Exists(kHKeyCurrentUser, "Software\\First"));
+}
+
+TEST_F(RegistryStore, NamesIgnoreLetterCaseInEveryAlphabetAndKeepTheirSpelling) {
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\ÄBC\\Привет", "Ωmega", kRegSz, Bytes("1")), 0);
+  EXPECT_TRUE(Exists(kHKeyCurrentUser, "SOFTWARE\\äbc\\пРИВЕТ"));
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> data;
+  EXPECT_EQ(Get(kHKeyCurrentUser, "software\\äBc\\ПРИВЕТ", "ωMEGA", &type, &data), 0);
+  EXPECT_EQ(data, Bytes("1"));
+  // Writing through another spelling updates the same value and key.
+  ASSERT_EQ(Put(kHKeyCurrentUser, "software\\äbc\\привет", "ΩMEGA", kRegSz, Bytes("2")), 0);
+  EXPECT_EQ(SubKeys(kHKeyCurrentUser, "Software"), std::vector<std::string>{"ÄBC"});
+  EXPECT_EQ(SubKeys(kHKeyCurrentUser, "Software\\ÄBC"), std::vector<std::string>{"Привет"});
+  EXPECT_EQ(ValueNames(kHKeyCurrentUser, "Software\\ÄBC\\Привет"),
+            std::vector<std::string>{"Ωmega"});
+  EXPECT_EQ(Get(kHKeyCurrentUser, "Software\\ÄBC\\Привет", "Ωmega", &type, &data), 0);
+  EXPECT_EQ(data, Bytes("2"));
+  // Letters without a single upper-case form stay distinct from their neighbours.
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\straße", "", kRegSz, Bytes("")), 0);
+  EXPECT_FALSE(Exists(kHKeyCurrentUser, "Software\\STRASSE"));
+}
+
+TEST_F(RegistryStore, ClassesRootIsTheClassesKeyOfTheLocalMachine) {
+  ASSERT_EQ(Put(kHKeyClassesRoot, "TestClass\\shell", "a", kRegSz, Bytes("through root")), 0);
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> data;
+  EXPECT_EQ(Get(kHKeyLocalMachine, "Software\\Classes\\TestClass\\shell", "a", &type, &data), 0);
+  EXPECT_EQ(data, Bytes("through root"));
+  ASSERT_EQ(Put(kHKeyLocalMachine, "SOFTWARE\\classes\\Other", "", kRegSz, Bytes("lm")), 0);
+  EXPECT_EQ(Get(kHKeyClassesRoot, "other", "", &type, &data), 0);
+  EXPECT_EQ(data, Bytes("lm"));
+  EXPECT_EQ(RegDeleteKey(kHKeyLocalMachine, "Software\\Classes\\Other"), kErrorSuccess);
+  EXPECT_FALSE(Exists(kHKeyClassesRoot, "Other"));
+  // The alias itself and the roots cannot be deleted.
+  EXPECT_EQ(RegDeleteKey(kHKeyClassesRoot, ""), kErrorAccessDenied);
+  EXPECT_EQ(RegDeleteKey(kHKeyCurrentUser, ""), kErrorAccessDenied);
+}
+
+TEST_F(RegistryStore, RootsAreSeparateTrees) {
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Only", "", kRegSz, Bytes("cu")), 0);
+  EXPECT_FALSE(Exists(kHKeyLocalMachine, "Software\\Only"));
+  EXPECT_FALSE(Exists(kHKeyUsers, "Software\\Only"));
+  HKey key = 0;
+  EXPECT_EQ(RegOpenKeyEx(0x80000005u, "", kKeyQueryValue, &key), kErrorInvalidHandle);
+  EXPECT_EQ(RegOpenKeyEx(0, "Software", kKeyQueryValue, &key), kErrorInvalidHandle);
+}
+
+TEST_F(RegistryStore, DeleteKeyRefusesAKeyWithSubKeys) {
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\P\\Child", "v", kRegSz, Bytes("x")), 0);
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\P", "w", kRegSz, Bytes("y")), 0);
+  EXPECT_EQ(RegDeleteKey(kHKeyCurrentUser, "Software\\P"), kErrorAccessDenied);
+  EXPECT_TRUE(Exists(kHKeyCurrentUser, "Software\\P\\Child"));
+  EXPECT_EQ(RegDeleteKey(kHKeyCurrentUser, "software\\p\\CHILD"), kErrorSuccess);
+  EXPECT_EQ(RegDeleteKey(kHKeyCurrentUser, "Software\\P"), kErrorSuccess);
+  EXPECT_FALSE(Exists(kHKeyCurrentUser, "Software\\P"));
+  EXPECT_EQ(RegDeleteKey(kHKeyCurrentUser, "Software\\P"), kErrorFileNotFound);
+  // A key made again under the same name starts without the old values.
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\P", "other", kRegSz, Bytes("z")), 0);
+  EXPECT_EQ(ValueNames(kHKeyCurrentUser, "Software\\P"), std::vector<std::string>{"other"});
+}
+
+TEST_F(RegistryStore, BadPathsAreRefusedAsWindowsRefusesThem) {
+  HKey key = 0;
+  EXPECT_EQ(RegOpenKeyEx(kHKeyClassesRoot, "\\.dll", kKeyQueryValue, &key), kErrorBadPathname);
+  EXPECT_EQ(RegCreateKeyEx(kHKeyCurrentUser, "\\New", kKeyAllSpecific, &key), kErrorBadPathname);
+  EXPECT_EQ(RegCreateKeyEx(kHKeyCurrentUser, "Software\\\\New", kKeyAllSpecific, &key),
+            kErrorBadPathname);
+  EXPECT_EQ(RegDeleteKey(kHKeyCurrentUser, "\\Software"), kErrorBadPathname);
+  EXPECT_FALSE(Exists(kHKeyCurrentUser, "Software\\New"));
+  // Trailing separators are ignored.
+  ASSERT_EQ(RegCreateKeyEx(kHKeyCurrentUser, "Software\\Trail\\\\", kKeyAllSpecific, &key), 0);
+  RegCloseKey(key);
+  EXPECT_EQ(SubKeys(kHKeyCurrentUser, "Software"), std::vector<std::string>{"Trail"});
+  // Key names are at most 255 characters long (counted as Windows counts them).
+  const std::string longest(255, 'k');
+  ASSERT_EQ(RegCreateKeyEx(kHKeyCurrentUser, "Software\\" + longest, kKeyAllSpecific, &key), 0);
+  RegCloseKey(key);
+  EXPECT_EQ(RegCreateKeyEx(kHKeyCurrentUser, "Software\\" + longest + "k", kKeyAllSpecific, &key),
+            kErrorInvalidParameter);
+  std::string wide;
+  for (int i = 0; i < 200; ++i) wide += "ä";  // 400 bytes, 200 characters
+  EXPECT_EQ(RegCreateKeyEx(kHKeyCurrentUser, "Software\\" + wide, kKeyAllSpecific, &key), 0);
+  RegCloseKey(key);
+}
+
+TEST_F(RegistryStore, SubKeysEnumerateAlphabeticallyIgnoringCase) {
+  for (const char* name : {"b", "ä", "_x", "C", "A", "a2"}) {
+    HKey key = 0;
+    ASSERT_EQ(RegCreateKeyEx(kHKeyCurrentUser, std::string("Software\\Order\\") + name,
+                             kKeyAllSpecific, &key),
+              0);
+    RegCloseKey(key);
+  }
+  EXPECT_EQ(SubKeys(kHKeyCurrentUser, "Software\\Order"),
+            (std::vector<std::string>{"A", "a2", "b", "C", "_x", "ä"}));
+}
+
+TEST_F(RegistryStore, ValuesEnumerateInTheOrderFirstWritten) {
+  for (const char* name : {"zeta", "alpha", "", "Mid"}) {
+    ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Vals", name, kRegSz, Bytes("1")), 0);
+  }
+  // Rewriting (in any letter case) keeps the place and the first spelling.
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Vals", "ALPHA", kRegDword, {7, 0, 0, 0}), 0);
+  EXPECT_EQ(ValueNames(kHKeyCurrentUser, "Software\\Vals"),
+            (std::vector<std::string>{"zeta", "alpha", "", "Mid"}));
+  HKey key = 0;
+  ASSERT_EQ(RegOpenKeyEx(kHKeyCurrentUser, "Software\\Vals", kKeyAllSpecific, &key), 0);
+  EXPECT_EQ(RegDeleteValue(key, "zeta"), kErrorSuccess);
+  EXPECT_EQ(RegDeleteValue(key, "zeta"), kErrorFileNotFound);
+  RegCloseKey(key);
+  EXPECT_EQ(ValueNames(kHKeyCurrentUser, "Software\\Vals"),
+            (std::vector<std::string>{"alpha", "", "Mid"}));
+}
+
+TEST_F(RegistryStore, EnumerationFollowsChangesMadeDuringTheWalk) {
+  for (const char* name : {"a", "b", "c"}) {
+    ASSERT_EQ(Put(kHKeyCurrentUser, std::string("Software\\Walk\\") + name, "", kRegSz, {}), 0);
+  }
+  HKey key = 0;
+  ASSERT_EQ(RegOpenKeyEx(kHKeyCurrentUser, "Software\\Walk", kKeyEnumerateSubKeys, &key), 0);
+  std::string name;
+  ASSERT_EQ(RegEnumKey(key, 0, &name, 256), 0);
+  EXPECT_EQ(name, "a");
+  ASSERT_EQ(RegDeleteKey(kHKeyCurrentUser, "Software\\Walk\\b"), 0);
+  ASSERT_EQ(RegEnumKey(key, 1, &name, 256), 0);
+  EXPECT_EQ(name, "c");
+  EXPECT_EQ(RegEnumKey(key, 2, &name, 256), kErrorNoMoreItems);
+  RegCloseKey(key);
+}
+
+TEST_F(RegistryStore, TooSmallBuffersAnswerMoreDataWithTheSizeNeeded) {
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Size", "v", kRegSz, Bytes(std::string("hello", 6))),
+            0);
+  HKey key = 0;
+  ASSERT_EQ(RegOpenKeyEx(kHKeyCurrentUser, "Software\\Size", kKeyQueryValue, &key), 0);
+  std::uint32_t type = 0;
+  std::uint32_t size = 0;
+  EXPECT_EQ(RegQueryValueEx(key, "v", &type, nullptr, &size), kErrorSuccess);
+  EXPECT_EQ(type, kRegSz);
+  EXPECT_EQ(size, 6u);
+  std::uint8_t buffer[8] = {0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA, 0xAA};
+  size = 5;
+  type = 0;
+  EXPECT_EQ(RegQueryValueEx(key, "v", &type, buffer, &size), kErrorMoreData);
+  EXPECT_EQ(size, 6u);
+  EXPECT_EQ(type, kRegSz);
+  size = 0;
+  EXPECT_EQ(RegQueryValueEx(key, "v", &type, buffer, &size), kErrorMoreData);
+  EXPECT_EQ(size, 6u);
+  size = 8;
+  EXPECT_EQ(RegQueryValueEx(key, "v", &type, buffer, &size), kErrorSuccess);
+  EXPECT_EQ(size, 6u);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 6), std::string("hello", 6));
+  EXPECT_EQ(buffer[6], 0xAA);  // nothing written past the value
+  EXPECT_EQ(RegQueryValueEx(key, "v", &type, buffer, nullptr), kErrorInvalidParameter);
+  EXPECT_EQ(RegQueryValueEx(key, "missing", &type, nullptr, &size), kErrorFileNotFound);
+  RegCloseKey(key);
+
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Size\\Änder", "näme", kRegSz, {}), 0);
+  ASSERT_EQ(RegOpenKeyEx(kHKeyCurrentUser, "Software\\Size", kKeyAllSpecific, &key), 0);
+  std::string name = "untouched";
+  EXPECT_EQ(RegEnumKey(key, 0, &name, 5), kErrorMoreData);  // 5 characters + NUL needed
+  EXPECT_EQ(name, "untouched");
+  EXPECT_EQ(RegEnumKey(key, 0, &name, 6), kErrorSuccess);
+  EXPECT_EQ(name, "Änder");
+  EXPECT_EQ(RegEnumValue(key, 0, &name, 1), kErrorMoreData);
+  EXPECT_EQ(RegEnumValue(key, 0, &name, 2), kErrorSuccess);
+  EXPECT_EQ(name, "v");
+  RegCloseKey(key);
+}
+
+TEST_F(RegistryStore, ValueBytesAndTypesComeBackExactly) {
+  struct Case {
+    const char* name;
+    std::uint32_t type;
+    std::vector<std::uint8_t> data;
+  };
+  const std::vector<Case> cases = {
+      {"sz without NUL", kRegSz, Bytes("abc")},
+      {"empty", kRegSz, {}},
+      {"expand", kRegExpandSz, Bytes(std::string("%TEMP%\\x", 9))},
+      {"binary", kRegBinary, {0, 1, 0, 0xFF, 0}},
+      {"dword", kRegDword, {1, 2, 3, 4}},
+      {"big endian", kRegDwordBigEndian, {1, 2, 3, 4}},
+      {"multi", kRegMultiSz, Bytes(std::string("a\0b\0\0", 5))},
+      {"qword", kRegQword, {1, 2, 3, 4, 5, 6, 7, 8}},
+      {"unknown type", 0x12345678u, {9}},
+      {"none", kRegNone, {}},
+      {"utf8 text", kRegSz, Bytes(std::string("Grüße\0", 8))},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Types", c.name, c.type, c.data), 0) << c.name;
+  }
+  for (const Case& c : cases) {
+    std::uint32_t type = 0;
+    std::vector<std::uint8_t> data;
+    ASSERT_EQ(Get(kHKeyCurrentUser, "Software\\Types", c.name, &type, &data), 0) << c.name;
+    EXPECT_EQ(type, c.type) << c.name;
+    EXPECT_EQ(data, c.data) << c.name;
+  }
+  HKey key = 0;
+  ASSERT_EQ(RegOpenKeyEx(kHKeyCurrentUser, "Software\\Types", kKeyAllSpecific, &key), 0);
+  EXPECT_EQ(RegSetValueEx(key, "bad", kRegBinary, nullptr, 4), kErrorInvalidParameter);
+  EXPECT_EQ(RegSetValueEx(key, std::string(16384, 'n'), kRegSz, nullptr, 0),
+            kErrorInvalidParameter);
+  EXPECT_EQ(RegSetValueEx(key, std::string(16383, 'n'), kRegSz, nullptr, 0), kErrorSuccess);
+  RegCloseKey(key);
+}
+
+TEST_F(RegistryStore, DefaultValueIsTheValueWithTheEmptyName) {
+  HKey key = 0;
+  ASSERT_EQ(RegCreateKeyEx(kHKeyCurrentUser, "Software\\Def", kKeyAllSpecific, &key), 0);
+  std::uint32_t size = 0;
+  EXPECT_EQ(RegQueryValueEx(key, "", nullptr, nullptr, &size), kErrorFileNotFound);
+  EXPECT_EQ(ValueNames(kHKeyCurrentUser, "Software\\Def"), std::vector<std::string>{});
+  const std::string text("default", 8);
+  ASSERT_EQ(RegSetValueEx(key, "", kRegSz, reinterpret_cast<const std::uint8_t*>(text.data()), 8),
+            0);
+  EXPECT_EQ(RegQueryValueEx(key, "", nullptr, nullptr, &size), kErrorSuccess);
+  EXPECT_EQ(size, 8u);
+  EXPECT_EQ(RegDeleteValue(key, ""), kErrorSuccess);
+  EXPECT_EQ(RegQueryValueEx(key, "", nullptr, nullptr, &size), kErrorFileNotFound);
+  RegCloseKey(key);
+}
+
+TEST_F(RegistryStore, HandlesAreSmallNumbersOfTheirOwn) {
+  HKey first = 0;
+  HKey second = 0;
+  ASSERT_EQ(RegOpenKeyEx(kHKeyClassesRoot, "", kKeyQueryValue, &first), 0);
+  ASSERT_EQ(RegOpenKeyEx(kHKeyClassesRoot, ".dll", kKeyQueryValue, &second), 0);
+  EXPECT_NE(first, 0u);
+  EXPECT_NE(first, second);
+  EXPECT_LT(first, 0x10000u);
+  EXPECT_LT(second, 0x10000u);
+  // A handle to the root reads the same key as the root constant.
+  std::uint32_t size = 0;
+  HKey dll = 0;
+  ASSERT_EQ(RegOpenKeyEx(first, ".DLL", kKeyQueryValue, &dll), 0);
+  EXPECT_EQ(RegQueryValueEx(dll, "", nullptr, nullptr, &size), 0);
+  EXPECT_EQ(size, 8u);
+  EXPECT_EQ(RegCloseKey(dll), kErrorSuccess);
+  EXPECT_EQ(RegCloseKey(first), kErrorSuccess);
+  EXPECT_EQ(RegCloseKey(first), kErrorInvalidHandle);
+  EXPECT_EQ(RegQueryValueEx(first, "", nullptr, nullptr, &size), kErrorInvalidHandle);
+  EXPECT_EQ(RegCloseKey(second), kErrorSuccess);
+  EXPECT_EQ(RegCloseKey(kHKeyClassesRoot), kErrorSuccess);  // roots stay usable
+  EXPECT_TRUE(Exists(kHKeyClassesRoot, ".dll"));
+  EXPECT_EQ(RegCloseKey(12345), kErrorInvalidHandle);
+}
+
+TEST_F(RegistryStore, AHandleToADeletedKeyAnswersKeyDeleted) {
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Gone", "v", kRegSz, Bytes("x")), 0);
+  HKey key = 0;
+  ASSERT_EQ(RegOpenKeyEx(kHKeyCurrentUser, "Software\\Gone", kKeyAllSpecific, &key), 0);
+  ASSERT_EQ(RegDeleteKey(kHKeyCurrentUser, "Software\\Gone"), kErrorSuccess);
+  std::uint32_t size = 0;
+  std::string name;
+  RegKeyInfo info;
+  HKey child = 0;
+  EXPECT_EQ(RegQueryValueEx(key, "v", nullptr, nullptr, &size), kErrorKeyDeleted);
+  EXPECT_EQ(RegSetValueEx(key, "w", kRegNone, nullptr, 0), kErrorKeyDeleted);
+  EXPECT_EQ(RegDeleteValue(key, "v"), kErrorKeyDeleted);
+  EXPECT_EQ(RegEnumKey(key, 0, &name, 256), kErrorKeyDeleted);
+  EXPECT_EQ(RegEnumValue(key, 0, &name, 256), kErrorKeyDeleted);
+  EXPECT_EQ(RegQueryInfoKey(key, &info), kErrorKeyDeleted);
+  EXPECT_EQ(RegOpenKeyEx(key, "", kKeyQueryValue, &child), kErrorKeyDeleted);
+  EXPECT_EQ(RegOpenKeyEx(key, "sub", kKeyQueryValue, &child), kErrorKeyDeleted);
+  EXPECT_EQ(RegCreateKeyEx(key, "sub", kKeyAllSpecific, &child), kErrorKeyDeleted);
+  // Re-creating the name makes a new key; the old handle stays dead.
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Gone", "v", kRegSz, Bytes("y")), 0);
+  EXPECT_EQ(RegQueryValueEx(key, "v", nullptr, nullptr, &size), kErrorKeyDeleted);
+  EXPECT_EQ(RegCloseKey(key), kErrorSuccess);
+}
+
+TEST_F(RegistryStore, CreateReportsWhetherTheKeyIsNew) {
+  HKey key = 0;
+  bool created = false;
+  ASSERT_EQ(RegCreateKeyEx(kHKeyCurrentUser, "Software\\A\\B\\C", kKeyAllSpecific, &key, &created),
+            0);
+  EXPECT_TRUE(created);
+  RegCloseKey(key);
+  ASSERT_EQ(RegCreateKeyEx(kHKeyCurrentUser, "software\\a\\b\\c", kKeyAllSpecific, &key, &created),
+            0);
+  EXPECT_FALSE(created);
+  RegCloseKey(key);
+  EXPECT_EQ(SubKeys(kHKeyCurrentUser, "Software\\A\\B"), std::vector<std::string>{"C"});
+  // Opening never creates.
+  EXPECT_EQ(RegOpenKeyEx(kHKeyCurrentUser, "Software\\A\\X", kKeyQueryValue, &key),
+            kErrorFileNotFound);
+  EXPECT_FALSE(Exists(kHKeyCurrentUser, "Software\\A\\X"));
+}
+
+TEST_F(RegistryStore, QueryInfoCountsNamesInWindowsCharacters) {
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Info\\ä", "", kRegSz, {}), 0);
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Info\\abcd", "", kRegSz, {}), 0);
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Info", "ÄÖÜÄÖ", kRegBinary, {1, 2, 3}), 0);
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Info", "x", kRegBinary, std::vector<std::uint8_t>(40)),
+            0);
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Info", "😀", kRegNone, {}), 0);
+  HKey key = 0;
+  ASSERT_EQ(RegOpenKeyEx(kHKeyCurrentUser, "Software\\Info", kKeyQueryValue, &key), 0);
+  RegKeyInfo info;
+  ASSERT_EQ(RegQueryInfoKey(key, &info), 0);
+  EXPECT_EQ(info.subKeys, 2u);
+  EXPECT_EQ(info.maxSubKeyLen, 4u);
+  EXPECT_EQ(info.values, 3u);
+  EXPECT_EQ(info.maxValueNameLen, 5u);
+  EXPECT_EQ(info.maxValueLen, 40u);
+  RegCloseKey(key);
+  std::string name;
+  ASSERT_EQ(RegOpenKeyEx(kHKeyCurrentUser, "Software\\Info", kKeyQueryValue, &key), 0);
+  EXPECT_EQ(RegEnumValue(key, 2, &name, 2), kErrorMoreData);  // a surrogate pair is 2 units
+  EXPECT_EQ(RegEnumValue(key, 2, &name, 3), kErrorSuccess);
+  RegCloseKey(key);
+}
+
+TEST_F(RegistryStore, ThreadsOfOneProcessShareTheStoreSafely) {
+  constexpr int kThreads = 4;
+  constexpr int kValues = 150;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([t] {
+      for (int i = 0; i < kValues; ++i) {
+        const std::uint8_t byte = static_cast<std::uint8_t>(i);
+        Put(kHKeyCurrentUser, "Software\\Threads\\T" + std::to_string(t), "v" + std::to_string(i),
+            kRegBinary, {byte});
+      }
+    });
+  }
+  for (auto& th : threads) th.join();
+  for (int t = 0; t < kThreads; ++t) {
+    EXPECT_EQ(ValueNames(kHKeyCurrentUser, "Software\\Threads\\T" + std::to_string(t)).size(),
+              static_cast<std::size_t>(kValues));
+  }
+}
+
+TEST(ExpandEnvironmentStrings, ReplacesKnownNamesAndKeepsTheRest) {
+  ScopedEnv root("KORVANE_TEST_ROOT", "/opt/windows");
+  std::string out;
+  EXPECT_EQ(ExpandEnvironmentStrings("%KORVANE_TEST_ROOT%\\system32", &out), 22u);
+  EXPECT_EQ(out, "/opt/windows\\system32");
+  EXPECT_EQ(ExpandEnvironmentStrings("%korvane_test_root%", &out), 13u);
+  EXPECT_EQ(out, "/opt/windows");
+  EXPECT_EQ(ExpandEnvironmentStrings("a%KORVANE_UNSET_NAME%b", &out), 23u);
+  EXPECT_EQ(out, "a%KORVANE_UNSET_NAME%b");
+  ExpandEnvironmentStrings("100%% %KORVANE_TEST_ROOT", &out);
+  EXPECT_EQ(out, "100%% %KORVANE_TEST_ROOT");
+  ExpandEnvironmentStrings("%1 and %KORVANE_TEST_ROOT%", &out);
+  EXPECT_EQ(out, "%1 and %KORVANE_TEST_ROOT%");  // "1 and " is no variable
+  EXPECT_EQ(ExpandEnvironmentStrings("", &out), 1u);
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(ExpandEnvironmentStrings(std::string("ab\0cd", 5), nullptr), 3u);
+}
+
+}  // namespace
+}  // namespace korvane::test
