@@ -33,9 +33,12 @@ void clsGrid::Clear() {
   Step(grid_, [](FlexGrid& g) { g.SetRows(0); });
   Step(grid_, [](FlexGrid& g) { g.SetCols(2); });
   headerOrange_ = false;
+  showingMessage_ = false;
 }
 
 void clsGrid::AddRow(const std::string& sCaption, const std::string& sText, bool bRevCol) {
+  // A message row stands alone: rows added after it replace it.
+  if (showingMessage_) Clear();
   const OleColor headerBack = headerOrange_ ? kHeaderOrange : kDesktopColor;
   auto colourCell = [&](FlexGrid* grid) {
     Step(grid, [&](FlexGrid& g) { g.SetCellBackColor(headerBack); });
@@ -69,6 +72,7 @@ void clsGrid::ShowMsg(const std::string& sMsg) {
   Step(grid_, [](FlexGrid& g) { g.SetColWidth(0, kMessageWidth); });
   Step(grid_, [](FlexGrid& g) { g.SetColAlignment(0, kLeftCentre); });
   Step(grid_, [&](FlexGrid& g) { g.SetText(sMsg); });
+  showingMessage_ = true;
 }
 
 }  // namespace korvane

@@ -25,6 +25,7 @@ class clsGrid {
  private:
   FlexGrid* grid_ = nullptr;
   bool headerOrange_ = false;  // the colour the next header row gets
+  bool showingMessage_ = false;  // the grid holds ShowMsg's row; the next AddRow replaces it
 };
 
 }  // namespace korvane

@@ -1,0 +1,42 @@
+#pragma once
+// Reads a grid back as caption/text/header rows; a header row is the one
+// whose caption cell has white text.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "inspection/FlexGrid.h"
+#include "inspection/clsGrid.h"
+
+namespace korvane::test {
+
+struct GridRow {
+  std::string caption;
+  std::string text;
+  bool header = false;
+  bool operator==(const GridRow&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& out, const GridRow& row) {
+  return out << (row.header ? "[H] " : "") << '"' << row.caption << "\" | \"" << row.text << '"';
+}
+
+inline std::vector<GridRow> RowsOf(const FlexGrid& grid) {
+  std::vector<GridRow> rows;
+  for (int r = 0; r < grid.Rows(); ++r) {
+    rows.push_back({grid.Cell(r, 0).text, grid.Cell(r, 1).text, grid.Cell(r, 0).foreColor == kWhite});
+  }
+  return rows;
+}
+
+// Background colours of the header rows, top to bottom.
+inline std::vector<OleColor> HeaderColours(const FlexGrid& grid) {
+  std::vector<OleColor> colours;
+  for (int r = 0; r < grid.Rows(); ++r) {
+    if (grid.Cell(r, 0).foreColor == kWhite) colours.push_back(grid.Cell(r, 0).backColor);
+  }
+  return colours;
+}
+
+}  // namespace korvane::test

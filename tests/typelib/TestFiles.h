@@ -1,0 +1,31 @@
+#pragma once
+// Reading fixture files into memory for the type-library tests.
+
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace korvane::test {
+
+inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline void PutU32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+inline void PutU16(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint16_t v) {
+  bytes[at] = static_cast<std::uint8_t>(v);
+  bytes[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+}  // namespace korvane::test

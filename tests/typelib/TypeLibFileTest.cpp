@@ -1,0 +1,140 @@
+// Type libraries in files: stand-alone, TYPELIB resources of PE files, the
+// "file/N" form, and the port that the inspector uses.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "SltgBuilder.h"
+#include "TestFiles.h"
+#include "common/VbError.h"
+#include "formats/TypeLibFile.h"
+#include "platform/Process.h"
+#include "platform/TypeLib.h"
+#include "support/TempDir.h"
+
+namespace korvane::formats {
+namespace {
+
+constexpr char kSep = '/';
+
+std::string Copy(const test::TempDir& dir, const std::string& from, const std::string& name) {
+  const std::string to = dir.File(name);
+  std::filesystem::copy_file(from, to);
+  return to;
+}
+
+TEST(TypeLibFile, FirstResourceOfAPeFile) {
+  const auto attr = ReadTypeLibFile(KORVANE_FIXTURE_ALPHA64_DLL, kSep);
+  EXPECT_EQ(attr.name, "KorvaneAlpha");
+  EXPECT_EQ(attr.sysKind, kSysWin64);
+  const auto attr32 = ReadTypeLibFile(KORVANE_FIXTURE_ALPHA32_DLL, kSep);
+  EXPECT_EQ(attr32.sysKind, kSysWin32);
+  EXPECT_EQ(attr32.minorVersion, 10);
+}
+
+TEST(TypeLibFile, ListsEveryTypeLibResource) {
+  const auto list = ListTypeLibResources(KORVANE_FIXTURE_MULTI_DLL);
+  ASSERT_EQ(list.size(), 3u);
+  EXPECT_EQ(list[0].id, 1);
+  EXPECT_EQ(list[1].id, 2);
+  EXPECT_EQ(list[2].id, 5);
+  for (const auto& r : list) {
+    EXPECT_FALSE(r.isName);
+    EXPECT_GT(r.size, 0x54u);
+  }
+  EXPECT_TRUE(ListTypeLibResources(KORVANE_FIXTURE_PLAIN_DLL).empty());
+  EXPECT_THROW(ListTypeLibResources(KORVANE_FIXTURE_ALPHA32_TLB), TypeLibError);
+}
+
+TEST(TypeLibFile, ResourceIdSuffixSelectsTheResource) {
+  const std::string multi = KORVANE_FIXTURE_MULTI_DLL;
+  EXPECT_EQ(ReadTypeLibFile(multi, kSep).minorVersion, 10);  // resource 1: Alpha 1.10
+  const auto second = ReadTypeLibFile(multi + "/2", kSep);
+  EXPECT_EQ(second.name, "KorvaneAlpha");
+  EXPECT_EQ(second.majorVersion, 2);
+  EXPECT_EQ(second.minorVersion, 0);
+  const auto fifth = ReadTypeLibFile(multi + "/5", kSep);
+  EXPECT_EQ(fifth.name, "KorvaneBeta");
+  EXPECT_EQ(ReadTypeLibFile(multi + "/1", kSep).majorVersion, 1);
+  EXPECT_THROW(ReadTypeLibFile(multi + "/3", kSep), TypeLibError);
+  EXPECT_THROW(ReadTypeLibFile(multi + "/70000", kSep), TypeLibError);
+  EXPECT_THROW(ReadTypeLibFile(multi + "/x2", kSep), TypeLibError);
+  EXPECT_THROW(ReadTypeLibFile(std::string(KORVANE_FIXTURE_ALPHA32_TLB) + "/1", kSep), TypeLibError);
+}
+
+TEST(TypeLibFile, SeparatorIsThePlatformsOwn) {
+  const std::string multi = KORVANE_FIXTURE_MULTI_DLL;
+  EXPECT_EQ(ReadTypeLibFile(multi + "\\2", '\\').majorVersion, 2);
+  EXPECT_THROW(ReadTypeLibFile(multi + "\\2", '/'), TypeLibError);
+}
+
+TEST(TypeLibFile, AnExistingFileIsTakenWholeEvenWhenItsNameIsDigits) {
+  test::TempDir dir;
+  const std::string file = Copy(dir, KORVANE_FIXTURE_BETA64_DLL, "7");
+  EXPECT_EQ(LocateTypeLib(file, kSep).file, file);
+  EXPECT_FALSE(LocateTypeLib(file, kSep).hasResourceId);
+  EXPECT_EQ(ReadTypeLibFile(file, kSep).name, "KorvaneBeta");
+}
+
+TEST(TypeLibFile, DecidesByFirstBytesNotByExtension) {
+  test::TempDir dir;
+  EXPECT_EQ(ReadTypeLibFile(Copy(dir, KORVANE_FIXTURE_ALPHA64_DLL, "pe.tlb"), kSep).sysKind, kSysWin64);
+  EXPECT_EQ(ReadTypeLibFile(Copy(dir, KORVANE_FIXTURE_ALPHA32_TLB, "raw.dll"), kSep).sysKind, kSysWin32);
+  const std::string sltg = dir.File("old.ocx");
+  test::WriteBytes(sltg, test::BuildSltg(test::SltgSpec{}));
+  EXPECT_EQ(ReadTypeLibFile(sltg, kSep).format, TypeLibFormat::Sltg);
+  EXPECT_THROW(ReadTypeLibFile(dir.Write("notes.tlb", "MSFT is not enough"), kSep), TypeLibError);
+  EXPECT_THROW(ReadTypeLibFile(dir.Write("text.dll", "plain words"), kSep), TypeLibError);
+  EXPECT_THROW(ReadTypeLibFile(dir.Write("empty.tlb", ""), kSep), TypeLibError);
+  EXPECT_THROW(ReadTypeLibFile(dir.Write("mz.dll", "MZ but nothing else"), kSep), TypeLibError);
+}
+
+TEST(TypeLibFile, MissingFilesAndFoldersAreErrors) {
+  test::TempDir dir;
+  EXPECT_THROW(ReadTypeLibFile(dir.File("absent.dll"), kSep), TypeLibError);
+  EXPECT_THROW(ReadTypeLibFile(dir.File("absent.dll/1"), kSep), TypeLibError);
+  EXPECT_THROW(ReadTypeLibFile(dir.path().string(), kSep), TypeLibError);
+  EXPECT_THROW(ReadTypeLibFile(KORVANE_FIXTURE_PLAIN_DLL, kSep), TypeLibError);
+}
+
+TEST(TypeLibPort, AttributesInRegistryForm) {
+  const auto lib = platform::TypeLibInfoFromFile(KORVANE_FIXTURE_ALPHA64_DLL);
+  EXPECT_EQ(lib.Name(), "KorvaneAlpha");
+  EXPECT_EQ(lib.HelpString(), "Korvane Alpha Library");
+  EXPECT_EQ(lib.GUID(), "{6B1E9C40-2F5A-4C11-9D3E-7A10B2C3D4E5}");
+  EXPECT_EQ(lib.MajorVersion(), 1);
+  EXPECT_EQ(lib.MinorVersion(), 10);
+  EXPECT_EQ(lib.LCID(), 0u);
+  EXPECT_EQ(lib.SysKind(), platform::kSysKindWin64);
+}
+
+TEST(TypeLibPort, NoTypeLibraryRaisesVbError) {
+  EXPECT_THROW(platform::TypeLibInfoFromFile(KORVANE_FIXTURE_PLAIN_DLL), VbError);
+  EXPECT_THROW(platform::TypeLibInfoFromFile("/nonexistent/korvane/x.dll"), VbError);
+  try {
+    platform::TypeLibInfoFromFile(KORVANE_FIXTURE_PLAIN_DLL);
+  } catch (const VbError& e) {
+    EXPECT_NE(e.Number(), 0);
+    EXPECT_FALSE(e.Description().empty());
+  }
+}
+
+TEST(TypeLibPort, SameLibraryMeansGuidVersionAndLocale) {
+  const auto alpha64 = platform::TypeLibInfoFromFile(KORVANE_FIXTURE_ALPHA64_DLL);
+  const auto alpha32 = platform::TypeLibInfoFromFile(KORVANE_FIXTURE_ALPHA32_TLB);
+  const std::string multi = KORVANE_FIXTURE_MULTI_DLL;
+  const auto alpha2 = platform::TypeLibInfoFromFile(multi + platform::kPathSeparator + "2");
+  const auto beta = platform::TypeLibInfoFromFile(KORVANE_FIXTURE_BETA64_DLL);
+  EXPECT_TRUE(alpha64.IsSameLibrary(alpha32));  // the platform does not count
+  EXPECT_TRUE(alpha32.IsSameLibrary(alpha64));
+  EXPECT_FALSE(alpha64.IsSameLibrary(alpha2));  // same GUID, other version
+  EXPECT_FALSE(alpha64.IsSameLibrary(beta));
+  const platform::TypeLibrary otherLocale(alpha64.Name(), alpha64.HelpString(), alpha64.GUID(),
+                                          alpha64.MajorVersion(), alpha64.MinorVersion(), 0x409,
+                                          alpha64.SysKind(), 0);
+  EXPECT_FALSE(alpha64.IsSameLibrary(otherLocale));
+}
+
+}  // namespace
+}  // namespace korvane::formats

@@ -1,0 +1,88 @@
+// Every type library in Wine's own PE files is read without an error.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+
+#include "formats/TypeLibFile.h"
+
+namespace korvane::formats {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool StartsWithMz(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  char head[2] = {};
+  return in.read(head, 2) && head[0] == 'M' && head[1] == 'Z';
+}
+
+struct CorpusLibrary {
+  std::string file;  // file name
+  std::uint16_t id;
+  TypeLibAttributes attr;
+};
+
+std::vector<CorpusLibrary> ReadFolder(const std::string& folder, std::vector<std::string>& failures) {
+  std::vector<CorpusLibrary> found;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(folder, ec)) {
+    if (!entry.is_regular_file() || !StartsWithMz(entry.path())) continue;
+    std::vector<TypeLibResourceInfo> resources;
+    try {
+      resources = ListTypeLibResources(entry.path().string());
+    } catch (const TypeLibError&) {
+      continue;  // 16-bit modules and other images without a readable directory
+    }
+    for (const auto& r : resources) {
+      const std::string path = entry.path().string() + "/" + std::to_string(r.id);
+      try {
+        found.push_back({entry.path().filename().string(), r.id, ReadTypeLibFile(path, '/')});
+      } catch (const TypeLibError& e) {
+        failures.push_back(path + ": " + e.what());
+      }
+    }
+  }
+  return found;
+}
+
+class WineCorpus : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(WineCorpus, EveryLibraryReads) {
+  if (!fs::is_directory(GetParam())) GTEST_SKIP() << GetParam() << " is not installed";
+  std::vector<std::string> failures;
+  const auto libraries = ReadFolder(GetParam(), failures);
+  for (const auto& f : failures) ADD_FAILURE() << f;
+  EXPECT_GE(libraries.size(), 45u);  // about fifty in each folder
+
+  std::map<std::string, std::vector<const CorpusLibrary*>> byFile;
+  for (const auto& lib : libraries) {
+    EXPECT_FALSE(lib.attr.name.empty()) << lib.file;
+    EXPECT_EQ(lib.attr.format, TypeLibFormat::Msft) << lib.file;
+    byFile[lib.file].push_back(&lib);
+  }
+
+  // vbscript.dll holds three; 2 and 3 are versions 1.0 and 5.5 of one library.
+  ASSERT_EQ(byFile["vbscript.dll"].size(), 3u);
+  const auto& vb = byFile["vbscript.dll"];
+  EXPECT_EQ(vb[1]->attr.guid, vb[2]->attr.guid);
+  std::set<std::pair<int, int>> versions = {{vb[1]->attr.majorVersion, vb[1]->attr.minorVersion},
+                                            {vb[2]->attr.majorVersion, vb[2]->attr.minorVersion}};
+  EXPECT_EQ(versions, (std::set<std::pair<int, int>>{{1, 0}, {5, 5}}));
+
+  // stdole2.tlb: the OLE Automation library.
+  ASSERT_EQ(byFile["stdole2.tlb"].size(), 1u);
+  const auto& stdole = byFile["stdole2.tlb"][0]->attr;
+  EXPECT_EQ(stdole.name, "stdole");
+  EXPECT_EQ(GuidToRegistryText(stdole.guid), "{00020430-0000-0000-C000-000000000046}");
+  EXPECT_EQ(stdole.majorVersion, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, WineCorpus,
+                         ::testing::Values(KORVANE_WINE64_DIR, KORVANE_WINE32_DIR));
+
+}  // namespace
+}  // namespace korvane::formats
