@@ -1,0 +1,29 @@
+#pragma once
+// Prints the rows of a result grid for korvane-cli: as text (caption TAB text,
+// a header as "== caption ==") or as a JSON array of row objects.
+
+#include <string>
+#include <vector>
+
+#include "inspection/FlexGrid.h"
+
+namespace korvane::cli {
+
+struct GridOutputRow {
+  std::string caption;
+  std::string text;
+  bool header = false;
+  bool message = false;  // the grid's single-message form
+};
+
+// The grid's rows. A header is recognised by its white caption text; the
+// single wide message row counts as a message, not a header.
+std::vector<GridOutputRow> ReadGridRows(const FlexGrid& grid);
+
+// One line per row, each ending in a newline.
+std::string GridRowsAsText(const std::vector<GridOutputRow>& rows);
+// [{"caption": C, "text": T, "header": B}, ...]; a message row carries its
+// text as the caption, an empty text and header false.
+std::string GridRowsAsJson(const std::vector<GridOutputRow>& rows);
+
+}  // namespace korvane::cli
