@@ -31,10 +31,12 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::size_t CodePoints(std::string_view text) {
+// Name lengths are limited in UTF-16 units, as Windows counts them.
+std::size_t Utf16Units(std::string_view text) {
   std::size_t n = 0;
   for (char c : text) {
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+    const auto b = static_cast<unsigned char>(c);
+    if ((b & 0xC0) != 0x80) n += b >= 0xF0 ? 2 : 1;
   }
   return n;
 }
@@ -80,7 +82,7 @@ std::optional<RegKeyName> ParseRegKeyName(std::string_view full, std::string* er
     std::size_t end = rest.find('\\', start);
     std::string_view component = rest.substr(start, end == std::string_view::npos ? rest.npos : end - start);
     if (component.empty()) return fail("empty key name in '" + std::string(full) + "'");
-    if (CodePoints(component) > kRegFileMaxKeyComponent) {
+    if (Utf16Units(component) > kRegFileMaxKeyComponent) {
       return fail("a key name is longer than " + std::to_string(kRegFileMaxKeyComponent) +
                   " characters");
     }

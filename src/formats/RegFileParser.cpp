@@ -205,10 +205,12 @@ class Parser {
     }
   }
 
-  static std::size_t CountCodePoints(std::string_view text) {
+  // Name lengths are limited in UTF-16 units, as Windows counts them.
+  static std::size_t Utf16Units(std::string_view text) {
     std::size_t n = 0;
     for (char c : text) {
-      if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
+      const auto b = static_cast<unsigned char>(c);
+      if ((b & 0xC0) != 0x80) n += b >= 0xF0 ? 2 : 1;
     }
     return n;
   }
@@ -222,7 +224,7 @@ class Parser {
       pos = 1;
     } else if (line.front() == '"') {
       op.valueName = Quoted(line, pos, number);
-      if (CountCodePoints(op.valueName) > kRegFileMaxValueName) Fail(number, "the value name is too long");
+      if (Utf16Units(op.valueName) > kRegFileMaxValueName) Fail(number, "the value name is too long");
     } else {
       Fail(number, "expected a key in brackets, a value or a comment");
     }
