@@ -119,6 +119,21 @@ long ListRecursive(const RegKeyName& key, int depth, std::string* out) {
   return platform::kErrorSuccess;
 }
 
+bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && Upper(a) == Upper(b);
+}
+
+// Names match ignoring letter case; the listing shows the name as it was written.
+std::string StoredValueName(const RegKeyName& key, const std::string& asked) {
+  std::vector<RegFileValue> values;
+  if (RegReadValues(key, &values) == platform::kErrorSuccess) {
+    for (const RegFileValue& v : values) {
+      if (SameIgnoringAsciiCase(v.name, asked)) return v.name;
+    }
+  }
+  return asked;
+}
+
 // The named value in the key and, with recursion, in every key below it.
 long FindValue(const RegKeyName& key, const std::string& name, bool recursive, int depth, std::string* out,
                int* matches) {
@@ -126,6 +141,7 @@ long FindValue(const RegKeyName& key, const std::string& name, bool recursive, i
   RegFileValue value;
   long r = RegReadValue(key, name, &value);
   if (r == platform::kErrorSuccess) {
+    value.name = StoredValueName(key, name);
     *out += FullName(key) + "\n" + RegQueryLine(value) + "\n\n";
     ++*matches;
   } else if (r != platform::kErrorFileNotFound) {
