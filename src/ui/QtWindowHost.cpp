@@ -1,21 +1,44 @@
 #include "ui/QtWindowHost.h"
 
 #include "platform/Process.h"
+#include "ui/XTab.h"
+#include "ui/frmDisplay.h"
 #include "ui/frmMain.h"
 
 namespace korvane::ui {
 
 QtWindowHost::QtWindowHost() = default;
-QtWindowHost::~QtWindowHost() = default;
+
+QtWindowHost::~QtWindowHost() {
+  // The main window refers to the detail window: it goes first.
+  main_.reset();
+  display_.reset();
+}
 
 void QtWindowHost::LoadMainWindow() {
   if (!main_) {
     main_ = std::make_unique<frmMain>();
+    if (display_) main_->SetDisplayWindow(display_.get());
     main_->Form_Load();
   }
 }
 
-void QtWindowHost::LoadDisplayWindow() {}
+void QtWindowHost::LoadDisplayWindow() {
+  if (!display_) {
+    display_ = std::make_unique<frmDisplay>();
+    if (main_) main_->SetDisplayWindow(display_.get());
+  }
+}
+
+FlexGrid& QtWindowHost::GridInfo() {
+  LoadMainWindow();
+  return main_->GridInfoModel();
+}
+
+FlexGrid& QtWindowHost::GridComparison() {
+  LoadMainWindow();
+  return main_->GridComparisonModel();
+}
 
 void QtWindowHost::SetFileText(const std::string& text) {
   LoadMainWindow();
@@ -24,7 +47,7 @@ void QtWindowHost::SetFileText(const std::string& text) {
 
 void QtWindowHost::SetActiveTab(int index) {
   LoadMainWindow();
-  main_->XTab1()->setCurrentIndex(index);
+  main_->XTab1()->SetTab(index);
 }
 
 void QtWindowHost::ShowMainWindow() {
@@ -37,7 +60,9 @@ void QtWindowHost::UnloadMainWindow() {
   if (main_) main_->close();
 }
 
-void QtWindowHost::UnloadDisplayWindow() {}
+void QtWindowHost::UnloadDisplayWindow() {
+  if (display_) display_->close();
+}
 
 void QtWindowHost::EndProcess() { platform::EndProcess(0); }
 

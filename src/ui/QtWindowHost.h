@@ -8,6 +8,7 @@
 namespace korvane::ui {
 
 class frmMain;
+class frmDisplay;
 
 class QtWindowHost final : public WindowHost {
  public:
@@ -16,8 +17,9 @@ class QtWindowHost final : public WindowHost {
 
   void LoadMainWindow() override;
   void LoadDisplayWindow() override;
-  FlexGrid& GridInfo() override { return gridInfo_; }
-  FlexGrid& GridComparison() override { return gridComparison_; }
+  // The main window's grid models (the window is loaded first when it is not).
+  FlexGrid& GridInfo() override;
+  FlexGrid& GridComparison() override;
   void SetFileText(const std::string& text) override;
   void SetActiveTab(int index) override;
   void ShowMainWindow() override;
@@ -26,13 +28,13 @@ class QtWindowHost final : public WindowHost {
   void EndProcess() override;
 
   frmMain* MainWindow() const { return main_.get(); }
+  frmDisplay* DisplayWindow() const { return display_.get(); }
   bool MainWindowShown() const { return shown_; }
 
  private:
   std::unique_ptr<frmMain> main_;
+  std::unique_ptr<frmDisplay> display_;
   bool shown_ = false;
-  FlexGrid gridInfo_;
-  FlexGrid gridComparison_;
 };
 
 }  // namespace korvane::ui

@@ -1,38 +1,407 @@
 #include "ui/frmMain.h"
 
+#include <QApplication>
 #include <QCloseEvent>
-#include <QVBoxLayout>
+#include <QMouseEvent>
+#include <QPalette>
+#include <QTimer>
+#include <exception>
 
 #include "app/basMain.h"
+#include "common/ErrorReport.h"
+#include "common/UserPort.h"
+#include "common/VbError.h"
+#include "common/basTools.h"
+#include "inspection/clsActiveX.h"
+#include "platform/Process.h"
+#include "registration/clsRegistrator.h"
+#include "registry/clsRegistry.h"
+#include "ui/Command.h"
+#include "ui/CommandGeometry.h"
+#include "ui/CommandSkins.h"
+#include "ui/FlexGridView.h"
+#include "ui/Fonts.h"
+#include "ui/PropertyBag.h"
+#include "ui/SharedObjects.h"
+#include "ui/ShellVerbToggle.h"
+#include "ui/WindowArt.h"
+#include "ui/XTab.h"
+#include "ui/basToolsUi.h"
+#include "ui/frmDisplay.h"
 
 namespace korvane::ui {
 
+namespace {
+
+constexpr OleColor kWindowColour = 0x00FBFDFB;
+constexpr const char* kGridTip = "Double Click for more info";
+
+QRect Twips(int left, int top, int width, int height) {
+  return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height));
+}
+
+// Runs one step of a handler; a failing step is skipped and the next one runs.
+template <typename Step>
+void Step_(Step&& step) {
+  try {
+    step();
+  } catch (...) {
+  }
+}
+
+constexpr long kObjectNotSet = 91;
+
+// The object a handler works through, or the error a missing one raises.
+template <typename T>
+T& Required(T* object) {
+  if (object == nullptr) {
+    throw VbError(kObjectNotSet, "frmMain", "Object variable or With block variable not set");
+  }
+  return *object;
+}
+
+void ReportToErrorBox(const char* label, const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const VbError& e) {
+    ShowError(label, e);
+  } catch (const std::exception& e) {
+    ShowError(label, 5, e.what());
+  } catch (...) {
+    ShowError(label, 5, "Invalid procedure call or argument");
+  }
+}
+
+}  // namespace
+
+TabIcon::TabIcon(int index, QWidget* parent) : QLabel(parent), index_(index) {
+  setFocusPolicy(Qt::ClickFocus);
+  setAlignment(Qt::AlignCenter);
+}
+
+void TabIcon::mousePressEvent(QMouseEvent* event) {
+  QLabel::mousePressEvent(event);
+  emit Clicked(index_);
+}
+
+void TabIcon::focusInEvent(QFocusEvent* event) {
+  QLabel::focusInEvent(event);
+  emit GotFocus(index_);
+}
+
 frmMain::frmMain(QWidget* parent) : QWidget(parent) {
+  setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(QStringLiteral("Korvane"));
-  auto* layout = new QVBoxLayout(this);
-  tabs_ = new QTabWidget(this);
-  auto* fileTab = new QWidget(tabs_);
-  auto* fileLayout = new QVBoxLayout(fileTab);
-  txtFile_ = new QLineEdit(fileTab);
-  fileLayout->addWidget(txtFile_);
-  fileLayout->addStretch();
-  tabs_->addTab(fileTab, QStringLiteral("Korvane && File Info"));
-  tabs_->addTab(new QWidget(tabs_), QStringLiteral("File Comparison"));
-  tabs_->addTab(new QWidget(tabs_), QStringLiteral("Options && Help"));
-  layout->addWidget(tabs_);
-  resize(433, 361);
+  setFont(ButtonFont());
+  QPalette colours = palette();
+  colours.setColor(QPalette::Window, ColorFromBgr(kWindowColour));
+  setPalette(colours);
+  setAutoFillBackground(true);
+  setFixedSize(TwipsToPixels(6495), TwipsToPixels(5415));
+
+  xtab_ = new XTab({QString(18, QLatin1Char(' ')) + QStringLiteral("Korvane && File Info"),
+                    QString(17, QLatin1Char(' ')) + QStringLiteral("File Comparison"),
+                    QString(18, QLatin1Char(' ')) + QStringLiteral("Options && Help")},
+                   this);
+  xtab_->setObjectName(QStringLiteral("XTab1"));
+  xtab_->setGeometry(Twips(60, 60, 6375, 5325));
+  connect(xtab_, &XTab::TabSwitched, this, [this] { XTab1_Switch(); });
+
+  BuildFileTab();
+  BuildComparisonTab();
+  BuildOptionsTab();
+  BuildTabIcons();
+
+  comDlg_.Filter = "All files(*.*)|*.*";
+  comDlg_.Flags = CommonDialog::kHideReadOnly;
+  exitAfterShow_ = platform::GetEnv("KORVANE_EXIT_AFTER_SHOW") == "1";
+}
+
+frmMain::~frmMain() = default;
+
+Command* frmMain::MakeButton(QWidget* parent, const char* name, const char* caption, int left,
+                             int top, int width, int height) {
+  PropertyBag designed;
+  designed.WriteProperty("Caption", caption, "Command");
+  auto* button = new Command(designed, parent);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setGeometry(Twips(left, top, width, height));
+  return button;
+}
+
+QGroupBox* frmMain::MakeFrame(QWidget* parent, const char* title, int left, int top, int width,
+                              int height) {
+  auto* frame = new QGroupBox(QString::fromLatin1(title), parent);
+  frame->setGeometry(Twips(left, top, width, height));
+  frame->setAutoFillBackground(true);
+  return frame;
+}
+
+void frmMain::BuildFileTab() {
+  QGroupBox* frmFile = MakeFrame(xtab_, "Select file (dll, ocx, exe)", 60, 960, 6255, 675);
+  frmFile->setObjectName(QStringLiteral("frmFile"));
+  auto* label1 = new QLabel(QStringLiteral("Select File:"), frmFile);
+  label1->setObjectName(QStringLiteral("Label1"));
+  label1->setGeometry(Twips(120, 300, 780, 195));
+  txtFile_ = new QLineEdit(frmFile);
+  txtFile_->setObjectName(QStringLiteral("txtFile"));
+  txtFile_->setGeometry(Twips(1020, 240, 4185, 315));
+  cmdBrowse_ = MakeButton(frmFile, "cmdBrowse", "Browse", 5250, 240, 855, 315);
+  xtab_->AddToTab(0, frmFile);
+
+  cmdReg_ = MakeButton(xtab_, "cmdReg", "Register ActiveX", 90, 1740, 1545, 315);
+  cmdUnReg_ = MakeButton(xtab_, "cmdUnReg", "Unregister ActiveX", 1710, 1740, 1545, 315);
+  xtab_->AddToTab(0, cmdReg_);
+  xtab_->AddToTab(0, cmdUnReg_);
+
+  QGroupBox* frame1 = MakeFrame(xtab_, "File Info / ActiveX Info", 60, 2130, 6255, 3135);
+  frame1->setObjectName(QStringLiteral("Frame1"));
+  gridinfo_ = new FlexGridView(gridInfoModel_, frame1);
+  gridinfo_->setObjectName(QStringLiteral("gridinfo"));
+  gridinfo_->setGeometry(Twips(60, 210, 6135, 2835));
+  gridinfo_->setToolTip(QString::fromLatin1(kGridTip));
+  xtab_->AddToTab(0, frame1);
+
+  connect(cmdBrowse_, &Command::Click, this, &frmMain::cmdBrowse_Click);
+  connect(cmdReg_, &Command::Click, this, &frmMain::cmdReg_Click);
+  connect(cmdUnReg_, &Command::Click, this, &frmMain::cmdUnReg_Click);
+  connect(gridinfo_, &FlexGridView::CellDoubleClicked, this, &frmMain::gridinfo_DblClick);
+}
+
+void frmMain::BuildComparisonTab() {
+  QGroupBox* one = MakeFrame(xtab_, "First File", 60, 960, 3075, 765);
+  one->setObjectName(QStringLiteral("frmFileOne"));
+  txtFirstFile_ = new QLineEdit(one);
+  txtFirstFile_->setObjectName(QStringLiteral("txtFirstFile"));
+  txtFirstFile_->setGeometry(Twips(120, 300, 2445, 315));
+  cmdSelectOne_ = MakeButton(one, "cmdSelectOne", "...", 2610, 300, 345, 315);
+  xtab_->AddToTab(1, one);
+
+  QGroupBox* two = MakeFrame(xtab_, "Second File", 3240, 960, 3075, 765);
+  two->setObjectName(QStringLiteral("frmFileTwo"));
+  txtSecondFile_ = new QLineEdit(two);
+  txtSecondFile_->setObjectName(QStringLiteral("txtSecondFile"));
+  txtSecondFile_->setGeometry(Twips(120, 300, 2445, 315));
+  cmdSelectTwo_ = MakeButton(two, "cmdSelectTwo", "...", 2610, 300, 345, 315);
+  xtab_->AddToTab(1, two);
+
+  QGroupBox* result = MakeFrame(xtab_, "Comparison Result", 60, 1740, 6255, 3555);
+  result->setObjectName(QStringLiteral("frmComparison"));
+  gridcomparison_ = new FlexGridView(gridComparisonModel_, result);
+  gridcomparison_->setObjectName(QStringLiteral("gridcomparison"));
+  gridcomparison_->setGeometry(Twips(60, 210, 6135, 3255));
+  gridcomparison_->setToolTip(QString::fromLatin1(kGridTip));
+  xtab_->AddToTab(1, result);
+
+  connect(cmdSelectOne_, &Command::Click, this, &frmMain::cmdSelectOne_Click);
+  connect(cmdSelectTwo_, &Command::Click, this, &frmMain::cmdSelectTwo_Click);
+  connect(gridcomparison_, &FlexGridView::CellDoubleClicked, this, &frmMain::gridcomparison_DblClick);
+}
+
+void frmMain::BuildOptionsTab() {
+  lblShell_ = new QLabel(
+      QStringLiteral("Shell Extensions are Enabled. Click Disable to remove Shell Extensions:"), xtab_);
+  lblShell_->setObjectName(QStringLiteral("lblShell"));
+  lblShell_->setGeometry(Twips(210, 1200, 5055, 195));
+  cmdShellEX_ = MakeButton(xtab_, "cmdShellEX", "Enable", 210, 1500, 975, 345);
+  label2_ = new QLabel(QStringLiteral("Tip: For a full report on ActiveX files right click a folder and "
+                                      "select 'ActiveX Report'. Note: Shell Extensions must be enabled."),
+                       xtab_);
+  label2_->setObjectName(QStringLiteral("Label2"));
+  label2_->setWordWrap(true);
+  label2_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  label2_->setGeometry(Twips(210, 2010, 5940, 435));
+  auto* picture1 = new QLabel(xtab_);
+  picture1->setObjectName(QStringLiteral("Picture1"));
+  picture1->setGeometry(Twips(3570, 3390, 2760, 1305));
+  picture1->setPixmap(DecorationPixmap());
+  picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  cmdReadme_ = MakeButton(xtab_, "cmdReadme", "Readme.txt", 2850, 4770, 1605, 435);
+  cmdWeb_ = MakeButton(xtab_, "cmdWeb", "Visit Website", 4560, 4770, 1605, 435);
+  for (QWidget* control : std::initializer_list<QWidget*>{lblShell_, cmdShellEX_, label2_, picture1,
+                                                          cmdReadme_, cmdWeb_}) {
+    xtab_->AddToTab(2, control);
+  }
+  connect(cmdShellEX_, &Command::Click, this, &frmMain::cmdShellEX_Click);
+  connect(cmdReadme_, &Command::Click, this, &frmMain::cmdReadme_Click);
+  connect(cmdWeb_, &Command::Click, this, &frmMain::cmdWeb_Click);
+}
+
+void frmMain::BuildTabIcons() {
+  // Icons 1, 2, 3 on the first tab, 11, 22, 33 on the second, 111, 222, 333 on
+  // the third; the last digit picks the picture and the place.
+  const QRect places[3] = {Twips(105, 150, 705, 660), Twips(2385, 150, 705, 660),
+                           Twips(4470, 120, 705, 660)};
+  const int bases[3] = {1, 11, 111};
+  for (int tab = 0; tab < 3; ++tab) {
+    for (int which = 1; which <= 3; ++which) {
+      const int index = bases[tab] * which;
+      auto* icon = new TabIcon(index, xtab_);
+      icon->setObjectName(QStringLiteral("picTabIcon%1").arg(index));
+      icon->setGeometry(places[which - 1]);
+      icon->setPixmap(TabIconPixmap(which));
+      xtab_->AddToTab(tab, icon);
+      tabIcons_[index] = icon;
+      connect(icon, &TabIcon::Clicked, this, &frmMain::picTabIcon_Click);
+      connect(icon, &TabIcon::GotFocus, this, &frmMain::picTabIcon_GotFocus);
+    }
+  }
+}
+
+TabIcon* frmMain::picTabIcon(int index) const {
+  auto it = tabIcons_.find(index);
+  return it == tabIcons_.end() ? nullptr : it->second;
+}
+
+void frmMain::SetSharedObjects(clsRegistrator* registrator, clsActiveX* inspector) {
+  registrator_ = registrator;
+  inspector_ = inspector;
+}
+
+clsActiveX* frmMain::Inspector() const { return inspector_ ? inspector_ : RunningInspector(); }
+
+clsRegistrator* frmMain::Registrator() const {
+  return registrator_ ? registrator_ : RunningRegistrator();
+}
+
+std::string frmMain::AppPath() const { return appPath_.empty() ? RunningAppPath() : appPath_; }
+
+frmDisplay* frmMain::DisplayWindow() {
+  if (display_ == nullptr) {
+    ownDisplay_ = std::make_unique<frmDisplay>(this);
+    display_ = ownDisplay_.get();
+  }
+  return display_;
 }
 
 void frmMain::Form_Load() {
-  setWindowTitle(QStringLiteral(KORVANE_PRODUCT_NAME " v%1.%2 Build %3")
-                     .arg(KORVANE_VERSION_MAJOR)
-                     .arg(KORVANE_VERSION_MINOR)
-                     .arg(KORVANE_BUILD_NUMBER));
+  try {
+    setWindowTitle(QStringLiteral(KORVANE_PRODUCT_NAME " v%1.%2 Build %3")
+                       .arg(KORVANE_VERSION_MAJOR)
+                       .arg(KORVANE_VERSION_MINOR)
+                       .arg(KORVANE_BUILD_NUMBER));
+    mRegistry_ = std::make_unique<clsRegistry>();
+    SetupCommandButtons(this, true, true);
+  } catch (...) {
+    ReportToErrorBox("Form-Load <- frmMain", std::current_exception());
+  }
+}
+
+void frmMain::Form_Unload() {
+  mRegistry_.reset();
+  if (basMain* app = CurrentApplication()) app->EndApplication(true);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
   event->accept();
-  if (basMain* app = CurrentApplication()) app->EndApplication(true);
+  Form_Unload();
 }
+
+void frmMain::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // For start-up timing: leave as soon as the window has been shown once.
+  if (exitAfterShow_) QTimer::singleShot(0, qApp, [] { QApplication::exit(0); });
+}
+
+std::optional<std::string> frmMain::ChooseFile() {
+  comDlg_.FileName.clear();
+  try {
+    if (comDlg_.ShowOpen(this)) return comDlg_.FileName;
+  } catch (...) {
+    // A dialog that fails counts as cancelled.
+  }
+  return std::nullopt;
+}
+
+void frmMain::cmdBrowse_Click() {
+  const std::optional<std::string> chosen = ChooseFile();
+  if (!chosen) return;
+  Step_([&] { Required(Inspector()).SetFileName(*chosen); });
+  Step_([&] { txtFile_->setText(QString::fromStdString(Required(Inspector()).FileName())); });
+  Step_([&] { Required(Inspector()).DisplayInfo(); });
+}
+
+void frmMain::cmdSelectOne_Click() {
+  const std::optional<std::string> chosen = ChooseFile();
+  if (!chosen) return;
+  Step_([&] { Required(Inspector()).SetFirstFilename(*chosen); });
+  Step_([&] { txtFirstFile_->setText(QString::fromStdString(Required(Inspector()).FirstFilename())); });
+  Step_([&] {
+    if (Required(Inspector()).BothSelected()) Required(Inspector()).DoComparison();
+  });
+}
+
+void frmMain::cmdSelectTwo_Click() {
+  const std::optional<std::string> chosen = ChooseFile();
+  if (!chosen) return;
+  Step_([&] { Required(Inspector()).SetSecondFilename(*chosen); });
+  Step_([&] { txtSecondFile_->setText(QString::fromStdString(Required(Inspector()).SecondFilename())); });
+  Step_([&] {
+    if (Required(Inspector()).BothSelected()) Required(Inspector()).DoComparison();
+  });
+}
+
+void frmMain::cmdReg_Click() {
+  const std::string file = txtFile_->text().toStdString();
+  Step_([&] { Required(Registrator()).RegisterActiveX(file); });
+  Step_([&] { Required(Inspector()).DisplayInfo(); });
+}
+
+void frmMain::cmdUnReg_Click() {
+  const std::string file = txtFile_->text().toStdString();
+  Step_([&] { Required(Registrator()).UnRegisterActiveX(file); });
+  Step_([&] { Required(Inspector()).DisplayInfo(); });
+}
+
+void frmMain::cmdShellEX_Click() {
+  try {
+    ToggleShellVerbs(
+        mRegistry_.get(), AppPath() + platform::ProgramFileName(), cmdShellEX_->Caption().toStdString(),
+        [this](const std::string& text) { lblShell_->setText(QString::fromStdString(text)); },
+        [this](const std::string& text) { cmdShellEX_->SetCaption(QString::fromStdString(text)); });
+  } catch (...) {
+    ReportToErrorBox("cmdShellEX_Click", std::current_exception());
+  }
+}
+
+void frmMain::XTab1_Switch() {
+  if (xtab_->Tab() != 2) return;
+  Step_([&] {
+    const ShellVerbCaptions captions = ShellVerbStateCaptions(mRegistry_.get());
+    cmdShellEX_->SetCaption(QString::fromStdString(captions.button));
+    lblShell_->setText(QString::fromStdString(captions.label));
+  });
+}
+
+void frmMain::cmdReadme_Click() { ShellOpen(AppPath() + "readme.txt"); }
+
+void frmMain::cmdWeb_Click() { ShellOpen(kVendorWebAddress); }
+
+void frmMain::OpenCell(FlexGrid& grid, int row, int col) {
+  try {
+    grid.SetCol(col);
+    grid.SetRow(row);
+    const QString text = QString::fromStdString(grid.Text());
+    DisplayWindow()->ShowText(text);
+  } catch (...) {
+    // A failed double click ends quietly.
+  }
+}
+
+void frmMain::gridinfo_DblClick(int row, int col) { OpenCell(gridInfoModel_, row, col); }
+
+void frmMain::gridcomparison_DblClick(int row, int col) { OpenCell(gridComparisonModel_, row, col); }
+
+void frmMain::picTabIcon_Click(int index) {
+  const std::string digits = std::to_string(index);
+  switch (digits.front()) {
+    case '1': xtab_->SetTab(0); break;
+    case '2': xtab_->SetTab(1); break;
+    case '3': xtab_->SetTab(2); break;
+    default: break;
+  }
+}
+
+void frmMain::picTabIcon_GotFocus(int) { xtab_->setFocus(Qt::OtherFocusReason); }
 
 }  // namespace korvane::ui

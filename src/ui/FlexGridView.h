@@ -1,0 +1,62 @@
+#pragma once
+// A result grid on screen: a Qt table view over a FlexGrid model. Every change
+// of the model shows at once; column widths and cell colours follow it. The
+// system's desktop colour, which Linux does not have, is drawn as the classic
+// Windows desktop blue.
+
+#include <QAbstractTableModel>
+#include <QTableView>
+
+#include "inspection/FlexGrid.h"
+
+namespace korvane::ui {
+
+// 0x00BBGGRR colours and system-colour references to Qt colours.
+QColor GridColour(OleColor colour);
+inline constexpr unsigned kDesktopRgb = 0x3A6EA5;  // the classic Windows desktop
+
+class FlexGridModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  explicit FlexGridModel(FlexGrid& grid, QObject* parent = nullptr);
+  ~FlexGridModel() override;
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+
+  FlexGrid& Grid() const { return grid_; }
+  // Re-reads the whole model.
+  void Reload();
+
+ signals:
+  void Reloaded();
+
+ private:
+  FlexGrid& grid_;
+};
+
+class FlexGridView : public QTableView {
+  Q_OBJECT
+ public:
+  static constexpr int kRowHeight = 16;  // 240 twips
+
+  explicit FlexGridView(FlexGrid& grid, QWidget* parent = nullptr);
+
+  FlexGrid& Grid() const { return model_->Grid(); }
+  FlexGridModel* Model() const { return model_; }
+
+ signals:
+  // The row and column under the pointer at a double click.
+  void CellDoubleClicked(int row, int col);
+
+ protected:
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  void ApplyColumnLayout();
+
+  FlexGridModel* model_;
+};
+
+}  // namespace korvane::ui

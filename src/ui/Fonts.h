@@ -1,0 +1,18 @@
+#pragma once
+// The fonts the windows are laid out with. Tahoma and MS Sans Serif are taken
+// from the system when it has them, else from Wine's font folder, else a
+// similar sans-serif stands in.
+
+#include <QFont>
+
+namespace korvane::ui {
+
+// Makes Tahoma and MS Sans Serif available to the program (once; cheap after).
+void LoadWindowFonts();
+
+// Tahoma 8.25 pt, regular: the result grids.
+QFont GridFont();
+// MS Sans Serif 8.25 pt, regular: buttons, labels and tab captions.
+QFont ButtonFont();
+
+}  // namespace korvane::ui

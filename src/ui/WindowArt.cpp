@@ -1,0 +1,120 @@
+#include "ui/WindowArt.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+
+namespace korvane::ui {
+
+namespace {
+
+const QColor kInk(0x00, 0x3C, 0x74);
+const QColor kPaper(0xFF, 0xFF, 0xFF);
+const QColor kAmber(0xF8, 0xB3, 0x30);
+const QColor kSky(0xA9, 0xC5, 0xEF);
+
+// A page with a folded corner and a few text lines.
+void DrawPage(QPainter& p, const QRectF& r) {
+  QPainterPath page;
+  const qreal fold = r.width() * 0.3;
+  page.moveTo(r.topLeft());
+  page.lineTo(r.right() - fold, r.top());
+  page.lineTo(r.right(), r.top() + fold);
+  page.lineTo(r.bottomRight());
+  page.lineTo(r.bottomLeft());
+  page.closeSubpath();
+  p.setPen(QPen(kInk, 1.2));
+  p.setBrush(kPaper);
+  p.drawPath(page);
+  p.drawLine(QPointF(r.right() - fold, r.top()), QPointF(r.right() - fold, r.top() + fold));
+  p.drawLine(QPointF(r.right() - fold, r.top() + fold), QPointF(r.right(), r.top() + fold));
+  p.setPen(QPen(kSky, 1.5));
+  for (qreal y = r.top() + fold + 4; y < r.bottom() - 3; y += 4) {
+    p.drawLine(QPointF(r.left() + 3, y), QPointF(r.right() - 3, y));
+  }
+}
+
+QPixmap Blank(int w, int h) {
+  QPixmap pixmap(w, h);
+  pixmap.fill(Qt::transparent);
+  return pixmap;
+}
+
+}  // namespace
+
+QPixmap TabIconPixmap(int which) {
+  QPixmap pixmap = Blank(47, 44);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  switch (which) {
+    case 1: {
+      DrawPage(p, QRectF(6, 3, 24, 32));
+      p.setPen(QPen(kAmber, 4, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(QPointF(33, 33), QPointF(42, 41));
+      p.setPen(QPen(kInk, 2.5));
+      p.setBrush(QColor(255, 255, 255, 170));
+      p.drawEllipse(QPointF(27, 26), 8, 8);
+      break;
+    }
+    case 2: {
+      DrawPage(p, QRectF(3, 5, 19, 28));
+      DrawPage(p, QRectF(25, 11, 19, 28));
+      p.setPen(QPen(kAmber, 2.5, Qt::SolidLine, Qt::RoundCap));
+      p.drawLine(QPointF(14, 38), QPointF(33, 38));
+      p.drawLine(QPointF(14, 38), QPointF(18, 35));
+      p.drawLine(QPointF(33, 38), QPointF(29, 41));
+      break;
+    }
+    default: {
+      QRadialGradient ball(QPointF(20, 16), 22);
+      ball.setColorAt(0, kSky.lighter(115));
+      ball.setColorAt(1, kInk);
+      p.setPen(Qt::NoPen);
+      p.setBrush(ball);
+      p.drawEllipse(QPointF(23.5, 22), 19, 19);
+      QFont font(QStringLiteral("DejaVu Sans"));
+      font.setPixelSize(26);
+      font.setBold(true);
+      p.setFont(font);
+      p.setPen(kPaper);
+      p.drawText(QRectF(4, 3, 39, 38), Qt::AlignCenter, QStringLiteral("?"));
+      break;
+    }
+  }
+  return pixmap;
+}
+
+QPixmap DecorationPixmap() {
+  QPixmap pixmap = Blank(184, 87);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  QLinearGradient back(0, 0, 0, 87);
+  back.setColorAt(0, QColor(0xFF, 0xFF, 0xFF));
+  back.setColorAt(1, QColor(0xC6, 0xC5, 0xD7));
+  p.setPen(QPen(kInk, 1));
+  p.setBrush(back);
+  p.drawRoundedRect(QRectF(0.5, 0.5, 183, 86), 8, 8);
+  // A component: a box with pins.
+  p.setBrush(kAmber);
+  p.drawRoundedRect(QRectF(14, 24, 40, 40), 4, 4);
+  p.setPen(QPen(kInk, 2));
+  for (int i = 0; i < 4; ++i) {
+    const qreal at = 30 + i * 9;
+    p.drawLine(QPointF(8, at), QPointF(14, at));
+    p.drawLine(QPointF(54, at), QPointF(60, at));
+  }
+  QFont title(QStringLiteral("DejaVu Sans"));
+  title.setPixelSize(22);
+  title.setBold(true);
+  p.setFont(title);
+  p.setPen(kInk);
+  p.drawText(QRectF(68, 18, 112, 30), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Korvane"));
+  QFont sub(QStringLiteral("DejaVu Sans"));
+  sub.setPixelSize(10);
+  p.setFont(sub);
+  p.drawText(QRectF(68, 48, 112, 24), Qt::AlignLeft | Qt::AlignVCenter,
+             QStringLiteral("COM components"));
+  return pixmap;
+}
+
+}  // namespace korvane::ui

@@ -1,0 +1,561 @@
+// The Command button: its state machine event by event, its stored
+// properties, and what it draws where.
+
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QVBoxLayout>
+#include <QtTest>
+
+#include "ui/Command.h"
+#include "ui/CommandCore.h"
+#include "ui/CommandGeometry.h"
+#include "ui/CommandSkins.h"
+#include "ui/PropertyBag.h"
+#include "ui/basToolsUi.h"
+
+using namespace korvane::ui;
+
+namespace {
+
+// Counts the clicks and property-change signals of a core.
+struct CoreProbe {
+  explicit CoreProbe(CommandCore& core) {
+    core.onClick = [this] { ++clicks; };
+    core.onPropertyChanged = [this](const std::string& name) { changed.push_back(name); };
+    core.onPaint = [this] { ++paints; };
+  }
+  int clicks = 0;
+  int paints = 0;
+  std::vector<std::string> changed;
+};
+
+QRgb Pixel(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
+
+// The darkest grey level in a rectangle of the image.
+int DarkestIn(const QImage& image, const QRect& area) {
+  int darkest = 255;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x) darkest = std::min(darkest, qGray(image.pixel(x, y)));
+  }
+  return darkest;
+}
+
+}  // namespace
+
+class TestCommand : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // --- the state machine, on the logic alone ---
+
+  void newButtonIsEnabledNormalAndUnset() {
+    CommandCore core;
+    QCOMPARE(core.Caption(), std::string("Command"));
+    QCOMPARE(core.State(), CommandState::Normal);  // writing Enabled redrew it from 0
+    QCOMPARE(core.Picture(), CommandSkin::Normal);
+    QCOMPARE(core.FirstRun(), std::uint8_t{0});
+    QVERIFY(!core.TimerRunning());
+    QVERIFY(core.Enabled());
+    QCOMPARE(core.FirstRun(), std::uint8_t{1});  // the first read marks it set up
+  }
+
+  void hoverWithoutFocusAndLeaving() {
+    CommandCore core;
+    CoreProbe probe(core);
+    core.Initialize();
+    QVERIFY(core.TimerRunning());
+    core.MouseMove();
+    QCOMPARE(core.State(), CommandState::HighLight);
+    QCOMPARE(core.Picture(), CommandSkin::HighLight);
+    QVERIFY(core.GradientInverted());
+    QVERIFY(!core.FocusLinesVisible());
+    core.TimerTick(true);  // still over it: nothing changes
+    QCOMPARE(core.State(), CommandState::HighLight);
+    core.TimerTick(false);
+    QCOMPARE(core.State(), CommandState::Normal);
+    QCOMPARE(core.Picture(), CommandSkin::Normal);
+    QVERIFY(!core.GradientInverted());
+    QCOMPARE(probe.clicks, 0);
+  }
+
+  void clickOnHoveredButtonWithoutFocus() {
+    CommandCore core;
+    CoreProbe probe(core);
+    core.Initialize();
+    core.MouseMove();
+    core.MouseDown(CommandMouseButton::Left);
+    QCOMPARE(core.Picture(), CommandSkin::Pressed);
+    QVERIFY(core.ButtonDown());
+    QCOMPARE(core.State(), CommandState::HighLight);
+    core.MouseUp(CommandMouseButton::Left);
+    QCOMPARE(core.Picture(), CommandSkin::Normal);  // not HighLight
+    QCOMPARE(core.State(), CommandState::HighLight);
+    QVERIFY(!core.ButtonDown());
+    QCOMPARE(probe.clicks, 1);
+  }
+
+  void focusArrivingWhileHoveredShowsPressed() {
+    CommandCore core;
+    core.Initialize();
+    core.MouseMove();
+    core.GotFocus();
+    QCOMPARE(core.State(), CommandState::HighLightSelect);
+    QCOMPARE(core.Picture(), CommandSkin::Pressed);
+    QVERIFY(core.FocusLinesVisible());
+    core.LostFocus();
+    QCOMPARE(core.State(), CommandState::Normal);
+    QVERIFY(!core.FocusLinesVisible());
+  }
+
+  void focusWithoutMouseThenHover() {
+    CommandCore core;
+    core.Initialize();
+    core.GotFocus();
+    QCOMPARE(core.State(), CommandState::Selected);
+    QCOMPARE(core.Picture(), CommandSkin::Selected);
+    QVERIFY(core.FocusLinesVisible());
+    core.MouseMove();
+    QCOMPARE(core.State(), CommandState::HighLightSelect);
+    QCOMPARE(core.Picture(), CommandSkin::HighLightSelect);
+    core.TimerTick(false);
+    QCOMPARE(core.State(), CommandState::Selected);
+  }
+
+  void mouseMoveWhileHeldDoesNotLeaveSelected() {
+    CommandCore core;
+    core.Initialize();
+    core.GotFocus();
+    core.MouseDown(CommandMouseButton::Left);
+    core.MouseMove();
+    QCOMPARE(core.State(), CommandState::Selected);
+    QCOMPARE(core.Picture(), CommandSkin::Pressed);
+  }
+
+  void releaseAfterLeavingDependsOnTheTick_data() {
+    QTest::addColumn<bool>("tickBeforeRelease");
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<int>("state");
+    QTest::newRow("tick moved 4 to 3: no click") << true << 0 << 3;
+    QTest::newRow("released within the same 100 ms: click") << false << 1 << 4;
+  }
+  void releaseAfterLeavingDependsOnTheTick() {
+    QFETCH(bool, tickBeforeRelease);
+    QFETCH(int, clicks);
+    QFETCH(int, state);
+    CommandCore core;
+    CoreProbe probe(core);
+    core.Initialize();
+    core.MouseMove();     // 2
+    core.GotFocus();      // pressing gives the focus: 4
+    core.MouseDown(CommandMouseButton::Left);
+    if (tickBeforeRelease) core.TimerTick(false);  // the mouse has left
+    core.MouseUp(CommandMouseButton::Left);
+    QCOMPARE(probe.clicks, clicks);
+    QCOMPARE(static_cast<int>(core.State()), state);
+    QVERIFY(!core.ButtonDown());
+  }
+
+  void rightButtonReleaseClicksWithoutPressedLook() {
+    CommandCore core;
+    CoreProbe probe(core);
+    core.Initialize();
+    core.MouseMove();
+    core.MouseDown(CommandMouseButton::Right);
+    QVERIFY(!core.ButtonDown());
+    QCOMPARE(core.Picture(), CommandSkin::HighLight);
+    core.MouseUp(CommandMouseButton::Right);
+    QCOMPARE(probe.clicks, 1);
+    QCOMPARE(core.Picture(), CommandSkin::HighLight);
+  }
+
+  void releaseOnFocusedButtonWithMouseAwayDoesNotClick() {
+    CommandCore core;
+    CoreProbe probe(core);
+    core.Initialize();
+    core.GotFocus();  // 3, e.g. reached with Tab
+    core.MouseUp(CommandMouseButton::Middle);
+    QCOMPARE(probe.clicks, 0);
+  }
+
+  void accessKeyClicksAndLeavesStateFour() {
+    CommandCore core;
+    CoreProbe probe(core);
+    core.SetCaption("&Register");
+    QCOMPARE(core.AccessKey(), std::string("R"));
+    core.Initialize();
+    core.AccessKeyPress();
+    QCOMPARE(probe.clicks, 1);
+    QCOMPARE(core.State(), CommandState::HighLightSelect);
+    QCOMPARE(core.Picture(), CommandSkin::HighLightSelect);
+  }
+
+  void accessKeyFollowsTheFirstAmpersand() {
+    CommandCore core;
+    core.SetCaption("Re&gister &ActiveX");
+    QCOMPARE(core.AccessKey(), std::string("g"));
+    core.SetCaption("Browse");  // no ampersand: the previous key stays
+    QCOMPARE(core.AccessKey(), std::string("g"));
+    core.SetCaption("A && B");
+    QCOMPARE(core.AccessKey(), std::string("&"));
+    core.SetCaption("&\xC3\x9C" "ber");  // a key outside ASCII is one whole character
+    QCOMPARE(core.AccessKey(), std::string("\xC3\x9C"));
+    core.SetCaption("End&");
+    QCOMPARE(core.AccessKey(), std::string());
+  }
+
+  void disabledButtonIgnoresEverythingButTheTimer() {
+    CommandCore core;
+    CoreProbe probe(core);
+    core.SetCaption("&Register");
+    core.SetEnabled(false);
+    QCOMPARE(core.State(), CommandState::Disable);
+    QCOMPARE(core.Picture(), CommandSkin::Disable);
+    QCOMPARE(core.ForeColour(), kCommandDisabledText);
+    QCOMPARE(core.AccessKey(), std::string());
+    core.MouseMove();
+    core.MouseDown(CommandMouseButton::Left);
+    core.MouseUp(CommandMouseButton::Left);
+    core.MouseUp(CommandMouseButton::Right);
+    core.GotFocus();
+    core.AccessKeyPress();
+    QCOMPARE(probe.clicks, 0);
+    QCOMPARE(core.State(), CommandState::Disable);
+    QVERIFY(!core.ButtonDown());
+
+    // Initialising a disabled button puts it in Normal; the next tick with the
+    // mouse elsewhere shows it disabled again.
+    core.Initialize();
+    QCOMPARE(core.State(), CommandState::Normal);
+    core.TimerTick(false);
+    QCOMPARE(core.State(), CommandState::Disable);
+    QCOMPARE(core.Picture(), CommandSkin::Disable);
+
+    core.SetEnabled(true);
+    QCOMPARE(core.State(), CommandState::Normal);
+    QCOMPARE(core.AccessKey(), std::string("R"));
+    QCOMPARE(core.ForeColour(), 0u);
+  }
+
+  void propertyWritesSignalTheirNames() {
+    CommandCore core;
+    CoreProbe probe(core);
+    core.SetCaption("x");
+    core.SetEnabled(true);
+    core.SetFontFace("Tahoma");
+    core.SetFontColour(0xFF);
+    core.SetVisible(0);
+    const std::vector<std::string> expected = {"Caption", "Enabled", "Font", "FontColour", "Visible"};
+    QCOMPARE(probe.changed, expected);
+  }
+
+  void visibleIsTheBackgroundStyle() {
+    CommandCore core;
+    CoreProbe probe(core);
+    QCOMPARE(core.Visible(), std::uint8_t{255});
+    core.SetVisible(0);
+    QCOMPARE(core.Visible(), std::uint8_t{0});
+    QCOMPARE(probe.paints, 0);  // made transparent without a redraw
+    core.SetVisible(7);
+    QCOMPARE(core.Visible(), std::uint8_t{255});
+    QCOMPARE(probe.paints, 1);
+  }
+
+  void fontColourBecomesTheCaptionColour() {
+    CommandCore core;
+    core.SetFontColour(0x0000FF);
+    QCOMPARE(core.FontColour(), 0x0000FFu);
+    QCOMPARE(core.ForeColour(), 0x0000FFu);
+  }
+
+  // --- stored properties ---
+
+  void writingTheDefaultCaptionStoresNothing() {
+    PropertyBag bag;
+    CommandCore written;
+    written.WriteProperties(bag, "MS Sans Serif");
+    QVERIFY(!bag.Stored("Caption").has_value());
+    QCOMPARE(bag.Stored("FirstRun").value_or(""), std::string("0"));  // never read yet
+    CommandCore read;
+    read.ReadProperties(bag, "MS Sans Serif");
+    QCOMPARE(read.Caption(), std::string("Command1"));
+  }
+
+  void storedPropertiesRoundTrip() {
+    CommandCore source;
+    QVERIFY(source.Enabled());  // marks it set up: FirstRun 1 is the default
+    source.SetCaption("Browse");
+    source.SetEnabled(false);
+    source.SetFontFace("Tahoma");
+    PropertyBag bag;
+    source.WriteProperties(bag, "MS Sans Serif");
+    QCOMPARE(bag.Stored("Caption").value_or(""), std::string("Browse"));
+    QCOMPARE(bag.Stored("Enabled").value_or(""), std::string("False"));
+    QCOMPARE(bag.Stored("Font").value_or(""), std::string("Tahoma"));
+    QVERIFY(!bag.Stored("FirstRun").has_value());
+    // A disabled button's control colour is the grey it paints with.
+    QCOMPARE(bag.Stored("FontColour").value_or(""), std::to_string(kCommandDisabledText));
+
+    CommandCore copy;
+    copy.ReadProperties(bag, "MS Sans Serif");
+    QCOMPARE(copy.Caption(), std::string("Browse"));
+    QVERIFY(!copy.IsEnabled());
+    QCOMPARE(copy.State(), CommandState::Disable);
+    QCOMPARE(copy.FontFace(), std::string("Tahoma"));
+    QCOMPARE(copy.FirstRun(), std::uint8_t{1});
+  }
+
+  void storedFontColourDoesNotReachTheCaption() {
+    PropertyBag bag;
+    bag.WriteProperty("FontColour", "255", "0");
+    CommandCore core;
+    core.ReadProperties(bag, "MS Sans Serif");
+    // The redraw after reading paints with the caption colour member, which
+    // reading leaves at black.
+    QCOMPARE(core.ForeColour(), 0u);
+  }
+
+  void missingFontTakesTheContainersFace() {
+    PropertyBag bag;
+    CommandCore core;
+    core.ReadProperties(bag, "Container Face");
+    QCOMPARE(core.FontFace(), std::string("Container Face"));
+    QVERIFY(core.IsEnabled());
+    QCOMPARE(core.Visible(), std::uint8_t{255});
+  }
+
+  void writingADefaultForgetsAnOlderValue() {
+    PropertyBag bag;
+    bag.WriteProperty("Caption", "Old", "Command");
+    bag.WriteProperty("Caption", "Command", "Command");
+    QVERIFY(!bag.Stored("Caption").has_value());
+    QCOMPARE(bag.ReadProperty("Caption", "Command1"), std::string("Command1"));
+  }
+
+  // --- geometry and drawing ---
+
+  void slicesOfAButton1200TwipsWide() {
+    const auto slices = FrameSlices(80, 21);
+    QCOMPARE(slices[1].destination.width * kTwipsPerPixel, 1080);  // top
+    QCOMPARE(slices[5].destination.width * kTwipsPerPixel, 1080);  // bottom
+    QCOMPARE(slices[0].destination.x, 0);
+    QCOMPARE(slices[2].destination.x, 76);                        // W - 60 twips
+    QCOMPARE(slices[3].destination.height, 13);                   // H - 120 twips
+    // The bottom-right slice asks for 105 twips but the picture ends first.
+    QCOMPARE(slices[4].source.height, 4);
+    QCOMPARE(slices[4].destination.y, 17);
+    for (const auto& slice : slices) {
+      QVERIFY2(slice.source.x + slice.source.width <= kSkinWidth, slice.name);
+      QVERIFY2(slice.source.y + slice.source.height <= kSkinHeight, slice.name);
+    }
+  }
+
+  void focusLinesLieInsideTheFrame() {
+    const auto lines = FocusLines(80, 21);
+    QCOMPARE(lines[0].x1, 4);   // 60 twips in from the left
+    QCOMPARE(lines[1].y1, 4);   // and from the top
+    QCOMPARE(lines[2].x1, 75);  // 70 twips in from the right
+    QCOMPARE(lines[3].y1, 16);  // and from the bottom
+    QCOMPARE(lines[1].x2, 76);
+  }
+
+  void captionCentringRoundsHalvesToEven() {
+    QCOMPARE(CaptionTop(21, 13), 4);
+    QCOMPARE(CaptionTop(21, 12), 4);  // 4.5 -> 4
+    QCOMPARE(CaptionTop(21, 10), 6);  // 5.5 -> 6
+    QCOMPARE(CaptionTop(10, 30), -10);
+  }
+
+  void renderedNormalButton() {
+    Command button;
+    button.resize(80, 21);
+    button.SetCaption(QStringLiteral("Register"));
+    button.Initialize();
+    const QImage image = button.grab().toImage();
+    QCOMPARE(Pixel(image, 40, 0), 0xDCD6C2u);   // outer pixel of the top slice
+    QCOMPARE(Pixel(image, 40, 1), 0x003C74u);   // the blue line
+    QCOMPARE(Pixel(image, 79, 10), 0xDCD6C2u);  // right slice
+    QCOMPARE(Pixel(image, 1, 10), 0x003C74u);   // left slice
+    QCOMPARE(Pixel(image, 40, 20), 0xDCD6C2u);  // bottom slice
+    QCOMPARE(Pixel(image, 40, 18), 0xD6D0C5u);  // darker bottom of Normal
+    // The centre of the picture is never drawn: the gradient shows, lighter
+    // at the top than at the bottom.
+    const QRgb upper = image.pixel(6, 5);
+    const QRgb lower = image.pixel(6, 15);
+    QVERIFY(qRed(upper) > qRed(lower));
+    QVERIFY(qBlue(lower) > qRed(lower));  // the bluish grey end
+    QVERIFY(DarkestIn(image, QRect(4, 4, 72, 13)) < 80);  // black caption
+  }
+
+  void renderedFocusLinesAndHighlight() {
+    QWidget host;
+    host.resize(200, 60);
+    new QPushButton(&host);
+    auto& button = *new Command(&host);
+    button.setGeometry(100, 10, 80, 21);
+    button.Initialize();
+    const QImage plain = button.grab().toImage();
+    const QRgb plainAtLine = plain.pixel(40, 4);
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    button.SetCursorProbe([] { return false; });
+    button.setFocus();
+    QTRY_COMPARE(button.Core().State(), CommandState::Selected);
+    const QImage focused = button.grab().toImage();
+    QCOMPARE(Pixel(focused, 40, 1), 0xCEE7FFu);  // light-blue bevel of Selected
+    QCOMPARE(Pixel(focused, 40, 0), 0x003C74u);
+    QVERIFY(focused.pixel(40, 4) != plainAtLine);  // top line
+    QCOMPARE(focused.pixel(4, 10), focused.pixel(40, 4));   // left line
+    QCOMPARE(focused.pixel(75, 10), focused.pixel(40, 4));  // right line
+    QCOMPARE(focused.pixel(40, 16), focused.pixel(40, 4));  // bottom line
+    QVERIFY(focused.pixel(74, 10) != focused.pixel(75, 10));
+
+    button.SetCursorProbe([] { return true; });
+    QTest::mouseMove(&button, QPoint(40, 10));
+    QTRY_COMPARE(button.Core().State(), CommandState::HighLightSelect);
+    const QImage hover = button.grab().toImage();
+    QCOMPARE(Pixel(hover, 40, 1), 0xFFF0CFu);
+    QCOMPARE(Pixel(hover, 1, 10), 0xFDD889u);
+    QCOMPARE(Pixel(hover, 40, 19), 0xE59700u);
+  }
+
+  void renderedDisabledButtonHasGreyText() {
+    Command button;
+    button.resize(80, 21);
+    button.SetCaption(QStringLiteral("&Register"));
+    button.SetEnabled(false);
+    const QImage image = button.grab().toImage();
+    QCOMPARE(Pixel(image, 40, 0), 0xECE9D8u);
+    QCOMPARE(Pixel(image, 40, 1), 0xC9C7BAu);
+    QVERIFY(!button.isEnabled());
+    QVERIFY(DarkestIn(image, QRect(4, 4, 72, 13)) >= 150);
+  }
+
+  void transparentButtonDrawsNothing() {
+    QWidget host;
+    host.setAutoFillBackground(true);
+    QPalette palette;
+    palette.setColor(QPalette::Window, QColor(0x12, 0x34, 0x56));
+    host.setPalette(palette);
+    host.resize(100, 40);
+    auto* button = new Command(&host);
+    button->setGeometry(10, 10, 80, 21);
+    button->SetVisible(0);
+    const QImage image = host.grab().toImage();
+    QCOMPARE(Pixel(image, 50, 11), 0x123456u);
+  }
+
+  void skinPicturesHaveTheirSize() {
+    for (auto skin : {CommandSkin::Disable, CommandSkin::Normal, CommandSkin::HighLight,
+                      CommandSkin::Selected, CommandSkin::HighLightSelect, CommandSkin::Pressed}) {
+      QCOMPARE(SkinImage(skin).size(), QSize(kSkinWidth, kSkinHeight));
+    }
+    QCOMPARE(SkinImage(CommandSkin::Pressed).pixel(30, 2) & 0xFFFFFF, 0xD1CCC1u);
+  }
+
+  // --- the widget with real Qt events ---
+
+  void accessKeyThroughTheKeyboard() {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* first = new QPushButton(QStringLiteral("other"), &window);
+    auto* button = new Command(&window);
+    layout->addWidget(first);
+    layout->addWidget(button);
+    button->SetCaption(QStringLiteral("&Register"));
+    button->Initialize();
+    button->SetCursorProbe([] { return false; });
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    first->setFocus();
+    QSignalSpy clicks(button, &Command::Click);
+    QTest::keyClick(&window, Qt::Key_R, Qt::AltModifier);
+    QCOMPARE(clicks.count(), 1);
+    QVERIFY(button->hasFocus());
+    QCOMPARE(button->Core().State(), CommandState::HighLightSelect);
+
+    button->SetEnabled(false);
+    QTest::keyClick(&window, Qt::Key_R, Qt::AltModifier);
+    QCOMPARE(clicks.count(), 1);
+  }
+
+  void mouseClickAndReleaseAfterLeaving() {
+    QWidget window;
+    window.resize(200, 100);
+    auto* other = new QPushButton(&window);
+    other->setGeometry(100, 50, 80, 21);
+    auto* button = new Command(&window);
+    button->setGeometry(10, 10, 80, 21);
+    bool over = true;
+    button->SetCursorProbe([&over] { return over; });
+    button->Initialize();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    other->setFocus();
+    QSignalSpy clicks(button, &Command::Click);
+
+    QTest::mouseMove(button, QPoint(20, 10));
+    QTRY_COMPARE(button->Core().State(), CommandState::HighLight);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(20, 10));
+    QCOMPARE(clicks.count(), 1);
+    QCOMPARE(button->Core().State(), CommandState::HighLightSelect);
+
+    // Press, leave, let the timer see it, release: no click.
+    QTest::mousePress(button, Qt::LeftButton, {}, QPoint(20, 10));
+    over = false;
+    QTRY_COMPARE(button->Core().State(), CommandState::Selected);
+    QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(150, 80));
+    QCOMPARE(clicks.count(), 1);
+  }
+
+  void timerRunsOnlyAfterInitialize() {
+    Command button;
+    QVERIFY(!button.HoverTimerActive());
+    button.Initialize();
+    QVERIFY(button.HoverTimerActive());
+  }
+
+  void designedInstanceReadsItsBag() {
+    PropertyBag bag;
+    bag.WriteProperty("Caption", "Visit Website", "Command");
+    QWidget parent;
+    Command button(bag, &parent);
+    QCOMPARE(button.Caption(), QStringLiteral("Visit Website"));
+    QCOMPARE(button.Core().FirstRun(), std::uint8_t{1});
+    QCOMPARE(button.font().family(), parent.font().family());
+  }
+
+  // --- SetupCommandButtons ---
+
+  void setupInitialisesOrEnablesEveryCommandOnly() {
+    QWidget window;
+    auto* nested = new QWidget(&window);
+    auto* a = new Command(&window);
+    auto* b = new Command(nested);
+    auto* plain = new QPushButton(nested);
+    SetupCommandButtons(&window, true, false);
+    QVERIFY(a->HoverTimerActive());
+    QVERIFY(b->HoverTimerActive());
+    QVERIFY(a->Core().IsEnabled());  // bEnabled is not looked at when initialising
+
+    SetupCommandButtons(&window, false, false);
+    QVERIFY(!a->Core().IsEnabled());
+    QVERIFY(!b->Core().IsEnabled());
+    QVERIFY(plain->isEnabled());
+    SetupCommandButtons(&window, false, true);
+    QVERIFY(a->Core().IsEnabled());
+    QCOMPARE(b->Core().State(), CommandState::Normal);
+  }
+
+  void setupOnAWindowWithoutCommands() {
+    QWidget window;
+    auto* plain = new QPushButton(&window);
+    plain->setEnabled(false);
+    SetupCommandButtons(&window, false, true);
+    QVERIFY(!plain->isEnabled());
+    SetupCommandButtons(nullptr, true, true);
+  }
+};
+
+QTEST_MAIN(TestCommand)
+#include "tst_command.moc"
