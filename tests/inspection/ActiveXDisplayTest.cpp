@@ -56,8 +56,8 @@ class DisplayInfoTest : public ::testing::Test {
 
 TEST_F(DisplayInfoTest, FileInformationRowsWithExactCaptions) {
   const Rows rows = Show(KORVANE_FIXTURE_ALPHA64_DLL);
-  ASSERT_EQ(rows.size(), 5u + 1 + 18);
-  const Rows fileInfo(rows.begin() + 6, rows.end());
+  ASSERT_EQ(rows.size(), 5u + 18);
+  const Rows fileInfo(rows.begin() + 5, rows.end());
   const Rows expected = {
       {"File Info", "", true},
       {"CompanyName: ", "Korvane Test Components", false},
