@@ -1,0 +1,192 @@
+// The walk of VS_VERSIONINFO blocks, well-formed and damaged.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ImageBuilder.h"
+#include "formats/VersionBlock.h"
+#include "formats/VersionLanguage.h"
+
+namespace korvane {
+namespace {
+
+using formats::VersionBlock;
+using test::Bytes;
+using test::Siblings;
+using test::Text;
+using test::VersionNode;
+
+Bytes BlockOf(const std::vector<Bytes>& strings, const Bytes& before = {}) {
+  const Bytes table = VersionNode("040904B0", {}, 1, Siblings(strings));
+  std::vector<Bytes> top;
+  if (!before.empty()) top.push_back(before);
+  top.push_back(VersionNode("StringFileInfo", {}, 1, table));
+  return VersionNode("VS_VERSION_INFO", test::FixedInfo(1, 2, 0, 0, 0, 0), 0, Siblings(top));
+}
+
+TEST(VersionBlock, StringsOfTheFirstTableInOrder) {
+  const Bytes block = test::SimpleBlock({{"CompanyName", "A"}, {"Comments", "B"}, {"ProductName", ""}});
+  const auto strings = VersionBlock(block).Strings();
+  ASSERT_EQ(strings.size(), 3u);
+  EXPECT_EQ(strings[0], (std::pair<std::string, std::string>{"CompanyName", "A"}));
+  EXPECT_EQ(strings[1], (std::pair<std::string, std::string>{"Comments", "B"}));
+  EXPECT_EQ(strings[2], (std::pair<std::string, std::string>{"ProductName", ""}));
+  EXPECT_EQ(VersionBlock(block).StringValue("COMMENTS"), "B");
+  EXPECT_EQ(VersionBlock(block).StringValue("Comment"), "");
+}
+
+TEST(VersionBlock, RootValueIsTheFixedBlock) {
+  const Bytes block = test::SimpleBlock({}, test::FixedInfo(0x00018000, 0x9C400000, 0x3F, 0x40004, 3, 7));
+  std::size_t offset = 0;
+  std::size_t length = 0;
+  ASSERT_TRUE(VersionBlock(block).RootValue(offset, length));
+  EXPECT_EQ(offset, 40u);  // 6 bytes of header and "VS_VERSION_INFO" with its NUL, aligned
+  EXPECT_EQ(length, 52u);
+  formats::FixedFileInfo info;
+  ASSERT_TRUE(formats::DecodeFixedFileInfo(std::span(block).subspan(offset, length), info));
+  EXPECT_EQ(info.signature, 0xFEEF04BDu);
+  EXPECT_EQ(info.fileVersionMS, 0x00018000u);
+  EXPECT_EQ(info.fileVersionLS, 0x9C400000u);
+  EXPECT_EQ(info.fileFlags, 0x3Fu);
+  EXPECT_EQ(info.fileOS, 0x40004u);
+  EXPECT_EQ(info.fileSubtype, 7u);
+  EXPECT_FALSE(formats::DecodeFixedFileInfo(std::span(block).subspan(offset, 51), info));
+}
+
+TEST(VersionBlock, RootWithoutValue) {
+  const Bytes block = VersionNode("VS_VERSION_INFO", {}, 0);
+  std::size_t offset = 0;
+  std::size_t length = 0;
+  EXPECT_FALSE(VersionBlock(block).RootValue(offset, length));
+  EXPECT_TRUE(VersionBlock(block).Strings().empty());
+}
+
+TEST(VersionBlock, VarFileInfoFirstAndTextOfTypeZero) {
+  const Bytes var = VersionNode("VarFileInfo", {}, 1, VersionNode("Translation", Bytes{9, 4, 0xB0, 4}, 0));
+  // Type 0 text with its length in characters, as Wine writes it.
+  const Bytes company = VersionNode("CompanyName", Text("Wine"), 0, {}, 5);
+  EXPECT_EQ(VersionBlock(BlockOf({company}, var)).StringValue("CompanyName"), "Wine");
+}
+
+TEST(VersionBlock, OnlyTheFirstStringTableCounts) {
+  const Bytes first = VersionNode("040904B0", {}, 1, VersionNode("Comments", Text("first"), 1));
+  const Bytes second = VersionNode("040704B0", {}, 1,
+                                   Siblings({VersionNode("Comments", Text("second"), 1),
+                                             VersionNode("CompanyName", Text("only here"), 1)}));
+  const Bytes info = VersionNode("StringFileInfo", {}, 1, Siblings({first, second}));
+  const Bytes block = VersionNode("VS_VERSION_INFO", test::FixedInfo(1, 2, 0, 0, 0, 0), 0, info);
+  EXPECT_EQ(VersionBlock(block).StringValue("Comments"), "first");
+  EXPECT_EQ(VersionBlock(block).StringValue("CompanyName"), "");
+}
+
+TEST(VersionBlock, ValueLengths) {
+  struct Case {
+    const char* what;
+    Bytes node;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"recorded length shorter than the text", VersionNode("Comments", Text("abcdef"), 1, {}, 3), "abc"},
+      {"length 0", VersionNode("Comments", Text("abc"), 1, {}, 0), ""},
+      {"length 0xFFFF clamped to the node", VersionNode("Comments", Text("abc"), 1, {}, 0xFFFF), "abc"},
+      {"length in bytes", VersionNode("Comments", Text("abc"), 0, {}, 8), "abc"},
+      {"no terminator", VersionNode("Comments", Bytes{'x', 0, 'y', 0}, 1), "xy"},
+      {"NUL inside", VersionNode("Comments", Bytes{'x', 0, 0, 0, 'y', 0, 0, 0}, 1), "x"},
+      {"odd byte count", VersionNode("Comments", Bytes{'x', 0, 'y'}, 0), "x"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(VersionBlock(BlockOf({c.node})).StringValue("Comments"), c.value);
+  }
+}
+
+TEST(VersionBlock, NodeLengthsOfZeroAndBeyondTheParent) {
+  Bytes zero = VersionNode("Comments", Text("lost"), 1);
+  test::PutU16(zero, 0, 0);
+  // A zero-length node ends the walk of its siblings; the ones before it stay.
+  const Bytes block = BlockOf({VersionNode("CompanyName", Text("kept"), 1), zero,
+                               VersionNode("ProductName", Text("after"), 1)});
+  EXPECT_EQ(VersionBlock(block).StringValue("CompanyName"), "kept");
+  EXPECT_EQ(VersionBlock(block).StringValue("ProductName"), "");
+
+  Bytes huge = BlockOf({VersionNode("CompanyName", Text("clamped"), 1)});
+  test::PutU16(huge, 0, 0xFFFF);
+  EXPECT_EQ(VersionBlock(huge).StringValue("CompanyName"), "clamped");
+
+  Bytes rootZero = BlockOf({VersionNode("CompanyName", Text("x"), 1)});
+  test::PutU16(rootZero, 0, 0);
+  std::size_t offset = 0;
+  std::size_t length = 0;
+  EXPECT_FALSE(VersionBlock(rootZero).RootValue(offset, length));
+  EXPECT_TRUE(VersionBlock(rootZero).Strings().empty());
+}
+
+TEST(VersionBlock, KeyWithoutTerminator) {
+  Bytes node(6, 0);
+  for (char c : std::string("CompanyName")) {
+    node.push_back(static_cast<std::uint8_t>(c));
+    node.push_back(0);
+  }
+  test::PutU16(node, 0, static_cast<std::uint16_t>(node.size()));
+  EXPECT_TRUE(VersionBlock(BlockOf({node})).Strings().empty());
+}
+
+TEST(VersionBlock, EveryPrefixOfABlock) {
+  const Bytes block = test::SimpleBlock({{"CompanyName", "Company"}, {"Comments", "text"}});
+  for (std::size_t length = 0; length <= block.size(); ++length) {
+    const VersionBlock prefix(std::span(block.data(), length));
+    for (const auto& [key, value] : prefix.Strings()) {
+      EXPECT_TRUE(value == "" || std::string("Company").starts_with(value) || std::string("text").starts_with(value))
+          << length << " " << key << "=" << value;
+    }
+    std::size_t offset = 0;
+    std::size_t size = 0;
+    if (prefix.RootValue(offset, size)) {
+      EXPECT_LE(offset + size, length);
+    }
+  }
+}
+
+TEST(VersionLanguage, LocaleNames) {
+  EXPECT_EQ(formats::LanguageIdFromLocale(""), 0x409);
+  EXPECT_EQ(formats::LanguageIdFromLocale("C"), 0x409);
+  EXPECT_EQ(formats::LanguageIdFromLocale("POSIX"), 0x409);
+  EXPECT_EQ(formats::LanguageIdFromLocale("C.UTF-8"), 0x409);
+  EXPECT_EQ(formats::LanguageIdFromLocale("de_DE.UTF-8"), 0x407);
+  EXPECT_EQ(formats::LanguageIdFromLocale("de_AT"), 0xC07);
+  EXPECT_EQ(formats::LanguageIdFromLocale("de_XX"), 0x407);
+  EXPECT_EQ(formats::LanguageIdFromLocale("pt_BR.UTF-8"), 0x416);
+  EXPECT_EQ(formats::LanguageIdFromLocale("pt_PT"), 0x816);
+  EXPECT_EQ(formats::LanguageIdFromLocale("zh_TW.Big5"), 0x404);
+  EXPECT_EQ(formats::LanguageIdFromLocale("sr_RS@latin"), 0x81A);
+  EXPECT_EQ(formats::LanguageIdFromLocale("en-GB"), 0x809);
+  EXPECT_EQ(formats::LanguageIdFromLocale("FR_fr"), 0x40C);
+  EXPECT_EQ(formats::LanguageIdFromLocale("xx_YY"), 0x409);
+}
+
+TEST(VersionLanguage, PickOrder) {
+  auto entries = [](std::initializer_list<std::uint16_t> languages) {
+    std::vector<formats::ResourceEntry> list;
+    for (auto l : languages) {
+      formats::ResourceEntry e;
+      e.language = l;
+      list.push_back(e);
+    }
+    return list;
+  };
+  auto pick = [](const std::vector<formats::ResourceEntry>& list, std::uint16_t user) {
+    const auto* e = formats::PickVersionResource(list, user);
+    return e ? int{e->language} : -1;
+  };
+  EXPECT_EQ(pick({}, 0x407), -1);
+  EXPECT_EQ(pick(entries({0x407, 0x409, 0x000}), 0x407), 0x000);
+  EXPECT_EQ(pick(entries({0x407, 0x409, 0x800}), 0x407), 0x800);
+  EXPECT_EQ(pick(entries({0x407, 0x409, 0xC07}), 0xC07), 0xC07);
+  EXPECT_EQ(pick(entries({0x407, 0x409, 0xC07}), 0x807), 0x407);
+  EXPECT_EQ(pick(entries({0x407, 0x409, 0x40C}), 0x411), 0x409);
+  EXPECT_EQ(pick(entries({0x407, 0x40C}), 0x411), 0x407);
+}
+
+}  // namespace
+}  // namespace korvane
