@@ -46,6 +46,11 @@ class clsRegistry {
   const std::vector<VbError>& Errors() const { return errors_; }
 
  private:
+  // Keeps an error as the last one and adds it to the list.
+  void RecordError(long number, const std::string& description);
+  // <ClassKey>',Section: '<SectionKey> - the middle of most error texts.
+  std::string KeyText() const;
+
   std::int32_t valueType_ = 0;
   std::int32_t classKey_ = 0;
   std::string sectionKey_;
@@ -54,6 +59,14 @@ class clsRegistry {
   std::optional<VbError> lastError_;
   std::vector<VbError> errors_;
 };
+
+// Numbers of the errors the class records.
+inline constexpr long kObjectErrorBase = -2147221504;  // 0x80040000
+inline constexpr long kRegistryFailure = 26001;
+inline constexpr long kRegistryWriteFailed = kObjectErrorBase + 27049;
+inline constexpr long kRegistryEnumerationFailed = kObjectErrorBase + 27050;
+// Description of an error raised without one of its own.
+inline constexpr const char* kObjectDefinedError = "Application-defined or object-defined error";
 
 // The root key handle value of HKEY_CLASSES_ROOT as a signed 32-bit number.
 inline constexpr std::int32_t kClassesRoot = static_cast<std::int32_t>(0x80000000u);

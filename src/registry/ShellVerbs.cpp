@@ -1,0 +1,87 @@
+#include "registry/ShellVerbs.h"
+
+#include <new>
+
+#include "common/ErrorReport.h"
+#include "common/UserPort.h"
+#include "platform/Process.h"
+
+namespace korvane {
+
+namespace {
+
+bool EqualsIgnoringCase(const std::string& a, const char* b) {
+  const std::string other(b);
+  if (a.size() != other.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto x = static_cast<unsigned char>(a[i]);
+    const auto y = static_cast<unsigned char>(other[i]);
+    const auto lx = (x >= 'A' && x <= 'Z') ? x + 32 : x;
+    const auto ly = (y >= 'A' && y <= 'Z') ? y + 32 : y;
+    if (lx != ly) return false;
+  }
+  return true;
+}
+
+// Runtime error numbers for failures that are not registry errors.
+constexpr long kObjectNotSet = 91;
+constexpr long kOutOfMemory = 7;
+constexpr long kInvalidCall = 5;
+
+}  // namespace
+
+bool IsFolderAssociation(const std::string& association) {
+  return EqualsIgnoringCase(association, "Folder");
+}
+
+std::string ShellExePath() { return platform::AppPath() + platform::ProgramFileName(); }
+
+bool ShellExtensionsEnabled(clsRegistry& registry) {
+  registry.SetClassKey(kClassesRoot);
+  registry.SetSectionKey(".dll");
+  const std::string fileClass = RegValueToString(registry.Value());
+  registry.SetSectionKey(fileClass + "\\shell\\Register");
+  return registry.KeyExists();
+}
+
+void ShowShellState(clsRegistry& registry, const ShellCaptions& captions) {
+  const bool enabled = ShellExtensionsEnabled(registry);
+  captions.setButton(enabled ? kShellDisableCaption : kShellEnableCaption);
+  captions.setLabel(enabled ? kShellEnabledLabel : kShellDisabledLabel);
+}
+
+void ToggleShellExtensions(const std::string& buttonCaption, clsRegistry* registry,
+                           const std::string& exePath, const ShellCaptions& captions) {
+  try {
+    const bool enable = EqualsIgnoringCase(buttonCaption, "enable");
+    captions.setLabel(enable ? kShellEnabledLabel : kShellDisabledLabel);
+    if (registry == nullptr) {
+      throw VbError(kObjectNotSet, kAppTitle, "Object variable or With block variable not set");
+    }
+    // Registry failures stay inside the class: every step is attempted.
+    for (const char* association : kToggleAssociations) {
+      if (enable) {
+        registry->CreateShellAssociation(exePath, association);
+      } else {
+        registry->RemoveShellAssociation(exePath, association);
+      }
+    }
+    captions.setButton(enable ? kShellDisableCaption : kShellEnableCaption);
+    MsgBox(enable ? kShellEnabledMessage : kShellDisabledMessage, kMbOkOnly + kMbIconInformation,
+           kAppTitle);
+  } catch (const VbError& e) {
+    ShowError(kShellToggleErrorSource, e);
+  } catch (const std::bad_alloc&) {
+    ShowError(kShellToggleErrorSource, kOutOfMemory, "Out of memory");
+  } catch (const std::exception& e) {
+    ShowError(kShellToggleErrorSource, kInvalidCall, e.what());
+  }
+}
+
+void CreateSwitchAssociations(clsRegistry& registry, const std::string& exePath) {
+  for (const char* association : kSwitchAssociations) {
+    registry.CreateShellAssociation(exePath, association);
+  }
+}
+
+}  // namespace korvane
