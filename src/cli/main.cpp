@@ -51,7 +51,11 @@ int main(int argc, char** argv) {
       } else {
         path = a.substr(11);
       }
+#ifdef _WIN32
+      _putenv_s("KORVANE_REGISTRY", path.c_str());
+#else
       setenv("KORVANE_REGISTRY", path.c_str(), 1);
+#endif
     } else {
       rest.push_back(a);
     }

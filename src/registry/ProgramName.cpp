@@ -9,8 +9,9 @@ std::string ProgramName() {
   static const std::string name = [] {
     std::filesystem::path program;
 #ifdef _WIN32
-    char* path = nullptr;
-    if (_get_pgmptr(&path) == 0 && path != nullptr) program = path;
+    // _pgmptr: msvcrt.dll, which MinGW links, has no _get_pgmptr.
+    const char* path = _pgmptr;
+    if (path != nullptr) program = path;
 #else
     std::error_code ec;
     program = std::filesystem::read_symlink("/proc/self/exe", ec);

@@ -1,6 +1,10 @@
 #include "support/TempDir.h"
 
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <fstream>
@@ -9,11 +13,20 @@
 
 namespace korvane::test {
 
+#ifdef _WIN32
+// The C run-time's names for the POSIX calls used here.
+namespace {
+int getpid() { return ::_getpid(); }
+int setenv(const char* name, const char* value, int) { return ::_putenv_s(name, value); }
+int unsetenv(const char* name) { return ::_putenv_s(name, ""); }
+}  // namespace
+#endif
+
 TempDir::TempDir() {
   std::random_device rd;
   std::filesystem::path base = std::filesystem::temp_directory_path();
   for (;;) {
-    path_ = base / ("korvane-test-" + std::to_string(::getpid()) + "-" + std::to_string(rd()));
+    path_ = base / ("korvane-test-" + std::to_string(getpid()) + "-" + std::to_string(rd()));
     if (std::filesystem::create_directory(path_)) break;
   }
 }
@@ -43,14 +56,14 @@ ScopedEnv::ScopedEnv(std::string name, const std::string& value) : name_(std::mo
     had_ = true;
     old_ = old;
   }
-  ::setenv(name_.c_str(), value.c_str(), 1);
+  setenv(name_.c_str(), value.c_str(), 1);
 }
 
 ScopedEnv::~ScopedEnv() {
   if (had_) {
-    ::setenv(name_.c_str(), old_.c_str(), 1);
+    setenv(name_.c_str(), old_.c_str(), 1);
   } else {
-    ::unsetenv(name_.c_str());
+    unsetenv(name_.c_str());
   }
 }
 
