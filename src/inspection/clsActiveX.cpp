@@ -158,7 +158,7 @@ void clsActiveX::DisplayInfo() {
       {"ProductName: ", &info.ProductName},       {"ProductVersion: ", &info.ProductVersion},
       {"Comments: ", &info.Comments},
   };
-  for (const auto& [caption, value] : strings) Skippable([&] { grid.AddRow(caption, *value, false); });
+  for (const auto& row : strings) Skippable([&] { grid.AddRow(row.first, *row.second, false); });
   Skippable([&] { grid.AddRow("Extended File Info", "", true); });
   const std::pair<const char*, const std::string*> fixed[] = {
       {"Type: ", &info.FileTypeEx},       {"SubType: ", &info.FileSubTypeEx},
@@ -166,7 +166,7 @@ void clsActiveX::DisplayInfo() {
       {"OS: ", &info.FileOSEx},           {"Structure Version: ", &info.StrucVerEx},
       {"Flags: ", &info.FileFlagsEx},
   };
-  for (const auto& [caption, value] : fixed) Skippable([&] { grid.AddRow(caption, *value, false); });
+  for (const auto& row : fixed) Skippable([&] { grid.AddRow(row.first, *row.second, false); });
 }
 
 void clsActiveX::SetFirstFilename(const std::string& vData) {
