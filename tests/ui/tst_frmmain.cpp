@@ -1,0 +1,484 @@
+// The main window with the real registrar, inspector, grid wrappers and a
+// fresh registry store: each handler, the tab icons, the detail window.
+
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QSignalSpy>
+#include <QtTest>
+#include <filesystem>
+
+#include "app/WindowHost.h"
+#include "app/basMain.h"
+#include "helpers/MainWindowFixture.h"
+#include "registry/clsRegistry.h"
+#include "ui/Command.h"
+#include "ui/FlexGridView.h"
+#include "ui/QtWindowHost.h"
+#include "ui/XTab.h"
+#include "ui/frmDisplay.h"
+#include "ui/frmMain.h"
+
+using namespace korvane;
+using namespace korvane::ui;
+using korvane::test::AnswerNextModal;
+using korvane::test::ColumnTexts;
+using korvane::test::MainWindowFixture;
+
+namespace {
+
+// The command a verb key of HKEY_CLASSES_ROOT holds (empty when absent).
+std::string VerbCommand(const std::string& key) {
+  clsRegistry registry;
+  registry.SetClassKey(kClassesRoot);
+  registry.SetSectionKey(key);
+  if (!registry.KeyExists()) return {};
+  return RegValueToString(registry.Value());
+}
+
+// A window host that only records what start-up and shut-down ask of it.
+class RecordingHost final : public WindowHost {
+ public:
+  void LoadMainWindow() override {}
+  void LoadDisplayWindow() override {}
+  FlexGrid& GridInfo() override { return grid; }
+  FlexGrid& GridComparison() override { return grid; }
+  void SetFileText(const std::string&) override {}
+  void SetActiveTab(int) override {}
+  void ShowMainWindow() override {}
+  void UnloadMainWindow() override { ++unloads; }
+  void UnloadDisplayWindow() override { ++displayUnloads; }
+  void EndProcess() override { ++endProcess; }
+  FlexGrid grid;
+  int unloads = 0;
+  int displayUnloads = 0;
+  int endProcess = 0;
+};
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void cleanup() {
+    korvane::test::StopAnswering();
+    // Never leave a modal window open for the next test.
+    while (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+  }
+
+  // --- look and layout ---
+
+  void captionComesFromTheProgramVersion() {
+    MainWindowFixture f;
+    const QString caption = f.window().windowTitle();
+    QVERIFY2(QRegularExpression(QStringLiteral("^Korvane v\\d+\\.\\d+ Build \\d+$")).match(caption).hasMatch(),
+             qPrintable(caption));
+    QVERIFY(caption.endsWith(QStringLiteral(" Build %1").arg(KORVANE_BUILD_NUMBER)));
+  }
+
+  void layoutInPixels() {
+    MainWindowFixture f;
+    frmMain& w = f.window();
+    QCOMPARE(w.size(), QSize(433, 361));
+    QCOMPARE(w.XTab1()->geometry(), QRect(4, 4, 425, 355));
+    QCOMPARE(w.cmdReg()->geometry(), QRect(6, 116, 103, 21));
+    QCOMPARE(w.cmdUnReg()->geometry(), QRect(114, 116, 103, 21));
+    QCOMPARE(w.cmdBrowse()->geometry(), QRect(350, 16, 57, 21));
+    QCOMPARE(w.gridinfo()->geometry(), QRect(4, 14, 409, 189));
+    QCOMPARE(w.gridinfo()->parentWidget()->geometry(), QRect(4, 142, 417, 209));
+    QCOMPARE(w.gridcomparison()->geometry(), QRect(4, 14, 409, 217));
+    QCOMPARE(w.cmdSelectTwo()->geometry(), QRect(174, 20, 23, 21));
+    QCOMPARE(w.cmdShellEX()->geometry(), QRect(14, 100, 65, 23));
+    QCOMPARE(w.cmdWeb()->geometry(), QRect(304, 318, 107, 29));
+    QCOMPARE(w.picTabIcon(3)->geometry(), QRect(298, 8, 47, 44));
+    QCOMPARE(w.picTabIcon(22)->geometry(), QRect(159, 10, 47, 44));
+    QCOMPARE(w.picTabIcon(22)->pixmap().size(), QSize(47, 44));
+    QCOMPARE(w.XTab1()->TabCaption(0), QString(18, QLatin1Char(' ')) + QStringLiteral("Korvane && File Info"));
+    QCOMPARE(w.XTab1()->TabCaption(1), QString(17, QLatin1Char(' ')) + QStringLiteral("File Comparison"));
+    QCOMPARE(w.XTab1()->TabCaption(2), QString(18, QLatin1Char(' ')) + QStringLiteral("Options && Help"));
+    QCOMPARE(w.gridinfo()->toolTip(), QStringLiteral("Double Click for more info"));
+    QCOMPARE(w.gridinfo()->font().family(), QStringLiteral("Tahoma"));
+    QCOMPARE(w.gridinfo()->font().pointSizeF(), 8.25);
+    QCOMPARE(w.palette().color(QPalette::Window), QColor(0xFB, 0xFD, 0xFB));
+  }
+
+  void onlyTheActiveTabsControlsShow() {
+    MainWindowFixture f;
+    frmMain& w = f.window();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(w.cmdReg()->isVisible());
+    QVERIFY(!w.gridcomparison()->isVisible());
+    QVERIFY(!w.cmdShellEX()->isVisible());
+    w.XTab1()->SetTab(1);
+    QVERIFY(!w.cmdReg()->isVisible());
+    QVERIFY(w.gridcomparison()->isVisible());
+    QVERIFY(w.picTabIcon(22)->isVisible());
+    QVERIFY(!w.picTabIcon(2)->isVisible());
+  }
+
+  void loadInitialisesEveryButton() {
+    MainWindowFixture f;
+    for (Command* button : f.window().findChildren<Command*>()) {
+      QVERIFY2(button->HoverTimerActive(), qPrintable(button->objectName()));
+      QCOMPARE(button->Core().State(), CommandState::Normal);
+    }
+    QCOMPARE(f.window().findChildren<Command*>().size(), 8);
+    QCOMPARE(f.window().cmdReadme()->Caption(), QStringLiteral("Readme.txt"));
+    QVERIFY(f.window().mRegistry() != nullptr);
+  }
+
+  // --- choosing files ---
+
+  void browseShowsTheChosenFile() {
+    MainWindowFixture f;
+    f.AnswerDialog(std::string(KORVANE_FIXTURE_ALPHA64_DLL));
+    f.window().cmdBrowse_Click();
+    QCOMPARE(f.window().txtFile()->text(), QStringLiteral(KORVANE_FIXTURE_ALPHA64_DLL));
+    QCOMPARE(f.inspector().FileName(), std::string(KORVANE_FIXTURE_ALPHA64_DLL));
+    const QStringList values = ColumnTexts(f.window().GridInfoModel(), 1);
+    QVERIFY2(values.join('|').contains(QStringLiteral("KorvaneAlpha")), qPrintable(values.join('|')));
+    // The view follows the model.
+    QCOMPARE(f.window().gridinfo()->model()->rowCount(), f.window().GridInfoModel().Rows());
+    QCOMPARE(f.window().gridinfo()->columnWidth(0), 133);  // 2000 twips
+    QVERIFY(f.port().boxes.empty());
+  }
+
+  void cancellingAnyDialogChangesNothing() {
+    MainWindowFixture f;
+    f.AnswerDialog(std::string(KORVANE_FIXTURE_ALPHA64_DLL));
+    f.window().cmdBrowse_Click();
+    const int rows = f.window().GridInfoModel().Rows();
+    const QString firstCaption = QString::fromStdString(f.window().GridInfoModel().Cell(0, 0).text);
+
+    f.AnswerDialog(std::nullopt);
+    f.window().cmdBrowse_Click();
+    f.AnswerDialog(std::nullopt);
+    f.window().cmdSelectOne_Click();
+    f.AnswerDialog(std::nullopt);
+    f.window().cmdSelectTwo_Click();
+    QCOMPARE(f.dialogsShown(), 4);
+    QCOMPARE(f.window().txtFile()->text(), QStringLiteral(KORVANE_FIXTURE_ALPHA64_DLL));
+    QCOMPARE(f.inspector().FileName(), std::string(KORVANE_FIXTURE_ALPHA64_DLL));
+    QCOMPARE(f.window().GridInfoModel().Rows(), rows);
+    QCOMPARE(QString::fromStdString(f.window().GridInfoModel().Cell(0, 0).text), firstCaption);
+    QVERIFY(f.window().txtFirstFile()->text().isEmpty());
+    QVERIFY(f.window().txtSecondFile()->text().isEmpty());
+    QCOMPARE(f.window().GridComparisonModel().Rows(), 0);
+  }
+
+  void comparisonRunsOnceBothFilesAreChosen() {
+    MainWindowFixture f;
+    f.AnswerDialog(std::string(KORVANE_FIXTURE_ALPHA64_DLL));
+    f.window().cmdSelectOne_Click();
+    QCOMPARE(f.window().txtFirstFile()->text(), QStringLiteral(KORVANE_FIXTURE_ALPHA64_DLL));
+    QCOMPARE(f.window().GridComparisonModel().Rows(), 0);
+
+    f.AnswerDialog(std::string(KORVANE_FIXTURE_BETA64_DLL));
+    f.window().cmdSelectTwo_Click();
+    QCOMPARE(f.window().txtSecondFile()->text(), QStringLiteral(KORVANE_FIXTURE_BETA64_DLL));
+    const QStringList captions = ColumnTexts(f.window().GridComparisonModel(), 0);
+    QVERIFY2(captions.contains(QStringLiteral("The Files Are Diferent!")), qPrintable(captions.join('|')));
+  }
+
+  void realFileDialogListsFilesWithoutADot() {
+    korvane::test::TempDir dir;
+    const std::string noDot = dir.Write("component", "x");
+    CommonDialog dialog;
+    dialog.Filter = "All files(*.*)|*.*";
+    QStringList filters;
+    AnswerNextModal([&](QWidget* modal) {
+      auto* fileDialog = qobject_cast<QFileDialog*>(modal);
+      if (fileDialog == nullptr) return;
+      filters = fileDialog->nameFilters();
+      fileDialog->selectFile(QString::fromStdString(noDot));
+      static_cast<QDialog*>(fileDialog)->accept();  // the dialog's own accept runs
+    });
+    QVERIFY(dialog.ShowOpen(nullptr));
+    QCOMPARE(filters, QStringList{QStringLiteral("All files(*.*) (*)")});
+    QCOMPARE(std::filesystem::path(dialog.FileName), std::filesystem::path(noDot));
+
+    AnswerNextModal([](QWidget* modal) {
+      if (auto* fileDialog = qobject_cast<QFileDialog*>(modal)) fileDialog->reject();
+    });
+    QVERIFY(!dialog.ShowOpen(nullptr));
+    QCOMPARE(std::filesystem::path(dialog.FileName), std::filesystem::path(noDot));
+  }
+
+  void filterTextsBecomeQtFilters() {
+    QCOMPARE(QtNameFilters("All files(*.*)|*.*"), QStringList{QStringLiteral("All files(*.*) (*)")});
+    QCOMPARE(QtNameFilters("Components|*.dll;*.ocx|All|*.*"),
+             (QStringList{QStringLiteral("Components (*.dll *.ocx)"), QStringLiteral("All (*)")}));
+    QCOMPARE(QtNameFilters(""), QStringList{QStringLiteral("* (*)")});
+  }
+
+  // --- registration ---
+
+  void registerWithAnEmptyFileBoxStillRefreshes() {
+    MainWindowFixture f;
+    f.AnswerDialog(std::string(KORVANE_FIXTURE_ALPHA64_DLL));
+    f.window().cmdBrowse_Click();
+    f.window().GridInfoModel().SetRows(0);  // so that the refresh shows
+    f.window().txtFile()->clear();
+    f.window().cmdReg_Click();
+    QCOMPARE(f.port().boxes.size(), std::size_t{1});
+    QCOMPARE(f.port().boxes[0].text, std::string("No file provided!"));
+    // The grid shows the inspector's file again, not the empty box.
+    QVERIFY(f.window().GridInfoModel().Rows() > 0);
+  }
+
+  void registerAndUnregisterARealComponent() {
+    MainWindowFixture f;
+    f.window().txtFile()->setText(QStringLiteral(KORVANE_COMP_OK));
+    f.window().cmdReg_Click();
+    f.window().cmdUnReg_Click();
+    QCOMPARE(f.port().boxes.size(), std::size_t{2});
+    QCOMPARE(f.port().boxes[0].text, std::string("ActiveX Component registration successful!"));
+    QCOMPARE(f.port().boxes[1].text, std::string("ActiveX Component unregistration successful!"));
+  }
+
+  void registeringWhatIsNoLibrarySaysSo() {
+    MainWindowFixture f;
+    const std::string notALibrary = f.dir().Write("text.dll", "no library here");
+    f.window().txtFile()->setText(QString::fromStdString(notALibrary));
+    f.window().cmdReg()->Click();  // through the button's own signal
+    QCOMPARE(f.port().boxes.size(), std::size_t{1});
+    QCOMPARE(f.port().boxes[0].text, std::string("Selected file could not be loaded into memory!"));
+  }
+
+  // --- shell verbs ---
+
+  void shellVerbToggleWritesAndRemovesTheVerbs() {
+    MainWindowFixture f;
+    frmMain& w = f.window();
+    QCOMPARE(w.cmdShellEX()->Caption(), QStringLiteral("Enable"));
+    w.cmdShellEX_Click();
+    QCOMPARE(w.cmdShellEX()->Caption(), QStringLiteral("Disable"));
+    QCOMPARE(w.lblShell()->text(),
+             QStringLiteral("Extensions are Enabled. Click Disable to remove Shell Extensions"));
+    QCOMPARE(f.port().boxes.size(), std::size_t{1});
+    QCOMPARE(f.port().boxes[0].text, std::string("Shell Extensions Enabled!"));
+    QCOMPARE(f.port().boxes[0].flags, 64);
+    QCOMPARE(f.port().boxes[0].title, std::string("Korvane"));
+    const std::string exe = f.appPath() + "korvane";
+    QCOMPARE(VerbCommand("dllfile\\shell\\Register\\command"), exe + " -r \"%1\"");
+    QCOMPARE(VerbCommand("ocxfile\\shell\\UnRegister\\command"), exe + " -u \"%1\"");
+    QCOMPARE(VerbCommand("exefile\\shell\\Korvane\\command"), exe + " \"%1\"");
+    QCOMPARE(VerbCommand("Folder\\shell\\ActiveX Report\\command"), exe + " -f \"%1\"");
+
+    w.cmdShellEX_Click();
+    QCOMPARE(w.cmdShellEX()->Caption(), QStringLiteral("Enable"));
+    QCOMPARE(w.lblShell()->text(),
+             QStringLiteral("Extensions are Disabled. Click Enable to create Shell Extensions"));
+    QCOMPARE(f.port().boxes.back().text, std::string("Shell Extensions Disabled!"));
+    QCOMPARE(VerbCommand("dllfile\\shell\\Register\\command"), std::string());
+    QCOMPARE(VerbCommand("Folder\\shell\\ActiveX Report\\command"), std::string());
+  }
+
+  void toggleCaptionIsReadIgnoringCase() {
+    MainWindowFixture f;
+    f.window().cmdShellEX()->SetCaption(QStringLiteral("ENABLE"));
+    f.window().cmdShellEX_Click();
+    QCOMPARE(f.port().boxes.back().text, std::string("Shell Extensions Enabled!"));
+    f.window().cmdShellEX()->SetCaption(QStringLiteral("whatever"));
+    f.window().cmdShellEX_Click();
+    QCOMPARE(f.port().boxes.back().text, std::string("Shell Extensions Disabled!"));
+  }
+
+  void thirdTabShowsTheRegistryState() {
+    MainWindowFixture f;
+    frmMain& w = f.window();
+    // Design-time texts until the third tab is first shown.
+    QCOMPARE(w.lblShell()->text(),
+             QStringLiteral("Shell Extensions are Enabled. Click Disable to remove Shell Extensions:"));
+    w.XTab1()->SetTab(2);
+    QCOMPARE(w.cmdShellEX()->Caption(), QStringLiteral("Enable"));
+    QCOMPARE(w.lblShell()->text(),
+             QStringLiteral("Extensions are Disabled. Click Enable to create Shell Extensions"));
+
+    // Verbs written from elsewhere (the -s switch) show on the next visit.
+    clsRegistry other;
+    other.CreateShellAssociation("/opt/korvane", ".dll");
+    w.XTab1()->SetTab(0);
+    QCOMPARE(w.cmdShellEX()->Caption(), QStringLiteral("Enable"));  // other tabs do nothing
+    w.XTab1()->SetTab(2);
+    QCOMPARE(w.cmdShellEX()->Caption(), QStringLiteral("Disable"));
+    QCOMPARE(w.lblShell()->text(),
+             QStringLiteral("Extensions are Enabled. Click Disable to remove Shell Extensions"));
+  }
+
+  void toggleWithoutRegistryObjectIsReported() {
+    korvane::test::TempDir dir;
+    korvane::test::ScopedEnv store("KORVANE_REGISTRY", dir.File("registry.db"));
+    korvane::test::RecordingUserPort port;
+    frmMain window;  // never loaded: no registry object
+    window.cmdShellEX_Click();
+    QCOMPARE(port.boxes.size(), std::size_t{1});
+    QVERIFY2(port.boxes[0].text.rfind("cmdShellEX_Click: error 91: ", 0) == 0, port.boxes[0].text.c_str());
+    // The label changes before the registry work.
+    QCOMPARE(window.lblShell()->text(),
+             QStringLiteral("Extensions are Enabled. Click Disable to remove Shell Extensions"));
+    QCOMPARE(window.cmdShellEX()->Caption(), QStringLiteral("Enable"));
+  }
+
+  // --- tab icons ---
+
+  void tabIconsSelectByTheirFirstDigit_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<int>("startTab");
+    QTest::addColumn<int>("tab");
+    QTest::newRow("22 on the second tab") << 22 << 1 << 1;
+    QTest::newRow("3 on the first tab") << 3 << 0 << 2;
+    QTest::newRow("111 on the third tab") << 111 << 2 << 0;
+    QTest::newRow("222 from the third tab") << 222 << 2 << 1;
+    QTest::newRow("4 is no tab") << 4 << 1 << 1;
+    QTest::newRow("0 is no tab") << 0 << 2 << 2;
+    QTest::newRow("a negative index") << -1 << 1 << 1;
+  }
+  void tabIconsSelectByTheirFirstDigit() {
+    QFETCH(int, index);
+    QFETCH(int, startTab);
+    QFETCH(int, tab);
+    MainWindowFixture f;
+    f.window().XTab1()->SetTab(startTab);
+    f.window().picTabIcon_Click(index);
+    QCOMPARE(f.window().XTab1()->Tab(), tab);
+  }
+
+  void clickingAnIconSwitchesAndPassesTheFocusOn() {
+    MainWindowFixture f;
+    frmMain& w = f.window();
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QSignalSpy switches(w.XTab1(), &XTab::TabSwitched);
+    QTest::mouseClick(w.picTabIcon(3), Qt::LeftButton);
+    QCOMPARE(w.XTab1()->Tab(), 2);
+    QCOMPARE(switches.count(), 1);
+    QTRY_VERIFY(w.XTab1()->hasFocus());
+    QTest::mouseClick(w.XTab1(), Qt::LeftButton, {}, w.XTab1()->HeaderRect(1).center() + QPoint(30, 0));
+    QCOMPARE(w.XTab1()->Tab(), 1);
+  }
+
+  // --- grid double click ---
+
+  void doubleClickOpensTheClickedCell_data() {
+    QTest::addColumn<int>("col");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("caption column") << 0 << QStringLiteral("GUID:");
+    QTest::newRow("value column") << 1 << QStringLiteral("{6B1E9C40-2F5A-4C11-9D3E-7A10B2C3D4E5}");
+  }
+  void doubleClickOpensTheClickedCell() {
+    QFETCH(int, col);
+    QFETCH(QString, expected);
+    MainWindowFixture f;
+    frmMain& w = f.window();
+    f.AnswerDialog(std::string(KORVANE_FIXTURE_ALPHA64_DLL));
+    w.cmdBrowse_Click();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const int row = ColumnTexts(w.GridInfoModel(), 0).indexOf(QStringLiteral("GUID:"));
+    QVERIFY(row >= 0);
+    FlexGridView* view = w.gridinfo();
+    const QPoint at = view->visualRect(view->model()->index(row, col)).center();
+    QString shown;
+    QString title;
+    AnswerNextModal([&](QWidget* modal) {
+      title = modal->windowTitle();
+      if (auto* display = qobject_cast<frmDisplay*>(modal)) shown = display->txtinfo()->toPlainText();
+    });
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(title, QStringLiteral("selection info"));
+    QCOMPARE(shown.toUpper(), expected.toUpper());
+    QCOMPARE(w.GridInfoModel().Row(), row);
+    QCOMPARE(w.GridInfoModel().Col(), col);
+  }
+
+  void doubleClickOutsideTheRowsOpensNothing() {
+    MainWindowFixture f;
+    bool opened = false;
+    AnswerNextModal([&](QWidget*) { opened = true; }, 200);
+    f.window().gridcomparison_DblClick(5, 0);  // the grid is empty
+    QTest::qWait(50);
+    QVERIFY(!opened);
+  }
+
+  void comparisonGridOpensItsOwnCell() {
+    MainWindowFixture f;
+    f.window().GridComparisonModel().SetRows(2);
+    f.window().GridComparisonModel().SetRow(1);
+    f.window().GridComparisonModel().SetCol(1);
+    f.window().GridComparisonModel().SetText("second row value");
+    QString shown;
+    AnswerNextModal([&](QWidget* modal) {
+      if (auto* display = qobject_cast<frmDisplay*>(modal)) shown = display->txtinfo()->toPlainText();
+    });
+    f.window().gridcomparison_DblClick(1, 1);
+    QCOMPARE(shown, QStringLiteral("second row value"));
+  }
+
+  // --- the detail window ---
+
+  void detailWindowTextFillsItAtAnySize() {
+    frmDisplay display;
+    QCOMPARE(display.windowTitle(), QStringLiteral("selection info"));
+    QCOMPARE(display.size(), QSize(252, 66));
+    display.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&display));
+    for (const QSize& size : {QSize(252, 66), QSize(600, 300), QSize(40, 20)}) {
+      display.resize(size);
+      QCOMPARE(display.txtinfo()->geometry(), QRect(QPoint(0, 0), display.size()));
+    }
+  }
+
+  // --- readme and the program folder ---
+
+  void readmeSitsBesideTheProgram() {
+    const std::string readme = std::string(KORVANE_PROGRAM_DIR) + "/readme.txt";
+    QVERIFY2(std::filesystem::exists(readme), readme.c_str());
+    const std::string text = korvane::test::ReadFile(readme);
+    for (const char* topic : {"Register ActiveX", "File Comparison", "-r", "-u", "-f", "-s",
+                              "KORVANE_REGISTRY", "ActiveX Report"}) {
+      QVERIFY2(text.find(topic) != std::string::npos, topic);
+    }
+  }
+
+  void readmeAndWebButtonsShowNoMessage() {
+    MainWindowFixture f;  // its program folder holds no readme: nothing is said
+    f.window().cmdReadme_Click();
+    QVERIFY(f.port().boxes.empty());
+  }
+
+  // --- the window host and shut-down ---
+
+  void closingTheWindowEndsTheProgram() {
+    RecordingHost host;
+    basMain app(host);
+    frmMain window;
+    window.show();
+    window.close();
+    QVERIFY(app.Ended());
+    QCOMPARE(host.endProcess, 1);
+    QCOMPARE(host.displayUnloads, 1);
+    QCOMPARE(host.unloads, 0);  // the window itself was unloading
+  }
+
+  void windowHostHandsOutTheWindowsGrids() {
+    QtWindowHost host;
+    host.LoadDisplayWindow();
+    host.LoadMainWindow();
+    QVERIFY(&host.GridInfo() == &host.MainWindow()->GridInfoModel());
+    QVERIFY(&host.GridComparison() == &host.MainWindow()->GridComparisonModel());
+    QVERIFY(&host.GridInfo() != &host.GridComparison());
+    host.SetFileText("/tmp/a b/x.dll");
+    QCOMPARE(host.MainWindow()->txtFile()->text(), QStringLiteral("/tmp/a b/x.dll"));
+    host.SetActiveTab(2);
+    QCOMPARE(host.MainWindow()->XTab1()->Tab(), 2);
+    QVERIFY(host.MainWindow()->DisplayWindow() == host.DisplayWindow());
+    QVERIFY(host.MainWindow()->windowTitle() != QStringLiteral("Korvane"));  // loaded
+  }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_frmmain.moc"
