@@ -51,6 +51,11 @@ std::vector<CorpusLibrary> ReadFolder(const std::string& folder, std::vector<std
 
 class WineCorpus : public ::testing::TestWithParam<const char*> {};
 
+// The platform every library of a folder is built for.
+int FolderSysKind(const std::string& folder) {
+  return folder.find("x86_64") != std::string::npos ? kSysWin64 : kSysWin32;
+}
+
 TEST_P(WineCorpus, EveryLibraryReads) {
   if (!fs::is_directory(GetParam())) GTEST_SKIP() << GetParam() << " is not installed";
   std::vector<std::string> failures;
@@ -62,6 +67,8 @@ TEST_P(WineCorpus, EveryLibraryReads) {
   for (const auto& lib : libraries) {
     EXPECT_FALSE(lib.attr.name.empty()) << lib.file;
     EXPECT_EQ(lib.attr.format, TypeLibFormat::Msft) << lib.file;
+    EXPECT_EQ(lib.attr.sysKind, FolderSysKind(GetParam())) << lib.file;
+    EXPECT_EQ(GuidToRegistryText(lib.attr.guid).size(), 38u) << lib.file;
     byFile[lib.file].push_back(&lib);
   }
 
@@ -72,6 +79,20 @@ TEST_P(WineCorpus, EveryLibraryReads) {
   std::set<std::pair<int, int>> versions = {{vb[1]->attr.majorVersion, vb[1]->attr.minorVersion},
                                             {vb[2]->attr.majorVersion, vb[2]->attr.minorVersion}};
   EXPECT_EQ(versions, (std::set<std::pair<int, int>>{{1, 0}, {5, 5}}));
+
+  // The ATL family: one library in several files.
+  for (const char* file : {"atl.dll", "atl80.dll", "atl90.dll", "atl100.dll", "atl110.dll"}) {
+    ASSERT_EQ(byFile[file].size(), 1u) << file;
+    EXPECT_EQ(byFile[file][0]->attr.name, "ATLLib") << file;
+    EXPECT_EQ(GuidToRegistryText(byFile[file][0]->attr.guid), "{44EC0535-400F-11D0-9DCD-00A0C90391D3}");
+    EXPECT_EQ(byFile[file][0]->attr.helpString, "ATL 2.0 Type Library");
+  }
+
+  // mshtml.tlb holds the largest library, with no help string.
+  ASSERT_EQ(byFile["mshtml.tlb"].size(), 1u);
+  EXPECT_EQ(byFile["mshtml.tlb"][0]->attr.name, "MSHTML");
+  EXPECT_EQ(byFile["mshtml.tlb"][0]->attr.majorVersion, 4);
+  EXPECT_EQ(byFile["mshtml.tlb"][0]->attr.helpString, "");
 
   // stdole2.tlb: the OLE Automation library.
   ASSERT_EQ(byFile["stdole2.tlb"].size(), 1u);
