@@ -53,11 +53,20 @@ QRect XTab::HeaderRect(int index) const {
 }
 
 void XTab::DrawCaption(QPainter& painter, const QRect& header, const QString& caption) const {
-  // The leading spaces keep the caption clear of the icon at the header's left.
+  // The leading spaces keep the caption clear of the icon at the header's
+  // left; where an icon reaches further than the spaces, the text starts
+  // after it.
   qsizetype spaces = 0;
   while (spaces < caption.size() && caption[spaces] == QLatin1Char(' ')) ++spaces;
-  const int indent = painter.fontMetrics().horizontalAdvance(QString(spaces, QLatin1Char(' ')));
-  const QRect textRect = header.adjusted(4 + indent, 2, -4, -2);
+  int left = header.left() + 4 + painter.fontMetrics().horizontalAdvance(QString(spaces, QLatin1Char(' ')));
+  for (const auto& [index, control] : controls_) {
+    if (index != tab_ || control->y() >= kTabHeight) continue;
+    const QRect placed = control->geometry();
+    if (placed.left() >= header.left() && placed.left() < header.right()) {
+      left = std::max(left, placed.right() + 4);
+    }
+  }
+  const QRect textRect(left, header.top() + 2, std::max(0, header.right() - 3 - left), header.height() - 4);
   painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap | Qt::TextShowMnemonic,
                    caption.mid(spaces));
 }

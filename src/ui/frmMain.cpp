@@ -15,6 +15,7 @@
 #include "inspection/clsActiveX.h"
 #include "platform/Process.h"
 #include "registration/clsRegistrator.h"
+#include "registry/ShellVerbs.h"
 #include "registry/clsRegistry.h"
 #include "ui/Command.h"
 #include "ui/CommandGeometry.h"
@@ -23,7 +24,6 @@
 #include "ui/Fonts.h"
 #include "ui/PropertyBag.h"
 #include "ui/SharedObjects.h"
-#include "ui/ShellVerbToggle.h"
 #include "ui/WindowArt.h"
 #include "ui/XTab.h"
 #include "ui/basToolsUi.h"
@@ -58,6 +58,12 @@ T& Required(T* object) {
     throw VbError(kObjectNotSet, "frmMain", "Object variable or With block variable not set");
   }
   return *object;
+}
+
+// A path in a file box, shown from its beginning.
+void ShowPath(QLineEdit* box, const std::string& path) {
+  box->setText(QString::fromStdString(path));
+  box->setCursorPosition(0);
 }
 
 void ReportToErrorBox(const char* label, const std::exception_ptr& error) {
@@ -317,7 +323,7 @@ void frmMain::cmdBrowse_Click() {
   const std::optional<std::string> chosen = ChooseFile();
   if (!chosen) return;
   Step_([&] { Required(Inspector()).SetFileName(*chosen); });
-  Step_([&] { txtFile_->setText(QString::fromStdString(Required(Inspector()).FileName())); });
+  Step_([&] { ShowPath(txtFile_, Required(Inspector()).FileName()); });
   Step_([&] { Required(Inspector()).DisplayInfo(); });
 }
 
@@ -325,7 +331,7 @@ void frmMain::cmdSelectOne_Click() {
   const std::optional<std::string> chosen = ChooseFile();
   if (!chosen) return;
   Step_([&] { Required(Inspector()).SetFirstFilename(*chosen); });
-  Step_([&] { txtFirstFile_->setText(QString::fromStdString(Required(Inspector()).FirstFilename())); });
+  Step_([&] { ShowPath(txtFirstFile_, Required(Inspector()).FirstFilename()); });
   Step_([&] {
     if (Required(Inspector()).BothSelected()) Required(Inspector()).DoComparison();
   });
@@ -335,7 +341,7 @@ void frmMain::cmdSelectTwo_Click() {
   const std::optional<std::string> chosen = ChooseFile();
   if (!chosen) return;
   Step_([&] { Required(Inspector()).SetSecondFilename(*chosen); });
-  Step_([&] { txtSecondFile_->setText(QString::fromStdString(Required(Inspector()).SecondFilename())); });
+  Step_([&] { ShowPath(txtSecondFile_, Required(Inspector()).SecondFilename()); });
   Step_([&] {
     if (Required(Inspector()).BothSelected()) Required(Inspector()).DoComparison();
   });
@@ -353,24 +359,21 @@ void frmMain::cmdUnReg_Click() {
   Step_([&] { Required(Inspector()).DisplayInfo(); });
 }
 
+ShellCaptions frmMain::ShellStateCaptions() {
+  return ShellCaptions{
+      [this](const std::string& text) { lblShell_->setText(QString::fromStdString(text)); },
+      [this](const std::string& text) { cmdShellEX_->SetCaption(QString::fromStdString(text)); }};
+}
+
 void frmMain::cmdShellEX_Click() {
-  try {
-    ToggleShellVerbs(
-        mRegistry_.get(), AppPath() + platform::ProgramFileName(), cmdShellEX_->Caption().toStdString(),
-        [this](const std::string& text) { lblShell_->setText(QString::fromStdString(text)); },
-        [this](const std::string& text) { cmdShellEX_->SetCaption(QString::fromStdString(text)); });
-  } catch (...) {
-    ReportToErrorBox("cmdShellEX_Click", std::current_exception());
-  }
+  // Failures are reported under "cmdShellEX_Click" by the toggle itself.
+  ToggleShellExtensions(cmdShellEX_->Caption().toStdString(), mRegistry_.get(),
+                        AppPath() + platform::ProgramFileName(), ShellStateCaptions());
 }
 
 void frmMain::XTab1_Switch() {
   if (xtab_->Tab() != 2) return;
-  Step_([&] {
-    const ShellVerbCaptions captions = ShellVerbStateCaptions(mRegistry_.get());
-    cmdShellEX_->SetCaption(QString::fromStdString(captions.button));
-    lblShell_->setText(QString::fromStdString(captions.label));
-  });
+  Step_([&] { ShowShellState(Required(mRegistry_.get()), ShellStateCaptions()); });
 }
 
 void frmMain::cmdReadme_Click() { ShellOpen(AppPath() + "readme.txt"); }

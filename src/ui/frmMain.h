@@ -16,6 +16,7 @@
 #include "ui/CommonDialog.h"
 
 namespace korvane {
+struct ShellCaptions;
 class clsActiveX;
 class clsRegistrator;
 class clsRegistry;
@@ -104,6 +105,7 @@ class frmMain : public QWidget {
   QGroupBox* MakeFrame(QWidget* parent, const char* title, int left, int top, int width, int height);
   std::optional<std::string> ChooseFile();
   void OpenCell(FlexGrid& grid, int row, int col);
+  ShellCaptions ShellStateCaptions();
   void Form_Unload();
   clsActiveX* Inspector() const;
   clsRegistrator* Registrator() const;
