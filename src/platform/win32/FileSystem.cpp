@@ -58,6 +58,12 @@ std::wstring VolumeRootOf(const std::string& path) {
 
 }  // namespace
 
+// Windows opens a path of any length in one call (\\?\ form), so a walk has
+// nothing to keep between searches.
+struct SearchContext::Impl {};
+SearchContext::SearchContext() : impl_(std::make_unique<Impl>()) {}
+SearchContext::~SearchContext() = default;
+
 struct FileSearch::Impl {
   win32::UniqueFind find;
   WIN32_FIND_DATAW pending{};
@@ -65,7 +71,7 @@ struct FileSearch::Impl {
   bool started = false;
 };
 
-FileSearch::FileSearch(const std::string& spec) : impl_(std::make_unique<Impl>()) {
+FileSearch::FileSearch(const std::string& spec, SearchContext*) : impl_(std::make_unique<Impl>()) {
   std::size_t cut = spec.find_last_of("\\/");
   std::string pattern = cut == std::string::npos ? spec : spec.substr(cut + 1);
   if (pattern.empty()) return;

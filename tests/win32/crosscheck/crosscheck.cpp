@@ -1,0 +1,255 @@
+// Compares our portable readers with the Windows functions, file by file:
+//  - the version resource: nine strings and the fixed-information fields from
+//    GetFileVersionInfoW/VerQueryValueW, against the PE reader, the version
+//    language choice and the version-block walk; the inspector's own reading
+//    (clsFileInfo) is compared too;
+//  - every TYPELIB resource: name, help string, GUID, version, LCID and
+//    syskind from LoadTypeLibEx, against the type-library reader.
+// Usage: korvane-crosscheck [--verbose] FILE_OR_FOLDER...
+// Prints one line per difference and a summary; exit 0 only without differences.
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/win32/WinApi.h"
+// WinApi.h first: the headers below declare functions named like its macros.
+#include <winver.h>
+
+#include "common/VbError.h"
+#include "formats/PeImage.h"
+#include "formats/TypeLibFile.h"
+#include "formats/VersionBlock.h"
+#include "formats/VersionLanguage.h"
+#include "inspection/clsFileInfo.h"
+#include "platform/TypeLib.h"
+#include "platform/VersionInfo.h"
+
+namespace {
+
+using namespace korvane;
+
+constexpr const char* kStringNames[] = {"CompanyName",      "FileDescription", "InternalName",
+                                        "LegalCopyright",   "LegalTrademarks", "OriginalFilename",
+                                        "ProductName",      "ProductVersion",  "Comments"};
+
+struct Tally {
+  int files = 0;
+  int versionBlocks = 0;
+  int libraries = 0;
+  long fields = 0;
+  int differences = 0;
+  bool verbose = false;
+};
+
+void Compare(Tally& t, const std::string& file, const std::string& field, const std::string& windows,
+             const std::string& ours) {
+  ++t.fields;
+  if (windows == ours) return;
+  ++t.differences;
+  std::printf("DIFF\t%s\t%s\twindows=[%s]\tours=[%s]\n", file.c_str(), field.c_str(), windows.c_str(),
+              ours.c_str());
+}
+
+std::string Hex(std::uint32_t v) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(v));
+  return text;
+}
+
+// --- version resource -------------------------------------------------------
+
+struct VersionFacts {
+  bool present = false;
+  std::vector<std::string> strings;  // in kStringNames order
+  formats::FixedFileInfo fixed{};
+  bool hasFixed = false;
+};
+
+// Through the Windows functions: the block from GetFileVersionInfoW, the fixed
+// part and the strings of the first translation from VerQueryValueW.
+VersionFacts WindowsVersion(const std::string& path) {
+  VersionFacts f;
+  std::vector<std::uint8_t> block;
+  if (!platform::GetFileVersionInfo(path, block)) return f;
+  f.present = true;
+  void* value = nullptr;
+  UINT size = 0;
+  if (::VerQueryValueW(block.data(), L"\\", &value, &size) && size >= formats::kFixedFileInfoSize) {
+    f.hasFixed = formats::DecodeFixedFileInfo(
+        std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(value), size), f.fixed);
+  }
+  // The first string table is the one named by the first translation entry
+  // in well-formed files; VerQueryValueW cannot enumerate tables.
+  std::wstring table;
+  if (::VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &value, &size) && size >= 4) {
+    const auto* words = static_cast<const WORD*>(value);
+    wchar_t key[16];
+    std::swprintf(key, 16, L"%04x%04x", words[0], words[1]);
+    table = key;
+  }
+  for (const char* name : kStringNames) {
+    std::string text;
+    std::wstring query = L"\\StringFileInfo\\" + table + L"\\" + platform::win32::Wide(name);
+    if (!table.empty() && ::VerQueryValueW(block.data(), query.c_str(), &value, &size) && value) {
+      std::wstring_view w(static_cast<const wchar_t*>(value), size);
+      if (std::size_t nul = w.find(L'\0'); nul != std::wstring_view::npos) w = w.substr(0, nul);
+      text = platform::win32::Narrow(w);
+    }
+    f.strings.push_back(text);
+  }
+  return f;
+}
+
+// Through our readers only: the PE resource directory, the language choice a
+// neutral lookup makes, and the walk of the block.
+VersionFacts PortableVersion(const std::string& path) {
+  VersionFacts f;
+  formats::PeImage image;
+  if (image.Open(path) != formats::PeError::kOk) return f;
+  std::vector<formats::ResourceEntry> all, named;
+  image.ResourcesOfType(formats::ResourceId::Number(formats::kRtVersion), all);
+  for (auto& e : all) {
+    if (e.name.Matches(formats::ResourceId::Number(1))) named.push_back(e);
+  }
+  const formats::ResourceEntry* pick = formats::PickVersionResource(named, ::GetUserDefaultUILanguage());
+  std::vector<std::uint8_t> block;
+  if (pick == nullptr || image.ReadResource(*pick, block) != formats::PeError::kOk || block.empty()) {
+    return f;
+  }
+  f.present = true;
+  formats::VersionBlock walk(block);
+  std::size_t offset = 0, length = 0;
+  if (walk.RootValue(offset, length) && length >= formats::kFixedFileInfoSize) {
+    f.hasFixed = formats::DecodeFixedFileInfo(std::span(block).subspan(offset, length), f.fixed);
+  }
+  for (const char* name : kStringNames) f.strings.push_back(walk.StringValue(name));
+  return f;
+}
+
+void CheckVersion(Tally& t, const std::string& path) {
+  VersionFacts win = WindowsVersion(path);
+  VersionFacts ours = PortableVersion(path);
+  Compare(t, path, "has version resource", win.present ? "yes" : "no", ours.present ? "yes" : "no");
+  if (!win.present || !ours.present) return;
+  ++t.versionBlocks;
+  clsFileInfo inspector;
+  inspector.SelectFile(path);
+  const std::string* shown[] = {&inspector.CompanyName,   &inspector.FileDescription,
+                                &inspector.InternalName,  &inspector.LegalCopyright,
+                                &inspector.LegalTrademarks, &inspector.OriginalFileName,
+                                &inspector.ProductName,   &inspector.ProductVersion,
+                                &inspector.Comments};
+  for (std::size_t i = 0; i < std::size(kStringNames); ++i) {
+    Compare(t, path, kStringNames[i], win.strings[i], ours.strings[i]);
+    Compare(t, path, std::string(kStringNames[i]) + " (inspector)", win.strings[i], *shown[i]);
+  }
+  Compare(t, path, "has fixed info", win.hasFixed ? "yes" : "no", ours.hasFixed ? "yes" : "no");
+  if (!win.hasFixed || !ours.hasFixed) return;
+  const formats::FixedFileInfo& a = win.fixed;
+  const formats::FixedFileInfo& b = ours.fixed;
+  Compare(t, path, "StrucVersion", Hex(a.strucVersion), Hex(b.strucVersion));
+  Compare(t, path, "FileVersion", Hex(a.fileVersionMS) + Hex(a.fileVersionLS),
+          Hex(b.fileVersionMS) + Hex(b.fileVersionLS));
+  Compare(t, path, "ProductVersion (fixed)", Hex(a.productVersionMS) + Hex(a.productVersionLS),
+          Hex(b.productVersionMS) + Hex(b.productVersionLS));
+  Compare(t, path, "FileFlags", Hex(a.fileFlags & a.fileFlagsMask), Hex(b.fileFlags & b.fileFlagsMask));
+  Compare(t, path, "FileOS", Hex(a.fileOS), Hex(b.fileOS));
+  Compare(t, path, "FileType", Hex(a.fileType), Hex(b.fileType));
+  Compare(t, path, "FileSubtype", Hex(a.fileSubtype), Hex(b.fileSubtype));
+}
+
+// --- type libraries -----------------------------------------------------------
+
+void CheckLibrary(Tally& t, const std::string& path) {
+  ++t.libraries;
+  platform::TypeLibrary win;
+  try {
+    win = platform::TypeLibInfoFromFile(path);
+  } catch (const VbError& e) {
+    Compare(t, path, "loads", "no: " + e.Description(), "yes");
+    return;
+  }
+  formats::TypeLibAttributes ours;
+  try {
+    ours = formats::ReadTypeLibFile(path, '\\');
+  } catch (const std::exception& e) {
+    Compare(t, path, "loads", "yes", std::string("no: ") + e.what());
+    return;
+  }
+  Compare(t, path, "Name", win.Name(), ours.name);
+  Compare(t, path, "HelpString", win.HelpString(), ours.helpString);
+  Compare(t, path, "GUID", win.GUID(), formats::GuidToRegistryText(ours.guid));
+  Compare(t, path, "Version", std::to_string(win.MajorVersion()) + "." + std::to_string(win.MinorVersion()),
+          std::to_string(ours.majorVersion) + "." + std::to_string(ours.minorVersion));
+  Compare(t, path, "LCID", Hex(win.LCID()), Hex(ours.lcid));
+  Compare(t, path, "SysKind", std::to_string(win.SysKind()), std::to_string(ours.sysKind));
+}
+
+void CheckTypeLibraries(Tally& t, const std::string& path) {
+  std::vector<formats::TypeLibResourceInfo> resources;
+  try {
+    resources = formats::ListTypeLibResources(path);
+  } catch (const std::exception&) {
+    // Not a PE image: a stand-alone library or no library at all.
+    bool windowsLoads = true;
+    try {
+      platform::TypeLibInfoFromFile(path);
+    } catch (const VbError&) {
+      windowsLoads = false;
+    }
+    if (windowsLoads) CheckLibrary(t, path);
+    return;
+  }
+  if (resources.empty()) {
+    // The system loader must not find a library our reader does not list.
+    bool windowsLoads = true;
+    try {
+      platform::TypeLibInfoFromFile(path);
+    } catch (const VbError&) {
+      windowsLoads = false;
+    }
+    Compare(t, path, "has type library", windowsLoads ? "yes" : "no", "no");
+    return;
+  }
+  for (const auto& r : resources) {
+    if (r.isName) continue;  // the "file\N" form reaches numbered resources only
+    CheckLibrary(t, path + "\\" + std::to_string(r.id));
+  }
+}
+
+void CheckFile(Tally& t, const std::string& path) {
+  ++t.files;
+  if (t.verbose) std::printf("FILE\t%s\n", path.c_str());
+  CheckVersion(t, path);
+  CheckTypeLibraries(t, path);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Tally t;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--verbose") {
+      t.verbose = true;
+      continue;
+    }
+    std::error_code ec;
+    if (std::filesystem::is_directory(arg, ec)) {
+      std::vector<std::string> files;
+      for (const auto& entry : std::filesystem::directory_iterator(arg, ec)) {
+        if (entry.is_regular_file(ec)) files.push_back(entry.path().string());
+      }
+      std::sort(files.begin(), files.end());
+      for (const auto& f : files) CheckFile(t, f);
+    } else {
+      CheckFile(t, arg);
+    }
+  }
+  std::printf("SUMMARY\tfiles=%d\tversion_blocks=%d\ttype_libraries=%d\tfields=%ld\tdifferences=%d\n",
+              t.files, t.versionBlocks, t.libraries, t.fields, t.differences);
+  return t.differences == 0 && t.files > 0 ? 0 : 1;
+}
