@@ -1,0 +1,306 @@
+// The folder report on real trees with real PE files: its exact bytes, the
+// progress it shows, cancelling, and failures to write.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "TreeHelpers.h"
+#include "common/UserPort.h"
+#include "inspection/clsFileInfo.h"
+#include "report/CreateReport.h"
+#include "support/RecordingUserPort.h"
+#include "support/TempDir.h"
+
+namespace korvane {
+namespace {
+
+const std::string kPeDir = KORVANE_WINE_PE_DIR;
+
+// The record as a reader of the report expects it, line by line.
+std::string ExpectedRecord(const std::string& path) {
+  clsFileInfo v;
+  v.SelectFile(path);
+  const char* nl = "\r\n";
+  std::string r;
+  r += "File: " + path + nl + nl;
+  r += "Company Name: " + v.CompanyName + nl;
+  r += "File Description: " + v.FileDescription + nl;
+  r += "Internal Name: " + v.InternalName + nl;
+  r += "Legal Copyright: " + v.LegalCopyright + nl;
+  r += "Legal Trademarks: " + v.LegalTrademarks + nl;
+  r += "Original Filename: " + v.OriginalFileName + nl;
+  r += "Product Name: " + v.ProductName + nl;
+  r += "Product Version: " + v.ProductVersion + nl;
+  r += "Comments: " + v.Comments + nl + nl;
+  r += std::string("Extended File Info ") + nl + nl;
+  r += "Type: " + v.FileTypeEx + nl;
+  r += "SubType: " + v.FileSubTypeEx + nl;
+  r += "Version: " + v.FileVerEx + nl;
+  r += "Product Version: " + v.ProdVerEx + nl;
+  r += "OS: " + v.FileOSEx + nl;
+  r += "Structure Version: " + v.StrucVerEx + nl;
+  r += "Flags: " + v.FileFlagsEx + nl + nl + nl + nl;
+  return r;
+}
+
+bool IsComponent(const std::string& path) {
+  std::string tail = path.size() >= 4 ? path.substr(path.size() - 4) : "";
+  for (char& c : tail) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return tail == ".DLL" || tail == ".OCX" || tail == ".EXE";
+}
+
+// Progress calls, in order, as text.
+class RecordingProgress : public ReportProgress {
+ public:
+  void Show() override { calls.push_back("show"); }
+  void SetMax(int max) override { calls.push_back("max " + std::to_string(max)); }
+  void SetValue(int value) override { calls.push_back("value " + std::to_string(value)); }
+  void SetCurrentFile(const std::string& name) override { calls.push_back("file " + name); }
+  void Hide() override { calls.push_back("hide"); }
+  void Unload() override { calls.push_back("unload"); }
+  std::vector<std::string> calls;
+};
+
+// A user port that requests cancelling at its n-th DoEvents.
+class CancellingPort : public UserPort {
+ public:
+  CancellingPort(bool& flag, int at) : flag_(flag), at_(at) { SetUserPort(this); }
+  ~CancellingPort() override { SetUserPort(nullptr); }
+  int MsgBox(const std::string&, int flags, const std::string&) override {
+    ++boxes;
+    return DefaultAnswer(flags);
+  }
+  void DoEvents() override {
+    if (++calls_ == at_) flag_ = true;
+  }
+  int boxes = 0;
+
+ private:
+  bool& flag_;
+  int at_;
+  int calls_ = 0;
+};
+
+class Report : public ::testing::Test {
+ protected:
+  test::TempDir dir;
+  std::string tree = dir.path().string() + "/tree/";
+  std::string output = dir.path().string() + "/report.txt";
+  std::vector<std::string> opened;
+
+  ReportOptions Options(ReportProgress* progress = nullptr, const bool* cancel = nullptr) {
+    ReportOptions o;
+    o.outputFile = output;
+    o.progress = progress;
+    o.cancel = cancel;
+    o.openReport = [this](const std::string& doc) { opened.push_back(doc); };
+    return o;
+  }
+
+  void Copy(const std::string& peName, const std::string& to) {
+    std::filesystem::copy_file(kPeDir + "/" + peName, tree + to);
+  }
+
+  // Components with and without a version resource, and files that are none.
+  void MakeComponentTree() {
+    test::MakeFolder(tree + "sub/deeper");
+    test::MakeFolder(tree + "leer");
+    Copy("lz32.dll", "lz32.dll");
+    Copy("icmp.dll", "icmp.dll");       // a PE file without a version resource
+    Copy("lz32.dll", "sub/X.Dll");
+    Copy("lz32.dll", "x.dll.bak");       // not reported
+    Copy("lz32.dll", "sub/deeper/Mit Leerzeichen ä.EXE");
+    test::MakeFile(tree + "text.ocx", "not a PE file");
+    test::MakeFile(tree + "notes.txt", "plain text");
+    test::MakeFile(tree + "sub/.hidden.dll", "hidden, still reported");
+  }
+
+  std::string ExpectedReport() {
+    std::string all;
+    for (const auto& p : test::ReaddirOrder(tree, true)) {
+      if (IsComponent(p)) all += ExpectedRecord(p);
+    }
+    return all;
+  }
+};
+
+TEST_F(Report, ExactBytesForComponentsWithAndWithoutVersions) {
+  MakeComponentTree();
+  ReportOutcome r = CreateReport(tree, Options());
+  EXPECT_EQ(r.end, ReportEnd::Finished);
+  EXPECT_EQ(r.files, 8);
+  EXPECT_EQ(r.records, 6);
+  const std::string text = test::ReadFile(output);
+  EXPECT_EQ(text, ExpectedReport());
+  EXPECT_EQ(text.find("x.dll.bak"), std::string::npos);
+  EXPECT_EQ(opened, std::vector<std::string>{output});
+
+  // Known values of a real file, and the empty record of a file without any.
+  EXPECT_NE(text.find("File: " + tree + "lz32.dll\r\n\r\nCompany Name: Microsoft Corporation\r\n"
+                      "File Description: Wine lz32\r\n"),
+            std::string::npos);
+  const std::string empty = "File: " + tree + "text.ocx\r\n\r\n"
+      "Company Name: \r\nFile Description: \r\nInternal Name: \r\nLegal Copyright: \r\n"
+      "Legal Trademarks: \r\nOriginal Filename: \r\nProduct Name: \r\nProduct Version: \r\n"
+      "Comments: \r\n\r\nExtended File Info \r\n\r\nType: \r\nSubType: \r\nVersion: \r\n"
+      "Product Version: \r\nOS: \r\nStructure Version: \r\nFlags: \r\n\r\n\r\n\r\n";
+  EXPECT_NE(text.find(empty), std::string::npos);
+}
+
+TEST_F(Report, FolderWithOrWithoutTrailingSeparatorGivesTheSameBytes) {
+  MakeComponentTree();
+  CreateReport(tree, Options());
+  const std::string with = test::ReadFile(output);
+  CreateReport(tree.substr(0, tree.size() - 1), Options());
+  EXPECT_EQ(test::ReadFile(output), with);
+}
+
+TEST_F(Report, ProgressFollowsEveryCollectedFile) {
+  test::MakeFolder(tree);
+  Copy("lz32.dll", "a.DLL");
+  test::MakeFile(tree + "b.ocx", "x");
+  test::MakeFile(tree + "c.txt", "x");
+  RecordingProgress progress;
+  test::RecordingUserPort port;
+  CreateReport(tree, Options(&progress));
+
+  std::vector<std::string> expected = {"show", "max 3"};
+  int i = 0;
+  for (const auto& p : test::ReaddirOrder(tree, false)) {
+    expected.push_back("value " + std::to_string(++i));
+    expected.push_back("file " + p.substr(tree.size()));
+  }
+  expected.push_back("hide");
+  expected.push_back("unload");
+  EXPECT_EQ(progress.calls, expected);
+  EXPECT_EQ(port.doEventsCalls, 1 + 2 * 3);  // once before collecting, twice per file
+  EXPECT_TRUE(port.boxes.empty());
+  std::string text = test::ReadFile(output);
+  EXPECT_EQ(text, ExpectedReport());
+  // Records are separated by exactly three empty lines.
+  EXPECT_NE(text.find("Flags: \r\n\r\n\r\n\r\nFile: "), std::string::npos);
+}
+
+TEST_F(Report, FolderWithoutComponentsGivesAnEmptyReportThatIsOpened) {
+  test::MakeFolder(tree + "sub");
+  test::MakeFile(tree + "sub/readme.txt");
+  test::MakeFile(output, "an earlier report");
+  ReportOutcome r = CreateReport(tree, Options());
+  EXPECT_EQ(r.end, ReportEnd::Finished);
+  EXPECT_TRUE(std::filesystem::exists(output));
+  EXPECT_EQ(test::ReadFile(output), "");
+  EXPECT_EQ(opened.size(), 1u);
+}
+
+TEST_F(Report, DefaultReportGoesToTheCurrentDirectory) {
+  MakeComponentTree();
+  test::TempDir work;
+  const auto before = std::filesystem::current_path();
+  std::filesystem::current_path(work.path());
+  ReportOptions o;  // output.txt, not opened
+  ReportOutcome r = CreateReport(tree, o);
+  std::filesystem::current_path(before);
+  EXPECT_EQ(r.end, ReportEnd::Finished);
+  EXPECT_EQ(test::ReadFile(work.File("output.txt")), ExpectedReport());
+}
+
+TEST_F(Report, CancelKeepsTheRecordsWrittenSoFar) {
+  MakeComponentTree();
+  const std::vector<std::string> order = test::ReaddirOrder(tree, true);
+  // Cancel is requested during the fourth file: its record is still written.
+  std::string kept;
+  for (std::size_t i = 0; i < 4; ++i) {
+    if (IsComponent(order[i])) kept += ExpectedRecord(order[i]);
+  }
+  bool cancel = false;
+  CancellingPort port(cancel, 1 + 2 * 3 + 1);
+  RecordingProgress progress;
+  ReportOutcome r = CreateReport(tree, Options(&progress, &cancel));
+  EXPECT_EQ(r.end, ReportEnd::Cancelled);
+  EXPECT_EQ(test::ReadFile(output), kept);
+  EXPECT_TRUE(opened.empty());
+  ASSERT_GE(progress.calls.size(), 2u);
+  EXPECT_EQ(progress.calls[progress.calls.size() - 2], "hide");
+  EXPECT_EQ(progress.calls.back(), "unload");
+  EXPECT_EQ(progress.calls[progress.calls.size() - 3], "file " + order[3].substr(order[3].rfind('/') + 1));
+  EXPECT_EQ(port.boxes, 0);
+}
+
+TEST_F(Report, OutputThatCannotBeCreatedGivesTheErrorReport) {
+  MakeComponentTree();
+  test::RecordingUserPort port;
+  RecordingProgress progress;
+  ReportOptions o = Options(&progress);
+  o.outputFile = dir.path().string() + "/no such folder/output.txt";
+  ReportOutcome r = CreateReport(tree, o);
+  EXPECT_EQ(r.end, ReportEnd::Failed);
+  ASSERT_EQ(port.boxes.size(), 1u);
+  EXPECT_EQ(port.boxes[0].text, "CreateReport: error 76: Path not found");
+  EXPECT_EQ(port.boxes[0].title, "Korvane");
+  EXPECT_EQ(port.boxes[0].flags, kMbOkOnly);
+  EXPECT_TRUE(progress.calls.empty());  // failed before the window was shown
+  EXPECT_TRUE(opened.empty());
+
+  o.outputFile = dir.path().string();  // a folder
+  CreateReport(tree, o);
+  ASSERT_EQ(port.boxes.size(), 2u);
+  EXPECT_EQ(port.boxes[1].text, "CreateReport: error 75: Path/File access error");
+
+  o.showError = false;
+  r = CreateReport(tree, o);
+  EXPECT_EQ(port.boxes.size(), 2u);
+  EXPECT_EQ(r.errorNumber, 75);
+}
+
+// Limits the size of files this process writes, for one scope.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    oldHandler_ = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit now = old_;
+    now.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &now);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    ::signal(SIGXFSZ, oldHandler_);
+  }
+
+ private:
+  rlimit old_{};
+  sighandler_t oldHandler_{};
+};
+
+TEST_F(Report, FailedWriteKeepsEveryCompleteRecord) {
+  MakeComponentTree();
+  std::vector<std::string> records;
+  for (const auto& p : test::ReaddirOrder(tree, true)) {
+    if (IsComponent(p)) records.push_back(ExpectedRecord(p));
+  }
+  ASSERT_GE(records.size(), 3u);
+  // Room for two records and part of the third.
+  const std::size_t room = records[0].size() + records[1].size() + records[2].size() / 2;
+  test::RecordingUserPort port;
+  RecordingProgress progress;
+  ReportOutcome r;
+  {
+    FileSizeLimit limit(room);
+    r = CreateReport(tree, Options(&progress));
+  }
+  EXPECT_EQ(r.end, ReportEnd::Failed);
+  EXPECT_EQ(r.records, 2);
+  EXPECT_EQ(test::ReadFile(output), records[0] + records[1]);
+  ASSERT_EQ(port.boxes.size(), 1u);
+  EXPECT_EQ(port.boxes[0].text, "CreateReport: error 61: Disk full");
+  EXPECT_TRUE(opened.empty());
+  // The window stays as it was: the caller ends the program.
+  EXPECT_NE(progress.calls.back(), "unload");
+}
+
+}  // namespace
+}  // namespace korvane
