@@ -61,8 +61,12 @@ inline constexpr std::uint32_t kRegFileDword = 4;
 inline constexpr std::uint32_t kRegFileMultiSz = 7;
 
 // Limits that keep a hostile file from exhausting memory.
-inline constexpr std::size_t kRegFileMaxLineChars = 4u << 20;   // one logical line
-inline constexpr std::size_t kRegFileMaxValueBytes = 1u << 20;  // one value's data
+// A value's data as stored is limited; its form in the file (UTF-16 for the
+// string types, three characters a byte in hex) may be several times larger,
+// and the line limit leaves room for what the writer makes of the largest value.
+inline constexpr std::size_t kRegFileMaxValueBytes = 1u << 20;     // one value's data as stored
+inline constexpr std::size_t kRegFileMaxHexBytes = 4u << 20;       // bytes listed in one hex value
+inline constexpr std::size_t kRegFileMaxLineChars = 16u << 20;     // one logical line
 inline constexpr std::size_t kRegFileMaxKeyComponent = 255;     // characters of one key name
 inline constexpr std::size_t kRegFileMaxValueName = 16383;      // characters of a value name
 

@@ -309,13 +309,14 @@ class Parser {
         }
         int v = HexDigit(item[0]);
         if (item.size() == 2) v = v * 16 + HexDigit(item[1]);
-        if (bytes.size() >= kRegFileMaxValueBytes) Fail(number, "the value is too large");
+        if (bytes.size() >= kRegFileMaxHexBytes) Fail(number, "the value is too large");
         bytes.push_back(static_cast<std::uint8_t>(v));
       }
       if (comma == std::string_view::npos) break;
       pos = comma + 1;
     }
     op.data = StringTypeData(op.type, std::move(bytes));
+    if (op.data.size() > kRegFileMaxValueBytes) Fail(number, "the value is too large");
   }
 
   // The string types are stored as UTF-8; the file holds them as UTF-16LE

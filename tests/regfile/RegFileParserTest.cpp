@@ -178,17 +178,13 @@ TEST(RegFileParser, RefusesMalformedFilesNamingTheLine) {
 }
 
 TEST(RegFileParser, RefusesAbsurdSizesWithoutExhaustingMemory) {
-  std::string huge = kV5 + "[HKCU\\x]\n\"a\"=\"" + std::string(kRegFileMaxLineChars + 1, 'x') + "\"\n";
-  RegParseResult r = Parse(huge);
-  EXPECT_EQ(r.errorLine, 4);
-  EXPECT_NE(r.error.find("too long"), std::string::npos) << r.error;
-
+  // (One single overlong line is refused in the store tests.)
   // Continuation lines that each stay short must not add up past the limit either.
   std::string chained = kV5 + "[HKCU\\x]\n\"a\"=hex:";
   std::string piece = std::string(1000, '0') + "\\\n";
   for (std::size_t n = 0; n <= kRegFileMaxLineChars / 1000; ++n) chained += piece;
   chained += "00\n";
-  r = Parse(chained);
+  RegParseResult r = Parse(chained);
   EXPECT_EQ(r.errorLine, 4);
   EXPECT_NE(r.error.find("too long"), std::string::npos) << r.error;
 

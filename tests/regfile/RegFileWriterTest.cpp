@@ -143,5 +143,17 @@ TEST(RegFileWriter, EveryKindOfValueReadsBackIdentically) {
   }
 }
 
+TEST(RegFileWriter, TheLargestValueTheReaderTakesReadsBackFromItsOwnExport) {
+  // An ASCII REG_EXPAND_SZ doubles in UTF-16 and triples again in hex.
+  RegOperation key = Key(RegRoot::CurrentUser, "big");
+  std::string text(kRegFileMaxValueBytes - 1, 'a');
+  text.push_back('\0');
+  std::vector<RegOperation> ops = {key, Value(key, "expand", kRegFileExpandSz, text)};
+  RegParseResult back = ParseRegFile(WriteRegFile(ops));
+  ASSERT_TRUE(back.ok()) << back.error;
+  ASSERT_EQ(back.operations.size(), 2u);
+  EXPECT_TRUE(back.operations[1].SameAs(ops[1]));
+}
+
 }  // namespace
 }  // namespace korvane::formats
