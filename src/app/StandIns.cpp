@@ -2,9 +2,6 @@
 
 namespace korvane::standin {
 
-void InstallRuntimeComponents() {}
-void ShowFileInformation(const std::string&) {}
 void CreateReport(const std::string&) {}
-void CreateShellAssociation(const std::string&, const std::string&) {}
 
 }  // namespace korvane::standin

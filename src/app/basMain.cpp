@@ -4,6 +4,7 @@
 #include "app/StandIns.h"
 #include "common/UserPort.h"
 #include "common/VbError.h"
+#include "install/basSelfInstall.h"
 #include "platform/Process.h"
 
 namespace korvane {
@@ -27,18 +28,32 @@ basMain::~basMain() {
 
 void basMain::CreateSharedObjects() {
   oRegistrator_ = std::make_unique<clsRegistrator>();
+  oGridInfo_ = std::make_unique<clsGrid>();
+  oGridComparison_ = std::make_unique<clsGrid>();
+  oActiveX_ = std::make_unique<clsActiveX>();
+  oRegistry_ = std::make_unique<clsRegistry>();
 }
 
-void basMain::ReleaseSharedObjects() { oRegistrator_.reset(); }
+void basMain::ReleaseSharedObjects() {
+  // In the order of their creation.
+  oRegistrator_.reset();
+  oGridInfo_.reset();
+  oGridComparison_.reset();
+  oActiveX_.reset();
+  oRegistry_.reset();
+}
 
 void basMain::Main(const std::string& argumentText) {
   try {
     if (appPath_.empty()) appPath_ = platform::AppPath();
     if (appPath_.back() != platform::kPathSeparator) appPath_.push_back(platform::kPathSeparator);
-    standin::InstallRuntimeComponents();
+    InstallRuntimeComponents();
     windows_.LoadMainWindow();
     windows_.LoadDisplayWindow();
     CreateSharedObjects();
+    oGridInfo_->Init(&windows_.GridInfo());
+    oGridComparison_->Init(&windows_.GridComparison());
+    oActiveX_->Init(oGridInfo_.get(), oGridComparison_.get());
     if (!argumentText.empty() && ProcessCommandLine(argumentText)) return;
     DoEvents();
     windows_.SetActiveTab(0);
@@ -61,7 +76,7 @@ bool basMain::ProcessCommandLine(const std::string& argumentText) {
     const std::string exePath = appPath_ + platform::ProgramFileName();
     for (const char* association : {".dll", ".exe", ".ocx"}) {
       try {
-        standin::CreateShellAssociation(exePath, association);
+        oRegistry_->CreateShellAssociation(exePath, association);
       } catch (...) {
         // A failing step is skipped; the dispatcher reports nothing itself.
       }
@@ -98,9 +113,17 @@ void basMain::RunSwitch(const std::string& switchText, const std::string& path) 
 }
 
 void basMain::ShowPlainPath(const std::string& path) {
+  // Each step is skipped when it fails; the next one still runs.
   try {
-    standin::ShowFileInformation(path);
-    windows_.SetFileText(path);
+    oActiveX_->SetFileName(path);
+  } catch (...) {
+  }
+  try {
+    windows_.SetFileText(oActiveX_->FileName());
+  } catch (...) {
+  }
+  try {
+    oActiveX_->DisplayInfo();
   } catch (...) {
   }
 }

@@ -6,7 +6,10 @@
 
 #include "app/WindowHost.h"
 #include "common/ErrorReport.h"
+#include "inspection/clsActiveX.h"
+#include "inspection/clsGrid.h"
 #include "registration/clsRegistrator.h"
+#include "registry/clsRegistry.h"
 
 namespace korvane {
 
@@ -25,7 +28,12 @@ class basMain {
   void SetAppPathForTesting(std::string path) { appPath_ = std::move(path); }
   bool Ended() const { return ended_; }
 
+  // The shared objects: created by Main, released by EndApplication.
   clsRegistrator* oRegistrator() { return oRegistrator_.get(); }
+  clsGrid* oGridInfo() { return oGridInfo_.get(); }
+  clsGrid* oGridComparison() { return oGridComparison_.get(); }
+  clsActiveX* oActiveX() { return oActiveX_.get(); }
+  clsRegistry* oRegistry() { return oRegistry_.get(); }
 
   // The cancel request of the folder report.
   bool bCancelReport = false;
@@ -42,6 +50,10 @@ class basMain {
   bool ended_ = false;
   bool ending_ = false;
   std::unique_ptr<clsRegistrator> oRegistrator_;
+  std::unique_ptr<clsGrid> oGridInfo_;
+  std::unique_ptr<clsGrid> oGridComparison_;
+  std::unique_ptr<clsActiveX> oActiveX_;
+  std::unique_ptr<clsRegistry> oRegistry_;
 };
 
 // The one start-up module of the running program (set while basMain lives).

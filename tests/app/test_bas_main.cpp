@@ -5,6 +5,9 @@
 
 #include "app/basMain.h"
 #include "common/UserPort.h"
+#include "install/Settings.h"
+#include "platform/Registry.h"
+#include "registry/clsRegistry.h"
 #include "support/RecordingUserPort.h"
 #include "support/TempDir.h"
 #include "FakeWindowHost.h"
@@ -21,9 +24,13 @@ class BasMainTest : public ::testing::Test {
   BasMainTest() {
     windows.app = &app;
     app.SetAppPathForTesting("/opt/korvane/");
+    // Not the first start: the runtime components count as installed.
+    SaveSetting("Korvane", "General", "SelfInstall", "true");
   }
   TempDir dir;
   test::ScopedEnv trace{"KORVANE_TEST_TRACE", dir.File("trace.txt")};
+  test::ScopedEnv registry{"KORVANE_REGISTRY", dir.File("registry.db")};
+  test::ScopedEnv system{"KORVANE_SYSTEM_DIR", dir.File("system32")};
   RecordingUserPort port;
   FakeWindowHost windows;
   basMain app{windows};
@@ -89,19 +96,48 @@ TEST_F(BasMainTest, ReportSwitchAsksWithItsOwnTitle) {
   EXPECT_TRUE(app.Ended());
 }
 
-TEST_F(BasMainTest, ShellVerbSwitchAsksNothingAndEnds) {
+TEST_F(BasMainTest, ShellVerbSwitchWritesTheFileVerbsAsksNothingAndEnds) {
   app.Main("-s");
   EXPECT_TRUE(port.boxes.empty());
   EXPECT_TRUE(app.Ended());
   EXPECT_FALSE(windows.Called("ShowMain"));
+
+  clsRegistry reg;
+  reg.SetClassKey(kClassesRoot);
+  const std::pair<const char*, const char*> expected[] = {
+      {"dllfile\\shell\\Register\\command", "/opt/korvane/korvane -r \"%1\""},
+      {"dllfile\\shell\\UnRegister\\command", "/opt/korvane/korvane -u \"%1\""},
+      {"dllfile\\shell\\Korvane\\command", "/opt/korvane/korvane \"%1\""},
+      {"exefile\\shell\\Register\\command", "/opt/korvane/korvane -r \"%1\""},
+      {"ocxfile\\shell\\Korvane\\command", "/opt/korvane/korvane \"%1\""},
+  };
+  for (const auto& [key, command] : expected) {
+    reg.SetSectionKey(key);
+    EXPECT_EQ(RegValueToString(reg.Value()), command) << key;
+  }
+  // No folder verb from the switch.
+  reg.SetSectionKey("Folder\\shell\\ActiveX Report");
+  EXPECT_FALSE(reg.KeyExists());
 }
 
-TEST_F(BasMainTest, PlainPathIsShownAndStartUpGoesOn) {
+TEST_F(BasMainTest, PlainPathIsShownInTheInfoGridAndStartUpGoesOn) {
   app.Main("\"/data/a b/x.dll\"");
   EXPECT_TRUE(port.boxes.empty());
   EXPECT_EQ(windows.fileText, "/data/a b/x.dll");
+  EXPECT_EQ(app.oActiveX()->FileName(), "/data/a b/x.dll");
+  // No such file, so no type library: the grid starts with the file rows.
+  ASSERT_GT(windows.gridInfo.Rows(), 0);
+  EXPECT_EQ(windows.gridInfo.Cell(0, 0).text, "File Info");
+  EXPECT_EQ(windows.gridInfo.Cell(1, 0).text, "CompanyName: ");
   EXPECT_TRUE(windows.Called("ShowMain"));
   EXPECT_FALSE(app.Ended());
+}
+
+TEST_F(BasMainTest, FirstStartRecordsTheSelfInstallSetting) {
+  SaveSetting("Korvane", "General", "SelfInstall", "false");
+  app.Main("");
+  EXPECT_EQ(GetSetting("Korvane", "General", "SelfInstall", ""), "true");
+  EXPECT_TRUE(windows.Called("ShowMain"));
 }
 
 TEST_F(BasMainTest, CapitalSwitchOpensTheWindowWithThePath) {
@@ -150,6 +186,9 @@ class ThrowingHost final : public WindowHost {
 };
 
 TEST(MainFailureTest, AFailingStepIsReportedAsMainAndTheRestIsSkipped) {
+  TempDir dir;
+  test::ScopedEnv registry("KORVANE_REGISTRY", dir.File("registry.db"));
+  test::ScopedEnv system("KORVANE_SYSTEM_DIR", dir.File("system32"));
   RecordingUserPort port;
   ThrowingHost host;
   basMain app(host);
