@@ -1,0 +1,26 @@
+// The VS_VERSIONINFO walk on arbitrary bytes, and the fixed block it locates.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "formats/VersionBlock.h"
+#include "formats/VersionLanguage.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace korvane::formats;
+  const std::span<const std::uint8_t> block(data, size);
+  const VersionBlock tree(block);
+  const VersionStrings strings = tree.Strings();
+  LookupVersionString(strings, "OriginalFileName");
+  std::size_t offset = 0;
+  std::size_t length = 0;
+  if (tree.RootValue(offset, length)) {
+    if (offset + length > size) __builtin_trap();
+    FixedFileInfo info;
+    DecodeFixedFileInfo(block.subspan(offset, length), info);
+  }
+  LanguageIdFromLocale(std::string(reinterpret_cast<const char*>(data), size < 32 ? size : 32));
+  return 0;
+}
