@@ -1,0 +1,100 @@
+// report FOLDER [--output FILE]: the folder report, byte for byte the one the
+// window writes, without opening it. On a terminal the progress is one line on
+// standard error, redrawn at most ten times a second.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "cli/CliCommand.h"
+#include "report/CreateReport.h"
+
+namespace korvane::cli {
+
+namespace {
+
+constexpr int kExitWriteFailed = 1;
+
+class TerminalProgress final : public ReportProgress {
+ public:
+  void Show() override { Draw("collecting files...", true); }
+  void SetMax(int max) override { max_ = max; }
+  void SetValue(int value) override { value_ = value; }
+  void SetCurrentFile(const std::string& name) override {
+    Draw(std::to_string(value_) + "/" + std::to_string(max_) + " " + name, value_ == max_);
+  }
+  void Hide() override {
+    if (drawn_) std::fputs("\r\033[K", stderr);
+    drawn_ = false;
+  }
+  void Unload() override {}
+
+ private:
+  void Draw(const std::string& text, bool force) {
+    auto now = std::chrono::steady_clock::now();
+    if (!force && drawn_ && now - last_ < std::chrono::milliseconds(100)) return;
+    last_ = now;
+    drawn_ = true;
+    // Kept to one terminal line so that the carriage return redraws it.
+    std::string line = "report: " + text;
+    if (line.size() > 79) line = line.substr(0, 76) + "...";
+    std::fprintf(stderr, "\r\033[K%s", line.c_str());
+    std::fflush(stderr);
+  }
+
+  int max_ = 0;
+  int value_ = 0;
+  bool drawn_ = false;
+  std::chrono::steady_clock::time_point last_{};
+};
+
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+int RunReport(CliArgs& args) {
+  std::string folder;
+  std::string output = "output.txt";
+  bool haveFolder = false;
+  for (std::size_t i = 0; i < args.operands.size(); ++i) {
+    const std::string& a = args.operands[i];
+    if (a == "--output") {
+      if (i + 1 >= args.operands.size()) return UsageError("--output needs a file name");
+      output = args.operands[++i];
+    } else if (a.rfind("--output=", 0) == 0) {
+      output = a.substr(9);
+    } else if (!haveFolder) {
+      folder = a;
+      haveFolder = true;
+    } else {
+      return UsageError("report takes one FOLDER");
+    }
+  }
+  if (!haveFolder || folder.empty()) return UsageError("report needs a FOLDER");
+  if (output.empty()) return UsageError("--output needs a file name");
+  if (!IsFolder(folder)) return UsageError("no such folder: " + folder);
+
+  TerminalProgress terminal;
+  ReportOptions options;
+  options.outputFile = output;
+  options.progress = ::isatty(STDERR_FILENO) ? &terminal : nullptr;
+  options.showError = false;  // reported below as one line
+  ReportOutcome outcome = CreateReport(folder, options);
+  if (outcome.end == ReportEnd::Failed) {
+    terminal.Hide();
+    return Fail(kExitWriteFailed, "cannot write the report to " + output + ": error " +
+                                      std::to_string(outcome.errorNumber) + ": " +
+                                      outcome.errorDescription);
+  }
+  return kExitOk;
+}
+
+const CliCommand kReport("report", "report FOLDER [--output FILE]", &RunReport);
+
+}  // namespace
+
+}  // namespace korvane::cli
