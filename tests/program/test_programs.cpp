@@ -99,3 +99,45 @@ TEST_F(ProgramTest, CliTimedOutRegistrationEndsAtOnce) {
 
 }  // namespace
 }  // namespace korvane
+
+namespace korvane {
+namespace {
+
+TEST_F(ProgramTest, ShellSwitchWritesTheVerbsThatTheCliReportsAsEnabled) {
+  ProcessResult before = RunProcess(KORVANE_CLI_EXE, {"verbs", "status"}, Env(), 30);
+  EXPECT_EQ(before.out, "disabled\n");
+  ProcessResult s = RunProcess(KORVANE_GUI_EXE, {"-s"}, Env(), 60);
+  ASSERT_FALSE(s.timedOut);
+  EXPECT_EQ(s.exitCode, 0);
+  EXPECT_EQ(s.out, "");  // nothing is shown
+  ProcessResult after = RunProcess(KORVANE_CLI_EXE, {"verbs", "status"}, Env(), 30);
+  EXPECT_EQ(after.out, "enabled\n");
+  ProcessResult query =
+      RunProcess(KORVANE_CLI_EXE, {"reg", "query", "HKCR\\dllfile\\shell\\Register\\command"}, Env(), 30);
+  EXPECT_EQ(query.exitCode, 0);
+  std::string exe = std::filesystem::path(KORVANE_GUI_EXE).string();
+  EXPECT_NE(query.out.find("REG_SZ    " + exe + " -r \"%1\""), std::string::npos) << query.out;
+}
+
+TEST_F(ProgramTest, FirstStartRecordsTheSettingAndTheSecondSkipsIt) {
+  const std::string key = "HKCU\\Software\\VB and VBA Program Settings\\Korvane\\General";
+  EXPECT_EQ(RunProcess(KORVANE_CLI_EXE, {"reg", "query", key}, Env(), 30).exitCode, 1);
+  // Components already in the system folder are registered again on a first start.
+  std::filesystem::create_directories(dir.File("system32"));
+  for (const char* name : {"prjXTab.ocx", "MSFLXGRD.OCX", "comdlg32.ocx", "TLBINF32.DLL"}) {
+    std::filesystem::copy_file(KORVANE_COMP_OK, dir.File(std::string("system32/") + name));
+  }
+  ProcessResult first = RunProcess(KORVANE_GUI_EXE, {"-u", KORVANE_COMP_OK}, Env("no"), 120);
+  ASSERT_FALSE(first.timedOut);
+  EXPECT_EQ(test::ReadFile(dir.File("trace.txt")), "register\nregister\nregister\nregister\n");
+  ProcessResult query = RunProcess(KORVANE_CLI_EXE, {"reg", "query", key, "/v", "SelfInstall"}, Env(), 30);
+  EXPECT_EQ(query.exitCode, 0);
+  EXPECT_NE(query.out.find("SelfInstall    REG_SZ    true"), std::string::npos) << query.out;
+  // The second start skips the step: nothing is registered again.
+  ProcessResult second = RunProcess(KORVANE_GUI_EXE, {"-u", KORVANE_COMP_OK}, Env("no"), 60);
+  ASSERT_FALSE(second.timedOut);
+  EXPECT_EQ(test::ReadFile(dir.File("trace.txt")), "register\nregister\nregister\nregister\n");
+}
+
+}  // namespace
+}  // namespace korvane
