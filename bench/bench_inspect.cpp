@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -39,8 +38,10 @@ void BM_ReadFileBytes(benchmark::State& state, const char* name) {
   const std::string file = WineFile(name);
   if (!fs::exists(file)) return state.SkipWithError("Wine is not installed");
   for (auto _ : state) {
-    std::ifstream in(file, std::ios::binary);
-    std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
+    std::vector<char> bytes(static_cast<std::size_t>(in.tellg()));
+    in.seekg(0);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     benchmark::DoNotOptimize(bytes.data());
   }
 }

@@ -90,6 +90,10 @@ clsActiveX::~clsActiveX() {
   fileInfo_.reset();
 }
 
+void clsActiveX::RequireMembers() const {
+  if (!typeLib_ || !registry_) throw VbError(kObjectVariableNotSet, "clsActiveX", "Object variable not set");
+}
+
 void clsActiveX::Init(clsGrid* mGrid, clsGrid* mGridComp) {
   try {
     grid_ = mGrid;
@@ -105,6 +109,7 @@ void clsActiveX::DisplayInfo() {
   fileInfo_ = std::make_unique<clsFileInfo>();
 
   try {
+    RequireMembers();
     *typeLib_ = TypeLibInfo::TypeLibInfoFromFile(fileName_);
     const TypeLibInfo& lib = *typeLib_;
     clsRegistry& reg = *registry_;
@@ -229,6 +234,7 @@ void clsActiveX::DoComparison() {
   }
 
   try {
+    RequireMembers();
     *typeLib_ = TypeLibInfo::TypeLibInfoFromFile(firstFilename_);
     const ComparedLibrary first = Gather(*registry_, *typeLib_);
     *typeLib_ = TypeLibInfo::TypeLibInfoFromFile(secondFilename_);

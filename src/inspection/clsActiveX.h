@@ -32,6 +32,9 @@ class clsActiveX {
   void DoComparison();
 
  private:
+  // Throws when Class_Initialize could not create the members.
+  void RequireMembers() const;
+
   clsGrid* grid_ = nullptr;
   clsGrid* gridComp_ = nullptr;
   std::unique_ptr<TypeLibInfo> typeLib_;
