@@ -5,6 +5,7 @@
 #include <string>
 
 #include "inspection/FlexGrid.h"
+#include "report/ReportProgress.h"
 
 namespace korvane {
 
@@ -27,6 +28,9 @@ class WindowHost {
   // Unloads the main window; its unload handler calls EndApplication(true).
   virtual void UnloadMainWindow() = 0;
   virtual void UnloadDisplayWindow() = 0;
+  // The folder report's progress window, loaded on first use; its Cancel sets
+  // cancelFlag. Null when there is no window to show.
+  virtual ReportProgress* ProgressWindow(bool& cancelFlag) { return nullptr; }
   // Ends the process at once; in tests it only records that it was asked.
   virtual void EndProcess() = 0;
 };

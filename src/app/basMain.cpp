@@ -1,10 +1,10 @@
 #include "app/basMain.h"
 
 #include "app/CommandLine.h"
-#include "app/StandIns.h"
 #include "common/UserPort.h"
 #include "common/VbError.h"
 #include "install/basSelfInstall.h"
+#include "report/CreateReport.h"
 #include "platform/Process.h"
 
 namespace korvane {
@@ -104,7 +104,7 @@ void basMain::RunSwitch(const std::string& switchText, const std::string& path) 
       } else if (switchText == "-u") {
         oRegistrator_->UnRegisterActiveX(path);
       } else {
-        standin::CreateReport(path);
+        CreateReport(path, windows_.ProgressWindow(bCancelReport), &bCancelReport);
       }
     } catch (...) {
     }

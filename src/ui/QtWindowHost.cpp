@@ -4,6 +4,7 @@
 #include "ui/XTab.h"
 #include "ui/frmDisplay.h"
 #include "ui/frmMain.h"
+#include "ui/frmProgress.h"
 
 namespace korvane::ui {
 
@@ -65,5 +66,10 @@ void QtWindowHost::UnloadDisplayWindow() {
 }
 
 void QtWindowHost::EndProcess() { platform::EndProcess(0); }
+
+ReportProgress* QtWindowHost::ProgressWindow(bool& cancelFlag) {
+  if (!progress_) progress_ = std::make_unique<frmProgress>(cancelFlag);
+  return progress_.get();
+}
 
 }  // namespace korvane::ui

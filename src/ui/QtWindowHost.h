@@ -9,6 +9,7 @@ namespace korvane::ui {
 
 class frmMain;
 class frmDisplay;
+class frmProgress;
 
 class QtWindowHost final : public WindowHost {
  public:
@@ -26,6 +27,7 @@ class QtWindowHost final : public WindowHost {
   void UnloadMainWindow() override;
   void UnloadDisplayWindow() override;
   void EndProcess() override;
+  ReportProgress* ProgressWindow(bool& cancelFlag) override;
 
   frmMain* MainWindow() const { return main_.get(); }
   frmDisplay* DisplayWindow() const { return display_.get(); }
@@ -34,6 +36,7 @@ class QtWindowHost final : public WindowHost {
  private:
   std::unique_ptr<frmMain> main_;
   std::unique_ptr<frmDisplay> display_;
+  std::unique_ptr<frmProgress> progress_;
   bool shown_ = false;
 };
 

@@ -9,6 +9,21 @@
 
 namespace korvane::test {
 
+// Records what the report asked of its progress window.
+class RecordingProgress final : public ReportProgress {
+ public:
+  explicit RecordingProgress(std::vector<std::string>& calls) : calls_(calls) {}
+  void Show() override { calls_.push_back("Show"); }
+  void SetMax(int max) override { calls_.push_back("SetMax " + std::to_string(max)); }
+  void SetValue(int value) override { calls_.push_back("SetValue " + std::to_string(value)); }
+  void SetCurrentFile(const std::string& name) override { calls_.push_back("File " + name); }
+  void Hide() override { calls_.push_back("Hide"); }
+  void Unload() override { calls_.push_back("Unload"); }
+
+ private:
+  std::vector<std::string>& calls_;
+};
+
 class FakeWindowHost final : public WindowHost {
  public:
   void LoadMainWindow() override { calls.push_back("LoadMain"); }
@@ -28,6 +43,7 @@ class FakeWindowHost final : public WindowHost {
   }
   void UnloadDisplayWindow() override { calls.push_back("UnloadDisplay"); }
   void EndProcess() override { calls.push_back("EndProcess"); }
+  ReportProgress* ProgressWindow(bool&) override { return &progress; }
 
   bool Called(const std::string& name) const {
     for (const auto& c : calls) {
@@ -38,6 +54,8 @@ class FakeWindowHost final : public WindowHost {
 
   basMain* app = nullptr;
   std::vector<std::string> calls;
+  std::vector<std::string> progressCalls;
+  RecordingProgress progress{progressCalls};
   std::string fileText;
   FlexGrid gridInfo;
   FlexGrid gridComparison;

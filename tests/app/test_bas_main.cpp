@@ -96,6 +96,25 @@ TEST_F(BasMainTest, ReportSwitchAsksWithItsOwnTitle) {
   EXPECT_TRUE(app.Ended());
 }
 
+TEST_F(BasMainTest, ReportSwitchWritesTheReportInTheCurrentFolderAndEnds) {
+  std::filesystem::create_directories(dir.path() / "tree" / "sub");
+  std::filesystem::copy_file(KORVANE_COMP_OK, dir.path() / "tree" / "sub" / "b.DLL");
+  dir.Write("tree/notes.txt", "no component");
+  dir.Write("tree/a.ocx", "not a real component");
+  std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  port.AnswerNext(kIdYes);
+  app.Main("-f \"" + dir.File("tree") + "\"");
+  std::filesystem::current_path(previous);
+  EXPECT_TRUE(app.Ended());
+  std::string report = test::ReadFile(dir.File("output.txt"));
+  EXPECT_EQ(report.rfind("File: " + dir.File("tree/sub/b.DLL") + "\r\n\r\nCompany Name: \r\n", 0), 0u)
+      << report;
+  EXPECT_NE(report.find("File: " + dir.File("tree/a.ocx") + "\r\n"), std::string::npos);
+  EXPECT_EQ(report.find("notes.txt"), std::string::npos);
+  EXPECT_EQ(windows.progressCalls.front(), "Show");
+}
+
 TEST_F(BasMainTest, ShellVerbSwitchWritesTheFileVerbsAsksNothingAndEnds) {
   app.Main("-s");
   EXPECT_TRUE(port.boxes.empty());

@@ -1,7 +1,0 @@
-#include "app/StandIns.h"
-
-namespace korvane::standin {
-
-void CreateReport(const std::string&) {}
-
-}  // namespace korvane::standin
