@@ -418,6 +418,19 @@ TEST_F(RegistryStore, ThreadsOfOneProcessShareTheStoreSafely) {
   }
 }
 
+TEST_F(RegistryStore, AFileThatIsNoStoreIsReportedAndLeftAlone) {
+  const std::string junk = Dir().Write("junk.db", std::string(4096, 'x'));
+  ScopedEnv env("KORVANE_REGISTRY", junk);
+  HKey key = 0;
+  EXPECT_EQ(RegOpenKeyEx(kHKeyClassesRoot, ".dll", kKeyQueryValue, &key), kErrorRegistryCorrupt);
+  EXPECT_EQ(RegCreateKeyEx(kHKeyCurrentUser, "Software", kKeyAllSpecific, &key),
+            kErrorRegistryCorrupt);
+  EXPECT_EQ(ReadFile(junk), std::string(4096, 'x'));
+  // A folder where the file should be cannot be opened either.
+  ScopedEnv folder("KORVANE_REGISTRY", Dir().path().string());
+  EXPECT_NE(RegOpenKeyEx(kHKeyClassesRoot, ".dll", kKeyQueryValue, &key), kErrorSuccess);
+}
+
 TEST(ExpandEnvironmentStrings, ReplacesKnownNamesAndKeepsTheRest) {
   ScopedEnv root("KORVANE_TEST_ROOT", "/opt/windows");
   std::string out;

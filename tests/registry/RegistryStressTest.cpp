@@ -193,5 +193,47 @@ TEST_F(RegistryStress, WritersKilledAtRandomMomentsKeepEveryCommittedValue) {
   EXPECT_EQ(IntegrityCheck(StoreFile()), "ok");
 }
 
+TEST_F(RegistryStress, AForkedChildOpensTheStoreAfreshAndTheParentKeepsItsOwn) {
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Fork", "parent", kRegSz, Bytes("1")), 0);
+  HKey parentKey = 0;
+  ASSERT_EQ(RegOpenKeyEx(kHKeyCurrentUser, "Software\\Fork", kKeyAllSpecific, &parentKey), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // The parent's handles mean nothing here; the store itself works.
+    const bool handleGone = RegCloseKey(parentKey) == kErrorInvalidHandle;
+    const bool wrote = Put(kHKeyCurrentUser, "Software\\Fork", "child", kRegSz, Bytes("2")) == 0;
+    ::_exit(handleGone && wrote ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  std::uint32_t size = 0;
+  EXPECT_EQ(RegQueryValueEx(parentKey, "child", nullptr, nullptr, &size), kErrorSuccess);
+  EXPECT_EQ(RegSetValueEx(parentKey, "after", kRegNone, nullptr, 0), kErrorSuccess);
+  EXPECT_EQ(RegCloseKey(parentKey), kErrorSuccess);
+  EXPECT_EQ(IntegrityCheck(StoreFile()), "ok");
+}
+
+TEST_F(RegistryStress, ANewWalkSeesWhatAnotherProcessChanged) {
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Stress\\Seen", "mine", kRegSz, Bytes("1")), 0);
+  HKey key = 0;
+  ASSERT_EQ(RegOpenKeyEx(kHKeyCurrentUser, "Software\\Stress\\Seen", kKeyQueryValue, &key), 0);
+  std::string name;
+  ASSERT_EQ(RegEnumValue(key, 0, &name, 64), kErrorSuccess);
+  EXPECT_EQ(RegEnumValue(key, 1, &name, 64), kErrorNoMoreItems);
+  Writer other("Seen", "theirs", 3);
+  other.ReadToEnd();
+  ASSERT_EQ(other.Wait(), 0);
+  ASSERT_EQ(RegEnumValue(key, 0, &name, 64), kErrorSuccess);
+  std::vector<std::string> names = {name};
+  for (std::uint32_t i = 1; RegEnumValue(key, i, &name, 64) == kErrorSuccess; ++i) {
+    names.push_back(name);
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"mine", "theirs0", "theirs1", "theirs2"}));
+  RegCloseKey(key);
+}
+
 }  // namespace
 }  // namespace korvane::test

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 #include "platform/Process.h"
 #include "platform/posix/RegistryNames.h"
@@ -35,10 +36,11 @@ enum StatementId {
   kListKeys,
   kListValues,
   kValueSizes,
-  kDataVersion,
   kBegin,
   kCommit,
   kRollback,
+  kBeginRead,
+  kEndRead,
   kStatementCount
 };
 
@@ -114,8 +116,14 @@ long SplitPath(const std::string& path, std::vector<std::string>* names) {
 }
 
 std::mutex* g_forkMutex = nullptr;
+// Set in a child after fork(): the connection it inherited is its parent's.
+bool g_forkedChild = false;
 void LockBeforeFork() { g_forkMutex->lock(); }
-void UnlockAfterFork() { g_forkMutex->unlock(); }
+void UnlockInParent() { g_forkMutex->unlock(); }
+void UnlockInChild() {
+  g_forkedChild = true;
+  g_forkMutex->unlock();
+}
 
 }  // namespace
 
@@ -127,12 +135,12 @@ RegistryStore& RegistryStore::Instance() {
 RegistryStore::RegistryStore() : statements_(kStatementCount, nullptr) {
   // No fork may copy the mutex while another thread holds it.
   g_forkMutex = &mutex_;
-  pthread_atfork(&LockBeforeFork, &UnlockAfterFork, &UnlockAfterFork);
+  pthread_atfork(&LockBeforeFork, &UnlockInParent, &UnlockInChild);
 }
 
 RegistryStore::~RegistryStore() {
   std::lock_guard<std::mutex> lock(mutex_);
-  Disconnect(pid_ == static_cast<long>(::getpid()));
+  Disconnect(!g_forkedChild);
 }
 
 void RegistryStore::Disconnect(bool closeFile) {
@@ -155,7 +163,7 @@ void RegistryStore::Disconnect(bool closeFile) {
 
 void RegistryStore::Reset() {
   std::lock_guard<std::mutex> lock(mutex_);
-  Disconnect(pid_ == static_cast<long>(::getpid()));
+  Disconnect(!std::exchange(g_forkedChild, false));
 }
 
 std::string RegistryStore::FilePath() {
@@ -163,14 +171,16 @@ std::string RegistryStore::FilePath() {
   return Connect() == kErrorSuccess ? path_ : std::string();
 }
 
+void RegistryStore::DropInherited() {
+  if (std::exchange(g_forkedChild, false)) Disconnect(false);
+}
+
 long RegistryStore::Connect() {
-  const long pid = static_cast<long>(::getpid());
-  if (db_ != nullptr && pid_ != pid) Disconnect(false);
+  DropInherited();
   std::string wanted = WantedPath();
   if (db_ != nullptr && path_ == wanted) return kErrorSuccess;
   if (db_ != nullptr) Disconnect(true);
   if (wanted.empty()) return kErrorRegistryIoFailed;
-  pid_ = pid;
   long rc = OpenFile(wanted);
   if (rc != kErrorSuccess) Disconnect(true);
   return rc;
@@ -313,10 +323,15 @@ void RegistryStore::Rollback() {
   if (sqlite3_get_autocommit(db_) == 0) Exec(kRollback, "ROLLBACK");
 }
 
-std::int64_t RegistryStore::DataVersion() {
-  Use s(Prepare(kDataVersion, "PRAGMA data_version"));
-  if (!s || sqlite3_step(s.get()) != SQLITE_ROW) return -1;
-  return sqlite3_column_int64(s.get(), 0);
+// Several reads in one transaction take the file's read lock once, not once
+// per statement (each lock is a system call).
+RegistryStore::ReadScope::ReadScope(RegistryStore& store) : store_(store) {
+  began_ = sqlite3_get_autocommit(store_.db_) != 0 &&
+           store_.Exec(kBeginRead, "BEGIN") == kErrorSuccess;
+}
+
+RegistryStore::ReadScope::~ReadScope() {
+  if (began_ && sqlite3_get_autocommit(store_.db_) == 0) store_.Exec(kEndRead, "COMMIT");
 }
 
 bool RegistryStore::KeyAlive(std::int64_t keyId) {
@@ -427,7 +442,10 @@ long RegistryStore::Open(HKey key, const std::string& subKey, bool create, HKey*
   if (rc == kErrorSuccess) rc = ResolveHandle(key, &start);
   if (rc != kErrorSuccess) return rc;
   std::int64_t id = 0;
-  rc = ResolvePath(start, subKey, false, &id, nullptr);
+  {
+    ReadScope read(*this);
+    rc = ResolvePath(start, subKey, false, &id, nullptr);
+  }
   // Only a missing key needs the write lock.
   if (rc == kErrorFileNotFound && create) {
     rc = Begin();
@@ -447,12 +465,16 @@ long RegistryStore::Open(HKey key, const std::string& subKey, bool create, HKey*
 
 long RegistryStore::Close(HKey key) {
   std::lock_guard<std::mutex> lock(mutex_);
+  DropInherited();
   if (key == kHKeyClassesRoot || key == kHKeyCurrentUser || key == kHKeyLocalMachine ||
       key == kHKeyUsers) {
     return kErrorSuccess;
   }
   if (key == 0 || key > handles_.size() || handles_[key - 1] == 0) return kErrorInvalidHandle;
   handles_[key - 1] = 0;
+  for (NameCache* cache : {&subKeyCache_, &valueCache_}) {
+    if (cache->handle == key) *cache = NameCache{};
+  }
   return kErrorSuccess;
 }
 
@@ -591,9 +613,8 @@ long RegistryStore::DeleteValue(HKey key, const std::string& name) {
   return rc;
 }
 
-long RegistryStore::LoadNames(NameCache& cache, std::int64_t keyId, bool subKeys) {
-  cache.names.clear();
-  cache.keyId = 0;
+long RegistryStore::LoadNames(NameCache& cache, HKey handle, std::int64_t keyId, bool subKeys) {
+  cache = NameCache{};
   Use s(subKeys ? Prepare(kListKeys, "SELECT name FROM keys WHERE parent = ?1 ORDER BY fold")
                 : Prepare(kListValues, "SELECT name FROM vals WHERE key = ?1 ORDER BY id"));
   if (!s) return ErrorOf(sqlite3_errcode(db_));
@@ -607,8 +628,8 @@ long RegistryStore::LoadNames(NameCache& cache, std::int64_t keyId, bool subKeys
     return ErrorOf(step);
   }
   if (cache.names.empty() && !KeyAlive(keyId)) return kErrorKeyDeleted;
+  cache.handle = handle;
   cache.keyId = keyId;
-  cache.dataVersion = DataVersion();
   cache.localWrites = localWrites_;
   return kErrorSuccess;
 }
@@ -621,11 +642,13 @@ long RegistryStore::EnumName(NameCache& cache, HKey key, std::uint32_t index,
   std::int64_t id = 0;
   if (rc == kErrorSuccess) rc = ResolveHandle(key, &id);
   if (rc != kErrorSuccess) return rc;
-  // A walk starts at index 0; later indexes reuse the list while the store is
-  // unchanged (by us or by another process).
-  if (index == 0 || cache.keyId != id || cache.localWrites != localWrites_ ||
-      cache.dataVersion != DataVersion()) {
-    rc = LoadNames(cache, id, subKeys);
+  // A walk starts at index 0 and reads the names afresh; the later indexes of
+  // the same handle reuse them while this process changed nothing. (Changes
+  // another process makes in the middle of a walk show from the next walk on.)
+  if (index == 0 || cache.handle != key || cache.keyId != id ||
+      cache.localWrites != localWrites_) {
+    ReadScope read(*this);
+    rc = LoadNames(cache, key, id, subKeys);
     if (rc != kErrorSuccess) return rc;
   }
   if (index >= cache.names.size()) return kErrorNoMoreItems;
@@ -653,7 +676,8 @@ long RegistryStore::QueryInfo(HKey key, RegKeyInfo* info) {
   if (rc == kErrorSuccess) rc = ResolveHandle(key, &id);
   if (rc != kErrorSuccess) return rc;
   RegKeyInfo result;
-  rc = LoadNames(subKeyCache_, id, true);
+  ReadScope read(*this);
+  rc = LoadNames(subKeyCache_, 0, id, true);
   if (rc != kErrorSuccess) return rc;
   for (const std::string& n : subKeyCache_.names) {
     result.maxSubKeyLen = std::max(result.maxSubKeyLen, Utf16Length(n));

@@ -67,14 +67,29 @@ class RegistryStore {
   // The names of one key's sub-keys or values from the last enumeration,
   // kept while nothing changed so that walking n names costs n, not n squared.
   struct NameCache {
+    HKey handle = 0;
     std::int64_t keyId = 0;
-    std::int64_t dataVersion = -1;
     std::int64_t localWrites = -1;
     std::vector<std::string> names;
   };
 
+  // A read transaction for the scope's lifetime, unless one is open already.
+  class ReadScope {
+   public:
+    explicit ReadScope(RegistryStore& store);
+    ~ReadScope();
+    ReadScope(const ReadScope&) = delete;
+    ReadScope& operator=(const ReadScope&) = delete;
+
+   private:
+    RegistryStore& store_;
+    bool began_ = false;
+  };
+
   // Each of these expects mutex_ to be held.
   long Connect();
+  // In a child after fork(): forgets the parent's connection and handles.
+  void DropInherited();
   long OpenFile(const std::string& path);
   long InitialiseSchema();
   long CreateSchema();
@@ -89,10 +104,9 @@ class RegistryStore {
                   const std::uint8_t* data, std::uint32_t size);
   bool KeyAlive(std::int64_t keyId);
   bool IsProtected(std::int64_t keyId) const;
-  long LoadNames(NameCache& cache, std::int64_t keyId, bool subKeys);
+  long LoadNames(NameCache& cache, HKey handle, std::int64_t keyId, bool subKeys);
   long EnumName(NameCache& cache, HKey key, std::uint32_t index, std::string* name,
                 std::uint32_t maxChars, bool subKeys);
-  std::int64_t DataVersion();
   long Exec(int id, const char* sql);
   long Begin();
   long Commit();
@@ -102,7 +116,6 @@ class RegistryStore {
   std::mutex mutex_;
   sqlite3* db_ = nullptr;
   std::string path_;
-  long pid_ = 0;
   std::int64_t classesRoot_ = 0;
   std::int64_t localWrites_ = 0;
   std::vector<sqlite3_stmt*> statements_;
