@@ -1,5 +1,7 @@
 #include "ImageBuilder.h"
 
+#include <algorithm>
+
 
 namespace korvane::test {
 
@@ -35,13 +37,14 @@ void PutU32(Bytes& b, std::size_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) b.at(at + i) = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-BuiltImage BuildImage(const std::vector<BuiltResource>& resources, bool pe64) {
+BuiltImage BuildImage(const std::vector<BuiltResource>& resources, bool pe64, std::size_t stubSize) {
   BuiltImage img;
   Bytes& b = img.bytes;
-  b.assign(0x40, 0);
+  b.assign(stubSize, 0xCC);
+  std::fill(b.begin(), b.begin() + 0x40, 0);
   b[0] = 'M';
   b[1] = 'Z';
-  img.peOffset = 0x40;
+  img.peOffset = stubSize;
   PutU32(b, 0x3C, static_cast<std::uint32_t>(img.peOffset));
   img.boundaries.push_back(b.size());
 

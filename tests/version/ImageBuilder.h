@@ -36,8 +36,9 @@ struct BuiltImage {
 };
 
 // One image with a single .rsrc section holding the resources (grouped by type,
-// then name, as given).
-BuiltImage BuildImage(const std::vector<BuiltResource>& resources, bool pe64 = true);
+// then name, as given). stubSize: where the PE header starts (a DOS program
+// of that size before it).
+BuiltImage BuildImage(const std::vector<BuiltResource>& resources, bool pe64 = true, std::size_t stubSize = 0x40);
 
 // A VS_VERSIONINFO-style node: header, key, value, children, 32-bit aligned from
 // the node's start (which the caller keeps aligned). valueLength < 0 means "the
