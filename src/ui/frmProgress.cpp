@@ -1,0 +1,96 @@
+#include "ui/frmProgress.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+
+#include "ui/WindowArt.h"
+
+namespace korvane::ui {
+
+namespace {
+
+// Window lengths are kept in twips; the standard display has 15 to a pixel.
+constexpr int kTwipsPerPixel = 15;
+
+QRect Twips(int left, int top, int width, int height) {
+  return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
+               height / kTwipsPerPixel);
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& where) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  label->setGeometry(where);
+  return label;
+}
+
+}  // namespace
+
+frmProgress::frmProgress(bool& bCancelReport, QWidget* parent)
+    : QWidget(parent, Qt::Window), bCancelReport_(bCancelReport) {
+  setObjectName("frmProgress");
+  setWindowTitle("Creating ActiveX Report");
+  setFixedSize(5115 / kTwipsPerPixel, 1725 / kTwipsPerPixel);
+
+  Picture1_ = MakeLabel(this, "Picture1", QString(), Twips(120, 60, 705, 660));
+  Picture1_->setPixmap(TabIconPixmap(1));
+  Label2_ = MakeLabel(this, "Label2", "Creating ActiveX Report", Twips(1020, 150, 1710, 195));
+  Label1_ = MakeLabel(this, "Label1", "Please wait...", Twips(1020, 450, 1395, 225));
+  Label3_ = MakeLabel(this, "Label3", "Current file:", Twips(120, 810, 795, 195));
+  lblFile_ = MakeLabel(this, "lblFile", QString(), Twips(1020, 810, 3915, 225));
+
+  // The band across the bottom holding the bar and the button.
+  Picture2_ = new QWidget(this);
+  Picture2_->setObjectName("Picture2");
+  Picture2_->setGeometry(Twips(0, 1080, 5115, 645));
+  Picture2_->setAutoFillBackground(true);
+  ProgressBar1_ = new QProgressBar(Picture2_);
+  ProgressBar1_->setObjectName("ProgressBar1");
+  ProgressBar1_->setGeometry(Twips(150, 210, 3195, 255));
+  ProgressBar1_->setRange(0, 1);
+  ProgressBar1_->setValue(0);
+  ProgressBar1_->setTextVisible(false);
+  cmdCancel_ = new QPushButton("Cancel", Picture2_);
+  cmdCancel_->setObjectName("cmdCancel");
+  cmdCancel_->setGeometry(Twips(3960, 150, 1035, 375));
+  connect(cmdCancel_, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+}
+
+void frmProgress::cmdCancel_Click() { bCancelReport_ = true; }
+
+void frmProgress::closeEvent(QCloseEvent* event) {
+  // Every request to close is refused, whatever its reason.
+  event->ignore();
+}
+
+void frmProgress::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    event->accept();  // Esc does not close this window either
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void frmProgress::Show() { show(); }
+
+void frmProgress::SetMax(int max) {
+  // An empty report has nothing to count: the bar then stays empty.
+  ProgressBar1_->setRange(0, max > 0 ? max : 1);
+}
+
+void frmProgress::SetValue(int value) { ProgressBar1_->setValue(value); }
+
+void frmProgress::SetCurrentFile(const std::string& name) {
+  lblFile_->setText(QString::fromStdString(name));
+}
+
+void frmProgress::Hide() { hide(); }
+
+void frmProgress::Unload() { close(); }
+
+ReportOutcome CreateReportWithProgress(const std::string& sFolder, bool& bCancelReport) {
+  frmProgress window(bCancelReport);
+  return CreateReport(sFolder, &window, &bCancelReport);
+}
+
+}  // namespace korvane::ui

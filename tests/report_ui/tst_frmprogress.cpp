@@ -1,0 +1,211 @@
+// The progress window: its layout, Cancel, the refused close, and whole
+// report runs through the real window.
+
+#include <QApplication>
+#include <QTest>
+#include <filesystem>
+#include <functional>
+
+#include "common/UserPort.h"
+#include "report/CreateReport.h"
+#include "report/colFiles_Tamo.h"
+#include "support/TempDir.h"
+#include "ui/frmProgress.h"
+
+using korvane::ui::frmProgress;
+
+namespace {
+
+// Processes window messages for real and lets a test act at a chosen call.
+class EventPort : public korvane::UserPort {
+ public:
+  EventPort() { korvane::SetUserPort(this); }
+  ~EventPort() override { korvane::SetUserPort(nullptr); }
+  int MsgBox(const std::string& text, int flags, const std::string&) override {
+    boxes.push_back(text);
+    return korvane::DefaultAnswer(flags);
+  }
+  void DoEvents() override {
+    QApplication::processEvents();
+    ++calls;
+    if (calls == actAt && act) act();
+  }
+  int calls = 0;
+  int actAt = -1;
+  std::function<void()> act;
+  std::vector<std::string> boxes;
+};
+
+void WriteFile(const std::string& path, const std::string& content) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  FILE* f = std::fopen(path.c_str(), "wb");
+  QVERIFY(f != nullptr);
+  std::fwrite(content.data(), 1, content.size(), f);
+  std::fclose(f);
+}
+
+std::string ReadAll(const std::string& path) { return korvane::test::ReadFile(path); }
+
+}  // namespace
+
+class TestFrmProgress : public QObject {
+  Q_OBJECT
+
+ private:
+  // A small tree: two components with version resources, one without, text.
+  void MakeTree(const korvane::test::TempDir& dir) {
+    const std::string pe = KORVANE_WINE_PE_DIR;
+    const std::string tree = dir.path().string() + "/tree/";
+    std::filesystem::create_directories(tree + "sub");
+    std::filesystem::copy_file(pe + "/lz32.dll", tree + "a.DLL");
+    std::filesystem::copy_file(pe + "/lz32.dll", tree + "sub/b.ocx");
+    std::filesystem::copy_file(pe + "/icmp.dll", tree + "sub/c.exe");
+    WriteFile(tree + "d.txt", "text");
+    WriteFile(tree + "x.dll.bak", "backup");
+  }
+
+  korvane::ReportOptions Options(const korvane::test::TempDir& dir, frmProgress* window,
+                                 const bool* cancel, int* opened) {
+    korvane::ReportOptions o;
+    o.outputFile = dir.path().string() + "/output.txt";
+    o.progress = window;
+    o.cancel = cancel;
+    o.openReport = [opened](const std::string&) { ++*opened; };
+    return o;
+  }
+
+ private slots:
+  void layoutInPixelsOfTheTwipPositions() {
+    bool cancel = false;
+    frmProgress w(cancel);
+    QCOMPARE(w.windowTitle(), QString("Creating ActiveX Report"));
+    QCOMPARE(w.size(), QSize(341, 115));
+    QCOMPARE(w.Label1()->text(), QString("Please wait..."));
+    QCOMPARE(w.Label2()->text(), QString("Creating ActiveX Report"));
+    QCOMPARE(w.Label3()->text(), QString("Current file:"));
+    QCOMPARE(w.lblFile()->text(), QString());
+    QCOMPARE(w.cmdCancel()->text(), QString("Cancel"));
+    QCOMPARE(w.Picture1()->geometry(), QRect(8, 4, 47, 44));
+    QCOMPARE(w.Picture1()->pixmap().size(), QSize(47, 44));
+    QCOMPARE(w.Label2()->geometry(), QRect(68, 10, 114, 13));
+    QCOMPARE(w.Label1()->geometry(), QRect(68, 30, 93, 15));
+    QCOMPARE(w.Label3()->geometry(), QRect(8, 54, 53, 13));
+    QCOMPARE(w.lblFile()->geometry(), QRect(68, 54, 261, 15));
+    QCOMPARE(w.Picture2()->geometry(), QRect(0, 72, 341, 43));
+    QCOMPARE(w.ProgressBar1()->parentWidget(), w.Picture2());
+    QCOMPARE(w.ProgressBar1()->geometry(), QRect(10, 14, 213, 17));
+    QCOMPARE(w.cmdCancel()->parentWidget(), w.Picture2());
+    QCOMPARE(w.cmdCancel()->geometry(), QRect(264, 10, 69, 25));
+  }
+
+  void cancelSetsTheFlagAndNothingElse() {
+    bool cancel = false;
+    frmProgress w(cancel);
+    w.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QTest::mouseClick(w.cmdCancel(), Qt::LeftButton);
+    QVERIFY(cancel);
+    QVERIFY(w.isVisible());
+  }
+
+  void everyCloseRequestIsRefused() {
+    bool cancel = false;
+    frmProgress w(cancel);
+    w.Show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(!w.close());
+    QVERIFY(w.isVisible());
+    QTest::keyClick(&w, Qt::Key_Escape);
+    QVERIFY(w.isVisible());
+    w.Unload();
+    QVERIFY(w.isVisible());
+    QVERIFY(!cancel);  // refusing to close is not a cancel request
+    w.Hide();
+    QVERIFY(!w.isVisible());
+  }
+
+  void wholeReportThroughTheWindow() {
+    korvane::test::TempDir dir;
+    MakeTree(dir);
+    const std::string tree = dir.path().string() + "/tree";
+    // The same report without a window, for its bytes.
+    korvane::ReportOptions plain;
+    plain.outputFile = dir.path().string() + "/plain.txt";
+    korvane::CreateReport(tree, plain);
+
+    bool cancel = false;
+    frmProgress w(cancel);
+    EventPort port;
+    int opened = 0;
+    // Halfway through, the close box is used: the report goes on.
+    port.actAt = 4;
+    port.act = [&] { w.close(); };
+    korvane::ReportOutcome r = korvane::CreateReport(tree, Options(dir, &w, &cancel, &opened));
+    QCOMPARE(int(r.end), int(korvane::ReportEnd::Finished));
+    QCOMPARE(r.files, 5);
+    QCOMPARE(r.records, 3);
+    QCOMPARE(ReadAll(dir.path().string() + "/output.txt"), ReadAll(plain.outputFile));
+    QCOMPARE(opened, 1);
+    QCOMPARE(w.ProgressBar1()->maximum(), 5);
+    QCOMPARE(w.ProgressBar1()->value(), 5);
+    QVERIFY(!w.lblFile()->text().isEmpty());
+    QVERIFY(!w.isVisible());  // hidden at the end, still loaded
+    QVERIFY(port.boxes.empty());
+  }
+
+  void cancelDuringTheRunKeepsCompleteRecords() {
+    korvane::test::TempDir dir;
+    MakeTree(dir);
+    const std::string tree = dir.path().string() + "/tree";
+    korvane::ReportOptions plain;
+    plain.outputFile = dir.path().string() + "/plain.txt";
+    korvane::CreateReport(tree, plain);
+    const std::string full = ReadAll(plain.outputFile);
+
+    bool cancel = false;
+    frmProgress w(cancel);
+    EventPort port;
+    int opened = 0;
+    // A real click on Cancel while the second file is handled.
+    port.actAt = 1 + 2 + 1;
+    port.act = [&] { QTest::mouseClick(w.cmdCancel(), Qt::LeftButton); };
+    korvane::ReportOutcome r = korvane::CreateReport(tree, Options(dir, &w, &cancel, &opened));
+    QCOMPARE(int(r.end), int(korvane::ReportEnd::Cancelled));
+    QVERIFY(cancel);
+    QCOMPARE(opened, 0);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(w.ProgressBar1()->value(), 2);
+    const std::string partial = ReadAll(dir.path().string() + "/output.txt");
+    QVERIFY(full.rfind(partial, 0) == 0);  // a prefix of the whole report...
+    // ...holding the records of the two files handled, whole.
+    korvane::colFiles_Tamo files;
+    files.LoadFiles(tree + "/*.*", true);
+    int components = 0;
+    for (int i = 1; i <= 2; ++i) {
+      const std::string name = files.Item(i)->sNameAndExtension();
+      if (name != "d.txt" && name != "x.dll.bak") ++components;
+    }
+    std::size_t records = 0;
+    for (std::size_t at = 0; (at = partial.find("File: ", at)) != std::string::npos; ++at) ++records;
+    QCOMPARE(records, std::size_t(components));
+    QVERIFY(partial.empty() || partial.ends_with("Flags: \r\n\r\n\r\n\r\n"));
+    QVERIFY(partial.size() < full.size());
+  }
+
+  void emptyFolderLeavesTheBarEmpty() {
+    korvane::test::TempDir dir;
+    std::filesystem::create_directories(dir.path() / "empty");
+    bool cancel = false;
+    frmProgress w(cancel);
+    EventPort port;
+    int opened = 0;
+    korvane::ReportOutcome r = korvane::CreateReport((dir.path() / "empty").string(),
+                                                     Options(dir, &w, &cancel, &opened));
+    QCOMPARE(int(r.end), int(korvane::ReportEnd::Finished));
+    QCOMPARE(w.ProgressBar1()->value(), 0);
+    QCOMPARE(opened, 1);
+  }
+};
+
+QTEST_MAIN(TestFrmProgress)
+#include "tst_frmprogress.moc"
