@@ -54,6 +54,13 @@ std::string ExportRegFile(const RegKeyName& key, const std::string& file, bool o
   std::vector<RegOperation> operations;
   long r = CollectRegTree(key, &operations);
   if (r != platform::kErrorSuccess) return RegKeyFullName(key) + ": " + RegResultText(r);
+  // A line break in a name cannot be written: the file would not read back.
+  for (const RegOperation& op : operations) {
+    const std::string& name = op.kind == formats::RegOpKind::CreateKey ? op.key.path : op.valueName;
+    if (name.find_first_of("\r\n") != std::string::npos) {
+      return formats::RegKeyFullName(op.key) + ": a name with a line break cannot be written to a registry file";
+    }
+  }
   std::error_code ec;
   if (!overwrite && std::filesystem::exists(file, ec)) {
     return "'" + file + "' already exists (/y overwrites it)";

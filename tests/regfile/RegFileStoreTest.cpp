@@ -118,6 +118,12 @@ TEST_F(RegFileStore, ExportRefusesToReplaceAFileWithoutOverwriteAndAMissingKey) 
   EXPECT_EQ(ExportRegFile({RegRoot::CurrentUser, "Software\\K"}, file, true), "");
   EXPECT_EQ(test::ReadFile(file).substr(0, 4), std::string("\xFF\xFEW\0", 4));
 
+  // Names with line breaks exist in a registry but have no form in a file.
+  const std::string firstExport = test::ReadFile(file);
+  ASSERT_EQ(RegWriteValue({RegRoot::CurrentUser, "Software\\K"}, "two\nlines", 1, {'x', 0}), platform::kErrorSuccess);
+  EXPECT_NE(ExportRegFile({RegRoot::CurrentUser, "Software\\K"}, file, true).find("line break"), std::string::npos);
+  EXPECT_EQ(test::ReadFile(file), firstExport) << "the old export is kept";
+
   const std::string missing = dir_.File("missing.reg");
   EXPECT_NE(ExportRegFile({RegRoot::CurrentUser, "Software\\Nothing here"}, missing, false), "");
   EXPECT_TRUE(test::ReadFile(missing).empty());
