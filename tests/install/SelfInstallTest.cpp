@@ -13,6 +13,7 @@
 #include "install/Settings.h"
 #include "install/basSelfInstall.h"
 #include "registration/RegistrationOutcome.h"
+#include "registry/RegFileKeys.h"
 #include "support/RecordingUserPort.h"
 #include "support/TempDir.h"
 
@@ -29,6 +30,13 @@ class SelfInstall : public ::testing::Test {
         system_(std::make_unique<test::ScopedEnv>("KORVANE_SYSTEM_DIR", dir_.File("system32"))) {
     fs::create_directories(dir_.path() / "program");
     fs::create_directories(dir_.path() / "system32");
+    ForgetSetting();
+  }
+  ~SelfInstall() override { ForgetSetting(); }
+
+  // A Windows build keeps the setting in the machine's registry.
+  static void ForgetSetting() {
+    RegRemoveValue({formats::RegRoot::CurrentUser, SettingsKeyPath("Korvane", "General")}, "SelfInstall");
   }
 
   // The program folder as AppPath gives it, with its trailing separator.
@@ -39,8 +47,14 @@ class SelfInstall : public ::testing::Test {
     fs::copy_file(component, dir_.path() / "program" / name);
   }
 
+  // On Linux the default system folder is KORVANE_SYSTEM_DIR; on Windows it
+  // would be the real one, so the test folder is given directly there.
   SelfInstallPlaces Places() const {
+#ifdef _WIN32
+    return {[this] { return AppPath(); }, [this] { return dir_.File("system32"); }};
+#else
     return {[this] { return AppPath(); }, [] { return DefaultSelfInstallPlaces().systemDirectory(); }};
+#endif
   }
 
   std::vector<std::string> Trace() const {

@@ -12,7 +12,12 @@ namespace {
 
 class SettingsStore : public ::testing::Test {
  protected:
-  SettingsStore() : env_(std::make_unique<test::ScopedEnv>("KORVANE_REGISTRY", dir_.File("registry.db"))) {}
+  SettingsStore() : env_(std::make_unique<test::ScopedEnv>("KORVANE_REGISTRY", dir_.File("registry.db"))) {
+    RegDeleteTree(kApp);  // a Windows build works on the machine's registry
+  }
+  ~SettingsStore() override { RegDeleteTree(kApp); }
+
+  const formats::RegKeyName kApp{formats::RegRoot::CurrentUser, "Software\\VB and VBA Program Settings\\App"};
   test::TempDir dir_;
   std::unique_ptr<test::ScopedEnv> env_;
 };

@@ -23,18 +23,34 @@ using formats::RegOperation;
 using formats::RegOpKind;
 using formats::RegRoot;
 
+// The keys these tests write. On Linux every test has a store file of its own;
+// a Windows build runs against the machine's registry, so they are removed
+// before and after each test.
+const std::vector<RegKeyName> kTestKeys = {
+    {RegRoot::CurrentUser, "Software\\Korvane Test"}, {RegRoot::CurrentUser, "Software\\K"},
+    {RegRoot::CurrentUser, "Software\\KorvaneSample"}, {RegRoot::CurrentUser, "Software\\Applied"},
+    {RegRoot::CurrentUser, "New"},                     {RegRoot::ClassesRoot, "korvane.test"},
+};
+
 class RegFileStore : public ::testing::Test {
  protected:
-  RegFileStore() : env_(std::make_unique<test::ScopedEnv>("KORVANE_REGISTRY", dir_.File("registry.db"))) {}
+  RegFileStore() : env_(std::make_unique<test::ScopedEnv>("KORVANE_REGISTRY", dir_.File("registry.db"))) {
+    RemoveTestKeys();
+  }
+  ~RegFileStore() override { RemoveTestKeys(); }
+
+  static void RemoveTestKeys() {
+    for (const RegKeyName& key : kTestKeys) RegDeleteTree(key);
+  }
 
   std::string WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
     return dir_.Write(name, std::string(bytes.begin(), bytes.end()));
   }
 
-  // Everything under the root, for before/after comparisons.
-  std::vector<RegOperation> Snapshot(RegRoot root) {
+  // Everything under a key, for before/after comparisons.
+  std::vector<RegOperation> Snapshot(const RegKeyName& key) {
     std::vector<RegOperation> ops;
-    EXPECT_EQ(CollectRegTree({root, ""}, &ops), platform::kErrorSuccess);
+    EXPECT_EQ(CollectRegTree(key, &ops), platform::kErrorSuccess);
     return ops;
   }
 
@@ -174,7 +190,8 @@ TEST_F(RegFileStore, DeletionsRemoveWholeTreesAndSingleValues) {
 
 TEST_F(RegFileStore, AMalformedFileChangesNothing) {
   ASSERT_EQ(ApplyRegOperations(AwkwardTree()).status, RegImportStatus::Ok);
-  std::vector<RegOperation> before = Snapshot(RegRoot::CurrentUser);
+  const RegKeyName tree = AwkwardTree()[0].key;
+  std::vector<RegOperation> before = Snapshot(tree);
 
   // Good lines first, then the fault: nothing of the good lines may land.
   const std::vector<std::string> bodies = {
@@ -190,7 +207,7 @@ TEST_F(RegFileStore, AMalformedFileChangesNothing) {
     EXPECT_EQ(result.status, RegImportStatus::Malformed) << body.substr(0, 60);
     EXPECT_EQ(result.message.rfind("line ", 0), 0u) << result.message;
     EXPECT_FALSE(RegKeyExists({RegRoot::CurrentUser, "New"}));
-    ExpectSame(Snapshot(RegRoot::CurrentUser), before);
+    ExpectSame(Snapshot(tree), before);
   }
   EXPECT_EQ(ImportRegFile(dir_.File("absent.reg")).status, RegImportStatus::FileMissing);
 }

@@ -115,12 +115,16 @@ TEST(RegQueryData, ShowsEachTypeAsTheWindowsCommandDoes) {
 class RegQueryStore : public ::testing::Test {
  protected:
   RegQueryStore() : env_(std::make_unique<test::ScopedEnv>("KORVANE_REGISTRY", dir_.File("registry.db"))) {
+    RegDeleteTree(kTop);  // a Windows build works on the machine's registry
     const RegKeyName top{RegRoot::CurrentUser, "Software\\Q"};
     EXPECT_EQ(RegWriteValue(top, "", 1, B(std::string("def\0", 4))), 0);
     EXPECT_EQ(RegWriteValue(top, "Count", 4, B(std::string("\x10\0\0\0", 4))), 0);
     EXPECT_EQ(RegWriteValue({RegRoot::CurrentUser, "Software\\Q\\sub"}, "Bytes", 3, B("\x01\xab")), 0);
     EXPECT_EQ(RegWriteValue({RegRoot::CurrentUser, "Software\\Q\\Another"}, "Count", 7, B(std::string("x\0\0", 3))), 0);
   }
+  ~RegQueryStore() override { RegDeleteTree(kTop); }
+
+  const RegKeyName kTop{RegRoot::CurrentUser, "Software\\Q"};
   test::TempDir dir_;
   std::unique_ptr<test::ScopedEnv> env_;
 };
