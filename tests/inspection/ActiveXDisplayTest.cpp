@@ -225,6 +225,18 @@ TEST_F(DisplayInfoTest, ResourceSuffixAndRepeatedDisplayRebuildTheGrid) {
   EXPECT_EQ(again.size(), 5u + 18u);  // rebuilt, not appended
 }
 
+TEST_F(DisplayInfoTest, OlderFormatLibraryInAPeFile) {
+  FreshRegistry::Version("{87654321-CBA9-0FED-1122-334455667788}", "1.2", "Old");
+  FreshRegistry::Path("{87654321-CBA9-0FED-1122-334455667788}", "1.2", "0\\win32", "/old.dll");
+  EXPECT_EQ(LibraryPart(KORVANE_FIXTURE_SLTG_DLL),
+            (Rows{{"TypeLib Info", "", true},
+                  {"TypeLib Name:", "KorvaneOld (Korvane SLTG Library)", false},
+                  {"GUID:", "{87654321-CBA9-0FED-1122-334455667788}", false},
+                  {"Version:", "1.2", false},
+                  {"Registered", "Yes", false},
+                  {"Path: ", "/old.dll", false}}));
+}
+
 TEST(ActiveXWithoutGrid, DisplayInfoWithoutAGridReachesTheCaller) {
   clsActiveX inspector;
   inspector.SetFileName(KORVANE_FIXTURE_PLAIN_DLL);

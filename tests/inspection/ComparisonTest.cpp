@@ -96,6 +96,13 @@ TEST_F(ComparisonTest, SameLibraryForAnotherPlatformIsIdentical) {
   EXPECT_EQ(rows[1].caption, "The Files Are Identically!");
 }
 
+TEST_F(ComparisonTest, OlderFormatStandAloneAndEmbeddedAreIdentical) {
+  const Rows rows = Compare(KORVANE_FIXTURE_SLTG_TLB, KORVANE_FIXTURE_SLTG_DLL);
+  ASSERT_EQ(rows.size(), 12u);
+  EXPECT_EQ(rows[1].caption, "The Files Are Identically!");
+  EXPECT_EQ(rows[3], (GridRow{"TypeLib Name:", "KorvaneOld (Korvane SLTG Library)", false}));
+}
+
 TEST_F(ComparisonTest, FileWithoutTypeLibraryGivesOnlyTheMessageRow) {
   const char* kMessage = "One of the selected files are not a valid ActiveX files!";
   for (const auto& [first, second] : {std::pair<std::string, std::string>{KORVANE_FIXTURE_ALPHA64_DLL,

@@ -138,3 +138,23 @@ TEST(TypeLibPort, SameLibraryMeansGuidVersionAndLocale) {
 
 }  // namespace
 }  // namespace korvane::formats
+
+namespace korvane::formats {
+namespace {
+
+TEST(TypeLibFile, SltgStandAloneAndAsResource) {
+  for (const char* file : {KORVANE_FIXTURE_SLTG_TLB, KORVANE_FIXTURE_SLTG_DLL}) {
+    const auto attr = ReadTypeLibFile(file, '/');
+    EXPECT_EQ(attr.format, TypeLibFormat::Sltg) << file;
+    EXPECT_EQ(attr.name, "KorvaneOld") << file;
+    EXPECT_EQ(attr.helpString, "Korvane SLTG Library") << file;
+    EXPECT_EQ(GuidToRegistryText(attr.guid), "{87654321-CBA9-0FED-1122-334455667788}") << file;
+  }
+  const auto lib = platform::TypeLibInfoFromFile(KORVANE_FIXTURE_SLTG_DLL);
+  EXPECT_EQ(lib.MajorVersion(), 1);
+  EXPECT_EQ(lib.MinorVersion(), 2);
+  EXPECT_EQ(lib.SysKind(), platform::kSysKindWin32);
+}
+
+}  // namespace
+}  // namespace korvane::formats
