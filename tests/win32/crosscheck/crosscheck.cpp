@@ -5,7 +5,8 @@
 //    (clsFileInfo) is compared too;
 //  - every TYPELIB resource: name, help string, GUID, version, LCID and
 //    syskind from LoadTypeLibEx, against the type-library reader.
-// Usage: korvane-crosscheck [--verbose] FILE_OR_FOLDER...
+// Usage: korvane-crosscheck [--verbose] FILE_OR_FOLDER... (folders are walked
+// recursively)
 // Prints one line per difference and a summary; exit 0 only without differences.
 
 #include <algorithm>
@@ -240,8 +241,9 @@ int main(int argc, char** argv) {
     std::error_code ec;
     if (std::filesystem::is_directory(arg, ec)) {
       std::vector<std::string> files;
-      for (const auto& entry : std::filesystem::directory_iterator(arg, ec)) {
-        if (entry.is_regular_file(ec)) files.push_back(entry.path().string());
+      for (auto it = std::filesystem::recursive_directory_iterator(arg, ec);
+           !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        if (it->is_regular_file(ec)) files.push_back(it->path().string());
       }
       std::sort(files.begin(), files.end());
       for (const auto& f : files) CheckFile(t, f);

@@ -1,0 +1,168 @@
+#!/usr/bin/env bash
+# Builds the two Windows cross builds (presets win32-x64 and win32-x86) and runs
+# them under Wine, headless, in a fresh prefix that is removed afterwards:
+#   1. every GoogleTest suite of both builds;
+#   2. registration through korvane-cli.exe with the test DLLs, checked in
+#      Wine's registry (`wine reg query`);
+#   3. the reader cross-check on a tree of real PE files (make-pe-corpus).
+# Exit status 0 only when everything passed. Needs wine, wine64 and wine32:i386.
+#
+# Environment: KORVANE_WINE_SKIP_BUILD=1 uses the existing build folders;
+# KORVANE_WINE_JOBS sets the build's parallel jobs (default 2).
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+started=$(date +%s)
+
+jobs=${KORVANE_WINE_JOBS:-2}
+builds=(win32-x64 win32-x86)
+failures=()
+
+fail() {
+  failures+=("$1")
+  echo "wine-tests: FAILED: $1" >&2
+}
+
+# --- the prefix: fresh, headless, always torn down ---------------------------
+export WINEDEBUG=-all
+export WINEPREFIX
+WINEPREFIX=$(mktemp -d /tmp/korvane-wine.XXXXXX)
+corpus=$(mktemp -d /tmp/korvane-pe-corpus.XXXXXX)
+# No Mono or Gecko installers, no window system.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  rm -rf "$WINEPREFIX" "$corpus"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# A Unix path as Wine sees it (drive Z: is the Unix root).
+winpath() { local p=$1; echo "Z:${p//\//\\}"; }
+
+# --- build ---------------------------------------------------------------------
+if [ "${KORVANE_WINE_SKIP_BUILD:-0}" != 1 ]; then
+  for b in "${builds[@]}"; do
+    echo "== building $b"
+    if ! cmake --preset "$b" >/dev/null || ! cmake --build --preset "$b" -j"$jobs"; then
+      fail "build $b"
+    fi
+  done
+  [ ${#failures[@]} -eq 0 ] || exit 1
+fi
+build_done=$(date +%s)
+
+echo "== creating the Wine prefix $WINEPREFIX"
+wineboot -i >/dev/null 2>&1 || { fail "wineboot"; exit 1; }
+
+# --- 1. test suites --------------------------------------------------------------
+# Cases that test Linux behaviour and cannot hold on Windows, by binary:
+#  - test_app: expectations written with Linux absolute paths (/opt/..., /home/...),
+#    which on Windows are relative and rightly get the program folder;
+#  - test_common: the unattended port's file written in text mode ends its lines
+#    with CR LF on Windows;
+#  - test_registration: the out-of-process "servers" are shell scripts.
+declare -A skip=(
+  [test_app]="ResolveCommandPathTest.OnlyRelativePathsGetTheProgramFolder:BasMainTest.PlainPathIsShownAndStartUpGoesOn:BasMainTest.RelativePlainPathGetsTheProgramFolder"
+  [test_common]="UnattendedPortTest.QuestionsTakeTheDefaultButtonUnlessForced"
+  [test_registration]="ServerTest.ProgramIsStartedWithRegserverAndNothingIsShown:ServerTest.UpperCaseExtensionIsAProgramToo"
+)
+
+for b in "${builds[@]}"; do
+  for exe in "build/$b"/bin/test_*.exe; do
+    [ -e "$exe" ] || continue
+    name=$(basename "$exe" .exe)
+    filter="*"
+    [ -n "${skip[$name]:-}" ] && filter="-${skip[$name]}"
+    t0=$(date +%s)
+    if wine "$exe" --gtest_filter="$filter" --gtest_brief=1 >"/tmp/korvane-wine-$b-$name.log" 2>&1; then
+      echo "ok    $b $name ($(( $(date +%s) - t0 )) s)"
+    else
+      echo "FAIL  $b $name (log below)"
+      grep -E "Failure|FAILED|error" -A6 "/tmp/korvane-wine-$b-$name.log" | head -60
+      fail "$b $name"
+    fi
+  done
+done
+
+# --- 2. registration for real ---------------------------------------------------------
+cli_run() {  # cli_run BUILD EXPECTED_EXIT ARGS... ; prints the output
+  local b=$1 expected=$2
+  shift 2
+  local out rc
+  out=$(wine "build/$b/bin/korvane-cli.exe" "$@" 2>&1 | tr -d '\r')
+  rc=${PIPESTATUS[0]}
+  echo "      korvane-cli $* -> $rc: $out"
+  if [ "$rc" != "$expected" ]; then
+    fail "$b korvane-cli $* exited $rc, expected $expected"
+    return 1
+  fi
+}
+
+key_exists() { wine reg query 'HKCU\Software\KorvaneTest\comp_ok' /v Path >/dev/null 2>&1; }
+
+for b in "${builds[@]}"; do
+  comp="$root/build/$b/components"
+  echo "== registration ($b)"
+  wine reg delete 'HKCU\Software\KorvaneTest' /f >/dev/null 2>&1
+  cli_run "$b" 0 register "$(winpath "$comp/comp_ok.dll")"
+  key_exists || fail "$b: register did not write HKCU\\Software\\KorvaneTest\\comp_ok"
+  cli_run "$b" 0 unregister "$(winpath "$comp/comp_ok.dll")"
+  key_exists && fail "$b: unregister left HKCU\\Software\\KorvaneTest\\comp_ok"
+  cli_run "$b" 3 register "$(winpath "$comp/comp_fail.dll")"
+  cli_run "$b" 6 unregister "$(winpath "$comp/comp_fail.dll")"
+  cli_run "$b" 0 register "$(winpath "$comp/comp_sfalse.dll")"
+  cli_run "$b" 2 register "$(winpath "$comp/comp_plain.dll")"
+  cli_run "$b" 1 register "$(winpath "$comp/no_such_component.dll")"
+done
+
+# A DLL of the other processor type does not load: outcome 1.
+cli_run win32-x64 1 register "$(winpath "$root/build/win32-x86/components/comp_ok.dll")"
+cli_run win32-x86 1 register "$(winpath "$root/build/win32-x64/components/comp_ok.dll")"
+
+# An entry point that outlives the 10-second wait: outcome 3, and the program
+# ends without waiting for it (its trace line comes only after 15 s).
+for b in "${builds[@]}"; do
+  trace=$(mktemp /tmp/korvane-wine-trace.XXXXXX)
+  t0=$(date +%s)
+  KORVANE_TEST_TRACE=$(winpath "$trace") cli_run "$b" 3 register "$(winpath "$root/build/$b/components/comp_slow.dll")"
+  echo "      returned after $(( $(date +%s) - t0 )) s"
+  [ -s "$trace" ] && fail "$b: korvane-cli waited for the hanging entry point"
+  rm -f "$trace"
+done
+registration_done=$(date +%s)
+
+# --- 3. cross-checks on real PE files ---------------------------------------------------
+echo "== cross-checks"
+corpus_tool=${KORVANE_PE_CORPUS_TOOL:-/work/shared/tools/make-pe-corpus}
+if [ -x "$corpus_tool" ]; then
+  "$corpus_tool" "$corpus/tree" --pe-only --link --quiet || fail "make-pe-corpus"
+else
+  # Without the corpus tool: Wine's own PE files, both processor types.
+  mkdir -p "$corpus/tree"
+  ln -s /usr/lib/x86_64-linux-gnu/wine/x86_64-windows "$corpus/tree/x86_64-windows"
+  ln -s /usr/lib/i386-linux-gnu/wine/i386-windows "$corpus/tree/i386-windows"
+fi
+for b in "${builds[@]}"; do
+  log="/tmp/korvane-wine-$b-crosscheck.log"
+  if wine "build/$b/bin/korvane-crosscheck.exe" "$(winpath "$corpus/tree")" >"$log" 2>&1; then
+    echo "ok    $b $(grep SUMMARY "$log" | tr -d '\r')"
+  else
+    echo "FAIL  $b $(grep SUMMARY "$log" | tr -d '\r')"
+    grep DIFF "$log" | head -40
+    fail "$b cross-check"
+  fi
+done
+
+finished=$(date +%s)
+echo "== Wine run: $(( finished - build_done )) s (registration checks done after" \
+     "$(( registration_done - build_done )) s), build $(( build_done - started )) s"
+if [ ${#failures[@]} -gt 0 ]; then
+  printf 'wine-tests: %d failure(s):\n' "${#failures[@]}" >&2
+  printf '  %s\n' "${failures[@]}" >&2
+  exit 1
+fi
+echo "wine-tests: all passed"
