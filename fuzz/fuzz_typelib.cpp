@@ -1,6 +1,6 @@
-// Type-library reader and info grid: the bytes are read as MSFT/SLTG data, and
-// as a whole file (a PE image with TYPELIB resources, or a stand-alone
-// library) that the inspector shows in its grid.
+// Type-library reader and info grid. Raw bytes are read as MSFT/SLTG data and
+// shown in a grid; a PE image is written to a file that the inspector shows
+// (its first TYPELIB resource) and compares with its resource 2.
 
 #include <cstdint>
 #include <cstdio>
@@ -41,23 +41,38 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  try {
-    const auto attr = korvane::formats::ReadTypeLib(std::span<const std::uint8_t>(data, size));
-    if (korvane::formats::GuidToRegistryText(attr.guid).size() != 38) std::abort();
-  } catch (const korvane::formats::TypeLibError&) {
+  static Inspector* shared = new Inspector;
+  const bool pe = size >= 2 && data[0] == 'M' && data[1] == 'Z';
+  if (!pe) {
+    // Raw library data: read it and show it the way the inspector does.
+    shared->info.Clear();
+    try {
+      const auto attr = korvane::formats::ReadTypeLib(std::span<const std::uint8_t>(data, size));
+      const std::string guid = korvane::formats::GuidToRegistryText(attr.guid);
+      if (guid.size() != 38) std::abort();
+      shared->info.AddRow("TypeLib Info", "", true);
+      shared->info.AddRow("TypeLib Name:", attr.name + " (" + attr.helpString + ")", false);
+      shared->info.AddRow("GUID:", guid, false);
+      shared->info.AddRow("Version:", std::to_string(attr.majorVersion) + "." + std::to_string(attr.minorVersion),
+                          false);
+      if (shared->grid.Rows() != 4) std::abort();
+    } catch (const korvane::formats::TypeLibError&) {
+      shared->info.ShowMsg("not a type library");
+    }
+    return 0;
   }
 
+  // A PE image: the whole path of the window, from the file to the grid.
   {
     std::ofstream out(g_file, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
   }
-  static Inspector* shared = new Inspector;
   shared->inspector.SetFileName(g_file);
   shared->inspector.DisplayInfo();
   // The grid always ends with the file-information part.
   if (shared->grid.Rows() < 18) std::abort();
   shared->inspector.SetFirstFilename(g_file);
-  shared->inspector.SetSecondFilename(g_file);
+  shared->inspector.SetSecondFilename(g_file + "/2");
   shared->inspector.DoComparison();
   return 0;
 }
