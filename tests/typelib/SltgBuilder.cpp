@@ -31,17 +31,17 @@ class Writer {
   std::vector<std::uint8_t> bytes;
 };
 
-std::vector<std::uint8_t> LibraryBlock(const SltgSpec& spec) {
+std::vector<std::uint8_t> LibraryBlock(const SltgFixture& fixture) {
   // Name table: the type names first, then the library's name.
   std::string names;
   std::vector<std::uint16_t> typeNameOffsets;
-  for (const auto& type : spec.typeNames) {
+  for (const auto& type : fixture.typeNames) {
     typeNameOffsets.push_back(static_cast<std::uint16_t>(names.size()));
     names += type;
     names += '\0';
   }
   const auto libNameOffset = static_cast<std::uint16_t>(names.size());
-  names += spec.name;
+  names += fixture.name;
   names += '\0';
 
   Writer w;
@@ -49,20 +49,20 @@ std::vector<std::uint8_t> LibraryBlock(const SltgSpec& spec) {
   w.U16(4);
   w.U16(libNameOffset);
   w.U16(0xFFFF);
-  w.Counted(spec.hasHelpString, spec.helpString);
-  w.Counted(spec.hasHelpFile, spec.helpFile);
+  w.Counted(fixture.hasHelpString, fixture.helpString);
+  w.Counted(fixture.hasHelpFile, fixture.helpFile);
   w.U32(0);  // help context
-  w.U16(spec.sysKind);
-  w.U16(spec.lcid);
+  w.U16(fixture.sysKind);
+  w.U16(fixture.lcid);
   w.U32(0);
-  w.U16(spec.libFlags);
-  w.U16(spec.major);
-  w.U16(spec.minor);
-  w.Guid(spec.guid);
+  w.U16(fixture.libFlags);
+  w.U16(fixture.major);
+  w.U16(fixture.minor);
+  w.Guid(fixture.guid);
   w.Zeros(0x40);
-  for (std::size_t i = 0; i < spec.typeNames.size(); ++i) {
+  for (std::size_t i = 0; i < fixture.typeNames.size(); ++i) {
     w.U16(static_cast<std::uint16_t>(i));
-    w.Counted(true, spec.typeNames[i]);
+    w.Counted(true, fixture.typeNames[i]);
     w.Counted(false, "");
     w.U16(0);
     w.U16(typeNameOffsets[i]);
@@ -70,13 +70,13 @@ std::vector<std::uint8_t> LibraryBlock(const SltgSpec& spec) {
     w.U16(0);
     w.U32(0);
     w.U16(0);
-    w.Guid(spec.guid);
+    w.Guid(fixture.guid);
     w.U16(0);  // TKIND_ENUM
   }
   w.U16(0);
   const auto x = static_cast<std::uint32_t>(w.size() + 4);
   w.U32(x);
-  if (spec.nameTableMarker) {
+  if (fixture.nameTableMarker) {
     w.U16(0x0200);
     w.Zeros(0x20 - 2);
   }
@@ -100,23 +100,23 @@ std::string IndexStrings(std::size_t blocks) {
 
 }  // namespace
 
-SltgLayout LayoutOf(const SltgSpec& spec) {
-  const std::size_t blocks = spec.typeNames.size() + 1;
+SltgLayout LayoutOf(const SltgFixture& fixture) {
+  const std::size_t blocks = fixture.typeNames.size() + 1;
   SltgLayout layout;
   layout.blockEntries = 0x24;
-  layout.libraryBlock = 0x24 + 8 * blocks + IndexStrings(blocks).size() + 9 + 16 * spec.typeNames.size();
+  layout.libraryBlock = 0x24 + 8 * blocks + IndexStrings(blocks).size() + 9 + 16 * fixture.typeNames.size();
   return layout;
 }
 
-std::vector<std::uint8_t> BuildSltg(const SltgSpec& spec) {
-  const std::size_t blocks = spec.typeNames.size() + 1;
+std::vector<std::uint8_t> BuildSltg(const SltgFixture& fixture) {
+  const std::size_t blocks = fixture.typeNames.size() + 1;
   std::vector<std::vector<std::uint8_t>> content;  // in chain order
-  for (std::size_t i = 0; i < spec.typeNames.size(); ++i) content.emplace_back(16, static_cast<std::uint8_t>(i));
-  content.push_back(LibraryBlock(spec));
+  for (std::size_t i = 0; i < fixture.typeNames.size(); ++i) content.emplace_back(16, static_cast<std::uint8_t>(i));
+  content.push_back(LibraryBlock(fixture));
   const std::string index = IndexStrings(blocks);
 
   // Chain position c (0-based) is stored as entry slot(c), 1-based.
-  auto slot = [&](std::size_t c) { return spec.reverseEntries ? blocks - c : c + 1; };
+  auto slot = [&](std::size_t c) { return fixture.reverseEntries ? blocks - c : c + 1; };
 
   Writer w;
   w.Text("SLTG");

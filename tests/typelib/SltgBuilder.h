@@ -11,7 +11,7 @@
 
 namespace korvane::test {
 
-struct SltgSpec {
+struct SltgFixture {
   std::string name = "SltgLibrary";
   bool hasHelpString = true;
   std::string helpString = "An SLTG library";
@@ -28,13 +28,13 @@ struct SltgSpec {
   bool reverseEntries = false;         // list the block entries in reverse chain order
 };
 
-std::vector<std::uint8_t> BuildSltg(const SltgSpec& spec);
+std::vector<std::uint8_t> BuildSltg(const SltgFixture& fixture);
 
 // Offsets inside data made by BuildSltg, for tests that damage it.
 struct SltgLayout {
   std::size_t blockEntries = 0;   // first block entry
   std::size_t libraryBlock = 0;   // start of the library block
 };
-SltgLayout LayoutOf(const SltgSpec& spec);
+SltgLayout LayoutOf(const SltgFixture& fixture);
 
 }  // namespace korvane::test

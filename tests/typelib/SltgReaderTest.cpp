@@ -11,24 +11,24 @@ namespace {
 
 using test::BuildSltg;
 using test::PutU16;
-using test::SltgSpec;
+using test::SltgFixture;
 
-SltgSpec SampleSpec() {
-  SltgSpec spec;
-  spec.name = "OldStyleLib";
-  spec.helpString = "Old style library";
-  spec.guid = {0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0xFE, 0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF};
-  spec.major = 2;
-  spec.minor = 12;
-  spec.lcid = 0x407;
-  spec.sysKind = 1;
-  spec.libFlags = kLibFlagControl | kLibFlagHidden;
-  spec.typeNames = {"IFirst", "ISecond", "CThird"};
-  return spec;
+SltgFixture SampleFixture() {
+  SltgFixture fixture;
+  fixture.name = "OldStyleLib";
+  fixture.helpString = "Old style library";
+  fixture.guid = {0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0xFE, 0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF};
+  fixture.major = 2;
+  fixture.minor = 12;
+  fixture.lcid = 0x407;
+  fixture.sysKind = 1;
+  fixture.libFlags = kLibFlagControl | kLibFlagHidden;
+  fixture.typeNames = {"IFirst", "ISecond", "CThird"};
+  return fixture;
 }
 
 TEST(SltgReader, ReadsLibraryAttributes) {
-  const auto attr = ReadTypeLib(BuildSltg(SampleSpec()));
+  const auto attr = ReadTypeLib(BuildSltg(SampleFixture()));
   EXPECT_EQ(attr.format, TypeLibFormat::Sltg);
   EXPECT_EQ(attr.name, "OldStyleLib");
   EXPECT_EQ(attr.helpString, "Old style library");
@@ -43,34 +43,34 @@ TEST(SltgReader, ReadsLibraryAttributes) {
 TEST(SltgReader, LayoutVariants) {
   struct Variant {
     const char* what;
-    void (*change)(SltgSpec&);
+    void (*change)(SltgFixture&);
   };
   const Variant variants[] = {
-      {"no types", [](SltgSpec& s) { s.typeNames.clear(); }},
-      {"many types", [](SltgSpec& s) { s.typeNames.assign(40, "T"); }},
-      {"name table marker", [](SltgSpec& s) { s.nameTableMarker = true; }},
-      {"entries in reverse chain order", [](SltgSpec& s) { s.reverseEntries = true; }},
-      {"no help string, a help file", [](SltgSpec& s) {
+      {"no types", [](SltgFixture& s) { s.typeNames.clear(); }},
+      {"many types", [](SltgFixture& s) { s.typeNames.assign(40, "T"); }},
+      {"name table marker", [](SltgFixture& s) { s.nameTableMarker = true; }},
+      {"entries in reverse chain order", [](SltgFixture& s) { s.reverseEntries = true; }},
+      {"no help string, a help file", [](SltgFixture& s) {
          s.hasHelpString = false;
          s.hasHelpFile = true;
          s.helpFile = "old.hlp";
        }},
-      {"win16", [](SltgSpec& s) { s.sysKind = 0; }},
+      {"win16", [](SltgFixture& s) { s.sysKind = 0; }},
   };
   for (const auto& v : variants) {
-    SltgSpec spec = SampleSpec();
-    v.change(spec);
-    const auto attr = ReadTypeLib(BuildSltg(spec));
+    SltgFixture fixture = SampleFixture();
+    v.change(fixture);
+    const auto attr = ReadTypeLib(BuildSltg(fixture));
     EXPECT_EQ(attr.name, "OldStyleLib") << v.what;
-    EXPECT_EQ(attr.helpString, spec.hasHelpString ? spec.helpString : "") << v.what;
-    EXPECT_EQ(attr.helpFile, spec.hasHelpFile ? spec.helpFile : "") << v.what;
-    EXPECT_EQ(attr.sysKind, spec.sysKind) << v.what;
+    EXPECT_EQ(attr.helpString, fixture.hasHelpString ? fixture.helpString : "") << v.what;
+    EXPECT_EQ(attr.helpFile, fixture.hasHelpFile ? fixture.helpFile : "") << v.what;
+    EXPECT_EQ(attr.sysKind, fixture.sysKind) << v.what;
     EXPECT_EQ(attr.majorVersion, 2) << v.what;
   }
 }
 
 TEST(SltgReader, EveryTruncationIsAnError) {
-  const auto whole = BuildSltg(SampleSpec());
+  const auto whole = BuildSltg(SampleFixture());
   for (std::size_t size = 0; size < whole.size(); ++size) {
     const std::vector<std::uint8_t> cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
     EXPECT_THROW(ReadTypeLib(cut), TypeLibError) << "truncated to " << size;
@@ -78,10 +78,10 @@ TEST(SltgReader, EveryTruncationIsAnError) {
 }
 
 TEST(SltgReader, BrokenBlockChainsAreErrors) {
-  const SltgSpec spec = SampleSpec();
-  const auto whole = BuildSltg(spec);
-  const std::size_t entries = test::LayoutOf(spec).blockEntries;
-  const std::size_t blocks = spec.typeNames.size() + 1;
+  const SltgFixture fixture = SampleFixture();
+  const auto whole = BuildSltg(fixture);
+  const std::size_t entries = test::LayoutOf(fixture).blockEntries;
+  const std::size_t blocks = fixture.typeNames.size() + 1;
 
   auto loop = whole;  // the last entry points back to the first
   PutU16(loop, entries + 8 * (blocks - 1) + 6, 1);
@@ -109,9 +109,9 @@ TEST(SltgReader, BrokenBlockChainsAreErrors) {
 }
 
 TEST(SltgReader, DamagedLibraryBlockIsAnError) {
-  const SltgSpec spec = SampleSpec();
-  const auto whole = BuildSltg(spec);
-  const std::size_t lib = test::LayoutOf(spec).libraryBlock;
+  const SltgFixture fixture = SampleFixture();
+  const auto whole = BuildSltg(fixture);
+  const std::size_t lib = test::LayoutOf(fixture).libraryBlock;
   ASSERT_EQ(whole[lib], 0xCC);
   ASSERT_EQ(whole[lib + 1], 0x51);
 

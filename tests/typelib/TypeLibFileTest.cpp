@@ -82,7 +82,7 @@ TEST(TypeLibFile, DecidesByFirstBytesNotByExtension) {
   EXPECT_EQ(ReadTypeLibFile(Copy(dir, KORVANE_FIXTURE_ALPHA64_DLL, "pe.tlb"), kSep).sysKind, kSysWin64);
   EXPECT_EQ(ReadTypeLibFile(Copy(dir, KORVANE_FIXTURE_ALPHA32_TLB, "raw.dll"), kSep).sysKind, kSysWin32);
   const std::string sltg = dir.File("old.ocx");
-  test::WriteBytes(sltg, test::BuildSltg(test::SltgSpec{}));
+  test::WriteBytes(sltg, test::BuildSltg(test::SltgFixture{}));
   EXPECT_EQ(ReadTypeLibFile(sltg, kSep).format, TypeLibFormat::Sltg);
   EXPECT_THROW(ReadTypeLibFile(dir.Write("notes.tlb", "MSFT is not enough"), kSep), TypeLibError);
   EXPECT_THROW(ReadTypeLibFile(dir.Write("text.dll", "plain words"), kSep), TypeLibError);
