@@ -112,6 +112,14 @@ TEST(RegQueryData, ShowsEachTypeAsTheWindowsCommandDoes) {
   EXPECT_EQ(RegTypeName(0x99), "REG_UNKNOWN");
 }
 
+RegQueryRequest Request(const std::string& path, std::optional<std::string> valueName, bool recursive) {
+  RegQueryRequest request;
+  request.key = {RegRoot::CurrentUser, path};
+  request.valueName = std::move(valueName);
+  request.recursive = recursive;
+  return request;
+}
+
 class RegQueryStore : public ::testing::Test {
  protected:
   RegQueryStore() : env_(std::make_unique<test::ScopedEnv>("KORVANE_REGISTRY", dir_.File("registry.db"))) {
@@ -131,7 +139,7 @@ class RegQueryStore : public ::testing::Test {
 
 TEST_F(RegQueryStore, ListsValuesThenSubKeys) {
   std::string out;
-  ASSERT_EQ(RunRegQuery({{RegRoot::CurrentUser, "Software\\Q"}, std::nullopt, false}, &out), RegQueryStatus::Ok);
+  ASSERT_EQ(RunRegQuery(Request("Software\\Q", std::nullopt, false), &out), RegQueryStatus::Ok);
   EXPECT_EQ(out,
             "\n"
             "HKEY_CURRENT_USER\\Software\\Q\n"
@@ -144,7 +152,7 @@ TEST_F(RegQueryStore, ListsValuesThenSubKeys) {
 
 TEST_F(RegQueryStore, RecursiveListingHasABlankLineAfterEachKey) {
   std::string out;
-  ASSERT_EQ(RunRegQuery({{RegRoot::CurrentUser, "Software\\Q"}, std::nullopt, true}, &out), RegQueryStatus::Ok);
+  ASSERT_EQ(RunRegQuery(Request("Software\\Q", std::nullopt, true), &out), RegQueryStatus::Ok);
   EXPECT_EQ(out,
             "\n"
             "HKEY_CURRENT_USER\\Software\\Q\n"
@@ -161,20 +169,20 @@ TEST_F(RegQueryStore, RecursiveListingHasABlankLineAfterEachKey) {
 
 TEST_F(RegQueryStore, OneValueHereOrBelowAndWhatIsMissing) {
   std::string out;
-  ASSERT_EQ(RunRegQuery({{RegRoot::CurrentUser, "software\\q"}, std::string("COUNT"), false}, &out),
+  ASSERT_EQ(RunRegQuery(Request("software\\q", std::string("COUNT"), false), &out),
             RegQueryStatus::Ok);
   EXPECT_EQ(out, "\nHKEY_CURRENT_USER\\software\\q\n    Count    REG_DWORD    0x10\n\n");
 
-  ASSERT_EQ(RunRegQuery({{RegRoot::CurrentUser, "Software\\Q"}, std::string("Count"), true}, &out),
+  ASSERT_EQ(RunRegQuery(Request("Software\\Q", std::string("Count"), true), &out),
             RegQueryStatus::Ok);
   EXPECT_NE(out.find("Software\\Q\\Another\n    Count    REG_MULTI_SZ    x\n"), std::string::npos) << out;
   EXPECT_NE(out.find("End of search: 2 match(es) found.\n"), std::string::npos) << out;
 
-  EXPECT_EQ(RunRegQuery({{RegRoot::CurrentUser, "Software\\Q\\sub"}, std::string(""), false}, &out),
+  EXPECT_EQ(RunRegQuery(Request("Software\\Q\\sub", std::string(""), false), &out),
             RegQueryStatus::ValueMissing);
-  EXPECT_EQ(RunRegQuery({{RegRoot::CurrentUser, "Software\\Q"}, std::string("nope"), true}, &out),
+  EXPECT_EQ(RunRegQuery(Request("Software\\Q", std::string("nope"), true), &out),
             RegQueryStatus::ValueMissing);
-  EXPECT_EQ(RunRegQuery({{RegRoot::CurrentUser, "Software\\Missing"}, std::nullopt, false}, &out),
+  EXPECT_EQ(RunRegQuery(Request("Software\\Missing", std::nullopt, false), &out),
             RegQueryStatus::KeyMissing);
   EXPECT_TRUE(out.empty());
 }
