@@ -41,24 +41,20 @@ bool IsValidUtf8(std::span<const std::uint8_t> bytes) {
   return true;
 }
 
-struct DecodedText {
-  std::string text;  // UTF-8
-};
-
 // The file's text as UTF-8, whatever its encoding.
-DecodedText Decode(std::span<const std::uint8_t> bytes) {
-  DecodedText out;
+std::string Decode(std::span<const std::uint8_t> bytes) {
+  std::string out;
   if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
-    out.text = Utf16LeToUtf8(bytes.subspan(2));
+    out = Utf16LeToUtf8(bytes.subspan(2));
   } else if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) {
-    out.text = std::string(reinterpret_cast<const char*>(bytes.data() + 3), bytes.size() - 3);
+    out = std::string(reinterpret_cast<const char*>(bytes.data() + 3), bytes.size() - 3);
   } else if (bytes.size() >= 2 && bytes[0] != 0 && bytes[1] == 0) {
     // UTF-16LE that lost its byte-order mark.
-    out.text = Utf16LeToUtf8(bytes);
+    out = Utf16LeToUtf8(bytes);
   } else if (StartsWith(bytes, kHeader4) || !IsValidUtf8(bytes)) {
-    out.text = Windows1252ToUtf8(bytes);
+    out = Windows1252ToUtf8(bytes);
   } else {
-    out.text = std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    out = std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   }
   return out;
 }
@@ -337,9 +333,9 @@ class Parser {
 
 RegParseResult ParseRegFile(std::span<const std::uint8_t> bytes) {
   RegParseResult result;
-  DecodedText decoded = Decode(bytes);
+  const std::string text = Decode(bytes);
   try {
-    Parser(decoded.text, result).Run();
+    Parser(text, result).Run();
   } catch (const ParseError& e) {
     result.operations.clear();
     result.errorLine = e.line;
