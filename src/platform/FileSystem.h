@@ -61,7 +61,11 @@ class SearchContext {
 // not followed by callers that respect that bit. Closed when destroyed.
 class FileSearch {
  public:
-  explicit FileSearch(const std::string& spec, SearchContext* context = nullptr);
+  // With kindOnly the attributes carry only what the folder listing itself
+  // tells (folder, link, hidden, archive for files), without reading each
+  // entry's status; the read-only bit is then never set.
+  explicit FileSearch(const std::string& spec, SearchContext* context = nullptr,
+                      bool kindOnly = false);
   ~FileSearch();
   FileSearch(const FileSearch&) = delete;
   FileSearch& operator=(const FileSearch&) = delete;

@@ -84,11 +84,13 @@ void colFiles_Tamo::Walk(const std::string& sFileSpec, bool bRecursive, LoadProg
   const std::string specFolder = GetPathPart(sFileSpec, kPartFolder);
   std::string path = EnsureSuffix(specFolder, sep);
   platform::SearchContext context;  // keeps deep folders at hand during the walk
+  // Only the kind of each entry matters here, which the listing tells without
+  // reading each entry's status.
 
   auto list = [&](Frame& frame) {
     if (!bRecursive) return;
     const bool reuse = IsEveryName(pattern) && frame.prefix.size() == path.size();
-    platform::FileSearch search(path + "*.*", &context);
+    platform::FileSearch search(path + "*.*", &context, true);
     platform::FindData entry;
     while (search.Next(entry)) {
       ++frame.entries;
@@ -111,7 +113,7 @@ void colFiles_Tamo::Walk(const std::string& sFileSpec, bool bRecursive, LoadProg
       for (int i = 0; i < frame.entries; ++i) Advance(pb);
       return;
     }
-    platform::FileSearch search(frame.prefix + pattern, &context);
+    platform::FileSearch search(frame.prefix + pattern, &context, true);
     platform::FindData entry;
     while (search.Next(entry)) {
       if ((entry.attributes & platform::kAttrDirectory) == 0) {

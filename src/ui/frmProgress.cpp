@@ -71,20 +71,36 @@ void frmProgress::keyPressEvent(QKeyEvent* event) {
   QWidget::keyPressEvent(event);
 }
 
-void frmProgress::Show() { show(); }
+void frmProgress::Show() {
+  Present(true);
+  show();
+}
 
 void frmProgress::SetMax(int max) {
   // An empty report has nothing to count: the bar then stays empty.
-  ProgressBar1_->setRange(0, max > 0 ? max : 1);
+  max_ = max > 0 ? max : 1;
+  ProgressBar1_->setRange(0, max_);
 }
 
-void frmProgress::SetValue(int value) { ProgressBar1_->setValue(value); }
+void frmProgress::SetValue(int value) { value_ = value; }
 
 void frmProgress::SetCurrentFile(const std::string& name) {
-  lblFile_->setText(QString::fromStdString(name));
+  file_ = QString::fromStdString(name);
+  Present(value_ >= max_);
 }
 
-void frmProgress::Hide() { hide(); }
+void frmProgress::Present(bool force) {
+  constexpr qint64 kFrameMs = 40;
+  if (!force && sincePresented_.isValid() && sincePresented_.elapsed() < kFrameMs) return;
+  sincePresented_.start();
+  ProgressBar1_->setValue(value_);
+  lblFile_->setText(file_);
+}
+
+void frmProgress::Hide() {
+  Present(true);
+  hide();
+}
 
 void frmProgress::Unload() { close(); }
 

@@ -3,6 +3,7 @@
 // file, a progress bar and a Cancel button. It cannot be closed: Cancel is
 // the only way to stop the report, and a request to close is refused.
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -42,6 +43,10 @@ class frmProgress : public QWidget, public ReportProgress {
 
  private:
   void cmdCancel_Click();
+  // Puts the latest value and file name on screen, at most every few
+  // hundredths of a second unless forced: drawing each of many thousand
+  // files would cost more than the report itself.
+  void Present(bool force);
 
   bool& bCancelReport_;
   QLabel* Picture1_ = nullptr;
@@ -52,6 +57,10 @@ class frmProgress : public QWidget, public ReportProgress {
   QWidget* Picture2_ = nullptr;
   QProgressBar* ProgressBar1_ = nullptr;
   QPushButton* cmdCancel_ = nullptr;
+  int value_ = 0;
+  int max_ = 1;
+  QString file_;
+  QElapsedTimer sincePresented_;
 };
 
 // The -f switch's report: output.txt in the current directory with this

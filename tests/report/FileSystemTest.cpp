@@ -122,6 +122,13 @@ TEST(FolderSearch, EntryAttributes) {
   EXPECT_EQ(attrs["dangling"], platform::kAttrArchive | platform::kAttrReparsePoint);
   EXPECT_EQ(attrs["."], platform::kAttrDirectory);  // dot entries are not hidden
   EXPECT_EQ(attrs[".."], platform::kAttrDirectory);
+
+  // The kinds alone: the same bits, but no read-only bit.
+  platform::FileSearch kinds(root + "*", nullptr, true);
+  std::map<std::string, int> kindAttrs;
+  while (kinds.Next(e)) kindAttrs[e.name] = e.attributes;
+  attrs["locked.txt"] &= ~platform::kAttrReadOnly;
+  EXPECT_EQ(kindAttrs, attrs);
 }
 
 TEST(FileProperties, ExistingFile) {

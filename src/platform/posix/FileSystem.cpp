@@ -270,13 +270,15 @@ SearchContext::~SearchContext() = default;
 struct FileSearch::Impl {
   DIR* dir = nullptr;
   std::string pattern;
+  bool kindOnly = false;
   ~Impl() {
     if (dir != nullptr) ::closedir(dir);
   }
 };
 
-FileSearch::FileSearch(const std::string& spec, SearchContext* context)
+FileSearch::FileSearch(const std::string& spec, SearchContext* context, bool kindOnly)
     : impl_(std::make_unique<Impl>()) {
+  impl_->kindOnly = kindOnly;
   std::size_t slash = spec.rfind('/');
   std::string folder;
   if (slash == std::string::npos) {
@@ -306,6 +308,11 @@ bool FileSearch::Next(FindData& entry) {
     if (d == nullptr) return false;
     if (!WildcardMatch(impl_->pattern, d->d_name)) continue;
     entry.name = d->d_name;
+    if (impl_->kindOnly && (d->d_type == DT_DIR || d->d_type == DT_REG)) {
+      entry.attributes = AttributesFromMode(d->d_type == DT_DIR ? S_IFDIR | 0777 : S_IFREG | 0666,
+                                            entry.name);
+      return true;
+    }
     entry.attributes = EntryAttributes(::dirfd(impl_->dir), d->d_name, entry.name);
     if (entry.attributes == kInvalidAttributes) continue;  // vanished meanwhile
     return true;
