@@ -4,7 +4,6 @@
 #include <QCursor>
 #include <QFocusEvent>
 #include <QKeySequence>
-#include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QShortcutEvent>
@@ -13,6 +12,7 @@
 #include "ui/CommandSkins.h"
 #include "ui/Fonts.h"
 #include "ui/PropertyBag.h"
+#include "ui/VerticalGradient.h"
 
 namespace korvane::ui {
 
@@ -128,11 +128,9 @@ void Command::paintEvent(QPaintEvent*) {
   const int w = width();
   const int h = height();
 
-  QLinearGradient gradient(0, 0, 0, std::max(0, h - 1));
   const bool inverted = core_.GradientInverted();
-  gradient.setColorAt(0, inverted ? kGradientDark : kGradientLight);
-  gradient.setColorAt(1, inverted ? kGradientLight : kGradientDark);
-  painter.fillRect(rect(), gradient);
+  FillVerticalGradient(painter, rect(), inverted ? kGradientDark : kGradientLight,
+                       inverted ? kGradientLight : kGradientDark);
 
   const QImage& skin = SkinImage(core_.Picture());
   for (const FrameSlice& slice : FrameSlices(w, h)) {

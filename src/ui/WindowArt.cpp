@@ -1,8 +1,9 @@
 #include "ui/WindowArt.h"
 
-#include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+
+#include "ui/VerticalGradient.h"
 
 namespace korvane::ui {
 
@@ -66,12 +67,11 @@ QPixmap TabIconPixmap(int which) {
       break;
     }
     default: {
-      QRadialGradient ball(QPointF(20, 16), 22);
-      ball.setColorAt(0, kSky.lighter(115));
-      ball.setColorAt(1, kInk);
       p.setPen(Qt::NoPen);
-      p.setBrush(ball);
+      p.setBrush(kInk);
       p.drawEllipse(QPointF(23.5, 22), 19, 19);
+      p.setBrush(QColor(0x4A, 0x7C, 0xC0));
+      p.drawEllipse(QPointF(21, 18), 14, 13);
       QFont font(QStringLiteral("DejaVu Sans"));
       font.setPixelSize(26);
       font.setBold(true);
@@ -88,12 +88,17 @@ QPixmap DecorationPixmap() {
   QPixmap pixmap = Blank(184, 87);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
-  QLinearGradient back(0, 0, 0, 87);
-  back.setColorAt(0, QColor(0xFF, 0xFF, 0xFF));
-  back.setColorAt(1, QColor(0xC6, 0xC5, 0xD7));
-  p.setPen(QPen(kInk, 1));
-  p.setBrush(back);
-  p.drawRoundedRect(QRectF(0.5, 0.5, 183, 86), 8, 8);
+  {
+    // The button gradient, clipped to a rounded card.
+    QPainterPath card;
+    card.addRoundedRect(QRectF(0.5, 0.5, 183, 86), 8, 8);
+    p.setClipPath(card);
+    FillVerticalGradient(p, QRect(0, 0, 184, 87), QColor(0xFF, 0xFF, 0xFF), QColor(0xC6, 0xC5, 0xD7));
+    p.setClipping(false);
+    p.setPen(QPen(kInk, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(card);
+  }
   // A component: a box with pins.
   p.setBrush(kAmber);
   p.drawRoundedRect(QRectF(14, 24, 40, 40), 4, 4);

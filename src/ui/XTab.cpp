@@ -1,12 +1,12 @@
 #include "ui/XTab.h"
 
 #include <QKeyEvent>
-#include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
 
 #include "ui/CommandSkins.h"
 #include "ui/Fonts.h"
+#include "ui/VerticalGradient.h"
 
 namespace korvane::ui {
 
@@ -82,10 +82,7 @@ void XTab::paintEvent(QPaintEvent*) {
     if (i == tab_) {
       painter.fillRect(header, activeColour_);
     } else {
-      QLinearGradient gradient(header.topLeft(), header.bottomLeft());
-      gradient.setColorAt(0, inactiveTop_);
-      gradient.setColorAt(1, inactiveBottom_);
-      painter.fillRect(header.adjusted(0, 4, 0, 0), gradient);
+      FillVerticalGradient(painter, header.adjusted(0, 4, 0, 0), inactiveTop_, inactiveBottom_);
     }
     painter.setPen(palette().color(QPalette::WindowText));
     DrawCaption(painter, header, captions_[i]);

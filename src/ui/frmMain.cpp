@@ -21,6 +21,7 @@
 #include "ui/CommandGeometry.h"
 #include "ui/CommandSkins.h"
 #include "ui/FlexGridView.h"
+#include "ui/Frame.h"
 #include "ui/Fonts.h"
 #include "ui/PropertyBag.h"
 #include "ui/SharedObjects.h"
@@ -135,16 +136,16 @@ Command* frmMain::MakeButton(QWidget* parent, const char* name, const char* capt
   return button;
 }
 
-QGroupBox* frmMain::MakeFrame(QWidget* parent, const char* title, int left, int top, int width,
+Frame* frmMain::MakeFrame(QWidget* parent, const char* title, int left, int top, int width,
                               int height) {
-  auto* frame = new QGroupBox(QString::fromLatin1(title), parent);
+  auto* frame = new Frame(QString::fromLatin1(title), parent);
   frame->setGeometry(Twips(left, top, width, height));
   frame->setAutoFillBackground(true);
   return frame;
 }
 
 void frmMain::BuildFileTab() {
-  QGroupBox* frmFile = MakeFrame(xtab_, "Select file (dll, ocx, exe)", 60, 960, 6255, 675);
+  Frame* frmFile = MakeFrame(xtab_, "Select file (dll, ocx, exe)", 60, 960, 6255, 675);
   frmFile->setObjectName(QStringLiteral("frmFile"));
   auto* label1 = new QLabel(QStringLiteral("Select File:"), frmFile);
   label1->setObjectName(QStringLiteral("Label1"));
@@ -160,7 +161,7 @@ void frmMain::BuildFileTab() {
   xtab_->AddToTab(0, cmdReg_);
   xtab_->AddToTab(0, cmdUnReg_);
 
-  QGroupBox* frame1 = MakeFrame(xtab_, "File Info / ActiveX Info", 60, 2130, 6255, 3135);
+  Frame* frame1 = MakeFrame(xtab_, "File Info / ActiveX Info", 60, 2130, 6255, 3135);
   frame1->setObjectName(QStringLiteral("Frame1"));
   gridinfo_ = new FlexGridView(gridInfoModel_, frame1);
   gridinfo_->setObjectName(QStringLiteral("gridinfo"));
@@ -175,7 +176,7 @@ void frmMain::BuildFileTab() {
 }
 
 void frmMain::BuildComparisonTab() {
-  QGroupBox* one = MakeFrame(xtab_, "First File", 60, 960, 3075, 765);
+  Frame* one = MakeFrame(xtab_, "First File", 60, 960, 3075, 765);
   one->setObjectName(QStringLiteral("frmFileOne"));
   txtFirstFile_ = new QLineEdit(one);
   txtFirstFile_->setObjectName(QStringLiteral("txtFirstFile"));
@@ -183,7 +184,7 @@ void frmMain::BuildComparisonTab() {
   cmdSelectOne_ = MakeButton(one, "cmdSelectOne", "...", 2610, 300, 345, 315);
   xtab_->AddToTab(1, one);
 
-  QGroupBox* two = MakeFrame(xtab_, "Second File", 3240, 960, 3075, 765);
+  Frame* two = MakeFrame(xtab_, "Second File", 3240, 960, 3075, 765);
   two->setObjectName(QStringLiteral("frmFileTwo"));
   txtSecondFile_ = new QLineEdit(two);
   txtSecondFile_->setObjectName(QStringLiteral("txtSecondFile"));
@@ -191,7 +192,7 @@ void frmMain::BuildComparisonTab() {
   cmdSelectTwo_ = MakeButton(two, "cmdSelectTwo", "...", 2610, 300, 345, 315);
   xtab_->AddToTab(1, two);
 
-  QGroupBox* result = MakeFrame(xtab_, "Comparison Result", 60, 1740, 6255, 3555);
+  Frame* result = MakeFrame(xtab_, "Comparison Result", 60, 1740, 6255, 3555);
   result->setObjectName(QStringLiteral("frmComparison"));
   gridcomparison_ = new FlexGridView(gridComparisonModel_, result);
   gridcomparison_->setObjectName(QStringLiteral("gridcomparison"));
@@ -239,13 +240,14 @@ void frmMain::BuildTabIcons() {
   const QRect places[3] = {Twips(105, 150, 705, 660), Twips(2385, 150, 705, 660),
                            Twips(4470, 120, 705, 660)};
   const int bases[3] = {1, 11, 111};
+  const QPixmap pictures[3] = {TabIconPixmap(1), TabIconPixmap(2), TabIconPixmap(3)};
   for (int tab = 0; tab < 3; ++tab) {
     for (int which = 1; which <= 3; ++which) {
       const int index = bases[tab] * which;
       auto* icon = new TabIcon(index, xtab_);
       icon->setObjectName(QStringLiteral("picTabIcon%1").arg(index));
       icon->setGeometry(places[which - 1]);
-      icon->setPixmap(TabIconPixmap(which));
+      icon->setPixmap(pictures[which - 1]);
       xtab_->AddToTab(tab, icon);
       tabIcons_[index] = icon;
       connect(icon, &TabIcon::Clicked, this, &frmMain::picTabIcon_Click);

@@ -3,7 +3,6 @@
 // files: comparison; options: shell verbs, readme, web page). Its handlers work
 // through the program's shared registrar and inspector.
 
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QWidget>
@@ -25,6 +24,7 @@ class clsRegistry;
 namespace korvane::ui {
 
 class Command;
+class Frame;
 class FlexGridView;
 class XTab;
 class frmDisplay;
@@ -102,7 +102,7 @@ class frmMain : public QWidget {
   void BuildTabIcons();
   Command* MakeButton(QWidget* parent, const char* name, const char* caption, int left, int top,
                       int width, int height);
-  QGroupBox* MakeFrame(QWidget* parent, const char* title, int left, int top, int width, int height);
+  Frame* MakeFrame(QWidget* parent, const char* title, int left, int top, int width, int height);
   std::optional<std::string> ChooseFile();
   void OpenCell(FlexGrid& grid, int row, int col);
   ShellCaptions ShellStateCaptions();

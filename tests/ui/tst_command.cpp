@@ -11,6 +11,7 @@
 #include "ui/CommandGeometry.h"
 #include "ui/CommandSkins.h"
 #include "ui/PropertyBag.h"
+#include "ui/VerticalGradient.h"
 #include "ui/basToolsUi.h"
 
 using namespace korvane::ui;
@@ -384,6 +385,34 @@ class TestCommand : public QObject {
     QVERIFY(qRed(upper) > qRed(lower));
     QVERIFY(qBlue(lower) > qRed(lower));  // the bluish grey end
     QVERIFY(DarkestIn(image, QRect(4, 4, 72, 13)) < 80);  // black caption
+    // Row by row from white at the top to C6C5D7 at the bottom row.
+    const QColor white(0xFF, 0xFF, 0xFF), dark(0xC6, 0xC5, 0xD7);
+    QCOMPARE(QColor(image.pixel(5, 4)), GradientRowColour(white, dark, 4, 21));
+    QCOMPARE(QColor(image.pixel(5, 16)), GradientRowColour(white, dark, 16, 21));
+  }
+
+  void gradientRowsRunFromEndToEnd() {
+    const QColor top(0xFF, 0xFF, 0xFF), bottom(0xC6, 0xC5, 0xD7);
+    QCOMPARE(GradientRowColour(top, bottom, 0, 21), top);
+    QCOMPARE(GradientRowColour(top, bottom, 20, 21), bottom);
+    QCOMPARE(GradientRowColour(QColor(0, 0, 0), QColor(100, 200, 40), 5, 11), QColor(50, 100, 20));
+    QCOMPARE(GradientRowColour(top, bottom, 0, 1), top);  // a single row
+  }
+
+  void hoveredButtonHasTheGradientTurnedOver() {
+    QWidget window;
+    new QPushButton(&window);  // takes the focus
+    auto& button = *new Command(&window);
+    button.setGeometry(0, 30, 80, 21);
+    button.Initialize();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QImage normal = button.grab().toImage();
+    QTest::mouseMove(&button, QPoint(10, 10));
+    QCOMPARE(button.Core().State(), CommandState::HighLight);
+    const QImage hover = button.grab().toImage();
+    QCOMPARE(hover.pixel(5, 4), normal.pixel(5, 16));
+    QCOMPARE(hover.pixel(5, 16), normal.pixel(5, 4));
   }
 
   void renderedFocusLinesAndHighlight() {

@@ -191,7 +191,12 @@ class TestMainWindow : public QObject {
       auto* fileDialog = qobject_cast<QFileDialog*>(modal);
       if (fileDialog == nullptr) return;
       filters = fileDialog->nameFilters();
-      fileDialog->selectFile(QString::fromStdString(noDot));
+      // Typed into the name box, as a user would: the folder listing is not
+      // waited for.
+      fileDialog->setDirectory(QString::fromStdString(dir.path().string()));
+      auto* nameBox = fileDialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      if (nameBox == nullptr) return;
+      nameBox->setText(QStringLiteral("component"));
       static_cast<QDialog*>(fileDialog)->accept();  // the dialog's own accept runs
     });
     QVERIFY(dialog.ShowOpen(nullptr));
