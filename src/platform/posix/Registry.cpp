@@ -1,4 +1,5 @@
 // The registry functions on Linux, answered by the SQLite registry store.
+// Access rights are accepted and not enforced: the store belongs to one user.
 
 #include "platform/Registry.h"
 

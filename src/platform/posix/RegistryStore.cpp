@@ -4,6 +4,7 @@
 #include <pthread.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <utility>
@@ -128,19 +129,20 @@ void UnlockInChild() {
 }  // namespace
 
 RegistryStore& RegistryStore::Instance() {
-  static RegistryStore store;
-  return store;
+  // Never destroyed, so that code running at exit can still reach the registry;
+  // the connection itself is closed at exit (a later call opens it again).
+  static RegistryStore* const store = [] {
+    auto* created = new RegistryStore();
+    std::atexit([] { Instance().Reset(); });
+    return created;
+  }();
+  return *store;
 }
 
 RegistryStore::RegistryStore() : statements_(kStatementCount, nullptr) {
   // No fork may copy the mutex while another thread holds it.
   g_forkMutex = &mutex_;
   pthread_atfork(&LockBeforeFork, &UnlockInParent, &UnlockInChild);
-}
-
-RegistryStore::~RegistryStore() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  Disconnect(!g_forkedChild);
 }
 
 void RegistryStore::Disconnect(bool closeFile) {

@@ -34,7 +34,6 @@ namespace korvane::platform::posix {
 class RegistryStore {
  public:
   static RegistryStore& Instance();
-  ~RegistryStore();
   RegistryStore(const RegistryStore&) = delete;
   RegistryStore& operator=(const RegistryStore&) = delete;
 
