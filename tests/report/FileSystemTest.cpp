@@ -2,7 +2,9 @@
 // Windows search, attribute bits, times, sizes and missing files.
 
 #include <gtest/gtest.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -225,6 +227,37 @@ TEST(FileProperties, PathsLongerThanTheKernelLimit) {
   EXPECT_GT(f.dLastModified().year, 2000);
   EXPECT_EQ(SearchNames(path + "/*.dll"), std::vector<std::string>{"deep.dll"});
   test::RemoveTree(dir.path().string() + "/" + name);
+}
+
+}  // namespace
+}  // namespace korvane
+
+namespace korvane {
+namespace {
+
+TEST(Volumes, DriveTypesAndVolumeFacts) {
+  EXPECT_EQ(platform::GetDriveType(""), platform::kDriveNoRootDir);
+  EXPECT_EQ(platform::GetDriveType("/no/such/folder"), platform::kDriveNoRootDir);
+  test::TempDir dir;
+  EXPECT_EQ(platform::GetDriveType(dir.Write("f.txt", "x")), platform::kDriveNoRootDir);
+
+  platform::VolumeInformation proc;
+  ASSERT_TRUE(platform::GetVolumeInformation("/proc", proc));
+  EXPECT_EQ(proc.fileSystemName, "proc");
+  EXPECT_EQ(proc.volumeName, "proc");
+  struct stat st {};
+  ASSERT_EQ(::stat("/proc", &st), 0);
+  EXPECT_NE(proc.serialNumber, 0u);
+  EXPECT_FALSE(platform::GetVolumeInformation("/no/such/folder", proc));
+
+  struct statfs fs {};
+  if (::statfs("/dev/shm", &fs) == 0 && fs.f_type == TMPFS_MAGIC) {
+    EXPECT_EQ(platform::GetDriveType("/dev/shm"), platform::kDriveRamDisk);
+    platform::VolumeInformation shm;
+    ASSERT_TRUE(platform::GetVolumeInformation("/dev/shm", shm));
+    EXPECT_EQ(shm.fileSystemName, "tmpfs");
+    EXPECT_GT(shm.maximumComponentLength, 0u);
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -43,12 +44,20 @@ std::string Unescape(const std::string& s) {
   return out;
 }
 
-// The first mount of the device, or false when the table does not list it.
-bool FindMount(dev_t dev, MountEntry& found) {
+// The first mount of the device or, when no mount names that device (as for
+// btrfs subvolumes), the mount whose point is the longest leading part of
+// path. False when neither is found.
+bool FindMount(dev_t dev, MountEntry& found, const std::string& path = {}) {
   std::ifstream in("/proc/self/mountinfo");
   std::string line;
   const unsigned wantMajor = major(dev);
   const unsigned wantMinor = minor(dev);
+  bool haveByPath = false;
+  MountEntry byPath;
+  auto leads = [&path](const std::string& point) {
+    if (path.compare(0, point.size(), point) != 0) return false;
+    return point == "/" || path.size() == point.size() || path[point.size()] == '/';
+  };
   while (std::getline(in, line)) {
     std::istringstream fields(line);
     std::string id, parent, devText, root, mountPoint;
@@ -62,7 +71,11 @@ bool FindMount(dev_t dev, MountEntry& found) {
     } catch (...) {
       continue;
     }
-    if (maj != wantMajor || min != wantMinor) continue;
+    const bool sameDevice = maj == wantMajor && min == wantMinor;
+    const std::string point = Unescape(mountPoint);
+    const bool onPath = !path.empty() && leads(point) &&
+                        (!haveByPath || point.size() >= byPath.mountPoint.size());
+    if (!sameDevice && !onPath) continue;
     // Skip the options and the optional fields up to the separator "-".
     std::string word;
     while (fields >> word && word != "-") {
@@ -70,15 +83,28 @@ bool FindMount(dev_t dev, MountEntry& found) {
     MountEntry e;
     e.major = maj;
     e.minor = min;
-    e.mountPoint = Unescape(mountPoint);
+    e.mountPoint = point;
     if (!(fields >> e.fsType)) continue;
     fields >> e.source;
     e.fsType = Unescape(e.fsType);
     e.source = Unescape(e.source);
-    found = e;
-    return true;
+    if (sameDevice) {
+      found = e;
+      return true;
+    }
+    byPath = e;
+    haveByPath = true;
   }
-  return false;
+  if (haveByPath) found = byPath;
+  return haveByPath;
+}
+
+std::string RealPath(const std::string& path) {
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return {};
+  std::string out = resolved;
+  std::free(resolved);
+  return out;
 }
 
 bool ReadFlag(const std::string& path) {
@@ -121,7 +147,9 @@ std::int32_t GetDriveType(const std::string& rootPath) {
   if (rootPath.empty() || ::stat(rootPath.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
     return kDriveNoRootDir;
   }
-  return DriveTypeOfDevice(st.st_dev);
+  MountEntry m;
+  if (!FindMount(st.st_dev, m, RealPath(rootPath))) return kDriveUnknown;
+  return Classify(m);
 }
 
 bool GetVolumeInformation(const std::string& rootPath, VolumeInformation& info) {
@@ -129,7 +157,7 @@ bool GetVolumeInformation(const std::string& rootPath, VolumeInformation& info) 
   struct stat st {};
   if (rootPath.empty() || ::stat(rootPath.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
   MountEntry m;
-  if (!FindMount(st.st_dev, m)) return false;
+  if (!FindMount(st.st_dev, m, RealPath(rootPath))) return false;
   const std::uint64_t d = static_cast<std::uint64_t>(st.st_dev);
   info.serialNumber = static_cast<std::uint32_t>(d ^ (d >> 32));
   info.volumeName = m.source;
