@@ -60,9 +60,12 @@ TEST_F(RegistryStore, FileIsCreatedWithItsFoldersAndForTheOwnerOnly) {
   const std::string nested = Dir().File("a/b/c/store.db");
   ScopedEnv env("KORVANE_REGISTRY", nested);
   ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\T", "v", kRegSz, Bytes("x")), kErrorSuccess);
-  struct stat st {};
-  ASSERT_EQ(::stat(nested.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  // The journal files beside it, present while the store is open, are private too.
+  for (const std::string& file : {nested, nested + "-wal", nested + "-shm"}) {
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0) << file;
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << file;
+  }
   EXPECT_EQ(posix::RegistryStore::Instance().FilePath(), nested);
 }
 
