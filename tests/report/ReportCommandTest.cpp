@@ -86,5 +86,21 @@ TEST_F(CliReport, UnwritableReportIsOneLineAndNonZero) {
                        "/nope/out.txt: error 76: Path not found\n");
 }
 
+TEST_F(CliReport, ProgressLineOnATerminal) {
+  if (std::system("command -v script >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "script(1) is needed to give the program a terminal";
+  }
+  const std::string typescript = dir.path().string() + "/terminal.txt";
+  const std::string command = "cd '" + dir.path().string() + "' && script -qec \"'" +
+                              std::string(KORVANE_CLI) + "' report '" + tree +
+                              "'\" /dev/null >'" + typescript + "' 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const std::string shown = test::ReadFile(typescript);
+  EXPECT_NE(shown.find("report: collecting files..."), std::string::npos) << shown;
+  EXPECT_NE(shown.find("report: 3/3 "), std::string::npos) << shown;  // the last file, always drawn
+  EXPECT_TRUE(shown.ends_with("\r\033[K")) << shown;                 // and wiped at the end
+  EXPECT_NE(test::ReadFile(dir.path().string() + "/output.txt").find("File: "), std::string::npos);
+}
+
 }  // namespace
 }  // namespace korvane
