@@ -11,8 +11,8 @@ clsRegistrator* RunningRegistrator() {
 }
 
 clsActiveX* RunningInspector() {
-  // The start-up module does not hand out its inspector yet.
-  return nullptr;
+  basMain* app = CurrentApplication();
+  return app ? app->oActiveX() : nullptr;
 }
 
 std::string RunningAppPath() {

@@ -10,6 +10,7 @@
 #include "app/WindowHost.h"
 #include "app/basMain.h"
 #include "helpers/MainWindowFixture.h"
+#include "install/Settings.h"
 #include "registry/clsRegistry.h"
 #include "ui/Command.h"
 #include "ui/FlexGridView.h"
@@ -467,6 +468,33 @@ class TestMainWindow : public QObject {
     QCOMPARE(host.endProcess, 1);
     QCOMPARE(host.displayUnloads, 1);
     QCOMPARE(host.unloads, 0);  // the window itself was unloading
+  }
+
+  void startUpWithAPlainPathAndTheSharedObjects() {
+    korvane::test::TempDir dir;
+    korvane::test::ScopedEnv store("KORVANE_REGISTRY", dir.File("registry.db"));
+    korvane::test::ScopedEnv system("KORVANE_SYSTEM_DIR", dir.File("system32"));
+    korvane::test::RecordingUserPort port;
+    SaveSetting("Korvane", "General", "SelfInstall", "true");  // no first-start install
+    QtWindowHost host;
+    basMain app(host);
+    app.SetAppPathForTesting(dir.path().string() + "/");
+    app.Main("\"" KORVANE_FIXTURE_ALPHA64_DLL "\"");
+    QVERIFY(host.MainWindowShown());
+    frmMain& w = *host.MainWindow();
+    QCOMPARE(w.XTab1()->Tab(), 0);
+    QCOMPARE(w.txtFile()->text(), QStringLiteral(KORVANE_FIXTURE_ALPHA64_DLL));
+    QVERIFY(ColumnTexts(w.GridInfoModel(), 1).join('|').contains(QStringLiteral("KorvaneAlpha")));
+
+    // Without objects of its own the window works through the program's.
+    w.cmdReg_Click();
+    QCOMPARE(port.boxes.size(), std::size_t{1});
+    QCOMPARE(port.boxes[0].text, std::string("Selected file could not be loaded into memory!"));
+    w.comDlg().SetChooser([](const CommonDialog&) { return std::optional<std::string>(KORVANE_FIXTURE_BETA64_DLL); });
+    w.cmdBrowse_Click();
+    QCOMPARE(app.oActiveX()->FileName(), std::string(KORVANE_FIXTURE_BETA64_DLL));
+    QVERIFY(ColumnTexts(w.GridInfoModel(), 1).join('|').contains(QStringLiteral("KorvaneBeta")));
+    w.hide();
   }
 
   void windowHostHandsOutTheWindowsGrids() {
