@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,7 +55,22 @@ class RegFileStore : public ::testing::Test {
     return ops;
   }
 
-  static void ExpectSame(const std::vector<RegOperation>& a, const std::vector<RegOperation>& b) {
+  // Value order within a key is the registry's own business (this store keeps
+  // the order of writing, Wine's registry sorts by name): compare in name order.
+  static std::vector<RegOperation> ValuesByName(std::vector<RegOperation> ops) {
+    auto run = ops.begin();
+    while (run != ops.end()) {
+      auto end = std::find_if(run + 1, ops.end(), [](const RegOperation& op) { return op.kind != RegOpKind::SetValue; });
+      std::sort(run + (run->kind == RegOpKind::SetValue ? 0 : 1), end,
+                [](const RegOperation& x, const RegOperation& y) { return x.valueName < y.valueName; });
+      run = end;
+    }
+    return ops;
+  }
+
+  static void ExpectSame(const std::vector<RegOperation>& unsortedA, const std::vector<RegOperation>& unsortedB) {
+    const std::vector<RegOperation> a = ValuesByName(unsortedA);
+    const std::vector<RegOperation> b = ValuesByName(unsortedB);
     ASSERT_EQ(a.size(), b.size());
     for (std::size_t i = 0; i < a.size(); ++i) {
       EXPECT_TRUE(a[i].SameAs(b[i])) << "operation " << i << ": " << a[i].key.path << " / " << a[i].valueName;
