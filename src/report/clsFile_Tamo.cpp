@@ -1,7 +1,5 @@
 #include "report/clsFile_Tamo.h"
 
-#include "platform/Process.h"
-
 namespace korvane {
 
 namespace {

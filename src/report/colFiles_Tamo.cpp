@@ -109,7 +109,9 @@ void colFiles_Tamo::Walk(const std::string& sFileSpec, bool bRecursive, LoadProg
 
   auto collectFiles = [&](const Frame& frame) {
     if (frame.filesListed) {
-      for (const std::string& name : frame.files) Append(std::make_shared<clsFile_Tamo>(frame.prefix + name), {});
+      for (const std::string& name : frame.files) {
+        Append(std::make_shared<clsFile_Tamo>(frame.prefix + name), {});
+      }
       for (int i = 0; i < frame.entries; ++i) Advance(pb);
       return;
     }

@@ -226,7 +226,8 @@ TEST_F(Report, CancelKeepsTheRecordsWrittenSoFar) {
   ASSERT_GE(progress.calls.size(), 2u);
   EXPECT_EQ(progress.calls[progress.calls.size() - 2], "hide");
   EXPECT_EQ(progress.calls.back(), "unload");
-  EXPECT_EQ(progress.calls[progress.calls.size() - 3], "file " + order[3].substr(order[3].rfind('/') + 1));
+  EXPECT_EQ(progress.calls[progress.calls.size() - 3],
+            "file " + order[3].substr(order[3].rfind('/') + 1));
   EXPECT_EQ(port.boxes, 0);
 }
 

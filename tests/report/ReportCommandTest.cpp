@@ -37,7 +37,8 @@ class CliReport : public ::testing::Test {
 
   void SetUp() override {
     test::MakeFolder(tree + "/a b/c");
-    std::filesystem::copy_file(std::string(KORVANE_WINE_PE_DIR) + "/lz32.dll", tree + "/a b/c/l.dll");
+    std::filesystem::copy_file(std::string(KORVANE_WINE_PE_DIR) + "/lz32.dll",
+                               tree + "/a b/c/l.dll");
     std::filesystem::copy_file(std::string(KORVANE_WINE_PE_DIR) + "/icmp.dll", tree + "/i.OCX");
     test::MakeFile(tree + "/t.txt");
   }

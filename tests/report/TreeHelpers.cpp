@@ -91,7 +91,8 @@ void RemoveTree(const std::string& root) {
       if (sub < 0) continue;
       for (const std::string& child : NamesAt(sub)) {
         if (IsFolderAt(sub, child)) {
-          std::string moved = "~moved-" + std::to_string(counter++) + "-" + std::to_string(::getpid());
+          std::string moved =
+              "~moved-" + std::to_string(counter++) + "-" + std::to_string(::getpid());
           ::renameat(sub, child.c_str(), top, moved.c_str());
         } else {
           ::unlinkat(sub, child.c_str(), 0);

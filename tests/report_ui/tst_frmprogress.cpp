@@ -186,7 +186,8 @@ class TestFrmProgress : public QObject {
       if (name != "d.txt" && name != "x.dll.bak") ++components;
     }
     std::size_t records = 0;
-    for (std::size_t at = 0; (at = partial.find("File: ", at)) != std::string::npos; ++at) ++records;
+    for (std::size_t at = 0; (at = partial.find("File: ", at)) != std::string::npos; ++at)
+      ++records;
     QCOMPARE(records, std::size_t(components));
     QVERIFY(partial.empty() || partial.ends_with("Flags: \r\n\r\n\r\n\r\n"));
     QVERIFY(partial.size() < full.size());

@@ -228,7 +228,8 @@ struct SearchContext::Impl {
     }
     for (Anchor& a : anchors) {
       if (best != nullptr) break;
-      if (a.path.size() <= folder.size() && (best == nullptr || a.path.size() > best->path.size()) &&
+      if (a.path.size() <= folder.size() &&
+          (best == nullptr || a.path.size() > best->path.size()) &&
           folder.compare(0, a.path.size(), a.path) == 0) {
         best = &a;
       }
