@@ -26,13 +26,19 @@ function(korvane_module)
   korvane_warnings(${target})
 endfunction()
 
+# Windows executables carry a manifest that makes UTF-8 their ANSI code page.
+if(WIN32)
+  enable_language(RC)
+  set(KORVANE_WIN32_MANIFEST_RC ${CMAKE_SOURCE_DIR}/src/platform/win32/Utf8CodePage.rc)
+endif()
+
 # korvane_gtest(NAME <name> [DEPS <targets...>] [SOURCES <extra...>])
 # One GoogleTest executable from every *.cpp of the calling test folder.
 function(korvane_gtest)
   cmake_parse_arguments(T "" "NAME" "DEPS;SOURCES" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   set(target test_${T_NAME})
-  add_executable(${target} ${sources} ${T_SOURCES})
+  add_executable(${target} ${sources} ${T_SOURCES} ${KORVANE_WIN32_MANIFEST_RC})
   target_link_libraries(${target} PRIVATE ${T_DEPS} korvane_testsupport GTest::gtest GTest::gtest_main)
   korvane_warnings(${target})
   if(CMAKE_CROSSCOMPILING)

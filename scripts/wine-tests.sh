@@ -72,9 +72,11 @@ declare -A skip=(
 )
 
 for b in "${builds[@]}"; do
-  for exe in "build/$b"/bin/test_*.exe; do
-    [ -e "$exe" ] || continue
-    name=$(basename "$exe" .exe)
+  # The suites this configuration builds (a bin folder may hold older ones).
+  names=$(ctest --test-dir "build/$b" -N 2>/dev/null | sed -n 's/^ *Test *#[0-9]*: *\(test_[A-Za-z0-9_]*\)$/\1/p')
+  [ -n "$names" ] || fail "$b: no test suites registered"
+  for name in $names; do
+    exe="build/$b/bin/$name.exe"
     filter="*"
     [ -n "${skip[$name]:-}" ] && filter="-${skip[$name]}"
     t0=$(date +%s)

@@ -1,7 +1,6 @@
 #pragma once
 // Owners for COM objects and strings handed out by the automation functions.
 
-#include <oleauto.h>
 
 #include <utility>
 

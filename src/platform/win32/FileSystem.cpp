@@ -1,7 +1,6 @@
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/WinApi.h"
 // WinApi.h first: the interface below declares functions named like the macros.
-#include <lzexpand.h>
 
 #include <algorithm>
 #include <vector>
@@ -71,7 +70,9 @@ struct FileSearch::Impl {
   bool started = false;
 };
 
-FileSearch::FileSearch(const std::string& spec, SearchContext*) : impl_(std::make_unique<Impl>()) {
+// The listing of FindFirstFileW/FindNextFileW carries every attribute bit at no
+// extra cost, so a kind-only search reports them all too.
+FileSearch::FileSearch(const std::string& spec, SearchContext*, bool) : impl_(std::make_unique<Impl>()) {
   std::size_t cut = spec.find_last_of("\\/");
   std::string pattern = cut == std::string::npos ? spec : spec.substr(cut + 1);
   if (pattern.empty()) return;

@@ -1,6 +1,5 @@
 #include "platform/win32/WinApi.h"
 // WinApi.h first: the interface below declares functions named like the macros.
-#include <shellapi.h>
 
 #include "platform/Shell.h"
 

@@ -1,7 +1,6 @@
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/WinApi.h"
 // WinApi.h first: the interface below declares functions named like the macros.
-#include <objbase.h>
 
 #include "platform/Thread.h"
 

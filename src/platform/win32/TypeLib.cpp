@@ -1,7 +1,5 @@
 #include "platform/win32/WinApi.h"
 // WinApi.h first: the interface below declares functions named like the macros.
-#include <objbase.h>
-#include <oleauto.h>
 
 #include "common/VbError.h"
 #include "platform/TypeLib.h"

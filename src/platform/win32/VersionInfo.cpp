@@ -1,6 +1,5 @@
 #include "platform/win32/WinApi.h"
 // WinApi.h first: the interface below declares functions named like the macros.
-#include <winver.h>
 
 #include "platform/VersionInfo.h"
 

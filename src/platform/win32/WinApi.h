@@ -16,6 +16,12 @@
 #endif
 
 #include <windows.h>
+// Every system header this folder uses comes in here, before the macros go.
+#include <lzexpand.h>
+#include <objbase.h>
+#include <oleauto.h>
+#include <shellapi.h>
+#include <winver.h>
 
 #include <string>
 #include <string_view>
@@ -48,6 +54,7 @@
 #undef CreateDirectory
 #undef GetTempPath
 #undef GetFullPathName
+#undef GetExpandedName
 
 namespace korvane::platform::win32 {
 
