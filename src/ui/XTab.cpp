@@ -16,7 +16,9 @@ XTab::XTab(const QStringList& captions, QWidget* parent)
       activeColour_(ColorFromBgr(0x00FBFDFB)),
       inactiveTop_(ColorFromBgr(0x00FFFFFF)),
       inactiveBottom_(ColorFromBgr(0x00EAF0F0)),
-      borderColour_(ColorFromBgr(0x009B9C91)) {
+      borderColour_(ColorFromBgr(0x009B9C91)),
+      disabledText_(ColorFromBgr(0x00A0A0A0)),
+      enabled_(static_cast<std::size_t>(captions.size()), true) {
   setFont(ButtonFont());
   setFocusPolicy(Qt::StrongFocus);
 }
@@ -29,6 +31,19 @@ void XTab::SetTab(int index) {
   update();
   emit TabSwitched(previous, tab_, 0, 0);
 }
+
+void XTab::SetTabEnabled(int index, bool enabled) {
+  if (index < 0 || index >= TabCount()) return;
+  enabled_[static_cast<std::size_t>(index)] = enabled;
+  update();
+}
+
+bool XTab::TabEnabled(int index) const {
+  return index >= 0 && index < TabCount() && enabled_[static_cast<std::size_t>(index)];
+}
+
+// The system's button-face colour (system colour 15).
+QColor XTab::DisabledTabColour() const { return palette().color(QPalette::Button); }
 
 void XTab::AddToTab(int index, QWidget* control) {
   controls_.emplace_back(index, control);
@@ -81,10 +96,12 @@ void XTab::paintEvent(QPaintEvent*) {
     const QRect header = HeaderRect(i);
     if (i == tab_) {
       painter.fillRect(header, activeColour_);
+    } else if (!TabEnabled(i)) {
+      painter.fillRect(header.adjusted(0, 4, 0, 0), DisabledTabColour());
     } else {
       FillVerticalGradient(painter, header.adjusted(0, 4, 0, 0), inactiveTop_, inactiveBottom_);
     }
-    painter.setPen(palette().color(QPalette::WindowText));
+    painter.setPen(TabEnabled(i) ? palette().color(QPalette::WindowText) : disabledText_);
     DrawCaption(painter, header, captions_[i]);
   }
 
@@ -109,7 +126,7 @@ void XTab::mousePressEvent(QMouseEvent* event) {
   const QPoint pos = event->position().toPoint();
   for (int i = 0; i < TabCount(); ++i) {
     if (HeaderRect(i).contains(pos)) {
-      SetTab(i);
+      if (TabEnabled(i)) SetTab(i);
       return;
     }
   }
@@ -117,12 +134,19 @@ void XTab::mousePressEvent(QMouseEvent* event) {
 }
 
 void XTab::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Left && tab_ > 0) {
-    SetTab(tab_ - 1);
-  } else if (event->key() == Qt::Key_Right && tab_ + 1 < TabCount()) {
-    SetTab(tab_ + 1);
-  } else {
+  // Left and right arrows move to the next enabled tab that way.
+  int step = 0;
+  if (event->key() == Qt::Key_Left) step = -1;
+  if (event->key() == Qt::Key_Right) step = 1;
+  if (step == 0) {
     QWidget::keyPressEvent(event);
+    return;
+  }
+  for (int i = tab_ + step; i >= 0 && i < TabCount(); i += step) {
+    if (TabEnabled(i)) {
+      SetTab(i);
+      return;
+    }
   }
 }
 

@@ -24,6 +24,10 @@ class XTab : public QWidget {
   void SetTab(int index);
   QString TabCaption(int index) const { return captions_.value(index); }
 
+  // A disabled tab shows greyed and cannot be chosen by the user.
+  void SetTabEnabled(int index, bool enabled);
+  bool TabEnabled(int index) const;
+
   // Puts a child of this control on a tab.
   void AddToTab(int index, QWidget* control);
   // The header rectangle of a tab.
@@ -34,6 +38,8 @@ class XTab : public QWidget {
   QColor InactiveTabTop() const { return inactiveTop_; }
   QColor InactiveTabBottom() const { return inactiveBottom_; }
   QColor BorderColour() const { return borderColour_; }
+  QColor DisabledTabColour() const;
+  QColor DisabledTextColour() const { return disabledText_; }
 
  signals:
   // After the active tab changed, by the user or by the program.
@@ -55,6 +61,8 @@ class XTab : public QWidget {
   QColor inactiveTop_;
   QColor inactiveBottom_;
   QColor borderColour_;
+  QColor disabledText_;
+  std::vector<bool> enabled_;
 };
 
 }  // namespace korvane::ui
