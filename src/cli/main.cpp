@@ -37,7 +37,13 @@ int main(int argc, char** argv) {
   bool json = false;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "--help" || a == "-h") {
+    // reg takes data that may look like an option (reg add K /d -h): after the
+    // command name only --registry is still an option there.
+    const bool regOperand = !rest.empty() && rest[0] == "reg" && a != "--registry" &&
+                            a.rfind("--registry=", 0) != 0;
+    if (regOperand) {
+      rest.push_back(a);
+    } else if (a == "--help" || a == "-h") {
       help = true;
     } else if (a == "--version") {
       version = true;
