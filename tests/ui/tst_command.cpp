@@ -1,6 +1,7 @@
 // The Command button: its state machine event by event, its stored
 // properties, and what it draws where.
 
+#include <QCursor>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QVBoxLayout>
@@ -535,6 +536,28 @@ class TestCommand : public QObject {
     QTRY_COMPARE(button->Core().State(), CommandState::Selected);
     QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(150, 80));
     QCOMPARE(clicks.count(), 1);
+  }
+
+  void hoverTimerFindsTheWidgetUnderTheRealCursor() {
+    QWidget window;
+    window.resize(200, 100);
+    auto* other = new QPushButton(&window);
+    other->setGeometry(100, 50, 80, 21);
+    auto* button = new Command(&window);
+    button->setGeometry(10, 10, 80, 21);
+    button->Initialize();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    other->setFocus();
+    QCursor::setPos(button->mapToGlobal(QPoint(20, 10)));
+    // Qt drops a move to where the pointer already is: arrive from elsewhere.
+    QTest::mouseMove(&window, QPoint(150, 90));
+    QTest::mouseMove(button, QPoint(20, 10));
+    QCOMPARE(button->Core().State(), CommandState::HighLight);
+    button->TimerTick();  // still over the button
+    QCOMPARE(button->Core().State(), CommandState::HighLight);
+    QCursor::setPos(other->mapToGlobal(QPoint(5, 5)));  // over another control
+    QTRY_COMPARE(button->Core().State(), CommandState::Normal);  // the running timer sees it
   }
 
   void timerRunsOnlyAfterInitialize() {
