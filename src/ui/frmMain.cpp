@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QIcon>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QTimer>
@@ -43,7 +44,7 @@ QRect Twips(int left, int top, int width, int height) {
 
 // Runs one step of a handler; a failing step is skipped and the next one runs.
 template <typename Step>
-void Step_(Step&& step) {
+void SkipOnFailure(Step&& step) {
   try {
     step();
   } catch (...) {
@@ -105,6 +106,7 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
   setPalette(colours);
   setAutoFillBackground(true);
   setFixedSize(TwipsToPixels(6495), TwipsToPixels(5415));
+  setWindowIcon(QIcon(TabIconPixmap(1)));
 
   xtab_ = new XTab({QString(18, QLatin1Char(' ')) + QStringLiteral("Korvane && File Info"),
                     QString(17, QLatin1Char(' ')) + QStringLiteral("File Comparison"),
@@ -324,17 +326,17 @@ std::optional<std::string> frmMain::ChooseFile() {
 void frmMain::cmdBrowse_Click() {
   const std::optional<std::string> chosen = ChooseFile();
   if (!chosen) return;
-  Step_([&] { Required(Inspector()).SetFileName(*chosen); });
-  Step_([&] { ShowPath(txtFile_, Required(Inspector()).FileName()); });
-  Step_([&] { Required(Inspector()).DisplayInfo(); });
+  SkipOnFailure([&] { Required(Inspector()).SetFileName(*chosen); });
+  SkipOnFailure([&] { ShowPath(txtFile_, Required(Inspector()).FileName()); });
+  SkipOnFailure([&] { Required(Inspector()).DisplayInfo(); });
 }
 
 void frmMain::cmdSelectOne_Click() {
   const std::optional<std::string> chosen = ChooseFile();
   if (!chosen) return;
-  Step_([&] { Required(Inspector()).SetFirstFilename(*chosen); });
-  Step_([&] { ShowPath(txtFirstFile_, Required(Inspector()).FirstFilename()); });
-  Step_([&] {
+  SkipOnFailure([&] { Required(Inspector()).SetFirstFilename(*chosen); });
+  SkipOnFailure([&] { ShowPath(txtFirstFile_, Required(Inspector()).FirstFilename()); });
+  SkipOnFailure([&] {
     if (Required(Inspector()).BothSelected()) Required(Inspector()).DoComparison();
   });
 }
@@ -342,23 +344,23 @@ void frmMain::cmdSelectOne_Click() {
 void frmMain::cmdSelectTwo_Click() {
   const std::optional<std::string> chosen = ChooseFile();
   if (!chosen) return;
-  Step_([&] { Required(Inspector()).SetSecondFilename(*chosen); });
-  Step_([&] { ShowPath(txtSecondFile_, Required(Inspector()).SecondFilename()); });
-  Step_([&] {
+  SkipOnFailure([&] { Required(Inspector()).SetSecondFilename(*chosen); });
+  SkipOnFailure([&] { ShowPath(txtSecondFile_, Required(Inspector()).SecondFilename()); });
+  SkipOnFailure([&] {
     if (Required(Inspector()).BothSelected()) Required(Inspector()).DoComparison();
   });
 }
 
 void frmMain::cmdReg_Click() {
   const std::string file = txtFile_->text().toStdString();
-  Step_([&] { Required(Registrator()).RegisterActiveX(file); });
-  Step_([&] { Required(Inspector()).DisplayInfo(); });
+  SkipOnFailure([&] { Required(Registrator()).RegisterActiveX(file); });
+  SkipOnFailure([&] { Required(Inspector()).DisplayInfo(); });
 }
 
 void frmMain::cmdUnReg_Click() {
   const std::string file = txtFile_->text().toStdString();
-  Step_([&] { Required(Registrator()).UnRegisterActiveX(file); });
-  Step_([&] { Required(Inspector()).DisplayInfo(); });
+  SkipOnFailure([&] { Required(Registrator()).UnRegisterActiveX(file); });
+  SkipOnFailure([&] { Required(Inspector()).DisplayInfo(); });
 }
 
 ShellCaptions frmMain::ShellStateCaptions() {
@@ -375,7 +377,7 @@ void frmMain::cmdShellEX_Click() {
 
 void frmMain::XTab1_Switch() {
   if (xtab_->Tab() != 2) return;
-  Step_([&] { ShowShellState(Required(mRegistry_.get()), ShellStateCaptions()); });
+  SkipOnFailure([&] { ShowShellState(Required(mRegistry_.get()), ShellStateCaptions()); });
 }
 
 void frmMain::cmdReadme_Click() { ShellOpen(AppPath() + "readme.txt"); }
