@@ -577,6 +577,25 @@ class TestCommand : public QObject {
     QCOMPARE(button.font().family(), parent.font().family());
   }
 
+  void storedFontGivesOnlyItsFace() {
+    QWidget parent;
+    Command button(&parent);
+    QFont big = button.font();
+    big.setPointSizeF(14);
+    big.setBold(true);
+    button.SetFont(big);
+    PropertyBag bag;
+    bag.WriteProperty("Font", "Tahoma", "MS Sans Serif");
+    button.ReadProperties(bag);
+    QCOMPARE(button.font().family(), QStringLiteral("Tahoma"));
+    QCOMPARE(button.font().pointSizeF(), 14.0);
+    QVERIFY(button.font().bold());
+    QSignalSpy changes(&button, &Command::PropertyChanged);
+    button.SetCaption(QStringLiteral("x"));
+    QCOMPARE(changes.count(), 1);
+    QCOMPARE(changes[0][0].toString(), QStringLiteral("Caption"));
+  }
+
   // --- SetupCommandButtons ---
 
   void setupInitialisesOrEnablesEveryCommandOnly() {
