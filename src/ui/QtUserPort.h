@@ -1,6 +1,8 @@
 #pragma once
 // Message boxes as Qt modal dialogs; "process pending messages" as Qt's event loop.
 
+#include <QElapsedTimer>
+
 #include "common/UserPort.h"
 
 namespace korvane::ui {
@@ -9,6 +11,10 @@ class QtUserPort final : public UserPort {
  public:
   int MsgBox(const std::string& text, int flags, const std::string& title) override;
   void DoEvents() override;
+
+ private:
+  static constexpr qint64 kMinIntervalMs = 10;
+  QElapsedTimer sinceLastRun_;
 };
 
 }  // namespace korvane::ui
