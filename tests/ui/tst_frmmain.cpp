@@ -450,7 +450,7 @@ class TestMainWindow : public QObject {
     }
   }
 
-  void readmeAndWebButtonsShowNoMessage() {
+  void missingReadmeShowsNoMessage() {
     MainWindowFixture f;  // its program folder holds no readme: nothing is said
     f.window().cmdReadme_Click();
     QVERIFY(f.port().boxes.empty());
