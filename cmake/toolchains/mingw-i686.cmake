@@ -1,8 +1,4 @@
-# Cross build for Windows (i686) with Debian's mingw-w64. The posix thread
-# flavour of the compilers is used because it carries std::thread and
-# std::mutex; everything is linked statically so that the programs and test
-# components run on a bare Windows or Wine without extra DLLs.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR i686)
+# Windows on i686: cross build with Debian's mingw-w64 (see mingw-common.cmake).
 set(KORVANE_MINGW_TRIPLET i686-w64-mingw32)
+set(KORVANE_MINGW_PROCESSOR i686)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
