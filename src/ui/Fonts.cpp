@@ -11,16 +11,21 @@ namespace {
 constexpr double kWindowPointSize = 8.25;
 const char* const kWineFontFolder = "/usr/share/wine/fonts/";
 
-// Adds the font file when the family is not known yet.
-void EnsureFamily(const QString& family, const QString& fileName) {
-  if (QFontDatabase::hasFamily(family)) return;
+// The family to use: the wanted one when the system has it or Wine's font
+// folder provides it, else the fallback. Each lookup goes through the font
+// configuration, so callers keep the answer.
+QString UsableFamily(const QString& family, const QString& fileName, const QString& fallback) {
+  if (QFontDatabase::hasFamily(family)) return family;
   const QString path = QString::fromLatin1(kWineFontFolder) + fileName;
-  if (QFile::exists(path)) QFontDatabase::addApplicationFont(path);
+  if (QFile::exists(path)) {
+    const int id = QFontDatabase::addApplicationFont(path);
+    if (id >= 0 && QFontDatabase::applicationFontFamilies(id).contains(family)) return family;
+  }
+  return fallback;
 }
 
-QFont WindowFont(const QString& family, const QString& fallback) {
-  LoadWindowFonts();
-  QFont font(QFontDatabase::hasFamily(family) ? family : fallback);
+QFont WindowFont(const QString& family) {
+  QFont font(family);
   font.setPointSizeF(kWindowPointSize);
   font.setWeight(QFont::Normal);
   font.setStyleHint(QFont::SansSerif);
@@ -29,19 +34,16 @@ QFont WindowFont(const QString& family, const QString& fallback) {
 
 }  // namespace
 
-void LoadWindowFonts() {
-  static const bool loaded = [] {
-    EnsureFamily(QStringLiteral("Tahoma"), QStringLiteral("tahoma.ttf"));
-    EnsureFamily(QStringLiteral("MS Sans Serif"), QStringLiteral("ms_sans_serif.ttf"));
-    return true;
-  }();
-  (void)loaded;
+QFont GridFont() {
+  static const QString family =
+      UsableFamily(QStringLiteral("Tahoma"), QStringLiteral("tahoma.ttf"), QStringLiteral("DejaVu Sans"));
+  return WindowFont(family);
 }
 
-QFont GridFont() { return WindowFont(QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")); }
-
 QFont ButtonFont() {
-  return WindowFont(QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans"));
+  static const QString family = UsableFamily(
+      QStringLiteral("MS Sans Serif"), QStringLiteral("ms_sans_serif.ttf"), QStringLiteral("DejaVu Sans"));
+  return WindowFont(family);
 }
 
 }  // namespace korvane::ui

@@ -7,9 +7,6 @@
 
 namespace korvane::ui {
 
-// Makes Tahoma and MS Sans Serif available to the program (once; cheap after).
-void LoadWindowFonts();
-
 // Tahoma 8.25 pt, regular: the result grids.
 QFont GridFont();
 // MS Sans Serif 8.25 pt, regular: buttons, labels and tab captions.

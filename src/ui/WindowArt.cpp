@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "ui/Fonts.h"
 #include "ui/VerticalGradient.h"
 
 namespace korvane::ui {
@@ -72,7 +73,7 @@ QPixmap TabIconPixmap(int which) {
       p.drawEllipse(QPointF(23.5, 22), 19, 19);
       p.setBrush(QColor(0x4A, 0x7C, 0xC0));
       p.drawEllipse(QPointF(21, 18), 14, 13);
-      QFont font(QStringLiteral("DejaVu Sans"));
+      QFont font = ButtonFont();  // a face already in use: no other font to load
       font.setPixelSize(26);
       font.setBold(true);
       p.setFont(font);

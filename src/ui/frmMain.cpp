@@ -24,6 +24,7 @@
 #include "ui/FlexGridView.h"
 #include "ui/Frame.h"
 #include "ui/Fonts.h"
+#include "ui/PictureBox.h"
 #include "ui/PropertyBag.h"
 #include "ui/SharedObjects.h"
 #include "ui/WindowArt.h"
@@ -194,17 +195,12 @@ void frmMain::BuildComparisonTab() {
   cmdSelectTwo_ = MakeButton(two, "cmdSelectTwo", "...", 2610, 300, 345, 315);
   xtab_->AddToTab(1, two);
 
-  Frame* result = MakeFrame(xtab_, "Comparison Result", 60, 1740, 6255, 3555);
-  result->setObjectName(QStringLiteral("frmComparison"));
-  gridcomparison_ = new FlexGridView(gridComparisonModel_, result);
-  gridcomparison_->setObjectName(QStringLiteral("gridcomparison"));
-  gridcomparison_->setGeometry(Twips(60, 210, 6135, 3255));
-  gridcomparison_->setToolTip(QString::fromLatin1(kGridTip));
-  xtab_->AddToTab(1, result);
+  frmComparison_ = MakeFrame(xtab_, "Comparison Result", 60, 1740, 6255, 3555);
+  frmComparison_->setObjectName(QStringLiteral("frmComparison"));
+  xtab_->AddToTab(1, frmComparison_);
 
   connect(cmdSelectOne_, &Command::Click, this, &frmMain::cmdSelectOne_Click);
   connect(cmdSelectTwo_, &Command::Click, this, &frmMain::cmdSelectTwo_Click);
-  connect(gridcomparison_, &FlexGridView::CellDoubleClicked, this, &frmMain::gridcomparison_DblClick);
 }
 
 void frmMain::BuildOptionsTab() {
@@ -220,11 +216,9 @@ void frmMain::BuildOptionsTab() {
   label2_->setWordWrap(true);
   label2_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   label2_->setGeometry(Twips(210, 2010, 5940, 435));
-  auto* picture1 = new QLabel(xtab_);
+  auto* picture1 = new PictureBox(&DecorationPixmap, xtab_);
   picture1->setObjectName(QStringLiteral("Picture1"));
   picture1->setGeometry(Twips(3570, 3390, 2760, 1305));
-  picture1->setPixmap(DecorationPixmap());
-  picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   cmdReadme_ = MakeButton(xtab_, "cmdReadme", "Readme.txt", 2850, 4770, 1605, 435);
   cmdWeb_ = MakeButton(xtab_, "cmdWeb", "Visit Website", 4560, 4770, 1605, 435);
   for (QWidget* control : std::initializer_list<QWidget*>{lblShell_, cmdShellEX_, label2_, picture1,
@@ -256,6 +250,18 @@ void frmMain::BuildTabIcons() {
       connect(icon, &TabIcon::GotFocus, this, &frmMain::picTabIcon_GotFocus);
     }
   }
+}
+
+FlexGridView* frmMain::gridcomparison() {
+  if (gridcomparison_ == nullptr) {
+    gridcomparison_ = new FlexGridView(gridComparisonModel_, frmComparison_);
+    gridcomparison_->setObjectName(QStringLiteral("gridcomparison"));
+    gridcomparison_->setGeometry(Twips(60, 210, 6135, 3255));
+    gridcomparison_->setToolTip(QString::fromLatin1(kGridTip));
+    connect(gridcomparison_, &FlexGridView::CellDoubleClicked, this, &frmMain::gridcomparison_DblClick);
+    gridcomparison_->show();  // shows with its frame
+  }
+  return gridcomparison_;
 }
 
 TabIcon* frmMain::picTabIcon(int index) const {
@@ -376,6 +382,7 @@ void frmMain::cmdShellEX_Click() {
 }
 
 void frmMain::XTab1_Switch() {
+  if (xtab_->Tab() == 1) gridcomparison();
   if (xtab_->Tab() != 2) return;
   SkipOnFailure([&] { ShowShellState(Required(mRegistry_.get()), ShellStateCaptions()); });
 }

@@ -70,7 +70,8 @@ class frmMain : public QWidget {
   QLabel* lblShell() const { return lblShell_; }
   QLabel* Label2() const { return label2_; }
   FlexGridView* gridinfo() const { return gridinfo_; }
-  FlexGridView* gridcomparison() const { return gridcomparison_; }
+  // Made when first needed: the comparison tab is often never opened.
+  FlexGridView* gridcomparison();
   TabIcon* picTabIcon(int index) const;
   CommonDialog& comDlg() { return comDlg_; }
   frmDisplay* DisplayWindow();
@@ -129,6 +130,7 @@ class frmMain : public QWidget {
   QLabel* label2_ = nullptr;
   FlexGridView* gridinfo_ = nullptr;
   FlexGridView* gridcomparison_ = nullptr;
+  Frame* frmComparison_ = nullptr;
   std::map<int, TabIcon*> tabIcons_;
   CommonDialog comDlg_;
   std::unique_ptr<clsRegistry> mRegistry_;

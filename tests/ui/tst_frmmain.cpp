@@ -14,6 +14,7 @@
 #include "registry/clsRegistry.h"
 #include "ui/Command.h"
 #include "ui/FlexGridView.h"
+#include "ui/PictureBox.h"
 #include "ui/QtWindowHost.h"
 #include "ui/XTab.h"
 #include "ui/frmDisplay.h"
@@ -116,6 +117,42 @@ class TestMainWindow : public QObject {
     QVERIFY(w.gridcomparison()->isVisible());
     QVERIFY(w.picTabIcon(22)->isVisible());
     QVERIFY(!w.picTabIcon(2)->isVisible());
+  }
+
+  void comparisonViewIsMadeWhenItsTabOpens() {
+    MainWindowFixture f;
+    frmMain& w = f.window();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(w.findChild<FlexGridView*>(QStringLiteral("gridcomparison")) == nullptr);
+    // Rows added before the view exists are there when it comes.
+    f.AnswerDialog(std::string(KORVANE_FIXTURE_ALPHA64_DLL));
+    w.cmdSelectOne_Click();
+    f.AnswerDialog(std::string(KORVANE_FIXTURE_ALPHA64_DLL));
+    w.cmdSelectTwo_Click();
+    QVERIFY(w.GridComparisonModel().Rows() > 0);
+    w.XTab1()->SetTab(1);
+    auto* view = w.findChild<FlexGridView*>(QStringLiteral("gridcomparison"));
+    QVERIFY(view != nullptr);
+    QVERIFY(view->isVisible());
+    QCOMPARE(view->model()->rowCount(), w.GridComparisonModel().Rows());
+    QVERIFY(ColumnTexts(w.GridComparisonModel(), 0).contains(QStringLiteral("The Files Are Identically!")));
+    QCOMPARE(view->toolTip(), QStringLiteral("Double Click for more info"));
+    QVERIFY(w.gridcomparison() == view);  // made once
+  }
+
+  void decorationIsDrawnWhenItsTabFirstShows() {
+    MainWindowFixture f;
+    frmMain& w = f.window();
+    auto* picture = w.findChild<PictureBox*>(QStringLiteral("Picture1"));
+    QVERIFY(picture != nullptr);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QVERIFY(!picture->Drawn());
+    w.XTab1()->SetTab(2);
+    QTRY_VERIFY(picture->Drawn());
+    QCOMPARE(picture->Picture().size(), QSize(184, 87));
+    QCOMPARE(picture->geometry(), QRect(238, 226, 184, 87));
   }
 
   void loadInitialisesEveryButton() {
