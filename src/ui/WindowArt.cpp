@@ -3,7 +3,6 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "ui/Fonts.h"
 #include "ui/VerticalGradient.h"
 
 namespace korvane::ui {
@@ -73,12 +72,17 @@ QPixmap TabIconPixmap(int which) {
       p.drawEllipse(QPointF(23.5, 22), 19, 19);
       p.setBrush(QColor(0x4A, 0x7C, 0xC0));
       p.drawEllipse(QPointF(21, 18), 14, 13);
-      QFont font = ButtonFont();  // a face already in use: no other font to load
-      font.setPixelSize(26);
-      font.setBold(true);
-      p.setFont(font);
-      p.setPen(kPaper);
-      p.drawText(QRectF(4, 3, 39, 38), Qt::AlignCenter, QStringLiteral("?"));
+      // A question mark drawn as strokes: a hook and a dot.
+      QPainterPath hook;
+      hook.moveTo(16, 17);
+      hook.cubicTo(16, 8, 31, 8, 31, 16);
+      hook.cubicTo(31, 22, 23.5, 22, 23.5, 28);
+      p.setPen(QPen(kPaper, 4.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+      p.setBrush(Qt::NoBrush);
+      p.drawPath(hook);
+      p.setPen(Qt::NoPen);
+      p.setBrush(kPaper);
+      p.drawEllipse(QPointF(23.5, 34), 2.8, 2.8);
       break;
     }
   }
