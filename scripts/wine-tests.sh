@@ -167,6 +167,20 @@ for b in "${builds[@]}"; do
   fi
 done
 
+# Which of a file's version resources is read depends on the user's language
+# (Wine's files carry dozens): the same comparison in a few other languages.
+wine_dlls=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows
+for lang in de_DE.UTF-8 pt_BR.UTF-8 zh_TW.UTF-8; do
+  log="/tmp/korvane-wine-crosscheck-$lang.log"
+  if LANG=$lang LC_ALL=$lang wine build/win32-x64/bin/korvane-crosscheck.exe "$(winpath "$wine_dlls")" >"$log" 2>&1; then
+    echo "ok    win32-x64 $lang $(grep SUMMARY "$log" | tr -d '\r')"
+  else
+    echo "FAIL  win32-x64 $lang $(grep SUMMARY "$log" | tr -d '\r')"
+    grep DIFF "$log" | head -40
+    fail "win32-x64 cross-check in $lang"
+  fi
+done
+
 finished=$(date +%s)
 echo "== Wine run: $(( finished - build_done )) s (registration checks done after" \
      "$(( registration_done - build_done )) s), build $(( build_done - started )) s"

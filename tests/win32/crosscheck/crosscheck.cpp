@@ -7,7 +7,8 @@
 //    syskind from LoadTypeLibEx, against the type-library reader.
 // Usage: korvane-crosscheck [--verbose] FILE_OR_FOLDER... (folders are walked
 // recursively)
-// Prints one line per difference and a summary; exit 0 only without differences.
+// Prints one line per difference (--verbose: every comparison) and a summary;
+// exit 0 only without differences.
 
 #include <algorithm>
 #include <cstdio>
@@ -48,7 +49,10 @@ struct Tally {
 void Compare(Tally& t, const std::string& file, const std::string& field, const std::string& windows,
              const std::string& ours) {
   ++t.fields;
-  if (windows == ours) return;
+  if (windows == ours) {
+    if (t.verbose) std::printf("SAME\t%s\t%s\t[%s]\n", file.c_str(), field.c_str(), ours.c_str());
+    return;
+  }
   ++t.differences;
   std::printf("DIFF\t%s\t%s\twindows=[%s]\tours=[%s]\n", file.c_str(), field.c_str(), windows.c_str(),
               ours.c_str());
