@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "platform/win32/WinApi.h"
 // WinApi.h first: it removes the macros that clash with the interface names.
 #include "platform/Process.h"
 #include "platform/Shell.h"
+#include "support/TempDir.h"
 
 namespace korvane::platform {
 namespace {
@@ -40,12 +42,48 @@ TEST(Win32Process, EnvironmentValuesComeBackAsUtf8) {
   EXPECT_EQ(GetEnv("KORVANE_W32_ENV"), "");
 }
 
-TEST(Win32Process, ArgumentTextIsWhatFollowsTheProgramPath) {
-  // The test runner's own command line: whatever follows the program path is
-  // handed on without its leading blanks.
-  const std::string text = ArgumentText();
-  EXPECT_TRUE(text.empty() || (text.front() != ' ' && text.front() != '\t')) << text;
-  EXPECT_EQ(std::string(win32::Narrow(::GetCommandLineW())).find(text) != std::string::npos, true);
+// Run as a child by the test below: writes ArgumentText() to the file that
+// KORVANE_W32_ARGS_OUT names. Without that variable there is nothing to do.
+TEST(Win32Process, WriteArgumentTextForParent) {
+  const std::string out = GetEnv("KORVANE_W32_ARGS_OUT");
+  if (out.empty()) GTEST_SKIP() << "only run as a child process";
+  std::ofstream(std::filesystem::path(win32::Wide(out)), std::ios::binary) << ArgumentText();
+}
+
+// Starts this program with a given command line and returns what the child's
+// ArgumentText() was.
+std::string ChildArgumentText(const std::wstring& commandLine, const test::TempDir& dir) {
+  const std::string out = dir.File("args.txt");
+  ::SetEnvironmentVariableW(L"KORVANE_W32_ARGS_OUT", win32::Wide(out).c_str());
+  wchar_t exe[MAX_PATH * 4] = {};
+  ::GetModuleFileNameW(nullptr, exe, MAX_PATH * 4);
+  std::wstring line = commandLine;  // CreateProcessW may write into it
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  const BOOL started = ::CreateProcessW(exe, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                        nullptr, &si, &pi);
+  ::SetEnvironmentVariableW(L"KORVANE_W32_ARGS_OUT", nullptr);
+  if (!started) return "<not started>";
+  ::WaitForSingleObject(pi.hProcess, 60000);
+  ::CloseHandle(pi.hThread);
+  ::CloseHandle(pi.hProcess);
+  return test::ReadFile(out);
+}
+
+TEST(Win32Process, ArgumentTextIsWhatFollowsTheProgramPathWithoutLeadingBlanks) {
+  test::TempDir dir;
+  wchar_t exe[MAX_PATH * 4] = {};
+  ASSERT_GT(::GetModuleFileNameW(nullptr, exe, MAX_PATH * 4), 0u);
+  const std::wstring filter = L"--gtest_filter=Win32Process.WriteArgumentTextForParent";
+  // A quoted program path, blanks and a tab before the arguments, quotes kept.
+  EXPECT_EQ(ChildArgumentText(L"\"" + std::wstring(exe) + L"\"  \t" + filter + L" -r \"C:\\a b\\x.dll\"", dir),
+            win32::Narrow(filter) + " -r \"C:\\a b\\x.dll\"");
+  // An unquoted program path ends at the first blank; text beyond ASCII survives.
+  if (std::wstring_view(exe).find(L' ') == std::wstring_view::npos) {
+    EXPECT_EQ(ChildArgumentText(std::wstring(exe) + L" " + filter + L" \u00C4rger\u20AC", dir),
+              win32::Narrow(filter) + " \xC3\x84rger\xE2\x82\xAC");
+  }
 }
 
 TEST(Win32Shell, NothingToOpenIsReportedAsFailure) {
