@@ -9,7 +9,18 @@ namespace korvane::platform {
 
 namespace {
 
-HKEY Native(HKey key) { return reinterpret_cast<HKEY>(key); }
+// The root keys are 32-bit values that Windows sign-extends in 64-bit
+// programs (HKEY_CLASSES_ROOT is 0xFFFFFFFF80000000 there): map them to the
+// system's own values rather than trusting a zero-extended one.
+HKEY Native(HKey key) {
+  switch (key) {
+    case kHKeyClassesRoot: return HKEY_CLASSES_ROOT;
+    case kHKeyCurrentUser: return HKEY_CURRENT_USER;
+    case kHKeyLocalMachine: return HKEY_LOCAL_MACHINE;
+    case kHKeyUsers: return HKEY_USERS;
+    default: return reinterpret_cast<HKEY>(key);
+  }
+}
 HKey Ours(HKEY key) { return reinterpret_cast<HKey>(key); }
 
 bool IsStringType(DWORD type) {
