@@ -66,16 +66,12 @@ wineboot -i >/dev/null 2>&1 || { fail "wineboot"; exit 1; }
 #  - test_common: the unattended port's file is written in text mode, so its
 #    lines end with CR LF on Windows;
 #  - test_registration: the out-of-process "servers" are shell scripts;
-#  - test_regfile: the awkward-tree round trip compares unequal under Wine
-#    although every value reads back byte for byte (checked separately with
-#    korvane-cli reg import/export); left to the test's owner;
 #  - test_typelib: Wine's SLTG loader copies past its buffer (a length taken
 #    from the file unchecked) on our generated SLTG fixture and kills the process.
 declare -A skip=(
   [test_app]="ResolveCommandPathTest.OnlyRelativePathsGetTheProgramFolder:BasMainTest.PlainPathIsShownInTheInfoGridAndStartUpGoesOn:BasMainTest.RelativePlainPathGetsTheProgramFolder:BasMainTest.ReportSwitchWritesTheReportInTheCurrentFolderAndEnds:BasMainTest.ShellVerbSwitchWritesTheFileVerbsAsksNothingAndEnds"
   [test_common]="UnattendedPortTest.QuestionsTakeTheDefaultButtonUnlessForced"
   [test_registration]="ServerTest.ProgramIsStartedWithRegserverAndNothingIsShown:ServerTest.UpperCaseExtensionIsAProgramToo"
-  [test_regfile]="RegFileStore.ExportThenImportGivesBackEveryValueIdentically"
   [test_typelib]="TypeLibFile.SltgStandAloneAndAsResource"
 )
 
