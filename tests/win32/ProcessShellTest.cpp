@@ -86,6 +86,25 @@ TEST(Win32Process, ArgumentTextIsWhatFollowsTheProgramPathWithoutLeadingBlanks) 
   }
 }
 
+TEST(Win32Shell, AProgramIsStartedWithItsParametersAndNotWaitedFor) {
+  test::TempDir dir;
+  const std::string out = dir.File("shell-args.txt");
+  wchar_t exe[MAX_PATH * 4] = {};
+  ASSERT_GT(::GetModuleFileNameW(nullptr, exe, MAX_PATH * 4), 0u);
+  const std::string parameters = "--gtest_filter=Win32Process.WriteArgumentTextForParent \"x y\"";
+  // The child inherits the variable that tells it where to write.
+  ::SetEnvironmentVariableW(L"KORVANE_W32_ARGS_OUT", win32::Wide(out).c_str());
+  const bool started = ShellExecuteOpen(win32::Narrow(exe), parameters);
+  ::SetEnvironmentVariableW(L"KORVANE_W32_ARGS_OUT", nullptr);
+  ASSERT_TRUE(started);
+  std::string written;
+  for (int i = 0; i < 600 && written.empty(); ++i) {  // nothing waited above: poll here
+    ::Sleep(50);
+    written = test::ReadFile(out);
+  }
+  EXPECT_EQ(written, parameters);
+}
+
 TEST(Win32Shell, NothingToOpenIsReportedAsFailure) {
   EXPECT_FALSE(ShellExecuteOpen(""));
   EXPECT_FALSE(ShellExecuteOpen("C:\\korvane-no-such-folder\\no-such-file.txt"));
