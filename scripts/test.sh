@@ -12,3 +12,6 @@ chmod 700 "$XDG_RUNTIME_DIR"
 cmake --preset dev
 cmake --build --preset dev -j"$(nproc)"
 ctest --preset dev -j"$(nproc)"
+
+# The Windows builds (MinGW-w64, 32 and 64 bit) and their tests under Wine.
+bash scripts/wine-tests.sh

@@ -26,7 +26,7 @@ TEST(UnattendedPortTest, QuestionsTakeTheDefaultButtonUnlessForced) {
   test::TempDir dir;
   std::string path = dir.File("out.txt");
   {
-    std::FILE* out = std::fopen(path.c_str(), "w");
+    std::FILE* out = std::fopen(path.c_str(), "wb");
     UnattendedPort defaults(0, out);
     EXPECT_EQ(defaults.MsgBox("q", kMbYesNo + kMbIconQuestion, "T"), kIdYes);
     EXPECT_EQ(defaults.MsgBox("q", kMbYesNo + kMbDefaultButton2, "T"), kIdNo);
