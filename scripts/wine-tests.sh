@@ -140,7 +140,8 @@ registration_done=$(date +%s)
 
 # --- 3. cross-checks on real PE files ---------------------------------------------------
 echo "== cross-checks"
-corpus_tool=${KORVANE_PE_CORPUS_TOOL:-/work/shared/tools/make-pe-corpus}
+# The corpus tool lives in the shared folder beside the checkout.
+corpus_tool=${KORVANE_PE_CORPUS_TOOL:-$root/../shared/tools/make-pe-corpus}
 if [ -x "$corpus_tool" ]; then
   "$corpus_tool" "$corpus/tree" --pe-only --link --quiet || fail "make-pe-corpus"
 else
