@@ -22,19 +22,6 @@ std::string AppPath() {
 
 std::string ProgramFileName() { return "korvane"; }
 
-std::string JoinArguments(const std::vector<std::string>& args) {
-  std::string text;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (i > 0) text.push_back(' ');
-    if (args[i].find(' ') != std::string::npos) {
-      text += '"' + args[i] + '"';
-    } else {
-      text += args[i];
-    }
-  }
-  return text;
-}
-
 void SetArguments(int argc, char** argv) {
   g_arguments.clear();
   for (int i = 1; i < argc; ++i) g_arguments.emplace_back(argv[i]);

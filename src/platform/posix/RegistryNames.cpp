@@ -3,6 +3,8 @@
 #include <locale.h>
 #include <wctype.h>
 
+#include "formats/TextCodec.h"
+
 namespace korvane::platform::posix {
 
 namespace {
@@ -35,24 +37,6 @@ bool Decode(std::string_view s, std::size_t pos, char32_t& cp, std::size_t& len)
   if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
   len = need + 1;
   return true;
-}
-
-void Append(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
 }
 
 // A locale with Unicode case tables, independent of the program's own locale
@@ -89,7 +73,7 @@ std::string FoldName(std::string_view name) {
     char32_t cp;
     std::size_t len;
     if (Decode(name, pos, cp, len)) {
-      Append(out, Upper(cp));
+      formats::AppendUtf8(out, Upper(cp));
       pos += len;
     } else {
       out.push_back(name[pos]);

@@ -40,19 +40,6 @@ std::string AppPath() {
 
 std::string ProgramFileName() { return "korvane.exe"; }
 
-std::string JoinArguments(const std::vector<std::string>& args) {
-  std::string text;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if (i > 0) text.push_back(' ');
-    if (args[i].find(' ') != std::string::npos) {
-      text += '"' + args[i] + '"';
-    } else {
-      text += args[i];
-    }
-  }
-  return text;
-}
-
 // Windows keeps the argument text itself; argv is not needed.
 void SetArguments(int, char**) {}
 
