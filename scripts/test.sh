@@ -11,7 +11,13 @@ chmod 700 "$XDG_RUNTIME_DIR"
 
 cmake --preset dev
 cmake --build --preset dev -j"$(nproc)"
-ctest --preset dev -j"$(nproc)"
+log=$(mktemp /tmp/korvane-ctest.XXXXXX)
+ctest --preset dev -j"$(nproc)" 2>&1 | tee "$log"
+total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
+failed=$(sed -n 's/.* \([0-9]*\) tests failed out of.*/\1/p' "$log" | tail -n 1)
+rm -f "$log"
 
 # The Windows builds (MinGW-w64, 32 and 64 bit) and their tests under Wine.
 bash scripts/wine-tests.sh
+
+echo "linux: $(( ${total:-0} - ${failed:-0} )) passed, ${failed:-0} failed"
