@@ -55,7 +55,7 @@ class SearchContext {
 
 // A search over the entries of one folder whose names match a pattern, in the
 // order the file system keeps them. The pattern is the last component of the
-// specification ("folder/*.dll"); '*' and '?' match as in a Windows search,
+// searched path ("folder/*.dll"); '*' and '?' match as in a Windows search,
 // letter case ignored, "*.*" matches every name, and "." and ".." are entries
 // like any other. Symbolic links are reported with kAttrReparsePoint and are
 // not followed by callers that respect that bit. Closed when destroyed.
@@ -64,7 +64,7 @@ class FileSearch {
   // With kindOnly the attributes carry only what the folder listing itself
   // tells (folder, link, hidden, archive for files), without reading each
   // entry's status; the read-only bit is then never set.
-  explicit FileSearch(const std::string& spec, SearchContext* context = nullptr,
+  explicit FileSearch(const std::string& fileSpec, SearchContext* context = nullptr,
                       bool kindOnly = false);
   ~FileSearch();
   FileSearch(const FileSearch&) = delete;

@@ -62,9 +62,9 @@ TEST(Wildcard, BytesThatAreNotUtf8MatchOnlyThemselves) {
   EXPECT_FALSE(WildcardMatch(std::string("\xfe*"), std::string("\xff.dll")));
 }
 
-std::vector<std::string> SearchNames(const std::string& spec) {
+std::vector<std::string> SearchNames(const std::string& fileSpec) {
   std::vector<std::string> names;
-  platform::FileSearch search(spec);
+  platform::FileSearch search(fileSpec);
   platform::FindData e;
   while (search.Next(e)) names.push_back(e.name);
   return names;

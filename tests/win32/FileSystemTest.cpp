@@ -16,9 +16,9 @@ namespace {
 
 std::string Utf8(const std::filesystem::path& p) { return win32::Narrow(p.wstring()); }
 
-std::vector<std::string> Search(const std::string& spec) {
+std::vector<std::string> Search(const std::string& fileSpec) {
   std::vector<std::string> names;
-  FileSearch search(spec);
+  FileSearch search(fileSpec);
   FindData entry;
   while (search.Next(entry)) names.push_back(entry.name);
   std::sort(names.begin(), names.end());

@@ -277,17 +277,17 @@ struct FileSearch::Impl {
   }
 };
 
-FileSearch::FileSearch(const std::string& spec, SearchContext* context, bool kindOnly)
+FileSearch::FileSearch(const std::string& fileSpec, SearchContext* context, bool kindOnly)
     : impl_(std::make_unique<Impl>()) {
   impl_->kindOnly = kindOnly;
-  std::size_t slash = spec.rfind('/');
+  std::size_t slash = fileSpec.rfind('/');
   std::string folder;
   if (slash == std::string::npos) {
     folder = ".";
-    impl_->pattern = spec;
+    impl_->pattern = fileSpec;
   } else {
-    folder = slash == 0 ? "/" : spec.substr(0, slash + 1);
-    impl_->pattern = spec.substr(slash + 1);
+    folder = slash == 0 ? "/" : fileSpec.substr(0, slash + 1);
+    impl_->pattern = fileSpec.substr(slash + 1);
   }
   if (impl_->pattern.empty()) return;
   int fd = context != nullptr ? context->impl().OpenFolder(folder)

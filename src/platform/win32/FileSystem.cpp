@@ -72,11 +72,11 @@ struct FileSearch::Impl {
 
 // The listing of FindFirstFileW/FindNextFileW carries every attribute bit at no
 // extra cost, so a kind-only search reports them all too.
-FileSearch::FileSearch(const std::string& spec, SearchContext*, bool) : impl_(std::make_unique<Impl>()) {
-  std::size_t cut = spec.find_last_of("\\/");
-  std::string pattern = cut == std::string::npos ? spec : spec.substr(cut + 1);
+FileSearch::FileSearch(const std::string& fileSpec, SearchContext*, bool) : impl_(std::make_unique<Impl>()) {
+  std::size_t cut = fileSpec.find_last_of("\\/");
+  std::string pattern = cut == std::string::npos ? fileSpec : fileSpec.substr(cut + 1);
   if (pattern.empty()) return;
-  impl_->find.Reset(::FindFirstFileW(win32::LongPath(spec).c_str(), &impl_->pending));
+  impl_->find.Reset(::FindFirstFileW(win32::LongPath(fileSpec).c_str(), &impl_->pending));
   if (impl_->find) {
     impl_->hasPending = true;
     impl_->started = true;
