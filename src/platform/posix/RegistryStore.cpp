@@ -4,9 +4,11 @@
 #include <pthread.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <thread>
 #include <utility>
 
 #include "platform/Process.h"
@@ -204,7 +206,15 @@ long RegistryStore::OpenFile(const std::string& path) {
   path_ = path;
   sqlite3_busy_timeout(db_, kBusyTimeoutMs);
   sqlite3_extended_result_codes(db_, 1);
-  rc = sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+  // Turning a new file to WAL needs a moment alone with it, and SQLite answers
+  // busy at once (without its busy wait) when another process opens the same
+  // new file at that moment: wait here instead, as long as a writer would.
+  constexpr int kRetryMs = 5;
+  for (int waited = 0;; waited += kRetryMs) {
+    rc = sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    if ((rc & 0xFF) != SQLITE_BUSY || waited >= kBusyTimeoutMs) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kRetryMs));
+  }
   if (rc != SQLITE_OK) return ErrorOf(rc);
   rc = sqlite3_exec(db_, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) return ErrorOf(rc);
