@@ -1,13 +1,11 @@
 // compare FILE1 FILE2: the comparison grid of the main window, as text or JSON.
 
-#include <cstdio>
 #include <string>
 
 #include "cli/CliCommand.h"
 #include "cli/GridOutput.h"
 #include "common/Json.h"
 #include "formats/TypeLibFile.h"
-#include "inspection/clsActiveX.h"
 #include "platform/Process.h"
 
 namespace korvane::cli {
@@ -23,23 +21,12 @@ int RunCompare(CliArgs& args) {
     }
   }
 
-  FlexGrid infoGrid, comparisonGrid;
-  clsGrid info, comparison;
-  info.Init(&infoGrid);
-  comparison.Init(&comparisonGrid);
-  clsActiveX inspector;
-  inspector.Init(&info, &comparison);
-  inspector.SetFirstFilename(args.operands[0]);
-  inspector.SetSecondFilename(args.operands[1]);
-  inspector.DoComparison();
-
-  const auto rows = ReadGridRows(comparisonGrid);
-  if (args.json) {
-    std::printf("{\"files\": [%s, %s],\n  \"rows\": %s}\n", JsonQuote(args.operands[0]).c_str(),
-                JsonQuote(args.operands[1]).c_str(), GridRowsAsJson(rows).c_str());
-  } else {
-    std::fputs(GridRowsAsText(rows).c_str(), stdout);
-  }
+  BoundInspector bound;
+  bound.inspector.SetFirstFilename(args.operands[0]);
+  bound.inspector.SetSecondFilename(args.operands[1]);
+  bound.inspector.DoComparison();
+  PrintGridRows(bound.comparisonGrid, args.json,
+                "\"files\": [" + JsonQuote(args.operands[0]) + ", " + JsonQuote(args.operands[1]) + "]");
   return kExitOk;
 }
 

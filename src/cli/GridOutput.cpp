@@ -1,5 +1,7 @@
 #include "cli/GridOutput.h"
 
+#include <cstdio>
+
 #include "common/Json.h"
 #include "inspection/clsGrid.h"
 
@@ -49,6 +51,15 @@ std::string GridRowsAsJson(const std::vector<GridOutputRow>& rows) {
   }
   out += rows.empty() ? "]" : "\n  ]";
   return out;
+}
+
+void PrintGridRows(const FlexGrid& grid, bool json, const std::string& jsonHead) {
+  const auto rows = ReadGridRows(grid);
+  if (json) {
+    std::printf("{%s,\n  \"rows\": %s}\n", jsonHead.c_str(), GridRowsAsJson(rows).c_str());
+  } else {
+    std::fputs(GridRowsAsText(rows).c_str(), stdout);
+  }
 }
 
 }  // namespace korvane::cli

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "inspection/FlexGrid.h"
+#include "inspection/clsActiveX.h"
+#include "inspection/clsGrid.h"
 
 namespace korvane::cli {
 
@@ -19,6 +21,23 @@ struct GridOutputRow {
 // The grid's rows. A header is recognised by its white caption text; the
 // single wide message row counts as a message, not a header.
 std::vector<GridOutputRow> ReadGridRows(const FlexGrid& grid);
+
+// An inspector bound to two grids of its own, as the main window binds it.
+struct BoundInspector {
+  BoundInspector() {
+    info.Init(&infoGrid);
+    comparison.Init(&comparisonGrid);
+    inspector.Init(&info, &comparison);
+  }
+  FlexGrid infoGrid;
+  FlexGrid comparisonGrid;
+  clsGrid info;
+  clsGrid comparison;
+  clsActiveX inspector;
+};
+
+// Writes the rows to standard output; with json, as {<head>, "rows": [...]}.
+void PrintGridRows(const FlexGrid& grid, bool json, const std::string& jsonHead);
 
 // One line per row, each ending in a newline.
 std::string GridRowsAsText(const std::vector<GridOutputRow>& rows);

@@ -1,13 +1,11 @@
 // info FILE: the info grid of the main window for one file, as text or JSON.
 
-#include <cstdio>
 #include <string>
 
 #include "cli/CliCommand.h"
 #include "cli/GridOutput.h"
 #include "common/Json.h"
 #include "formats/TypeLibFile.h"
-#include "inspection/clsActiveX.h"
 #include "platform/Process.h"
 
 namespace korvane::cli {
@@ -22,21 +20,10 @@ int RunInfo(CliArgs& args) {
     return UsageError("no such file: " + file);
   }
 
-  FlexGrid infoGrid, comparisonGrid;
-  clsGrid info, comparison;
-  info.Init(&infoGrid);
-  comparison.Init(&comparisonGrid);
-  clsActiveX inspector;
-  inspector.Init(&info, &comparison);
-  inspector.SetFileName(file);
-  inspector.DisplayInfo();
-
-  const auto rows = ReadGridRows(infoGrid);
-  if (args.json) {
-    std::printf("{\"file\": %s,\n  \"rows\": %s}\n", JsonQuote(file).c_str(), GridRowsAsJson(rows).c_str());
-  } else {
-    std::fputs(GridRowsAsText(rows).c_str(), stdout);
-  }
+  BoundInspector bound;
+  bound.inspector.SetFileName(file);
+  bound.inspector.DisplayInfo();
+  PrintGridRows(bound.infoGrid, args.json, "\"file\": " + JsonQuote(file));
   return kExitOk;
 }
 
