@@ -1,8 +1,9 @@
 #include "common/UnattendedPort.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
+
+#include "formats/TextCodec.h"
 
 namespace korvane {
 
@@ -40,8 +41,7 @@ bool UnattendedRequested() {
 int UnattendedAnswerFromEnvironment() {
   const char* v = std::getenv("KORVANE_ANSWER");
   if (v == nullptr) return 0;
-  std::string s(v);
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string s = formats::ToLowerAscii(v);
   if (s == "yes") return kIdYes;
   if (s == "no") return kIdNo;
   return 0;

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "formats/TextCodec.h"
 #include "platform/Shell.h"
 
 namespace korvane {
@@ -53,8 +54,7 @@ bool ParseNumber(const std::string& text, double& value) {
 
 bool SafeBool(const std::string& v) {
   std::string t = Trimmed(v);
-  std::string lower;
-  for (char c : t) lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+  const std::string lower = formats::ToLowerAscii(t);
   if (lower == "true") return true;
   if (lower == "false") return false;
   double number = 0;

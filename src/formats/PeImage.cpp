@@ -24,7 +24,6 @@ struct Section {
   std::uint32_t rawOffset = 0;
 };
 
-char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 }  // namespace
 
@@ -77,11 +76,7 @@ ResourceId ResourceId::Named(std::string_view value) {
 bool ResourceId::Matches(const ResourceId& other) const {
   if (isName != other.isName) return false;
   if (!isName) return id == other.id;
-  if (name.size() != other.name.size()) return false;
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    if (FoldAscii(name[i]) != FoldAscii(other.name[i])) return false;
-  }
-  return true;
+  return EqualsIgnoringAsciiCase(name, other.name);
 }
 
 std::string ResourceId::ToString() const { return isName ? name : "#" + std::to_string(id); }

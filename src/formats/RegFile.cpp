@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "formats/TextCodec.h"
+
 namespace korvane::formats {
 
 namespace {
@@ -18,18 +20,6 @@ constexpr std::array<RootNames, 4> kRoots{{
     {RegRoot::LocalMachine, "HKEY_LOCAL_MACHINE", "HKLM"},
     {RegRoot::Users, "HKEY_USERS", "HKU"},
 }};
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i];
-    char y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 // Name lengths are limited in UTF-16 units, as Windows counts them.
 std::size_t Utf16Units(std::string_view text) {
@@ -52,7 +42,7 @@ const char* RegRootLongName(RegRoot root) {
 
 std::optional<RegRoot> ParseRegRootName(std::string_view name) {
   for (const auto& r : kRoots) {
-    if (EqualsIgnoringCase(name, r.longName) || EqualsIgnoringCase(name, r.shortName)) {
+    if (EqualsIgnoringAsciiCase(name, r.longName) || EqualsIgnoringAsciiCase(name, r.shortName)) {
       return r.root;
     }
   }

@@ -71,21 +71,8 @@ std::string_view TrimLeft(std::string_view s) {
   return s;
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 bool StartsWithIgnoringCase(std::string_view s, std::string_view prefix) {
-  if (s.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char c = s[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != prefix[i]) return false;
-  }
-  return true;
+  return s.size() >= prefix.size() && EqualsIgnoringAsciiCase(s.substr(0, prefix.size()), prefix);
 }
 
 // Splits the text into physical lines (CRLF, LF or CR), refusing absurd lengths.
@@ -260,9 +247,9 @@ class Parser {
   static std::vector<std::uint8_t> Dword(std::string_view digits, int number) {
     std::uint32_t value = 0;
     std::size_t n = 0;
-    while (n < digits.size() && HexDigit(digits[n]) >= 0) {
+    while (n < digits.size() && HexDigitValue(digits[n]) >= 0) {
       if (n == 8) Fail(number, "a dword has more than 8 hex digits");
-      value = (value << 4) | static_cast<std::uint32_t>(HexDigit(digits[n]));
+      value = (value << 4) | static_cast<std::uint32_t>(HexDigitValue(digits[n]));
       ++n;
     }
     if (n == 0) Fail(number, "a dword needs 1 to 8 hex digits");
@@ -279,7 +266,7 @@ class Parser {
       if (close == std::string_view::npos || close == 1 || close > 9) Fail(number, "bad value type in hex(...)");
       std::uint32_t type = 0;
       for (std::size_t i = 1; i < close; ++i) {
-        int d = HexDigit(rest[i]);
+        int d = HexDigitValue(rest[i]);
         if (d < 0) Fail(number, "bad value type in hex(...)");
         type = (type << 4) | static_cast<std::uint32_t>(d);
       }
@@ -300,11 +287,11 @@ class Parser {
       // A trailing comma is tolerated: the loop ends before an empty last item.
       if (item.empty()) Fail(number, "an empty byte in a hex list");
       {
-        if (item.size() > 2 || HexDigit(item[0]) < 0 || (item.size() == 2 && HexDigit(item[1]) < 0)) {
+        if (item.size() > 2 || HexDigitValue(item[0]) < 0 || (item.size() == 2 && HexDigitValue(item[1]) < 0)) {
           Fail(number, "bad hex byte '" + std::string(item.substr(0, 8)) + "'");
         }
-        int v = HexDigit(item[0]);
-        if (item.size() == 2) v = v * 16 + HexDigit(item[1]);
+        int v = HexDigitValue(item[0]);
+        if (item.size() == 2) v = v * 16 + HexDigitValue(item[1]);
         if (bytes.size() >= kRegFileMaxHexBytes) Fail(number, "the value is too large");
         bytes.push_back(static_cast<std::uint8_t>(v));
       }

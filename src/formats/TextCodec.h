@@ -22,4 +22,11 @@ void AppendUtf8(std::string& out, char32_t cp);
 // Decodes one code point at pos (advancing pos); U+FFFD for a bad sequence.
 char32_t DecodeUtf8(std::string_view text, std::size_t& pos);
 
+// Letter case of A-Z only; every other byte stays as it is.
+std::string ToUpperAscii(std::string_view text);
+std::string ToLowerAscii(std::string_view text);
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+// The value of one hexadecimal digit; -1 for any other character.
+int HexDigitValue(char c);
+
 }  // namespace korvane::formats

@@ -24,18 +24,6 @@ std::uint16_t U16At(std::span<const std::uint8_t> b, std::size_t at) {
   return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i];
-    char y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 // The old layout (16-bit files) has 8-bit keys and no type field; it is told
 // apart by a printable byte where the usual layout keeps its type.
 bool IsNarrow(std::span<const std::uint8_t> block) { return block.size() > 4 && block[4] >= ' '; }
@@ -129,7 +117,7 @@ VersionStrings VersionBlock::Strings() const {
   Node root;
   if (!ReadNode(block_, narrow, 0, block_.size(), root)) return strings;
   ForEachChild(block_, narrow, root, [&](const Node& fileInfo) {
-    if (!EqualsIgnoringCase(fileInfo.key, "StringFileInfo")) return true;  // VarFileInfo may come first
+    if (!EqualsIgnoringAsciiCase(fileInfo.key, "StringFileInfo")) return true;  // VarFileInfo may come first
     ForEachChild(block_, narrow, fileInfo, [&](const Node& table) {
       ForEachChild(block_, narrow, table, [&](const Node& entry) {
         strings.emplace_back(entry.key, TextValue(block_, narrow, entry));
@@ -144,7 +132,7 @@ VersionStrings VersionBlock::Strings() const {
 
 std::string LookupVersionString(const VersionStrings& strings, std::string_view key) {
   for (const auto& [name, value] : strings) {
-    if (EqualsIgnoringCase(name, key)) return value;
+    if (EqualsIgnoringAsciiCase(name, key)) return value;
   }
   return {};
 }

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "formats/TextCodec.h"
+
 namespace korvane::formats {
 
 namespace {
@@ -50,14 +52,9 @@ std::uint16_t LanguageIdFromLocale(std::string_view locale) {
     if (c == '-') c = '_';
   }
   const std::size_t underscore = name.find('_');
-  std::string language = name.substr(0, underscore);
-  for (char& c : language) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  std::string country = underscore == std::string::npos ? "" : name.substr(underscore + 1);
-  for (char& c : country) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
+  const std::string language = ToLowerAscii(name.substr(0, underscore));
+  const std::string country =
+      underscore == std::string::npos ? std::string() : ToUpperAscii(name.substr(underscore + 1));
   if (!country.empty()) {
     const std::string full = language + "_" + country;
     for (const auto& entry : kLanguages) {

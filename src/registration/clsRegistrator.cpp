@@ -1,6 +1,7 @@
 #include "registration/clsRegistrator.h"
 
 #include "common/UserPort.h"
+#include "formats/TextCodec.h"
 #include "platform/Shell.h"
 #include "platform/Thread.h"
 #include "registration/RegistrationOutcome.h"
@@ -16,9 +17,7 @@ bool IsProgramFile(const std::string& path) {
   std::size_t cut = path.find_last_of("\\/");
   std::string name = cut == std::string::npos ? path : path.substr(cut + 1);
   if (name.size() < 4) return false;
-  std::string ext = name.substr(name.size() - 4);
-  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return ext == ".exe";
+  return formats::EqualsIgnoringAsciiCase(std::string_view(name).substr(name.size() - 4), ".exe");
 }
 
 std::int32_t clsRegistrator::Register(std::string p_sFileName) {

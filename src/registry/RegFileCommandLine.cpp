@@ -2,17 +2,11 @@
 
 #include <cstring>
 
+#include "formats/TextCodec.h"
+
 namespace korvane {
 
 namespace {
-
-std::string Lower(const std::string& s) {
-  std::string out = s;
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
 
 struct ActionRule {
   const char* name;
@@ -46,7 +40,7 @@ std::optional<RegCommandLine> ParseRegCommandLine(const std::vector<std::string>
   };
   if (args.empty()) return fail("reg needs an action: query, add, delete, export or import");
   RegCommandLine line;
-  line.action = Lower(args[0]);
+  line.action = formats::ToLowerAscii(args[0]);
   const ActionRule* rule = nullptr;
   for (const ActionRule& r : kRules) {
     if (line.action == r.name) rule = &r;
@@ -55,7 +49,7 @@ std::optional<RegCommandLine> ParseRegCommandLine(const std::vector<std::string>
 
   std::vector<std::string> seen;
   for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string lower = Lower(args[i]);
+    const std::string lower = formats::ToLowerAscii(args[i]);
     if (!IsSwitchName(lower)) {
       line.operands.push_back(args[i]);
       continue;

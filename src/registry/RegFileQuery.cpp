@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+#include "formats/TextCodec.h"
+
 namespace korvane {
 
 namespace {
@@ -31,14 +33,6 @@ constexpr std::array<TypeEntry, 12> kTypes{{
 
 constexpr int kMaxDepth = 512;
 
-std::string Upper(const std::string& s) {
-  std::string out = s;
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return out;
-}
-
 std::string Hex(std::uint64_t v) {
   char buffer[24];
   std::snprintf(buffer, sizeof buffer, "0x%llx", static_cast<unsigned long long>(v));
@@ -62,13 +56,6 @@ std::string HexDigitsUpper(const std::vector<std::uint8_t>& data) {
   return out;
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // Decimal, or hex after 0x; nullopt when not a number or above max.
 std::optional<std::uint64_t> ParseUnsigned(const std::string& text, std::uint64_t max) {
   std::size_t pos = 0;
@@ -80,7 +67,7 @@ std::optional<std::uint64_t> ParseUnsigned(const std::string& text, std::uint64_
   if (pos >= text.size()) return std::nullopt;
   std::uint64_t value = 0;
   for (; pos < text.size(); ++pos) {
-    int d = HexDigit(text[pos]);
+    int d = formats::HexDigitValue(text[pos]);
     if (d < 0 || static_cast<unsigned>(d) >= base) return std::nullopt;
     if (value > (max - static_cast<std::uint64_t>(d)) / base) return std::nullopt;
     value = value * base + static_cast<std::uint64_t>(d);
@@ -120,7 +107,7 @@ long ListRecursive(const RegKeyName& key, int depth, std::string* out) {
 }
 
 bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && Upper(a) == Upper(b);
+  return a.size() == b.size() && formats::ToUpperAscii(a) == formats::ToUpperAscii(b);
 }
 
 // Names match ignoring letter case; the listing shows the name as it was written.
@@ -168,7 +155,7 @@ std::string RegTypeName(std::uint32_t type) {
 }
 
 std::optional<std::uint32_t> ParseRegAddType(const std::string& name) {
-  std::string upper = Upper(name);
+  std::string upper = formats::ToUpperAscii(name);
   for (std::uint32_t code : {0u, 1u, 2u, 3u, 4u, 5u, 7u, 11u}) {
     if (upper == RegTypeName(code)) return code;
   }
@@ -273,8 +260,8 @@ std::optional<std::vector<std::uint8_t>> ParseRegAddData(std::uint32_t type, con
       if (text.size() % 2 != 0) return fail("binary data needs an even number of hex digits");
       std::vector<std::uint8_t> out;
       for (std::size_t i = 0; i < text.size(); i += 2) {
-        int hi = HexDigit(text[i]);
-        int lo = HexDigit(text[i + 1]);
+        int hi = formats::HexDigitValue(text[i]);
+        int lo = formats::HexDigitValue(text[i + 1]);
         if (hi < 0 || lo < 0) return fail("'" + text + "' is not hex digits");
         out.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
       }

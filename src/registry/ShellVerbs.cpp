@@ -4,24 +4,12 @@
 
 #include "common/ErrorReport.h"
 #include "common/UserPort.h"
+#include "formats/TextCodec.h"
 #include "platform/Process.h"
 
 namespace korvane {
 
 namespace {
-
-bool EqualsIgnoringCase(const std::string& a, const char* b) {
-  const std::string other(b);
-  if (a.size() != other.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto x = static_cast<unsigned char>(a[i]);
-    const auto y = static_cast<unsigned char>(other[i]);
-    const auto lx = (x >= 'A' && x <= 'Z') ? x + 32 : x;
-    const auto ly = (y >= 'A' && y <= 'Z') ? y + 32 : y;
-    if (lx != ly) return false;
-  }
-  return true;
-}
 
 // Runtime error numbers for failures that are not registry errors.
 constexpr long kObjectNotSet = 91;
@@ -31,7 +19,7 @@ constexpr long kInvalidCall = 5;
 }  // namespace
 
 bool IsFolderAssociation(const std::string& association) {
-  return EqualsIgnoringCase(association, "Folder");
+  return formats::EqualsIgnoringAsciiCase(association, "Folder");
 }
 
 std::string ShellExePath() { return platform::AppPath() + platform::ProgramFileName(); }
@@ -53,7 +41,7 @@ void ShowShellState(clsRegistry& registry, const ShellCaptions& captions) {
 void ToggleShellExtensions(const std::string& buttonCaption, clsRegistry* registry,
                            const std::string& exePath, const ShellCaptions& captions) {
   try {
-    const bool enable = EqualsIgnoringCase(buttonCaption, "enable");
+    const bool enable = formats::EqualsIgnoringAsciiCase(buttonCaption, "enable");
     captions.setLabel(enable ? kShellEnabledLabel : kShellDisabledLabel);
     if (registry == nullptr) {
       throw VbError(kObjectNotSet, kAppTitle, "Object variable or With block variable not set");

@@ -6,6 +6,7 @@
 #include "common/UserPort.h"
 #include "common/VbError.h"
 #include "common/basTools.h"
+#include "formats/TextCodec.h"
 #include "inspection/clsFileInfo.h"
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
@@ -34,10 +35,7 @@ VbError FileFailure(platform::FileError error) {
 
 bool IsComponentName(const std::string& path) {
   if (path.size() < 4) return false;
-  std::string tail = path.substr(path.size() - 4);
-  for (char& c : tail) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
+  const std::string tail = formats::ToUpperAscii(std::string_view(path).substr(path.size() - 4));
   return tail == ".DLL" || tail == ".OCX" || tail == ".EXE";
 }
 

@@ -1,6 +1,7 @@
 #include "report/colFiles_Tamo.h"
 
 #include "common/VbError.h"
+#include "formats/TextCodec.h"
 #include "platform/FileSystem.h"
 #include "platform/Process.h"
 
@@ -10,13 +11,7 @@ namespace {
 
 constexpr long kErrDuplicateKey = 457;
 
-std::string FoldKey(const std::string& key) {
-  std::string out = key;
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return out;
-}
+std::string FoldKey(const std::string& key) { return formats::ToUpperAscii(key); }
 
 // Progress steps are each tried on their own; a failing one changes nothing.
 template <typename F>
