@@ -241,12 +241,7 @@ long RegistryStore::InitialiseSchema() {
       return kErrorSuccess;
     }
   }
-  long rc = Begin();
-  if (rc != kErrorSuccess) return rc;
-  rc = CreateSchema();
-  if (rc == kErrorSuccess) rc = Commit();
-  if (rc != kErrorSuccess) Rollback();
-  return rc;
+  return InWriteTransaction([&] { return CreateSchema(); });
 }
 
 // Runs inside a write transaction; another process may have done it meanwhile,
@@ -329,6 +324,21 @@ long RegistryStore::Commit() {
   long rc = Exec(kCommit, "COMMIT");
   if (rc == kErrorSuccess) ++localWrites_;
   return rc;
+}
+
+template <typename Body>
+long RegistryStore::InWriteTransaction(Body&& body) {
+  long rc = Begin();
+  if (rc != kErrorSuccess) return rc;
+  rc = body();
+  if (rc == kErrorSuccess) rc = Commit();
+  if (rc != kErrorSuccess) Rollback();
+  return rc;
+}
+
+long RegistryStore::ConnectAndResolve(HKey key, std::int64_t* keyId) {
+  long rc = Connect();
+  return rc == kErrorSuccess ? ResolveHandle(key, keyId) : rc;
 }
 
 void RegistryStore::Rollback() {
@@ -449,9 +459,8 @@ long RegistryStore::Open(HKey key, const std::string& subKey, bool create, HKey*
   *result = 0;
   if (created != nullptr) *created = false;
   std::lock_guard<std::mutex> lock(mutex_);
-  long rc = Connect();
   std::int64_t start = 0;
-  if (rc == kErrorSuccess) rc = ResolveHandle(key, &start);
+  long rc = ConnectAndResolve(key, &start);
   if (rc != kErrorSuccess) return rc;
   std::int64_t id = 0;
   {
@@ -460,12 +469,8 @@ long RegistryStore::Open(HKey key, const std::string& subKey, bool create, HKey*
   }
   // Only a missing key needs the write lock.
   if (rc == kErrorFileNotFound && create) {
-    rc = Begin();
-    if (rc != kErrorSuccess) return rc;
-    rc = ResolvePath(start, subKey, true, &id, created);
-    if (rc == kErrorSuccess) rc = Commit();
+    rc = InWriteTransaction([&] { return ResolvePath(start, subKey, true, &id, created); });
     if (rc != kErrorSuccess) {
-      Rollback();
       if (created != nullptr) *created = false;
       return rc;
     }
@@ -494,9 +499,8 @@ long RegistryStore::QueryValue(HKey key, const std::string& name, std::uint32_t*
                                std::uint8_t* data, std::uint32_t* size) {
   if (data != nullptr && size == nullptr) return kErrorInvalidParameter;
   std::lock_guard<std::mutex> lock(mutex_);
-  long rc = Connect();
   std::int64_t id = 0;
-  if (rc == kErrorSuccess) rc = ResolveHandle(key, &id);
+  long rc = ConnectAndResolve(key, &id);
   if (rc != kErrorSuccess) return rc;
   Use s(Prepare(kGetValue, "SELECT type, data FROM vals WHERE key = ?1 AND fold = ?2"));
   if (!s) return ErrorOf(sqlite3_errcode(db_));
@@ -547,82 +551,58 @@ long RegistryStore::SetValue(HKey key, const std::string& name, std::uint32_t ty
     return kErrorInvalidParameter;
   }
   std::lock_guard<std::mutex> lock(mutex_);
-  long rc = Connect();
   std::int64_t id = 0;
-  if (rc == kErrorSuccess) rc = ResolveHandle(key, &id);
-  if (rc == kErrorSuccess) rc = Begin();
+  long rc = ConnectAndResolve(key, &id);
   if (rc != kErrorSuccess) return rc;
-  rc = KeyAlive(id) ? WriteValue(id, name, type, data, size) : kErrorKeyDeleted;
-  if (rc == kErrorSuccess) rc = Commit();
-  if (rc != kErrorSuccess) Rollback();
-  return rc;
+  return InWriteTransaction(
+      [&] { return KeyAlive(id) ? WriteValue(id, name, type, data, size) : kErrorKeyDeleted; });
 }
 
 long RegistryStore::DeleteKey(HKey key, const std::string& subKey) {
   std::lock_guard<std::mutex> lock(mutex_);
-  long rc = Connect();
   std::int64_t start = 0;
-  if (rc == kErrorSuccess) rc = ResolveHandle(key, &start);
-  if (rc == kErrorSuccess) rc = Begin();
+  long rc = ConnectAndResolve(key, &start);
   if (rc != kErrorSuccess) return rc;
-  std::int64_t id = 0;
-  rc = ResolvePath(start, subKey, false, &id, nullptr);
-  if (rc == kErrorSuccess && IsProtected(id)) rc = kErrorAccessDenied;
-  if (rc == kErrorSuccess) {
-    Use s(Prepare(kHasChild, "SELECT 1 FROM keys WHERE parent = ?1 LIMIT 1"));
-    if (!s) {
-      rc = ErrorOf(sqlite3_errcode(db_));
-    } else {
+  return InWriteTransaction([&] {
+    std::int64_t id = 0;
+    long result = ResolvePath(start, subKey, false, &id, nullptr);
+    if (result != kErrorSuccess) return result;
+    if (IsProtected(id)) return kErrorAccessDenied;
+    {
+      Use s(Prepare(kHasChild, "SELECT 1 FROM keys WHERE parent = ?1 LIMIT 1"));
+      if (!s) return ErrorOf(sqlite3_errcode(db_));
       sqlite3_bind_int64(s.get(), 1, id);
       int step = sqlite3_step(s.get());
       // Windows refuses to delete a key that still has sub-keys.
-      if (step == SQLITE_ROW) rc = kErrorAccessDenied;
-      else if (step != SQLITE_DONE) rc = ErrorOf(step);
+      if (step == SQLITE_ROW) return kErrorAccessDenied;
+      if (step != SQLITE_DONE) return ErrorOf(step);
     }
-  }
-  if (rc == kErrorSuccess) {
     Use values(Prepare(kDeleteKeyValues, "DELETE FROM vals WHERE key = ?1"));
     Use row(Prepare(kDeleteKeyRow, "DELETE FROM keys WHERE id = ?1"));
-    if (!values || !row) {
-      rc = ErrorOf(sqlite3_errcode(db_));
-    } else {
-      sqlite3_bind_int64(values.get(), 1, id);
-      sqlite3_bind_int64(row.get(), 1, id);
-      int step = sqlite3_step(values.get());
-      if (step == SQLITE_DONE) step = sqlite3_step(row.get());
-      if (step != SQLITE_DONE) rc = ErrorOf(step);
-    }
-  }
-  if (rc == kErrorSuccess) rc = Commit();
-  if (rc != kErrorSuccess) Rollback();
-  return rc;
+    if (!values || !row) return ErrorOf(sqlite3_errcode(db_));
+    sqlite3_bind_int64(values.get(), 1, id);
+    sqlite3_bind_int64(row.get(), 1, id);
+    int step = sqlite3_step(values.get());
+    if (step == SQLITE_DONE) step = sqlite3_step(row.get());
+    return step == SQLITE_DONE ? kErrorSuccess : ErrorOf(step);
+  });
 }
 
 long RegistryStore::DeleteValue(HKey key, const std::string& name) {
   std::lock_guard<std::mutex> lock(mutex_);
-  long rc = Connect();
   std::int64_t id = 0;
-  if (rc == kErrorSuccess) rc = ResolveHandle(key, &id);
-  if (rc == kErrorSuccess) rc = Begin();
+  long rc = ConnectAndResolve(key, &id);
   if (rc != kErrorSuccess) return rc;
-  {
+  return InWriteTransaction([&] {
     Use s(Prepare(kDeleteValueRow, "DELETE FROM vals WHERE key = ?1 AND fold = ?2"));
-    if (!s) {
-      rc = ErrorOf(sqlite3_errcode(db_));
-    } else {
-      sqlite3_bind_int64(s.get(), 1, id);
-      BindText(s.get(), 2, FoldName(name));
-      int step = sqlite3_step(s.get());
-      if (step != SQLITE_DONE) {
-        rc = ErrorOf(step);
-      } else if (sqlite3_changes(db_) == 0) {
-        rc = KeyAlive(id) ? kErrorFileNotFound : kErrorKeyDeleted;
-      }
-    }
-  }
-  if (rc == kErrorSuccess) rc = Commit();
-  if (rc != kErrorSuccess) Rollback();
-  return rc;
+    if (!s) return ErrorOf(sqlite3_errcode(db_));
+    sqlite3_bind_int64(s.get(), 1, id);
+    BindText(s.get(), 2, FoldName(name));
+    int step = sqlite3_step(s.get());
+    if (step != SQLITE_DONE) return ErrorOf(step);
+    if (sqlite3_changes(db_) == 0) return KeyAlive(id) ? kErrorFileNotFound : kErrorKeyDeleted;
+    return kErrorSuccess;
+  });
 }
 
 long RegistryStore::LoadNames(NameCache& cache, HKey handle, std::int64_t keyId, bool subKeys) {
@@ -650,9 +630,8 @@ long RegistryStore::EnumName(NameCache& cache, HKey key, std::uint32_t index,
                              std::string* name, std::uint32_t maxChars, bool subKeys) {
   if (name == nullptr) return kErrorInvalidParameter;
   std::lock_guard<std::mutex> lock(mutex_);
-  long rc = Connect();
   std::int64_t id = 0;
-  if (rc == kErrorSuccess) rc = ResolveHandle(key, &id);
+  long rc = ConnectAndResolve(key, &id);
   if (rc != kErrorSuccess) return rc;
   // A walk starts at index 0 and reads the names afresh; the later indexes of
   // the same handle reuse them while this process changed nothing. (Changes
@@ -683,9 +662,8 @@ long RegistryStore::EnumValue(HKey key, std::uint32_t index, std::string* name,
 long RegistryStore::QueryInfo(HKey key, RegKeyInfo* info) {
   if (info == nullptr) return kErrorInvalidParameter;
   std::lock_guard<std::mutex> lock(mutex_);
-  long rc = Connect();
   std::int64_t id = 0;
-  if (rc == kErrorSuccess) rc = ResolveHandle(key, &id);
+  long rc = ConnectAndResolve(key, &id);
   if (rc != kErrorSuccess) return rc;
   RegKeyInfo result;
   ReadScope read(*this);

@@ -110,6 +110,13 @@ class RegistryStore {
   long Begin();
   long Commit();
   void Rollback();
+  // Runs body inside one write transaction: committed when body succeeds,
+  // rolled back otherwise. Returns body's result, or the failure to begin or
+  // commit.
+  template <typename Body>
+  long InWriteTransaction(Body&& body);
+  // Connects to the store and finds the key that a handle stands for.
+  long ConnectAndResolve(HKey key, std::int64_t* keyId);
   HKey NewHandle(std::int64_t keyId);
 
   std::mutex mutex_;
