@@ -5,34 +5,20 @@
 // usage: bench_version_tree FOLDER
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
+#include "ComponentTree.h"
 #include "inspection/clsFileInfo.h"
-
-namespace {
-
-bool IsComponent(const std::filesystem::path& path) {
-  std::string ext = path.extension().string();
-  for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return ext == ".dll" || ext == ".ocx" || ext == ".exe";
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: bench_version_tree FOLDER\n");
     return 2;
   }
-  namespace fs = std::filesystem;
   korvane::clsFileInfo info;
   std::string line;
-  std::error_code ec;
-  for (fs::recursive_directory_iterator it(argv[1], fs::directory_options::skip_permission_denied, ec), end;
-       it != end; it.increment(ec)) {
-    if (ec || !it->is_regular_file(ec) || !IsComponent(it->path())) continue;
-    const std::string path = it->path().string();
+  bench::ForEachComponent(argv[1], [&](const std::filesystem::path& file) {
+    const std::string path = file.string();
     info.SelectFile(path);
     line = path;
     for (const std::string* p :
@@ -45,6 +31,6 @@ int main(int argc, char** argv) {
     }
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), stdout);
-  }
+  });
   return 0;
 }
