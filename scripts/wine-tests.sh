@@ -63,12 +63,10 @@ wineboot -i >/dev/null 2>&1 || { fail "wineboot"; exit 1; }
 #  - test_app: expectations written with Linux paths (/opt/..., /data/...,
 #    "tree/sub/b.DLL" with '/'), which on Windows are relative or spelled with
 #    '\', so the program folder is rightly put in front or the text differs;
-#  - test_registration: the out-of-process "servers" are shell scripts;
 #  - test_typelib: Wine's SLTG loader copies past its buffer (a length taken
 #    from the file unchecked) on our generated SLTG fixture and kills the process.
 declare -A skip=(
   [test_app]="ResolveCommandPathTest.OnlyRelativePathsGetTheProgramFolder:BasMainTest.PlainPathIsShownInTheInfoGridAndStartUpGoesOn:BasMainTest.RelativePlainPathGetsTheProgramFolder:BasMainTest.ReportSwitchWritesTheReportInTheCurrentFolderAndEnds:BasMainTest.ShellVerbSwitchWritesTheFileVerbsAsksNothingAndEnds"
-  [test_registration]="ServerTest.ProgramIsStartedWithRegserverAndNothingIsShown:ServerTest.UpperCaseExtensionIsAProgramToo"
   [test_typelib]="TypeLibFile.SltgStandAloneAndAsResource"
 )
 

@@ -108,6 +108,8 @@ class ServerTest : public ::testing::Test {
   TempDir dir;
 };
 
+// The servers of these cases are shell scripts: they run on Linux only.
+#ifndef _WIN32
 TEST_F(ServerTest, ProgramIsStartedWithRegserverAndNothingIsShown) {
   RecordingUserPort port;
   clsRegistrator r;
@@ -125,6 +127,8 @@ TEST_F(ServerTest, UpperCaseExtensionIsAProgramToo) {
   EXPECT_EQ(WaitForArgs(), "/unregserver\n");
 }
 
+#endif
+
 TEST_F(ServerTest, ServerThatCannotStartReportsLoadFailure) {
   RecordingUserPort port;
   clsRegistrator r;
@@ -137,6 +141,7 @@ TEST_F(ServerTest, ServerThatCannotStartReportsLoadFailure) {
   EXPECT_EQ(port.boxes[1].title, "Korvane - UnRegistering");
 }
 
+#ifndef _WIN32
 TEST_F(ServerTest, PerformReportsTheCommandLineItStarted) {
   std::string server = MakeServer("srv.exe");
   clsRegistrator::Result result = clsRegistrator::Perform(server, false);
@@ -146,6 +151,7 @@ TEST_F(ServerTest, PerformReportsTheCommandLineItStarted) {
   EXPECT_EQ(clsRegistrator::MessageOf(result), nullptr);
   WaitForArgs();
 }
+#endif
 
 }  // namespace
 }  // namespace korvane
