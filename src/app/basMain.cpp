@@ -4,8 +4,9 @@
 #include "common/UserPort.h"
 #include "common/VbError.h"
 #include "install/basSelfInstall.h"
-#include "report/CreateReport.h"
 #include "platform/Process.h"
+#include "registry/ShellVerbs.h"
+#include "report/CreateReport.h"
 
 namespace korvane {
 
@@ -73,13 +74,10 @@ bool basMain::ProcessCommandLine(const std::string& argumentText) {
     return true;
   }
   if (sw == "-s") {
-    const std::string exePath = appPath_ + platform::ProgramFileName();
-    for (const char* association : {".dll", ".exe", ".ocx"}) {
-      try {
-        oRegistry_->CreateShellAssociation(exePath, association);
-      } catch (...) {
-        // A failing step is skipped; the dispatcher reports nothing itself.
-      }
+    try {
+      CreateSwitchAssociations(*oRegistry_, appPath_ + platform::ProgramFileName());
+    } catch (...) {
+      // The registry class contains its own failures; the dispatcher reports nothing.
     }
     EndApplication(false);
     return true;
