@@ -5,13 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "KorvaneVersion.h"
 #include "cli/CliCommand.h"
 #include "cli/TerminalPort.h"
 #include "common/UserPort.h"
-
-#ifndef KORVANE_VERSION_TEXT
-#define KORVANE_VERSION_TEXT "1.0.1"
-#endif
 
 namespace {
 

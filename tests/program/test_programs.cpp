@@ -92,6 +92,18 @@ TEST_F(ProgramTest, CliUsageErrors) {
   EXPECT_NE(help.out.find("register FILE"), std::string::npos);
 }
 
+// Both programs report the one version the build holds.
+TEST_F(ProgramTest, BothProgramsPrintTheVersionOfTheBuild) {
+  const std::pair<const char*, const char*> programs[] = {{KORVANE_GUI_EXE, "korvane"},
+                                                          {KORVANE_CLI_EXE, "korvane-cli"}};
+  for (const auto& [program, name] : programs) {
+    ProcessResult r = RunProcess(program, {"--version"}, Env(), 30);
+    ASSERT_FALSE(r.timedOut) << name;
+    EXPECT_EQ(r.exitCode, 0) << name;
+    EXPECT_EQ(r.out, std::string(name) + " " KORVANE_PROJECT_VERSION "\n");
+  }
+}
+
 // A file name may hold any bytes on Linux; the JSON output stays valid UTF-8,
 // each byte that is not UTF-8 written as U+FFFD.
 TEST_F(ProgramTest, CliJsonOfNonUtf8FileNamesParses) {
