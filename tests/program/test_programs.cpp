@@ -83,13 +83,43 @@ TEST_F(ProgramTest, CliRegisterReportsOutcomesAsExitCodes) {
   EXPECT_EQ(failingU.exitCode, 6);
 }
 
-TEST_F(ProgramTest, CliUsageErrors) {
-  EXPECT_EQ(RunProcess(KORVANE_CLI_EXE, {}, Env(), 30).exitCode, 2);
-  EXPECT_EQ(RunProcess(KORVANE_CLI_EXE, {"nonsense"}, Env(), 30).exitCode, 2);
-  EXPECT_EQ(RunProcess(KORVANE_CLI_EXE, {"register"}, Env(), 30).exitCode, 2);
-  ProcessResult help = RunProcess(KORVANE_CLI_EXE, {"--help"}, Env(), 30);
-  EXPECT_EQ(help.exitCode, 0);
-  EXPECT_NE(help.out.find("register FILE"), std::string::npos);
+// After reg only --registry stays an option, yet a help option in the place
+// of the reg action still asks for the help.
+TEST_F(ProgramTest, CliHelpAndUsageErrors) {
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    bool help;
+  };
+  const Case cases[] = {
+      {{}, 2, true},
+      {{"nonsense"}, 2, false},
+      {{"register"}, 2, false},
+      {{"--help"}, 0, true},
+      {{"info", "-h"}, 0, true},
+      {{"reg", "--help"}, 0, true},
+      {{"reg", "-h"}, 0, true},
+      {{"reg", "query", "--help"}, 2, false},
+      {{"reg", "add", "HKCU\\Software\\T", "/v", "--json", "/d", "--help"}, 0, false},
+  };
+  for (const Case& c : cases) {
+    const std::string args = testing::PrintToString(c.args);
+    ProcessResult r = RunProcess(KORVANE_CLI_EXE, c.args, Env(), 30);
+    EXPECT_EQ(r.exitCode, c.exitCode) << args;
+    EXPECT_EQ(r.out.rfind("usage: korvane-cli", 0) == 0, c.help) << args << r.out;
+    if (c.help) {
+      EXPECT_NE(r.out.find("  reg query KEY"), std::string::npos) << args;
+    }
+  }
+}
+
+TEST_F(ProgramTest, CliRegistryOptionNamesTheStoreAfterRegToo) {
+  const std::string store = dir.File("other.db");
+  const std::string key = "HKCU\\Software\\Korvane Store Test";
+  ASSERT_EQ(RunProcess(KORVANE_CLI_EXE, {"reg", "add", key, "--registry", store}, Env(), 30).exitCode, 0);
+  EXPECT_TRUE(std::filesystem::exists(store));
+  EXPECT_EQ(RunProcess(KORVANE_CLI_EXE, {"--registry=" + store, "reg", "query", key}, Env(), 30).exitCode, 0);
+  EXPECT_EQ(RunProcess(KORVANE_CLI_EXE, {"reg", "query", key}, Env(), 30).exitCode, 1) << "the default store";
 }
 
 // Both programs report the one version the build holds.
