@@ -41,7 +41,8 @@ TEST(GridOutput, MessageRowIsItsTextAndNoHeader) {
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_FALSE(rows[0].header);
   EXPECT_EQ(cli::GridRowsAsText(rows), "Nothing here\n");
-  EXPECT_EQ(cli::GridRowsAsJson(rows), Json::parse(R"([{"caption": "Nothing here", "text": "", "header": false}])"));
+  EXPECT_EQ(cli::GridRowsAsJson(rows),
+            Json::parse(R"([{"caption": "Nothing here", "text": "", "header": false}])"));
   // A single header row of normal width is a header, not a message.
   wrapper.Clear();
   wrapper.AddRow("Only header", "", true);
@@ -113,7 +114,8 @@ TEST(CliCompare, RowsAndTheMessageForm) {
                              Quoted(KORVANE_FIXTURE_PLAIN_DLL));
   EXPECT_EQ(invalid.exitCode, 0);
   EXPECT_EQ(Json::parse(invalid.out),
-            Json::parse(R"({"files": [")" KORVANE_FIXTURE_ALPHA64_DLL R"(", ")" KORVANE_FIXTURE_PLAIN_DLL R"("],
+            Json::parse(R"({"files": [")" KORVANE_FIXTURE_ALPHA64_DLL R"(",
+                                      ")" KORVANE_FIXTURE_PLAIN_DLL R"("],
                 "rows": [{"caption": "One of the selected files are not a valid ActiveX files!",
                           "text": "", "header": false}]})"));
   EXPECT_EQ(RunCli("compare " + Quoted(KORVANE_FIXTURE_ALPHA64_DLL)).exitCode, 2);

@@ -75,7 +75,8 @@ TEST_F(ProgramTest, CliRegisterReportsOutcomesAsExitCodes) {
   ProcessResult plain =
       RunProcess(KORVANE_CLI_EXE, {"unregister", KORVANE_COMP_PLAIN, "--json"}, Env(), 60);
   EXPECT_EQ(plain.exitCode, 2);
-  EXPECT_EQ(Json::parse(plain.out), Json::parse(R"({"outcome": 2, "message": "Selected file is not a valid ActiveX!"})"));
+  EXPECT_EQ(Json::parse(plain.out),
+            Json::parse(R"({"outcome": 2, "message": "Selected file is not a valid ActiveX!"})"));
 
   ProcessResult failing = RunProcess(KORVANE_CLI_EXE, {"register", KORVANE_COMP_FAIL}, Env(), 60);
   EXPECT_EQ(failing.exitCode, 3);
@@ -159,7 +160,8 @@ TEST_F(ProgramTest, CliJsonOfNonUtf8FileNamesParses) {
     EXPECT_EQ(r.exitCode, 0) << c.args[1];
     const Json document = Json::parse(r.out, nullptr, false);
     ASSERT_FALSE(document.is_discarded()) << c.args[1] << ": " << r.out;
-    EXPECT_EQ(document.value(Json::json_pointer(c.member), std::string("(missing)")), c.expected) << c.args[1];
+    EXPECT_EQ(document.value(Json::json_pointer(c.member), std::string("(missing)")), c.expected)
+        << c.args[1];
   }
 }
 
