@@ -126,12 +126,19 @@ std::int32_t GetDriveType(const std::string& rootPath);
 // Facts about the volume holding a root path; false when there is none.
 bool GetVolumeInformation(const std::string& rootPath, VolumeInformation& info);
 
-// Why an output-file operation failed.
-enum class FileError { None, PathNotFound, AccessDenied, DiskFull, IoError };
+// Why an output-file operation failed. NotAFile: the name is taken by
+// something other than a regular file (a FIFO, device or socket).
+enum class FileError { None, PathNotFound, AccessDenied, DiskFull, IoError, NotAFile };
 
-// A file opened for writing from its start (replacing what was there). Each
-// Write goes to the file at once; Truncate cuts the file back, for example to
-// the end of the last complete piece after a failed write.
+// A regular file opened for writing from its start (replacing what was there).
+// A new file gets read and write permission for everyone, less the process's
+// umask. Opening never waits: a FIFO, device or socket at the name is refused
+// (NotAFile) without being written to, and a symbolic link at the name is
+// followed only when the user or the owner of its folder made it (else
+// AccessDenied), so a link planted in a folder others can write to cannot
+// send the output over another file. Each Write goes to the file at once;
+// Truncate cuts the file back, for example to the end of the last complete
+// piece after a failed write.
 class OutputFile {
  public:
   OutputFile() = default;

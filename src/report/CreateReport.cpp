@@ -25,6 +25,7 @@ VbError FileFailure(platform::FileError error) {
     case platform::FileError::PathNotFound:
       return VbError(76, kErrorLabel, "Path not found");
     case platform::FileError::AccessDenied:
+    case platform::FileError::NotAFile:
       return VbError(75, kErrorLabel, "Path/File access error");
     case platform::FileError::DiskFull:
       return VbError(61, kErrorLabel, "Disk full");

@@ -394,11 +394,57 @@ bool GetExpandedName(const std::string& path, std::string& expanded) {
 
 OutputFile::~OutputFile() { Close(); }
 
+namespace {
+
+// Whether the symbolic link folder/name may be followed: when the user made
+// it, or the owner of the folder did (who could put anything there anyway).
+// The kernel's protected-symlink rule, applied in every folder rather than
+// only in sticky world-writable ones.
+bool MayFollowLink(int folder, const char* name) {
+  struct stat link {};
+  struct stat dir {};
+  if (::fstatat(folder, name, &link, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(link.st_mode)) {
+    return false;
+  }
+  if (link.st_uid == ::geteuid()) return true;
+  return ::fstat(folder, &dir) == 0 && dir.st_uid == link.st_uid;
+}
+
+// Opens folder/name for writing, creating it with 0666 less the umask, without
+// waiting on a FIFO or device and without truncating anything yet.
+FileError OpenForWriting(int folder, const std::string& name, Fd& file) {
+  constexpr int kFlags = O_WRONLY | O_CREAT | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
+  constexpr mode_t kNewFileMode = 0666;
+  file = Fd(::openat(folder, name.c_str(), kFlags | O_NOFOLLOW, kNewFileMode));
+  if (file.get() < 0 && errno == ELOOP) {
+    // The name is a symbolic link.
+    if (!MayFollowLink(folder, name.c_str())) return FileError::AccessDenied;
+    file = Fd(::openat(folder, name.c_str(), kFlags, kNewFileMode));
+  }
+  if (file.get() >= 0) return FileError::None;
+  // A FIFO without a reader, a socket, a device without its driver.
+  return errno == ENXIO ? FileError::NotAFile : ErrorOf(errno);
+}
+
+}  // namespace
+
 FileError OutputFile::Open(const std::string& path) {
   Close();
-  int fd = OpenPath(path, O_WRONLY | O_CREAT | O_TRUNC);
-  if (fd < 0) return ErrorOf(errno);
-  handle_ = fd;
+  const std::size_t slash = path.rfind('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.empty()) return FileError::AccessDenied;  // names a folder
+  Fd folder(OpenPath(slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1),
+                     O_PATH | O_DIRECTORY));
+  if (folder.get() < 0) return ErrorOf(errno);
+  Fd file;
+  if (FileError e = OpenForWriting(folder.get(), name, file); e != FileError::None) return e;
+  struct stat st {};
+  if (::fstat(file.get(), &st) != 0) return ErrorOf(errno);
+  if (!S_ISREG(st.st_mode)) return FileError::NotAFile;
+  const int flags = ::fcntl(file.get(), F_GETFL);
+  if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return ErrorOf(errno);
+  if (::ftruncate(file.get(), 0) != 0) return ErrorOf(errno);
+  handle_ = file.release();
   return FileError::None;
 }
 

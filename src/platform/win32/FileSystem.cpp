@@ -200,10 +200,13 @@ OutputFile::~OutputFile() { Close(); }
 
 FileError OutputFile::Open(const std::string& path) {
   Close();
-  HANDLE h = ::CreateFileW(win32::LongPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return ErrorOf(::GetLastError());
-  handle_ = reinterpret_cast<std::intptr_t>(h);
+  win32::UniqueFile file(::CreateFileW(win32::LongPath(path).c_str(), GENERIC_WRITE,
+                                       FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return ErrorOf(::GetLastError());
+  // A device name (NUL, CON, a pipe) is no file to keep a report in.
+  if (::GetFileType(file.Get()) != FILE_TYPE_DISK) return FileError::NotAFile;
+  handle_ = reinterpret_cast<std::intptr_t>(file.Release());
   return FileError::None;
 }
 
