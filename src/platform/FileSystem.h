@@ -83,6 +83,18 @@ class FileSearch {
 // The name matching of FileSearch, on its own.
 bool WildcardMatch(std::string_view pattern, std::string_view name);
 
+// What a path names, following symbolic links (any path length). Missing
+// also when the path cannot be looked at; Other is a FIFO, device or socket.
+enum class FileKind { Missing, Regular, Folder, Other };
+FileKind GetFileKind(const std::string& path);
+
+// How paths are spelled on this system. Posix: only '/' separates components
+// and an absolute path has the root "/". Windows: '\' and '/' separate, and a
+// path may start with a drive ("C:"), a share ("\\server\share") or the
+// long-path prefix ("\\?\").
+enum class PathStyle { Posix, Windows };
+PathStyle NativePathStyle();
+
 // File times are Windows FILETIME values: 100-nanosecond ticks since
 // 1 January 1601, UTC. 0 stands for "unknown".
 struct FileInformation {

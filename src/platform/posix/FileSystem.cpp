@@ -320,6 +320,16 @@ bool FileSearch::Next(FindData& entry) {
   }
 }
 
+FileKind GetFileKind(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || !StatPath(path, st, true)) return FileKind::Missing;
+  if (S_ISREG(st.st_mode)) return FileKind::Regular;
+  if (S_ISDIR(st.st_mode)) return FileKind::Folder;
+  return FileKind::Other;
+}
+
+PathStyle NativePathStyle() { return PathStyle::Posix; }
+
 bool GetFileInformation(const std::string& path, FileInformation& info) {
   info = FileInformation{};
   // Opened for reading, as the Windows call does; a folder cannot be opened so.

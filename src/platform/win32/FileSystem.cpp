@@ -104,6 +104,17 @@ bool FileSearch::Next(FindData& entry) {
   return true;
 }
 
+// No FIFOs or sockets live in a Windows folder, and a device name is refused
+// where a file is opened for writing (OutputFile).
+FileKind GetFileKind(const std::string& path) {
+  if (path.empty()) return FileKind::Missing;
+  const DWORD a = ::GetFileAttributesW(win32::LongPath(path).c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) return FileKind::Missing;
+  return (a & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileKind::Folder : FileKind::Regular;
+}
+
+PathStyle NativePathStyle() { return PathStyle::Windows; }
+
 bool GetFileInformation(const std::string& path, FileInformation& info) {
   info = FileInformation{};
   win32::UniqueFile file = OpenForReading(path);
