@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "TreeHelpers.h"
@@ -255,6 +257,69 @@ TEST_F(Report, OutputThatCannotBeCreatedGivesTheErrorReport) {
   r = CreateReport(tree, o);
   EXPECT_EQ(port.boxes.size(), 2u);
   EXPECT_EQ(r.errorNumber, 75);
+}
+
+// Splits a report into its lines, each of which must end in CR LF; a CR or
+// LF anywhere else fails the test.
+std::vector<std::string> CrLfLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t at; (at = text.find("\r\n", start)) != std::string::npos; start = at + 2) {
+    lines.push_back(text.substr(start, at - start));
+    EXPECT_EQ(lines.back().find_first_of("\r\n"), std::string::npos) << lines.back();
+  }
+  EXPECT_EQ(start, text.size()) << "text after the last line end";
+  return lines;
+}
+
+TEST(ReportRecord, ControlCharactersAreWrittenVisibly) {
+  const struct {
+    std::string name;
+    std::string shown;
+  } cases[] = {
+      {"/t/x\r\nCompany Name: Forged.dll", "/t/x??Company Name: Forged.dll"},
+      {"/t/cr\ronly.dll", "/t/cr?only.dll"},
+      {"/t/tab\tbell\a.dll", "/t/tab?bell?.dll"},
+      {std::string("/t/nul\0x.dll", 12), "/t/nul?x.dll"},
+      {"/t/del\x7f.dll", "/t/del?.dll"},
+      {"/t/next line\u0085.dll", "/t/next line?.dll"},             // C1 NEL
+      {"/t/line\u2028par\u2029.dll", "/t/line?par?.dll"},          // Unicode separators
+      {"/t/Grüße \u00a0€.dll", "/t/Grüße \u00a0€.dll"},             // letters stay
+      {"/t/raw\x85\xc2.dll", "/t/raw\x85\xc2.dll"},               // bytes that are not UTF-8 stay
+  };
+  for (const auto& c : cases) {
+    clsFileInfo forged;
+    forged.CompanyName = "Evil\r\n\r\nFile: /etc/passwd";
+    const std::vector<std::string> lines = CrLfLines(BuildReportRecord(c.name, forged));
+    ASSERT_EQ(lines.size(), 24u) << c.shown;
+    EXPECT_EQ(lines[0], "File: " + c.shown);
+    EXPECT_EQ(lines[2], "Company Name: Evil????File: /etc/passwd");
+  }
+}
+
+// A tree anybody may write into: a FIFO and a link to it named like
+// components, and a name that carries a line break.
+TEST_F(Report, HostileTreeNeitherBlocksNorForgesRecords) {
+  test::MakeFolder(tree);
+  Copy("lz32.dll", "a.dll");
+  ASSERT_EQ(::mkfifo((tree + "pipe.dll").c_str(), 0600), 0);  // nobody ever writes to it
+  ASSERT_EQ(::symlink("pipe.dll", (tree + "link.ocx").c_str()), 0);
+  test::MakeFile(tree + "x\r\nCompany Name: Forged.exe", "no PE file");
+  const int records = test::RunBounded(std::chrono::seconds(10), [&] {
+    ReportOutcome r = CreateReport(tree, Options());
+    return r.end == ReportEnd::Finished ? r.records : 200;
+  });
+  ASSERT_EQ(records, 4);
+  const std::string text = test::ReadFile(output);
+  // A FIFO is a file without properties: its record has empty values.
+  EXPECT_NE(text.find(BuildReportRecord(tree + "pipe.dll", clsFileInfo{})), std::string::npos);
+  EXPECT_NE(text.find(BuildReportRecord(tree + "link.ocx", clsFileInfo{})), std::string::npos);
+  const std::vector<std::string> lines = CrLfLines(text);
+  ASSERT_EQ(lines.size(), 4u * 24u);
+  std::vector<std::string> named;
+  for (std::size_t i = 0; i < lines.size(); i += 24) named.push_back(lines[i]);
+  EXPECT_NE(std::find(named.begin(), named.end(), "File: " + tree + "x??Company Name: Forged.exe"),
+            named.end());
 }
 
 // Limits the size of files this process writes, for one scope.
