@@ -105,8 +105,13 @@ struct FileInformation {
   std::uint64_t size = 0;
 };
 
-// Status of a file or folder (any path length). False, leaving info zero, when
-// it cannot be read.
+// The calls below that open a file for reading (GetFileInformation,
+// OpenFileInfo, GetExpandedName) take paths of any length and open regular
+// files only: a folder, FIFO, device or socket is a file without properties,
+// and is never opened (that could wait, or set a device going).
+
+// Status of a file opened for reading. False, leaving info zero, when it
+// cannot be read.
 bool GetFileInformation(const std::string& path, FileInformation& info);
 // True when the path names a file that can be opened for reading; fixedDisk
 // tells whether it lies on a fixed (not removable, not remote) disk.

@@ -99,6 +99,21 @@ int OpenPath(const std::string& path, int flags) {
   return ::openat(at.dir, at.rest.c_str(), flags | O_CLOEXEC);
 }
 
+// Opens a regular file (links followed) for reading its status. Anything else
+// is refused before it is opened: opening a FIFO may wait for a writer, and
+// opening a device may set it going.
+Fd OpenRegularFile(const std::string& path) {
+  PathAt at = Resolve(path);
+  struct stat st {};
+  if (!at.ok || ::fstatat(at.dir, at.rest.c_str(), &st, 0) != 0 || !S_ISREG(st.st_mode)) {
+    return Fd();
+  }
+  Fd fd(::openat(at.dir, at.rest.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  // The name may have been given to something else in between.
+  if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return Fd();
+  return fd;
+}
+
 bool StatPath(const std::string& path, struct stat& st, bool follow) {
   PathAt at = Resolve(path);
   if (!at.ok) return false;
@@ -333,11 +348,10 @@ PathStyle NativePathStyle() { return PathStyle::Posix; }
 bool GetFileInformation(const std::string& path, FileInformation& info) {
   info = FileInformation{};
   // Opened for reading, as the Windows call does; a folder cannot be opened so.
-  Fd fd(OpenPath(path, O_RDONLY | O_NONBLOCK | O_NOCTTY));
+  Fd fd = OpenRegularFile(path);
   if (fd.get() < 0) return false;
   struct statx sx {};
   if (::statx(fd.get(), "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) return false;
-  if (S_ISDIR(sx.stx_mode)) return false;
   info.lastAccessTime = ToFileTime(sx.stx_atime.tv_sec, sx.stx_atime.tv_nsec);
   info.lastWriteTime = ToFileTime(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
   // Without a recorded birth time the last write is the best creation time.
@@ -351,10 +365,10 @@ bool GetFileInformation(const std::string& path, FileInformation& info) {
 
 bool OpenFileInfo(const std::string& path, bool& fixedDisk) {
   fixedDisk = false;
-  Fd fd(OpenPath(path, O_RDONLY | O_NONBLOCK | O_NOCTTY));
+  Fd fd = OpenRegularFile(path);
   if (fd.get() < 0) return false;
   struct stat st {};
-  if (::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  if (::fstat(fd.get(), &st) != 0) return false;
   fixedDisk = DriveTypeOfDevice(st.st_dev) == kDriveFixed;
   return true;
 }
@@ -396,7 +410,7 @@ bool GetShortPathName(const std::string& path, std::string& shortPath) {
 }
 
 bool GetExpandedName(const std::string& path, std::string& expanded) {
-  Fd fd(OpenPath(path, O_RDONLY | O_NONBLOCK | O_NOCTTY));
+  Fd fd = OpenRegularFile(path);
   if (fd.get() < 0) return false;
   expanded = path;
   return true;

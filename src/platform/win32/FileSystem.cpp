@@ -18,10 +18,13 @@ std::uint64_t Join(DWORD high, DWORD low) {
 std::uint64_t Ticks(const FILETIME& t) { return Join(t.dwHighDateTime, t.dwLowDateTime); }
 
 // A file opened for reading, as the report reads status: any sharing allowed.
+// A device name (NUL, CON, COM1, a pipe) is no file with properties.
 win32::UniqueFile OpenForReading(const std::string& path) {
-  return win32::UniqueFile(::CreateFileW(win32::LongPath(path).c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  win32::UniqueFile file(::CreateFileW(win32::LongPath(path).c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file && ::GetFileType(file.Get()) != FILE_TYPE_DISK) file.Reset();
+  return file;
 }
 
 FileError ErrorOf(DWORD error) {
