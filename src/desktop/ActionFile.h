@@ -18,6 +18,16 @@ struct ActionFile {
   bool folderVerbs = false;  // holds folder verbs only (no file verb)
 };
 
+// One file a verb of the set, made by make(verb).
+template <typename Make>
+std::vector<ActionFile> FilePerVerb(VerbSet set, Make make) {
+  std::vector<ActionFile> files;
+  for (const MenuVerb& verb : kMenuVerbs) {
+    if (InSet(verb, set)) files.push_back(make(verb));
+  }
+  return files;
+}
+
 // Dolphin (KDE): $XDG_DATA_HOME/kio/servicemenus/, one service menu for the
 // component files and one for folders.
 std::vector<ActionFile> KdeServiceMenus(const std::string& dataHome, const std::string& exePath,

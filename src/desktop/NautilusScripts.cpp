@@ -51,13 +51,10 @@ std::string Script(const MenuVerb& verb, const std::string& exePath) {
 
 std::vector<ActionFile> NautilusScripts(const std::string& dataHome, const std::string& exePath,
                                         VerbSet set) {
-  std::vector<ActionFile> files;
-  for (const MenuVerb& verb : kMenuVerbs) {
-    if (!InSet(verb, set)) continue;
-    files.push_back({dataHome + "/nautilus/scripts/" + verb.caption, Script(verb, exePath), true,
-                     verb.onFolders});
-  }
-  return files;
+  return FilePerVerb(set, [&](const MenuVerb& verb) {
+    return ActionFile{dataHome + "/nautilus/scripts/" + verb.caption, Script(verb, exePath), true,
+                      verb.onFolders};
+  });
 }
 
 }  // namespace korvane::desktop

@@ -33,13 +33,10 @@ std::string Action(const MenuVerb& verb, const std::string& exePath) {
 
 std::vector<ActionFile> NemoActions(const std::string& dataHome, const std::string& exePath,
                                     VerbSet set) {
-  std::vector<ActionFile> files;
-  for (const MenuVerb& verb : kMenuVerbs) {
-    if (!InSet(verb, set)) continue;
-    files.push_back({dataHome + "/nemo/actions/korvane-" + verb.id + ".nemo_action",
-                     Action(verb, exePath), false, verb.onFolders});
-  }
-  return files;
+  return FilePerVerb(set, [&](const MenuVerb& verb) {
+    return ActionFile{dataHome + "/nemo/actions/korvane-" + verb.id + ".nemo_action",
+                      Action(verb, exePath), false, verb.onFolders};
+  });
 }
 
 }  // namespace korvane::desktop

@@ -66,14 +66,18 @@ std::string Line(const std::string& text, const std::string& key) {
   return text.substr(start, text.find('\n', start) - start);
 }
 
+// A word in single quotes for /bin/sh (written here independently of the
+// code under test).
+std::string SingleQuoted(const std::string& word) {
+  std::string quoted = "'";
+  for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
 // Runs a command line through /bin/sh as Thunar does; returns the exit status.
 int RunShell(const std::string& commandLine, const std::string& log) {
-  const std::string command = "KORVANE_FAKE_LOG='" + log + "' /bin/sh -c " +
-                              std::string("'") + [&] {
-                                std::string q;
-                                for (char c : commandLine) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-                                return q;
-                              }() + "'";
+  const std::string command =
+      "KORVANE_FAKE_LOG=" + SingleQuoted(log) + " /bin/sh -c " + SingleQuoted(commandLine);
   const int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -167,12 +171,9 @@ TEST_F(FileManagerActions, CommandsHandTheClickedPathToTheProgramWhole) {
   const std::string scripts = Data("nautilus/scripts/");
   const std::string name = "it's \"x\".DLL";
   auto runScript = [&](const std::string& script, const std::string& argument) {
-    const std::string q = [&] {
-      std::string out;
-      for (char c : argument) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-      return out;
-    }();
-    return RunShell("cd '" + folder + "' && '" + scripts + script + "' '" + q + "'", log);
+    return RunShell("cd " + SingleQuoted(folder) + " && " + SingleQuoted(scripts + script) + " " +
+                        SingleQuoted(argument),
+                    log);
   };
   EXPECT_EQ(runScript("Register", name), 0);
   EXPECT_EQ(runScript("Korvane", name), 0);
@@ -186,10 +187,7 @@ TEST_F(FileManagerActions, CommandsHandTheClickedPathToTheProgramWhole) {
   const std::size_t start = uca.find("<command>", uca.find("korvane-unregister")) + 9;
   std::string command = uca.substr(start, uca.find("</command>", start) - start);
   ASSERT_NE(command.find(" -u %f"), std::string::npos) << command;
-  std::string quoted = "'";
-  for (char c : component) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  quoted += "'";
-  command.replace(command.find("%f"), 2, quoted);
+  command.replace(command.find("%f"), 2, SingleQuoted(component));
   // The file holds XML text: the program path's quote is plain there.
   EXPECT_EQ(RunShell(command, log), 0);
   EXPECT_EQ(ReadFile(log), "-u\n" + component + "\n");
