@@ -11,10 +11,9 @@ namespace {
 
 std::string ActionKey(const MenuVerb& verb) { return std::string("korvane-") + verb.id; }
 
+// KIO puts the clicked file in place of %f, quoted as needed.
 std::string ExecLine(const std::string& exePath, const MenuVerb& verb) {
-  std::string exec = DesktopExecArgument(exePath);
-  if (*verb.switchText != '\0') exec += std::string(" ") + verb.switchText;
-  return exec + " %f";  // KIO puts the clicked file here, quoted as needed
+  return VerbCommand(DesktopExecArgument(exePath), verb, "%f");
 }
 
 std::string ServiceMenu(const std::string& mimeTypes, const std::string& exePath, bool folders) {

@@ -43,4 +43,13 @@ inline bool InSet(const MenuVerb& verb, VerbSet set) {
   return set == VerbSet::FilesAndFolders || !verb.onFolders;
 }
 
+// A verb's command in a format: the program as that format quotes it, the
+// switch, and the format's stand-in for the clicked path.
+inline std::string VerbCommand(const std::string& quotedProgram, const MenuVerb& verb,
+                               const std::string& pathPlaceholder) {
+  std::string command = quotedProgram;
+  if (*verb.switchText != '\0') command += std::string(" ") + verb.switchText;
+  return command + " " + pathPlaceholder;
+}
+
 }  // namespace korvane::desktop

@@ -22,9 +22,7 @@ std::string AnyCaseSuffix(const char* extension) {
 }
 
 std::string Script(const MenuVerb& verb, const std::string& exePath) {
-  std::string command = ShellQuote(exePath);
-  if (*verb.switchText != '\0') command += std::string(" ") + verb.switchText;
-  command += " \"$f\"";
+  const std::string command = VerbCommand(ShellQuote(exePath), verb, "\"$f\"");
   std::string run;
   if (verb.onFolders) {
     run = "  [ -d \"$f\" ] && " + command + "\n";

@@ -10,9 +10,7 @@ namespace korvane::desktop {
 namespace {
 
 std::string Action(const MenuVerb& verb, const std::string& exePath) {
-  std::string exec = ShellQuote(exePath);
-  if (*verb.switchText != '\0') exec += std::string(" ") + verb.switchText;
-  exec += " \"%F\"";
+  const std::string exec = VerbCommand(ShellQuote(exePath), verb, "\"%F\"");
   std::string extensions;
   if (verb.onFolders) {
     extensions = "dir;";

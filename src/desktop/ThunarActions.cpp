@@ -52,11 +52,9 @@ std::string ComponentPatterns() {
 // One <action> element on lines of its own. Thunar substitutes %f with the
 // quoted path and runs the command through /bin/sh; "%%" stands for '%'.
 std::string ActionElement(const MenuVerb& verb, const std::string& exePath) {
-  std::string program = ShellQuote(exePath);
-  std::string command;
-  for (char c : program) command += c == '%' ? std::string("%%") : std::string(1, c);
-  if (*verb.switchText != '\0') command += std::string(" ") + verb.switchText;
-  command += " %f";
+  std::string program;
+  for (char c : ShellQuote(exePath)) program += c == '%' ? std::string("%%") : std::string(1, c);
+  const std::string command = VerbCommand(program, verb, "%f");
   return "<action>\n"
          "\t<icon>" + std::string(kIconName) + "</icon>\n"
          "\t<name>" + EscapeXmlText(verb.caption) + "</name>\n"
