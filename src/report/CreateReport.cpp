@@ -1,7 +1,10 @@
 #include "report/CreateReport.h"
 
+#include <algorithm>
 #include <new>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 #include "common/ErrorReport.h"
 #include "common/UserPort.h"
@@ -10,8 +13,10 @@
 #include "formats/TextCodec.h"
 #include "inspection/clsFileInfo.h"
 #include "platform/FileSystem.h"
+#include "platform/JoinableThread.h"
 #include "platform/Process.h"
 #include "platform/Thread.h"
+#include "report/ReportReaders.h"
 #include "report/colFiles_Tamo.h"
 
 namespace korvane {
@@ -35,10 +40,27 @@ VbError FileFailure(platform::FileError error) {
   }
 }
 
+// Components read ahead of the writer at most; bounds the memory that read
+// but not yet written properties take (about 1 KB each).
+constexpr std::size_t kMaxReadAhead = 4096;
+constexpr unsigned kMinDefaultJobs = 4;
+constexpr unsigned kMaxDefaultJobs = 16;
+
 bool IsComponentName(const std::string& path) {
   if (path.size() < 4) return false;
   const std::string tail = formats::ToUpperAscii(std::string_view(path).substr(path.size() - 4));
   return tail == ".DLL" || tail == ".OCX" || tail == ".EXE";
+}
+
+// A component's properties for its record. Only a regular file is read:
+// opening a FIFO or a device may wait for ever, so anything else is a file
+// without properties. Runs on the reader threads.
+void ReadComponent(const std::string& path, clsFileInfo& info) {
+  if (platform::GetFileKind(path) == platform::FileKind::Regular) {
+    info.SelectFile(path);
+  } else {
+    info = clsFileInfo{};
+  }
 }
 
 // The report file: each record goes out whole, and a failed write is cut back
@@ -127,12 +149,34 @@ std::string BuildReportRecord(const std::string& sFileName, const clsFileInfo& i
   return r;
 }
 
+int DefaultReportJobs() {
+  const unsigned perProcessor = 4 * platform::ProcessorCount();
+  return static_cast<int>(std::clamp(perProcessor, kMinDefaultJobs, kMaxDefaultJobs));
+}
+
 ReportOutcome CreateReport(const std::string& sFolder, const ReportOptions& options) {
   ReportOutcome outcome;
   ReportProgress* progress = options.progress;
   auto cancelled = [&] { return options.cancel != nullptr && *options.cancel; };
+  // Declared outside the try so that a failure stops the readers before the
+  // error is shown; they never outlive this call.
+  std::optional<ReportReaders> readers;
+  auto endReads = [&] {
+    if (!readers) return;
+    readers->Stop();
+    outcome.componentsRead = static_cast<int>(readers->ComponentsRead());
+    readers.reset();
+  };
   try {
+    const int jobs = options.jobs > 0 ? options.jobs : DefaultReportJobs();
+    readers.emplace(jobs, kMaxReadAhead, &ReadComponent, options.beforeRead);
+    std::vector<bool> isComponent;  // per collected file, decided once
     colFiles_Tamo files;
+    files.OnAdd([&](std::int32_t, const std::string& path) {
+      const bool component = IsComponentName(path);
+      isComponent.push_back(component);
+      if (component) readers->Add(path);
+    });
     clsFileInfo info;
     ReportFile report;
     report.Open(options.outputFile);
@@ -152,20 +196,14 @@ ReportOutcome CreateReport(const std::string& sFolder, const ReportOptions& opti
         progress->SetCurrentFile(file->sNameAndExtension());
       }
       DoEvents();
-      const std::string& path = file->sFileName();
-      if (IsComponentName(path)) {
-        // Only a regular file is read: opening a FIFO or a device may wait for
-        // ever. Anything else is a file without properties.
-        if (platform::GetFileKind(path) == platform::FileKind::Regular) {
-          info.SelectFile(path);
-        } else {
-          info = clsFileInfo{};
-        }
-        report.WriteRecord(BuildReportRecord(path, info));
+      if (isComponent[static_cast<std::size_t>(i - 1)]) {
+        readers->Next(info);
+        report.WriteRecord(BuildReportRecord(file->sFileName(), info));
         ++outcome.records;
       }
       DoEvents();
       if (cancelled()) {
+        endReads();
         report.Close();
         if (progress != nullptr) {
           progress->Hide();
@@ -175,6 +213,7 @@ ReportOutcome CreateReport(const std::string& sFolder, const ReportOptions& opti
         return outcome;
       }
     }
+    endReads();
     report.Close();
     if (progress != nullptr) {
       progress->Hide();
@@ -193,6 +232,7 @@ ReportOutcome CreateReport(const std::string& sFolder, const ReportOptions& opti
     outcome.errorNumber = 51;
     outcome.errorDescription = e.what();
   }
+  endReads();
   // The progress window stays as it is; the caller ends the program.
   outcome.end = ReportEnd::Failed;
   if (options.showError) ShowError(kErrorLabel, outcome.errorNumber, outcome.errorDescription);

@@ -26,7 +26,18 @@ struct ReportOptions {
   std::function<void(const std::string&)> openReport;
   // Show a failure through the error report (label "CreateReport").
   bool showError = true;
+  // Components read at once, ahead of the writer: 0 picks DefaultReportJobs(),
+  // 1 reads each one on the writer's thread just before its record.
+  int jobs = 0;
+  // Called on the reading thread just before a component is read; a test
+  // hook that can slow chosen reads down. Cancel during the call still keeps
+  // the component from being read.
+  std::function<void(const std::string& path)> beforeRead;
 };
+
+// The parallel reads the report uses by default: a few per processor, as
+// many as a disk or a share serves at once without the requests queueing.
+int DefaultReportJobs();
 
 enum class ReportEnd { Finished, Cancelled, Failed };
 
@@ -34,6 +45,7 @@ struct ReportOutcome {
   ReportEnd end = ReportEnd::Finished;
   int files = 0;    // files collected
   int records = 0;  // records written
+  int componentsRead = 0;  // components whose properties were read
   long errorNumber = 0;
   std::string errorDescription;
 };

@@ -160,6 +160,7 @@ void colFiles_Tamo::Append(FilePtr file, std::string foldedKey) {
   if (!foldedKey.empty()) byKey_.emplace(foldedKey, file);
   items_.push_back(std::move(file));
   keys_.push_back(std::move(foldedKey));
+  if (onAdd_) onAdd_(Count(), items_.back()->sFileName());
 }
 
 colFiles_Tamo::FilePtr colFiles_Tamo::Add(const std::string& sFileName, const std::string& sKey) {

@@ -4,6 +4,7 @@
 // in the file system's own order) come before the files of the folder itself.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -41,6 +42,11 @@ class colFiles_Tamo {
   std::int32_t LoadFiles(const std::string& sFileSpec, bool bRecursive,
                          LoadProgress* pb = nullptr);
 
+  // Told of every file appended, with its position, as soon as it is; the
+  // report starts reading components while the walk goes on.
+  using AddListener = std::function<void(std::int32_t index, const std::string& sFileName)>;
+  void OnAdd(AddListener listener) { onAdd_ = std::move(listener); }
+
   void Clear();
   // Appends a file under sKey, or under its path when sKey is empty; a path
   // already present is then not stored again. A duplicate non-empty key throws
@@ -68,6 +74,7 @@ class colFiles_Tamo {
   std::vector<std::string> keys_;  // parallel to items_
   std::unordered_map<std::string, FilePtr> byKey_;
   std::int32_t depth_ = 0;  // LoadFiles calls in progress
+  AddListener onAdd_;
 };
 
 }  // namespace korvane

@@ -1,0 +1,89 @@
+#pragma once
+// Readers that fetch the properties of the report's components ahead of the
+// writer. Components are added in collection order while the tree is walked;
+// the writer takes their properties back in that same order. A few threads
+// read in parallel, so a cold disk or a network share sees several requests at
+// once, while the writer still handles one record at a time.
+
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "inspection/clsFileInfo.h"
+
+namespace korvane::platform {
+class JoinableThread;
+}
+
+namespace korvane {
+
+class ReportReaders {
+ public:
+  // Reads one component's properties; must be safe to call from several
+  // threads at once.
+  using Fetch = std::function<void(const std::string& path, clsFileInfo& info)>;
+  // Called on the reading thread just before a component is read (a test
+  // hook: it may delay). Stop() during the call still prevents the read.
+  using BeforeRead = std::function<void(const std::string& path)>;
+
+  // At most `readers` threads; 1 (or less) reads every component on the
+  // writer's thread, in Next. No thread reads more than `window` components
+  // ahead of the writer.
+  ReportReaders(int readers, std::size_t window, Fetch fetch, BeforeRead beforeRead = {});
+  // Stops and joins every reader.
+  ~ReportReaders();
+  ReportReaders(const ReportReaders&) = delete;
+  ReportReaders& operator=(const ReportReaders&) = delete;
+
+  // A component found by the walk, in collection order.
+  void Add(const std::string& path);
+  // The properties of the next component in collection order, waiting for
+  // its reader when needed. Throws std::bad_alloc when its reader ran out of
+  // memory.
+  void Next(clsFileInfo& info);
+  // No read starts after this returns; reads already running finish, and
+  // their results are dropped.
+  void Stop();
+  // Components whose properties were read (by any thread).
+  std::size_t ComponentsRead() const;
+  // Reader threads started so far.
+  std::size_t Threads() const;
+
+ private:
+  enum class State { Queued, Reading, Done, OutOfMemory };
+  struct Slot {
+    std::string path;
+    State state = State::Queued;
+    clsFileInfo info;
+  };
+
+  void StartReaderIfUseful();
+  void ReaderLoop();
+  // Reads slot `index` (counted from the first component ever added) with
+  // the lock released; false when Stop() came first.
+  bool Read(std::unique_lock<std::mutex>& lock, std::size_t index);
+  Slot& At(std::size_t index) { return slots_[index - taken_]; }
+
+  const std::size_t maxReaders_;
+  const std::size_t window_;
+  Fetch fetch_;
+  BeforeRead beforeRead_;
+
+  mutable std::mutex mutex_;
+  std::condition_variable work_;   // readers: a slot to read, or stop
+  std::condition_variable done_;   // writer: the slot it waits for is read
+  std::deque<Slot> slots_;         // from the writer's next slot on
+  std::size_t taken_ = 0;          // slots the writer has taken back
+  std::size_t nextToRead_ = 0;     // first slot no reader has claimed
+  std::size_t idle_ = 0;           // readers waiting for work
+  std::size_t read_ = 0;
+  bool stopped_ = false;
+  std::vector<std::unique_ptr<platform::JoinableThread>> threads_;
+};
+
+}  // namespace korvane
