@@ -172,6 +172,7 @@ ReportOutcome CreateReport(const std::string& sFolder, const ReportOptions& opti
     readers.emplace(jobs, kMaxReadAhead, &ReadComponent, options.beforeRead);
     std::vector<bool> isComponent;  // per collected file, decided once
     colFiles_Tamo files;
+    files.UseListings(&*readers);
     files.OnAdd([&](std::int32_t, const std::string& path) {
       const bool component = IsComponentName(path);
       isComponent.push_back(component);
@@ -203,12 +204,15 @@ ReportOutcome CreateReport(const std::string& sFolder, const ReportOptions& opti
       }
       DoEvents();
       if (cancelled()) {
-        endReads();
+        // No read starts from here on; the window goes without waiting for
+        // reads still under way (a slow share), which are joined below.
+        readers->Stop();
         report.Close();
         if (progress != nullptr) {
           progress->Hide();
           progress->Unload();
         }
+        endReads();
         outcome.end = ReportEnd::Cancelled;
         return outcome;
       }

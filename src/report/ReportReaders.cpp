@@ -26,15 +26,82 @@ void ReportReaders::Add(const std::string& path) {
   if (idle_ > 0) work_.notify_one();
 }
 
-// A new thread only when every running one is busy and more components wait
-// within the window than threads exist to read them.
+namespace {
+// Folder listings made ahead but not yet taken by the walk, at most.
+constexpr std::size_t kMaxListingsAhead = 4096;
+}  // namespace
+
+bool ReportReaders::HasWork() const {
+  const bool component = nextToRead_ < taken_ + slots_.size() && nextToRead_ < taken_ + window_;
+  const bool folder = !folderQueue_.empty() && listingsReady_ < kMaxListingsAhead;
+  return component || folder;
+}
+
+// A new thread only when every running one is busy, there is something to
+// read, and fewer threads run than things wait to be read.
 void ReportReaders::StartReaderIfUseful() {
-  if (threads_.size() >= maxReaders_ || threads_.size() >= slots_.size() || idle_ > 0) return;
-  const std::size_t waiting = taken_ + slots_.size() - nextToRead_;
-  const std::size_t readable = std::min(taken_ + window_, taken_ + slots_.size());
-  if (waiting == 0 || nextToRead_ >= readable) return;
+  if (threads_.size() >= maxReaders_ || idle_ > 0 || !HasWork()) return;
+  const std::size_t waiting = taken_ + slots_.size() - nextToRead_ + folderQueue_.size();
+  if (threads_.size() >= waiting) return;
   auto thread = platform::StartJoinableThread([this] { ReaderLoop(); });
   if (thread) threads_.push_back(std::move(thread));
+}
+
+void ReportReaders::QueueFolders(const std::vector<std::string>& folders) {
+  for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
+    if (folders_.try_emplace(*it).second) folderQueue_.push_front(*it);
+  }
+}
+
+void ReportReaders::Ahead(const std::vector<std::string>& folders) {
+  std::lock_guard lock(mutex_);
+  if (stopped_ || maxReaders_ == 0) return;
+  QueueFolders(folders);
+  StartReaderIfUseful();
+  if (idle_ > 0) work_.notify_one();
+}
+
+bool ReportReaders::Take(const std::string& folder, std::vector<platform::FindData>& entries) {
+  std::lock_guard lock(mutex_);
+  if (maxReaders_ == 0) return false;
+  Folder& f = folders_[folder];
+  const Listing was = f.state;
+  f.state = Listing::Taken;
+  if (was != Listing::Ready) return false;  // the walk lists it itself, without waiting
+  --listingsReady_;
+  entries = std::move(f.entries);
+  f.entries = {};
+  return true;
+}
+
+void ReportReaders::ListFolder(std::unique_lock<std::mutex>& lock) {
+  const std::string folder = std::move(folderQueue_.front());
+  folderQueue_.pop_front();
+  if (folders_[folder].state != Listing::Queued) return;  // the walk got there first
+  folders_[folder].state = Listing::Running;
+  lock.unlock();
+  std::vector<platform::FindData> entries;
+  std::vector<std::string> subfolders;
+  {
+    platform::FileSearch search(folder + "*.*", nullptr, true);
+    platform::FindData entry;
+    while (search.Next(entry)) {
+      const bool isFolder = (entry.attributes & platform::kAttrDirectory) != 0;
+      const bool link = (entry.attributes & platform::kAttrReparsePoint) != 0;
+      if (isFolder && !link && entry.name != "." && entry.name != "..") {
+        subfolders.push_back(folder + entry.name + folder.back());
+      }
+      entries.push_back(std::move(entry));
+    }
+  }
+  lock.lock();
+  if (stopped_) return;
+  QueueFolders(subfolders);
+  Folder& f = folders_[folder];
+  if (f.state != Listing::Running) return;  // the walk listed it meanwhile
+  f.state = Listing::Ready;
+  f.entries = std::move(entries);
+  ++listingsReady_;
 }
 
 bool ReportReaders::Read(std::unique_lock<std::mutex>& lock, std::size_t index) {
@@ -65,11 +132,19 @@ void ReportReaders::ReaderLoop() {
   std::unique_lock lock(mutex_);
   for (;;) {
     ++idle_;
-    work_.wait(lock, [&] {
-      return stopped_ || (nextToRead_ < taken_ + slots_.size() && nextToRead_ < taken_ + window_);
-    });
+    work_.wait(lock, [&] { return stopped_ || HasWork(); });
     --idle_;
     if (stopped_) return;
+    // Listings first: each one may tell of more work.
+    if (!folderQueue_.empty() && listingsReady_ < kMaxListingsAhead) {
+      ListFolder(lock);
+      if (stopped_) return;
+      if (HasWork()) {
+        if (idle_ > 0) work_.notify_one();
+        StartReaderIfUseful();
+      }
+      continue;
+    }
     const std::size_t index = nextToRead_++;
     At(index).state = State::Reading;
     if (!Read(lock, index)) return;

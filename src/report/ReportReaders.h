@@ -3,7 +3,9 @@
 // writer. Components are added in collection order while the tree is walked;
 // the writer takes their properties back in that same order. A few threads
 // read in parallel, so a cold disk or a network share sees several requests at
-// once, while the writer still handles one record at a time.
+// once, while the writer still handles one record at a time. The same
+// threads list folders ahead of the walk, which comes first: each listing
+// tells of more components and folders to read.
 
 #include <condition_variable>
 #include <cstddef>
@@ -12,9 +14,11 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "inspection/clsFileInfo.h"
+#include "report/FolderListings.h"
 
 namespace korvane::platform {
 class JoinableThread;
@@ -22,7 +26,7 @@ class JoinableThread;
 
 namespace korvane {
 
-class ReportReaders {
+class ReportReaders final : public FolderListings {
  public:
   // Reads one component's properties; must be safe to call from several
   // threads at once.
@@ -36,7 +40,7 @@ class ReportReaders {
   // ahead of the writer.
   ReportReaders(int readers, std::size_t window, Fetch fetch, BeforeRead beforeRead = {});
   // Stops and joins every reader.
-  ~ReportReaders();
+  ~ReportReaders() override;
   ReportReaders(const ReportReaders&) = delete;
   ReportReaders& operator=(const ReportReaders&) = delete;
 
@@ -49,6 +53,9 @@ class ReportReaders {
   // No read starts after this returns; reads already running finish, and
   // their results are dropped.
   void Stop();
+  void Ahead(const std::vector<std::string>& folders) override;
+  bool Take(const std::string& folder, std::vector<platform::FindData>& entries) override;
+
   // Components whose properties were read (by any thread).
   std::size_t ComponentsRead() const;
   // Reader threads started so far.
@@ -62,8 +69,19 @@ class ReportReaders {
     clsFileInfo info;
   };
 
+  enum class Listing { Queued, Running, Ready, Taken };
+  struct Folder {
+    Listing state = Listing::Queued;
+    std::vector<platform::FindData> entries;
+  };
+
   void StartReaderIfUseful();
+  bool HasWork() const;
   void ReaderLoop();
+  // Queues folders not seen before, the first of them to be listed next.
+  void QueueFolders(const std::vector<std::string>& folders);
+  // Lists the folder at the front of the queue with the lock released.
+  void ListFolder(std::unique_lock<std::mutex>& lock);
   // Reads slot `index` (counted from the first component ever added) with
   // the lock released; false when Stop() came first.
   bool Read(std::unique_lock<std::mutex>& lock, std::size_t index);
@@ -83,6 +101,9 @@ class ReportReaders {
   std::size_t idle_ = 0;           // readers waiting for work
   std::size_t read_ = 0;
   bool stopped_ = false;
+  std::unordered_map<std::string, Folder> folders_;  // every folder seen
+  std::deque<std::string> folderQueue_;             // front: listed next
+  std::size_t listingsReady_ = 0;                   // ready, not taken
   std::vector<std::unique_ptr<platform::JoinableThread>> threads_;
 };
 

@@ -86,12 +86,12 @@ void colFiles_Tamo::Walk(const std::string& sFileSpec, bool bRecursive, LoadProg
     Try([&] { pb->SetMax(CountMatches(spec, &context) + 1); });
   };
 
+  std::vector<platform::FindData> listed;
+  std::vector<std::string> ahead;
   auto list = [&](Frame& frame) {
     if (!bRecursive) return;
     const bool reuse = IsEveryName(pattern) && frame.prefix.size() == path.size();
-    platform::FileSearch search(path + "*.*", &context, true);
-    platform::FindData entry;
-    while (search.Next(entry)) {
+    auto take = [&](const platform::FindData& entry) {
       ++frame.entries;
       const bool folder = (entry.attributes & platform::kAttrDirectory) != 0;
       if (folder) {
@@ -102,8 +102,20 @@ void colFiles_Tamo::Walk(const std::string& sFileSpec, bool bRecursive, LoadProg
       } else if (reuse) {
         frame.files.push_back(entry.name);
       }
+    };
+    if (listings_ != nullptr && listings_->Take(path, listed)) {
+      for (const platform::FindData& entry : listed) take(entry);
+    } else {
+      platform::FileSearch search(path + "*.*", &context, true);
+      platform::FindData entry;
+      while (search.Next(entry)) take(entry);
     }
     frame.filesListed = reuse;
+    if (listings_ != nullptr && !frame.subfolders.empty()) {
+      ahead.clear();
+      for (const std::string& name : frame.subfolders) ahead.push_back(path + name + sep);
+      listings_->Ahead(ahead);
+    }
   };
 
   auto collectFiles = [&](const Frame& frame) {

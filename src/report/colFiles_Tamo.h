@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "report/FolderListings.h"
 #include "report/clsFile_Tamo.h"
 
 namespace korvane {
@@ -46,6 +47,9 @@ class colFiles_Tamo {
   // report starts reading components while the walk goes on.
   using AddListener = std::function<void(std::int32_t index, const std::string& sFileName)>;
   void OnAdd(AddListener listener) { onAdd_ = std::move(listener); }
+  // Listings made ahead of the walk; null (the default) lists every folder
+  // on the walking thread. Must outlive the LoadFiles calls.
+  void UseListings(FolderListings* listings) { listings_ = listings; }
 
   void Clear();
   // Appends a file under sKey, or under its path when sKey is empty; a path
@@ -75,6 +79,7 @@ class colFiles_Tamo {
   std::unordered_map<std::string, FilePtr> byKey_;
   std::int32_t depth_ = 0;  // LoadFiles calls in progress
   AddListener onAdd_;
+  FolderListings* listings_ = nullptr;
 };
 
 }  // namespace korvane

@@ -8,7 +8,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <filesystem>
+#include <map>
+#include <mutex>
+#include <thread>
 
 #include "TreeHelpers.h"
 #include "common/UserPort.h"
@@ -242,6 +246,99 @@ TEST_F(Report, CancelKeepsTheRecordsWrittenSoFar) {
   EXPECT_EQ(progress.calls[progress.calls.size() - 3],
             "file " + order[3].substr(order[3].rfind('/') + 1));
   EXPECT_EQ(port.boxes, 0);
+}
+
+// Readers finish out of order when some reads are slow; the records still
+// come in collection order, the same bytes for any number of readers.
+TEST_F(Report, SameBytesWithAnyNumberOfReadersWhenReadsAreSlow) {
+  MakeComponentTree();
+  for (const char* folder : {"a", "a/b", "c"}) {
+    test::MakeFolder(tree + folder);
+    for (int i = 0; i < 5; ++i) {
+      Copy(i % 2 == 0 ? "lz32.dll" : "icmp.dll", std::string(folder) + "/m" + std::to_string(i) + ".ocx");
+    }
+  }
+  const std::string expected = ExpectedReport();
+  const std::vector<std::string> order = test::ReaddirOrder(tree, true);
+  const auto components = std::count_if(order.begin(), order.end(), IsComponent);
+  for (int jobs : {1, 2, 16}) {
+    ReportOptions o = Options();
+    o.jobs = jobs;
+    int seen = 0;
+    std::mutex m;
+    // Every third component read is slow, the first one slowest.
+    o.beforeRead = [&](const std::string&) {
+      int n = 0;
+      {
+        std::lock_guard lock(m);
+        n = seen++;
+      }
+      if (n == 0) std::this_thread::sleep_for(std::chrono::milliseconds(60));
+      if (n % 3 == 1) std::this_thread::sleep_for(std::chrono::milliseconds(15));
+    };
+    ReportOutcome r = CreateReport(tree, o);
+    EXPECT_EQ(r.end, ReportEnd::Finished) << jobs;
+    EXPECT_EQ(r.componentsRead, components) << jobs;
+    EXPECT_EQ(test::ReadFile(output), expected) << jobs << " readers";
+  }
+}
+
+// The window as the report drives it; Hide tells readers held up in a read
+// that the report has honoured Cancel.
+class HidingProgress : public ReportProgress {
+ public:
+  void Show() override {}
+  void SetMax(int) override {}
+  void SetValue(int) override {}
+  void SetCurrentFile(const std::string&) override {}
+  void Hide() override {
+    std::lock_guard lock(mutex);
+    hidden = true;
+    changed.notify_all();
+  }
+  void Unload() override {}
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool hidden = false;
+};
+
+TEST_F(Report, CancelStopsTheReadersAtOnce) {
+  test::MakeFolder(tree);
+  for (int i = 0; i < 12; ++i) Copy("lz32.dll", "c" + std::to_string(i) + ".dll");
+  std::map<std::string, int> position;
+  for (const auto& p : test::ReaddirOrder(tree, false)) position.emplace(p, static_cast<int>(position.size()));
+  const std::vector<std::string> records = WholeRunRecords();
+  constexpr int kCancelAfter = 3;  // records
+
+  // Reads of the components after the last record wait until the report
+  // hides its window: both readers are then held there when Cancel comes.
+  HidingProgress progress;
+  bool timedOut = false;
+  std::vector<std::string> startedAfterCancel;
+  ReportOptions o = Options(&progress);
+  o.jobs = 2;
+  o.beforeRead = [&](const std::string& path) {
+    std::unique_lock lock(progress.mutex);
+    if (progress.hidden) {
+      startedAfterCancel.push_back(path);
+    } else if (position.at(path) >= kCancelAfter) {
+      timedOut = !progress.changed.wait_for(lock, std::chrono::seconds(5), [&] { return progress.hidden; });
+    }
+  };
+  bool cancel = false;
+  o.cancel = &cancel;
+  CancellingPort port(cancel, 1 + 2 * kCancelAfter);
+  ReportOutcome r = CreateReport(tree, o);
+
+  EXPECT_EQ(r.end, ReportEnd::Cancelled);
+  EXPECT_EQ(r.records, kCancelAfter);
+  EXPECT_EQ(test::ReadFile(output), records[0] + records[1] + records[2]);
+  // The held readers were let go by Cancel, not by the time-out, and read
+  // nothing then; no other read started.
+  EXPECT_FALSE(timedOut);
+  EXPECT_EQ(r.componentsRead, kCancelAfter);
+  std::lock_guard lock(progress.mutex);
+  EXPECT_TRUE(startedAfterCancel.empty()) << startedAfterCancel.front();
 }
 
 TEST_F(Report, OutputThatCannotBeCreatedGivesTheErrorReport) {
