@@ -7,8 +7,8 @@
 
 namespace korvane {
 
-UnattendedPort::UnattendedPort(int forcedAnswer, std::FILE* out)
-    : forcedAnswer_(forcedAnswer), out_(out) {}
+UnattendedPort::UnattendedPort(UserPort& windows, int forcedAnswer, std::FILE* out)
+    : windows_(windows), forcedAnswer_(forcedAnswer), out_(out) {}
 
 std::string UnattendedPort::FormatLine(const std::string& text, int flags,
                                        const std::string& title, int answer) {
@@ -45,6 +45,11 @@ int UnattendedAnswerFromEnvironment() {
   if (s == "yes") return kIdYes;
   if (s == "no") return kIdNo;
   return 0;
+}
+
+std::unique_ptr<UserPort> UnattendedPortFromEnvironment(UserPort& windows) {
+  if (!UnattendedRequested()) return nullptr;
+  return std::make_unique<UnattendedPort>(windows, UnattendedAnswerFromEnvironment());
 }
 
 }  // namespace korvane

@@ -3,13 +3,19 @@
 
 #include <QApplication>
 #include <QTest>
+#include <QTimer>
+#include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <thread>
 
+#include "common/UnattendedPort.h"
 #include "common/UserPort.h"
 #include "report/CreateReport.h"
 #include "report/colFiles_Tamo.h"
 #include "support/TempDir.h"
+#include "ui/QtUserPort.h"
 #include "ui/frmProgress.h"
 
 using korvane::ui::frmProgress;
@@ -46,6 +52,30 @@ void WriteFile(const std::string& path, const std::string& content) {
 
 std::string ReadAll(const std::string& path) { return korvane::test::ReadFile(path); }
 
+// The window as the report drives it; when the report reaches file number
+// clickAt, a click on Cancel is posted, to be delivered by the next pass of
+// window messages, and the Qt port's pacing interval is waited out so that
+// the next pass really happens.
+class ClickCancelAt final : public korvane::ReportProgress {
+ public:
+  ClickCancelAt(frmProgress& window, int clickAt) : window_(window), clickAt_(clickAt) {}
+  void Show() override { window_.Show(); }
+  void SetMax(int max) override { window_.SetMax(max); }
+  void SetValue(int value) override {
+    window_.SetValue(value);
+    if (value != clickAt_) return;
+    QTimer::singleShot(0, &window_, [this] { QTest::mouseClick(window_.cmdCancel(), Qt::LeftButton); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(2 * korvane::ui::QtUserPort::kMinIntervalMs));
+  }
+  void SetCurrentFile(const std::string& name) override { window_.SetCurrentFile(name); }
+  void Hide() override { window_.Hide(); }
+  void Unload() override { window_.Unload(); }
+
+ private:
+  frmProgress& window_;
+  int clickAt_;
+};
+
 }  // namespace
 
 class TestFrmProgress : public QObject {
@@ -64,7 +94,7 @@ class TestFrmProgress : public QObject {
     WriteFile(tree + "x.dll.bak", "backup");
   }
 
-  korvane::ReportOptions Options(const korvane::test::TempDir& dir, frmProgress* window,
+  korvane::ReportOptions Options(const korvane::test::TempDir& dir, korvane::ReportProgress* window,
                                  const bool* cancel, int* opened) {
     korvane::ReportOptions o;
     o.outputFile = dir.path().string() + "/output.txt";
@@ -191,6 +221,29 @@ class TestFrmProgress : public QObject {
     QCOMPARE(records, std::size_t(components));
     QVERIFY(partial.empty() || partial.ends_with("Flags: \r\n\r\n\r\n\r\n"));
     QVERIFY(partial.size() < full.size());
+  }
+
+  // Unattended mode replaces the message boxes only: the program's port still
+  // processes window messages, so Cancel stops the report.
+  void cancelIsHonouredInUnattendedMode() {
+    korvane::test::TempDir dir;
+    MakeTree(dir);
+    korvane::test::ScopedEnv unattended("KORVANE_UNATTENDED", "1");
+    korvane::ui::QtUserPort windows;
+    std::unique_ptr<korvane::UserPort> port = korvane::UnattendedPortFromEnvironment(windows);
+    QVERIFY(port != nullptr);
+    korvane::SetUserPort(port.get());
+    bool cancel = false;
+    frmProgress w(cancel);
+    ClickCancelAt progress(w, 2);
+    int opened = 0;
+    korvane::ReportOutcome r =
+        korvane::CreateReport(dir.path().string() + "/tree", Options(dir, &progress, &cancel, &opened));
+    korvane::SetUserPort(nullptr);
+    QVERIFY(cancel);
+    QCOMPARE(int(r.end), int(korvane::ReportEnd::Cancelled));
+    QCOMPARE(w.ProgressBar1()->value(), 2);
+    QCOMPARE(opened, 0);
   }
 
   void emptyFolderLeavesTheBarEmpty() {
