@@ -35,6 +35,11 @@ TEST(UnattendedPortTest, LineCarriesIconTitleTextAndAnswer) {
   EXPECT_EQ(UnattendedPort::FormatLine("x", kMbOkOnly, "T", kIdOk), "MSGBOX\tnone\tT\tx\tok");
 }
 
+TEST(UnattendedPortTest, LineBreaksTabsAndBackslashesInAFieldAreEscaped) {
+  EXPECT_EQ(UnattendedPort::FormatLine("a\nb\r\nc\rd\te\\f", kMbOkOnly, "C:\\x\ty", kIdOk),
+            "MSGBOX\tnone\tC:\\\\x\\ty\ta\\nb\\nc\\nd\\te\\\\f\tok");
+}
+
 TEST(UnattendedPortTest, QuestionsTakeTheDefaultButtonUnlessForced) {
   test::TempDir dir;
   std::string path = dir.File("out.txt");
