@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  qt6-base-dev libsqlite3-dev
+  qt6-base-dev libsqlite3-dev nlohmann-json3-dev
   mingw-w64 mingw-w64-tools libwine-dev libz-mingw-w64 fonts-wine
   xdg-utils
   wine wine64 wine32:i386

@@ -1,8 +1,11 @@
 // The desktop program: start-up, then the main window's event loop.
 
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
+#include "KorvaneVersion.h"
 #include "app/basMain.h"
 #include "common/UnattendedPort.h"
 #include "platform/Process.h"
@@ -10,6 +13,11 @@
 #include "ui/QtWindowHost.h"
 
 int main(int argc, char** argv) {
+  // Answered before any window or display is needed.
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("korvane %s\n", KORVANE_VERSION_TEXT);
+    return 0;
+  }
   korvane::platform::SetArguments(argc, argv);
   QApplication application(argc, argv);
 
