@@ -1,6 +1,6 @@
 #include "registration/SelfRegistration.h"
 
-#include "platform/FileKind.h"
+#include "platform/FileSystem.h"
 #include "platform/Library.h"
 #include "registration/RegistrationOutcome.h"
 
@@ -42,7 +42,7 @@ std::int32_t CallSelfRegistration(const std::string& fileName, RegistrationDirec
   if (fileName.empty()) return NoFile;
   // Loading opens the file, and opening a FIFO or a device can block for
   // ever: only a plain file is handed to the loader.
-  if (platform::KindOfFile(fileName) != platform::FileKind::Regular) return LoadFailed;
+  if (platform::GetFileKind(fileName) != platform::FileKind::Regular) return LoadFailed;
 
   std::unique_ptr<platform::WorkerThread> worker =
       startWorker([fileName, registering] { return LoadAndCall(fileName, registering); });

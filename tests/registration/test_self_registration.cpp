@@ -161,15 +161,11 @@ TEST(SelfRegistrationHangTest, LoadingThatHangsFailsAfterTheWait) {
               ::testing::ExitedWithCode(RegistrationFailed * 10 + UnregistrationFailed), "");
 }
 
+#ifndef _WIN32
 // Only a plain file reaches the loader: opening a FIFO waits for a writer,
 // for ever. A link to a component is that component.
 TEST_F(SelfRegistrationTest, WhatIsNoPlainFileIsNotLoadable) {
   clsRegistrator r;
-#ifdef _WIN32
-  EXPECT_EQ(r.Register("NUL"), LoadFailed);
-  EXPECT_EQ(r.Register(dir.File("COM1.dll")), LoadFailed);
-  EXPECT_EQ(r.Register("\\\\.\\pipe\\korvane-test.dll"), LoadFailed);
-#else
   const std::string fifo = dir.File("pipe.dll");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   EXPECT_EQ(r.Register(fifo), LoadFailed);
@@ -179,8 +175,8 @@ TEST_F(SelfRegistrationTest, WhatIsNoPlainFileIsNotLoadable) {
   std::filesystem::create_symlink(KORVANE_COMP_OK, link);
   EXPECT_EQ(r.Register(link), RegistrationSucceeded);
   EXPECT_EQ(Trace(), "register\n");
-#endif
 }
+#endif
 
 }  // namespace
 }  // namespace korvane
