@@ -11,6 +11,8 @@ packages=(
   xdg-utils
   wine wine64 wine32:i386
 )
+# The Debian package and its checks: cpack's shlibdeps, the freedesktop validators, man.
+packages+=(dpkg-dev file desktop-file-utils appstream man-db shared-mime-info)
 
 # Wine's 32-bit PE files (and the 32-bit Windows test run) need the i386 architecture.
 need_update=0

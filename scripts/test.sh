@@ -23,4 +23,7 @@ bash scripts/fuzz-smoke.sh
 # The Windows builds (MinGW-w64, 32 and 64 bit) and their tests under Wine.
 bash scripts/wine-tests.sh
 
+# The Debian package: built, installed with apt-get, run, purged (as root).
+bash scripts/package-tests.sh
+
 echo "linux: $(( ${total:-0} - ${failed:-0} )) passed, ${failed:-0} failed"

@@ -32,7 +32,7 @@ int RunVerbs(CliArgs& args) {
 
   clsRegistry registry;
   if (action == "status") {
-    const char* state = ShellExtensionsEnabled(registry) ? "enabled" : "disabled";
+    const char* state = ShellVerbsPresent(registry) ? "enabled" : "disabled";
     if (args.json) {
       PrintJson(Json{{"status", state}});
     } else {

@@ -25,6 +25,8 @@ class ProgramTest : public ::testing::Test {
         {"KORVANE_REGISTRY", dir.File("registry.db")},
         {"KORVANE_SYSTEM_DIR", dir.File("system32")},
         {"XDG_DATA_HOME", dir.File("data")},
+        {"XDG_CONFIG_HOME", dir.File("config")},
+        {"XDG_CONFIG_DIRS", dir.File("system-config")},
         {"KORVANE_TEST_TRACE", dir.File("trace.txt")},
     };
     if (!answer.empty()) env["KORVANE_ANSWER"] = answer;
@@ -163,6 +165,29 @@ TEST_F(ProgramTest, CliJsonOfNonUtf8FileNamesParses) {
     EXPECT_EQ(document.value(Json::json_pointer(c.member), std::string("(missing)")), c.expected)
         << c.args[1];
   }
+}
+
+TEST_F(ProgramTest, HelpAndVersionAloneAreAnsweredWithoutAWindow) {
+  std::map<std::string, std::string> env = Env();
+  env.erase("QT_QPA_PLATFORM");  // no display is needed for these two
+  ProcessResult help = RunProcess(KORVANE_GUI_EXE, {"--help"}, env, 30);
+  ASSERT_FALSE(help.timedOut);
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_EQ(help.out.rfind("usage: korvane [-r \"FILE\"", 0), 0u) << help.out;
+  for (const char* line : {"\n  -u \"FILE\" ", "\n  -f \"FOLDER\" ", "\n  -s ", "\n  --version "}) {
+    EXPECT_NE(help.out.find(line), std::string::npos) << line;
+  }
+  ProcessResult version = RunProcess(KORVANE_GUI_EXE, {"--version"}, env, 30);
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, "korvane " KORVANE_PROJECT_VERSION "\n");
+
+  // With anything beside it the word is part of a file name: the window opens.
+  env = Env();
+  env["KORVANE_EXIT_AFTER_SHOW"] = "1";
+  ProcessResult path = RunProcess(KORVANE_GUI_EXE, {"--help", "x.dll"}, env, 60);
+  ASSERT_FALSE(path.timedOut);
+  EXPECT_EQ(path.exitCode, 0);
+  EXPECT_EQ(path.out.find("usage"), std::string::npos);
 }
 
 // The entry point runs 15 s; the command returns after the 10 s wait and the
