@@ -1,20 +1,28 @@
 #!/bin/sh
-# The folder report (korvane-cli report) over a large tree, timed in one run
-# against:
+# The folder report (korvane-cli report) over a large tree, cold (empty page
+# cache) and warm, timed in one run against:
 #   floor    - walking the tree and reading the first 4 KiB of every .dll,
-#              .ocx and .exe (bench_floor_read)
+#              .ocx and .exe, one file after the other (bench_floor_read)
 #   exiftool - `exiftool -r` asked for the fields the report holds
-#   window   - the same report through the real progress window, offscreen
+# and, warm only, the same report through the real progress window, offscreen.
+# The report runs with --jobs 1 (serial) and with its default readers.
+# Medians of several runs are printed, with the load of the machine before
+# and after, since a busy machine stretches every figure.
 #
 # usage: bench/report.sh BUILD_DIR TREE [RUNS]
 #   BUILD_DIR  a Release build configured with -DKORVANE_BUILD_BENCH=ON
-#   TREE       e.g. the tree of `make-pe-corpus /tmp/corpus-full --link`
-#   RUNS       timed runs of the fast programs (default 10; exiftool runs 3)
+#   TREE       the tree of `make-pe-corpus /tmp/corpus-full` (a copy, not
+#              --link, so that dropping the cache really empties it)
+#   RUNS       timed runs of the fast programs (default 10 warm, 5 cold;
+#              exiftool runs 3 times each)
+# Cold runs need root (they write /proc/sys/vm/drop_caches); without it
+# they are skipped, and the script says so.
 set -eu
 
 build=${1:?usage: report.sh BUILD_DIR TREE [RUNS]}
 tree=${2:?usage: report.sh BUILD_DIR TREE [RUNS]}
 runs=${3:-10}
+coldRuns=$(( runs / 2 > 2 ? runs / 2 : 3 ))
 here=$(cd "$(dirname "$0")" && pwd)
 src="$here/../src"
 for tool in hyperfine jq exiftool pkg-config; do
@@ -38,11 +46,13 @@ export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR="$out/xdg"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
-# Warm the disk cache: every component file read once in full.
-find "$tree" -type f \( -iname '*.dll' -o -iname '*.ocx' -o -iname '*.exe' \) -exec cat {} + >/dev/null
+echo "machine: $(nproc) processors, load $(cut -d' ' -f1-3 /proc/loadavg) before"
 echo "floor: $("$floor" "$tree")"
+# Same bytes whatever reads them.
+"$cli" report "$tree" --jobs 1 --output "$out/serial.txt"
 "$cli" report "$tree" --output "$out/cli.txt"
 "$window" "$tree" "$out/window.txt"
+cmp -s "$out/serial.txt" "$out/cli.txt" || { echo "report.sh: --jobs 1 and the default differ" >&2; exit 1; }
 cmp -s "$out/cli.txt" "$out/window.txt" || { echo "report.sh: window and CLI reports differ" >&2; exit 1; }
 echo "records: $(grep -c '^File: ' "$out/cli.txt")"
 
@@ -51,20 +61,46 @@ fields='-CompanyName -FileDescription -InternalName -LegalCopyright -LegalTradem
 -FileVersionNumber -ProductVersionNumber -FileOS -FileFlags'
 exif="exiftool -q -q -r -fast2 -ext dll -ext ocx -ext exe $(echo $fields | tr '\n' ' ') '$tree'"
 
-hyperfine -N --warmup 2 --runs "$runs" --export-json "$out/fast.json" \
-  -n floor "'$floor' '$tree'" \
-  -n cli "'$cli' report '$tree' --output '$out/cli.txt'" \
-  -n window "'$window' '$tree' '$out/window.txt'" >&2
-hyperfine --warmup 1 --runs 3 --export-json "$out/exif.json" -n exiftool "$exif >/dev/null" >&2
+drop="sh -c 'sync; echo 3 > /proc/sys/vm/drop_caches'"
+cold=0
+if sh -c 'sync; echo 3 > /proc/sys/vm/drop_caches' 2>/dev/null; then cold=1; fi
 
-mean() { jq -r ".results[] | select(.command == \"$2\") | .mean" "$1"; }
-f=$(mean "$out/fast.json" floor)
-c=$(mean "$out/fast.json" cli)
-w=$(mean "$out/fast.json" window)
-e=$(mean "$out/exif.json" exiftool)
-awk -v f="$f" -v c="$c" -v w="$w" -v e="$e" 'BEGIN {
-  printf "floor          %8.1f ms\n", f * 1000
-  printf "korvane-cli    %8.1f ms   %.2fx the floor (goal: at most 2x)\n", c * 1000, c / f
-  printf "window report  %8.1f ms   %.2fx korvane-cli (goal: at most 1.5x)\n", w * 1000, w / c
-  printf "exiftool       %8.1f ms   korvane-cli is %.1fx faster (goal: at least 30x)\n", e * 1000, e / c
-}'
+if [ $cold -eq 1 ]; then
+  hyperfine -N --runs "$coldRuns" --prepare "$drop" --export-json "$out/cold.json" \
+    -n floor "'$floor' '$tree'" \
+    -n serial "'$cli' report '$tree' --jobs 1 --output '$out/cli.txt'" \
+    -n default "'$cli' report '$tree' --output '$out/cli.txt'" >&2
+  hyperfine --runs 3 --prepare "$drop" --export-json "$out/exif-cold.json" \
+    -n exiftool "$exif >/dev/null" >&2
+else
+  echo "cold: skipped, the page cache cannot be dropped (needs root)"
+fi
+
+# Warm: every component file read once in full first.
+find "$tree" -type f \( -iname '*.dll' -o -iname '*.ocx' -o -iname '*.exe' \) -exec cat {} + >/dev/null
+hyperfine -N --warmup 2 --runs "$runs" --export-json "$out/warm.json" \
+  -n floor "'$floor' '$tree'" \
+  -n serial "'$cli' report '$tree' --jobs 1 --output '$out/cli.txt'" \
+  -n default "'$cli' report '$tree' --output '$out/cli.txt'" \
+  -n window "'$window' '$tree' '$out/window.txt'" >&2
+hyperfine --warmup 1 --runs 3 --export-json "$out/exif-warm.json" -n exiftool "$exif >/dev/null" >&2
+echo "machine: load $(cut -d' ' -f1-3 /proc/loadavg) after"
+
+median() { jq -r ".results[] | select(.command == \"$2\") | .median" "$1"; }
+table() {  # $1 cold|warm, $2 the goal for the default report against the floor
+  f=$(median "$out/$1.json" floor)
+  s=$(median "$out/$1.json" serial)
+  d=$(median "$out/$1.json" default)
+  e=$(median "$out/exif-$1.json" exiftool)
+  awk -v t="$1" -v f="$f" -v s="$s" -v d="$d" -v e="$e" -v g="$2" 'BEGIN {
+    printf "%s (medians)\n", t
+    printf "  floor (serial 4 KiB)  %8.1f ms\n", f * 1000
+    printf "  report --jobs 1       %8.1f ms   %.2fx the floor\n", s * 1000, s / f
+    printf "  report (default)      %8.1f ms   %.2fx the floor (goal: at most %.1fx)\n", d * 1000, d / f, g
+    printf "  exiftool              %8.1f ms   %.1fx the default report\n", e * 1000, e / d
+  }'
+}
+[ $cold -eq 1 ] && table cold 0.5
+table warm 1.2
+w=$(median "$out/warm.json" window)
+awk -v w="$w" 'BEGIN { printf "  window report         %8.1f ms\n", w * 1000 }'

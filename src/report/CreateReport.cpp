@@ -169,7 +169,7 @@ ReportOutcome CreateReport(const std::string& sFolder, const ReportOptions& opti
   };
   try {
     const int jobs = options.jobs > 0 ? options.jobs : DefaultReportJobs();
-    readers.emplace(jobs, kMaxReadAhead, &ReadComponent, options.beforeRead);
+    readers.emplace(jobs, kMaxReadAhead, &ReadComponent, &IsComponentName, options.beforeRead);
     std::vector<bool> isComponent;  // per collected file, decided once
     colFiles_Tamo files;
     files.UseListings(&*readers);
@@ -182,12 +182,15 @@ ReportOutcome CreateReport(const std::string& sFolder, const ReportOptions& opti
     ReportFile report;
     report.Open(options.outputFile);
 
+    // The readers start on the tree while the window settles.
+    const std::string sep(1, platform::kPathSeparator);
+    const std::string folder = EnsureSuffix(sFolder, sep);
+    readers->Ahead({folder});
     if (progress != nullptr) progress->Show();
     DoEvents();
     platform::Sleep(20);
 
-    const std::string sep(1, platform::kPathSeparator);
-    outcome.files = files.LoadFiles(EnsureSuffix(sFolder, sep) + "*.*", true);
+    outcome.files = files.LoadFiles(folder + "*.*", true);
     if (progress != nullptr) progress->SetMax(outcome.files);
 
     for (std::int32_t i = 1; i <= outcome.files; ++i) {

@@ -1,16 +1,25 @@
 #include "report/ReportReaders.h"
 
-#include <algorithm>
 #include <new>
 
 #include "platform/JoinableThread.h"
 
 namespace korvane {
 
-ReportReaders::ReportReaders(int readers, std::size_t window, Fetch fetch, BeforeRead beforeRead)
+namespace {
+
+// Folder listings made ahead but not yet taken by the walk, at most.
+constexpr std::size_t kMaxListingsAhead = 4096;
+constexpr std::size_t kNoSlot = ~std::size_t{0};
+
+}  // namespace
+
+ReportReaders::ReportReaders(int readers, std::size_t window, Fetch fetch, IsComponent isComponent,
+                             BeforeRead beforeRead)
     : maxReaders_(readers > 1 ? static_cast<std::size_t>(readers) : 0),
       window_(window > 0 ? window : 1),
       fetch_(std::move(fetch)),
+      isComponent_(std::move(isComponent)),
       beforeRead_(std::move(beforeRead)) {}
 
 ReportReaders::~ReportReaders() {
@@ -18,33 +27,169 @@ ReportReaders::~ReportReaders() {
   for (auto& thread : threads_) thread->Join();
 }
 
-void ReportReaders::Add(const std::string& path) {
-  std::lock_guard lock(mutex_);
-  if (stopped_) return;
-  slots_.push_back(Slot{path, State::Queued, {}});
-  StartReaderIfUseful();
-  if (idle_ > 0) work_.notify_one();
-}
-
-namespace {
-// Folder listings made ahead but not yet taken by the walk, at most.
-constexpr std::size_t kMaxListingsAhead = 4096;
-}  // namespace
-
 bool ReportReaders::HasWork() const {
-  const bool component = nextToRead_ < taken_ + slots_.size() && nextToRead_ < taken_ + window_;
   const bool folder = !folderQueue_.empty() && listingsReady_ < kMaxListingsAhead;
-  return component || folder;
+  const bool ordered = nextToRead_ < taken_ + slots_.size() && nextToRead_ < taken_ + window_;
+  return folder || ordered || !earlyQueue_.empty();
 }
 
 // A new thread only when every running one is busy, there is something to
-// read, and fewer threads run than things wait to be read.
+// do, and fewer threads run than things wait to be done.
 void ReportReaders::StartReaderIfUseful() {
   if (threads_.size() >= maxReaders_ || idle_ > 0 || !HasWork()) return;
-  const std::size_t waiting = taken_ + slots_.size() - nextToRead_ + folderQueue_.size();
+  const std::size_t waiting =
+      taken_ + slots_.size() - nextToRead_ + folderQueue_.size() + earlyQueue_.size();
   if (threads_.size() >= waiting) return;
   auto thread = platform::StartJoinableThread([this] { ReaderLoop(); });
   if (thread) threads_.push_back(std::move(thread));
+}
+
+void ReportReaders::WakeReader() {
+  if (idle_ > 0) {
+    work_.notify_one();
+  } else {
+    StartReaderIfUseful();
+  }
+}
+
+void ReportReaders::SkipClaimed() {
+  while (nextToRead_ < taken_ + slots_.size() && At(nextToRead_).state != State::Queued) ++nextToRead_;
+}
+
+void ReportReaders::Add(const std::string& path) {
+  std::lock_guard lock(mutex_);
+  if (stopped_) return;
+  Slot slot{path, State::Queued, {}};
+  if (auto early = early_.find(path); early != early_.end()) {
+    if (early->second.state == State::Queued) {
+      early_.erase(early);  // read in order instead; its queue entry goes stale
+    } else if (early->second.state == State::Reading) {
+      slot.state = State::Reading;  // its reader fills the slot
+      early->second.slot = taken_ + slots_.size();
+    } else {
+      slot.state = early->second.state;
+      slot.info = std::move(early->second.info);
+      early_.erase(early);
+    }
+  }
+  slots_.push_back(std::move(slot));
+  SkipClaimed();
+  if (HasWork()) WakeReader();
+}
+
+bool ReportReaders::ReadPath(std::unique_lock<std::mutex>& lock, const std::string& path,
+                             clsFileInfo& info, State& state) {
+  lock.unlock();
+  if (beforeRead_) beforeRead_(path);
+  lock.lock();
+  if (stopped_) return false;
+  ++read_;
+  lock.unlock();
+  state = State::Done;
+  try {
+    fetch_(path, info);
+  } catch (const std::bad_alloc&) {
+    info = clsFileInfo{};
+    state = State::OutOfMemory;  // handed to the writer, which fails the report
+  }
+  lock.lock();
+  return !stopped_;
+}
+
+bool ReportReaders::ReadSlot(std::unique_lock<std::mutex>& lock, std::size_t index) {
+  const std::string path = At(index).path;
+  clsFileInfo info;
+  State state = State::Done;
+  if (!ReadPath(lock, path, info, state)) return false;
+  Slot& slot = At(index);
+  slot.info = std::move(info);
+  slot.state = state;
+  if (index == taken_) done_.notify_one();
+  return true;
+}
+
+bool ReportReaders::ReadEarly(std::unique_lock<std::mutex>& lock) {
+  const std::string path = std::move(earlyQueue_.front());
+  earlyQueue_.pop_front();
+  auto early = early_.find(path);
+  if (early == early_.end() || early->second.state != State::Queued) return true;  // stale
+  early->second.state = State::Reading;
+  early->second.slot = kNoSlot;
+  clsFileInfo info;
+  State state = State::Done;
+  if (!ReadPath(lock, path, info, state)) return false;
+  early = early_.find(path);  // still there: the walk leaves entries being read
+  if (early->second.slot == kNoSlot) {
+    early->second.info = std::move(info);
+    early->second.state = state;
+    return true;
+  }
+  const std::size_t index = early->second.slot;
+  early_.erase(early);
+  Slot& slot = At(index);
+  slot.info = std::move(info);
+  slot.state = state;
+  if (index == taken_) done_.notify_one();
+  return true;
+}
+
+void ReportReaders::ReaderLoop() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    ++idle_;
+    work_.wait(lock, [&] { return stopped_ || HasWork(); });
+    --idle_;
+    if (stopped_) return;
+    if (!folderQueue_.empty() && listingsReady_ < kMaxListingsAhead) {
+      ListFolder(lock);
+      if (stopped_) return;
+      if (HasWork()) WakeReader();  // the listing may have told of more
+    } else if (nextToRead_ < taken_ + slots_.size() && nextToRead_ < taken_ + window_) {
+      const std::size_t index = nextToRead_++;
+      At(index).state = State::Reading;
+      SkipClaimed();
+      if (!ReadSlot(lock, index)) return;
+    } else if (!ReadEarly(lock)) {
+      return;
+    }
+  }
+}
+
+void ReportReaders::Next(clsFileInfo& info) {
+  std::unique_lock lock(mutex_);
+  info = clsFileInfo{};
+  if (slots_.empty()) return;
+  // Nobody has claimed the writer's own component yet (no reader threads, or
+  // all of them just woke): the writer reads it rather than wait.
+  if (slots_.front().state == State::Queued && !stopped_) {
+    slots_.front().state = State::Reading;
+    SkipClaimed();
+    if (!ReadSlot(lock, taken_)) return;
+  }
+  done_.wait(lock, [&] { return stopped_ || slots_.front().state >= State::Done; });
+  if (slots_.front().state < State::Done) return;
+  Slot slot = std::move(slots_.front());
+  slots_.pop_front();
+  ++taken_;
+  // The window moved on by one component.
+  if (HasWork()) WakeReader();
+  lock.unlock();
+  if (slot.state == State::OutOfMemory) throw std::bad_alloc();
+  info = std::move(slot.info);
+}
+
+void ReportReaders::Stop() {
+  {
+    std::lock_guard lock(mutex_);
+    stopped_ = true;
+  }
+  work_.notify_all();
+  done_.notify_all();
+}
+
+std::size_t ReportReaders::ComponentsRead() const {
+  std::lock_guard lock(mutex_);
+  return read_;
 }
 
 void ReportReaders::QueueFolders(const std::vector<std::string>& folders) {
@@ -57,8 +202,7 @@ void ReportReaders::Ahead(const std::vector<std::string>& folders) {
   std::lock_guard lock(mutex_);
   if (stopped_ || maxReaders_ == 0) return;
   QueueFolders(folders);
-  StartReaderIfUseful();
-  if (idle_ > 0) work_.notify_one();
+  if (HasWork()) WakeReader();
 }
 
 bool ReportReaders::Take(const std::string& folder, std::vector<platform::FindData>& entries) {
@@ -82,6 +226,7 @@ void ReportReaders::ListFolder(std::unique_lock<std::mutex>& lock) {
   lock.unlock();
   std::vector<platform::FindData> entries;
   std::vector<std::string> subfolders;
+  std::vector<std::string> components;
   {
     platform::FileSearch search(folder + "*.*", nullptr, true);
     platform::FindData entry;
@@ -90,6 +235,8 @@ void ReportReaders::ListFolder(std::unique_lock<std::mutex>& lock) {
       const bool link = (entry.attributes & platform::kAttrReparsePoint) != 0;
       if (isFolder && !link && entry.name != "." && entry.name != "..") {
         subfolders.push_back(folder + entry.name + folder.back());
+      } else if (!isFolder && isComponent_ && isComponent_(folder + entry.name)) {
+        components.push_back(folder + entry.name);
       }
       entries.push_back(std::move(entry));
     }
@@ -102,101 +249,12 @@ void ReportReaders::ListFolder(std::unique_lock<std::mutex>& lock) {
   f.state = Listing::Ready;
   f.entries = std::move(entries);
   ++listingsReady_;
-}
-
-bool ReportReaders::Read(std::unique_lock<std::mutex>& lock, std::size_t index) {
-  const std::string path = At(index).path;
-  lock.unlock();
-  if (beforeRead_) beforeRead_(path);
-  lock.lock();
-  if (stopped_) return false;
-  ++read_;
-  lock.unlock();
-  clsFileInfo info;
-  State state = State::Done;
-  try {
-    fetch_(path, info);
-  } catch (const std::bad_alloc&) {
-    info = clsFileInfo{};
-    state = State::OutOfMemory;  // handed to the writer, which fails the report
+  // Before the walk can take the listing, so that it finds these entries
+  // when it adds the components.
+  for (std::string& path : components) {
+    if (early_.size() >= window_) break;
+    if (early_.try_emplace(path).second) earlyQueue_.push_back(std::move(path));
   }
-  lock.lock();
-  if (stopped_) return false;
-  Slot& slot = At(index);
-  slot.info = std::move(info);
-  slot.state = state;
-  return true;
-}
-
-void ReportReaders::ReaderLoop() {
-  std::unique_lock lock(mutex_);
-  for (;;) {
-    ++idle_;
-    work_.wait(lock, [&] { return stopped_ || HasWork(); });
-    --idle_;
-    if (stopped_) return;
-    // Listings first: each one may tell of more work.
-    if (!folderQueue_.empty() && listingsReady_ < kMaxListingsAhead) {
-      ListFolder(lock);
-      if (stopped_) return;
-      if (HasWork()) {
-        if (idle_ > 0) work_.notify_one();
-        StartReaderIfUseful();
-      }
-      continue;
-    }
-    const std::size_t index = nextToRead_++;
-    At(index).state = State::Reading;
-    if (!Read(lock, index)) return;
-    if (index == taken_) done_.notify_one();
-  }
-}
-
-void ReportReaders::Next(clsFileInfo& info) {
-  std::unique_lock lock(mutex_);
-  if (slots_.empty()) {
-    info = clsFileInfo{};
-    return;
-  }
-  // Nobody has claimed the writer's own component yet (no reader threads, or
-  // all of them just woke): the writer reads it rather than wait.
-  if (nextToRead_ == taken_ && !stopped_) {
-    ++nextToRead_;
-    At(taken_).state = State::Reading;
-    if (!Read(lock, taken_)) {
-      info = clsFileInfo{};
-      return;
-    }
-  }
-  done_.wait(lock, [&] { return stopped_ || slots_.front().state >= State::Done; });
-  Slot slot = std::move(slots_.front());
-  slots_.pop_front();
-  ++taken_;
-  // The window moved on by one component.
-  if (idle_ > 0) work_.notify_one();
-  StartReaderIfUseful();
-  lock.unlock();
-  if (slot.state == State::OutOfMemory) throw std::bad_alloc();
-  info = std::move(slot.info);
-}
-
-void ReportReaders::Stop() {
-  {
-    std::lock_guard lock(mutex_);
-    stopped_ = true;
-  }
-  work_.notify_all();
-  done_.notify_all();
-}
-
-std::size_t ReportReaders::ComponentsRead() const {
-  std::lock_guard lock(mutex_);
-  return read_;
-}
-
-std::size_t ReportReaders::Threads() const {
-  std::lock_guard lock(mutex_);
-  return threads_.size();
 }
 
 }  // namespace korvane
