@@ -66,6 +66,12 @@ TEST_F(CliReport, WritesTheWindowsBytesToTheCurrentDirectory) {
   r = Cli("report '" + tree + "' --output=other.txt", dir.path().string(), err);
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(test::ReadFile(dir.path().string() + "/other.txt"), expected);
+  // Serial or with many readers, the same bytes.
+  for (const char* jobs : {"--jobs 1", "--jobs=16"}) {
+    r = Cli("report '" + tree + "' " + jobs + " --output jobs.txt", dir.path().string(), err);
+    EXPECT_EQ(r.exitCode, 0) << jobs << r.err;
+    EXPECT_EQ(test::ReadFile(dir.path().string() + "/jobs.txt"), expected) << jobs;
+  }
 }
 
 TEST_F(CliReport, UsageErrorsAndMissingFolders) {
@@ -76,8 +82,10 @@ TEST_F(CliReport, UsageErrorsAndMissingFolders) {
   EXPECT_NE(r.err.find("missing"), std::string::npos);
   r = Cli("report '" + tree + "/t.txt'", dir.path().string(), err);  // a file, not a folder
   EXPECT_EQ(r.exitCode, 2);
-  r = Cli("report '" + tree + "' --output", dir.path().string(), err);
-  EXPECT_EQ(r.exitCode, 2);
+  for (const char* tail : {"--output", "--jobs", "--jobs 0", "--jobs=65", "--jobs 2x"}) {
+    r = Cli("report '" + tree + "' " + tail, dir.path().string(), err);
+    EXPECT_EQ(r.exitCode, 2) << tail;
+  }
   EXPECT_FALSE(std::filesystem::exists(dir.path() / "output.txt"));
 }
 
