@@ -194,7 +194,7 @@ ReportOutcome CreateReport(const std::string& sFolder, const ReportOptions& opti
     if (progress != nullptr) progress->SetMax(outcome.files);
 
     for (std::int32_t i = 1; i <= outcome.files; ++i) {
-      colFiles_Tamo::FilePtr file = files.Item(i);
+      const colFiles_Tamo::FilePtr& file = *(files.begin() + (i - 1));
       if (progress != nullptr) {
         progress->SetValue(i);
         progress->SetCurrentFile(file->sNameAndExtension());

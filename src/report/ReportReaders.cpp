@@ -212,9 +212,10 @@ bool ReportReaders::Take(const std::string& folder, std::vector<platform::FindDa
   const Listing was = f.state;
   f.state = Listing::Taken;
   if (was != Listing::Ready) return false;  // the walk lists it itself, without waiting
-  --listingsReady_;
   entries = std::move(f.entries);
   f.entries = {};
+  // Readers held back by the bound on ready listings may go on.
+  if (listingsReady_-- == kMaxListingsAhead && HasWork()) WakeReader();
   return true;
 }
 
