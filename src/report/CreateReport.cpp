@@ -186,9 +186,13 @@ ReportOutcome CreateReport(const std::string& sFolder, const ReportOptions& opti
     const std::string sep(1, platform::kPathSeparator);
     const std::string folder = EnsureSuffix(sFolder, sep);
     readers->Ahead({folder});
-    if (progress != nullptr) progress->Show();
-    DoEvents();
-    platform::Sleep(20);
+    if (progress != nullptr) {
+      progress->Show();
+      DoEvents();
+      platform::Sleep(20);  // lets the window paint before the walk
+    } else {
+      DoEvents();
+    }
 
     outcome.files = files.LoadFiles(folder + "*.*", true);
     if (progress != nullptr) progress->SetMax(outcome.files);

@@ -1,5 +1,6 @@
 #include "report/ReportReaders.h"
 
+#include <algorithm>
 #include <new>
 
 #include "platform/JoinableThread.h"
@@ -11,12 +12,16 @@ namespace {
 // Folder listings made ahead but not yet taken by the walk, at most.
 constexpr std::size_t kMaxListingsAhead = 4096;
 constexpr std::size_t kNoSlot = ~std::size_t{0};
+// A read or a listing served from the page cache takes tens of microseconds;
+// one that takes this long waited for the disk (or a share).
+constexpr auto kSlowRead = std::chrono::microseconds(500);
 
 }  // namespace
 
 ReportReaders::ReportReaders(int readers, std::size_t window, Fetch fetch, IsComponent isComponent,
                              BeforeRead beforeRead)
     : maxReaders_(readers > 1 ? static_cast<std::size_t>(readers) : 0),
+      allowedReaders_(std::min<std::size_t>(maxReaders_, platform::ProcessorCount())),
       window_(window > 0 ? window : 1),
       fetch_(std::move(fetch)),
       isComponent_(std::move(isComponent)),
@@ -36,7 +41,7 @@ bool ReportReaders::HasWork() const {
 // A new thread only when every running one is busy, there is something to
 // do, and fewer threads run than things wait to be done.
 void ReportReaders::StartReaderIfUseful() {
-  if (threads_.size() >= maxReaders_ || idle_ > 0 || !HasWork()) return;
+  if (threads_.size() >= allowedReaders_ || idle_ > 0 || !HasWork()) return;
   const std::size_t waiting =
       taken_ + slots_.size() - nextToRead_ + folderQueue_.size() + earlyQueue_.size();
   if (threads_.size() >= waiting) return;
@@ -77,8 +82,17 @@ void ReportReaders::Add(const std::string& path) {
   if (HasWork()) WakeReader();
 }
 
+void ReportReaders::NoteDuration(std::chrono::steady_clock::time_point start) {
+  if (allowedReaders_ < maxReaders_ && std::chrono::steady_clock::now() - start >= kSlowRead) {
+    allowedReaders_ = maxReaders_;
+    if (HasWork()) StartReaderIfUseful();
+  }
+}
+
 bool ReportReaders::ReadPath(std::unique_lock<std::mutex>& lock, const std::string& path,
                              clsFileInfo& info, State& state) {
+  // Timed from before the test hook, which stands for a slow disk.
+  const auto start = std::chrono::steady_clock::now();
   lock.unlock();
   if (beforeRead_) beforeRead_(path);
   lock.lock();
@@ -93,7 +107,9 @@ bool ReportReaders::ReadPath(std::unique_lock<std::mutex>& lock, const std::stri
     state = State::OutOfMemory;  // handed to the writer, which fails the report
   }
   lock.lock();
-  return !stopped_;
+  if (stopped_) return false;
+  NoteDuration(start);
+  return true;
 }
 
 bool ReportReaders::ReadSlot(std::unique_lock<std::mutex>& lock, std::size_t index) {
@@ -228,6 +244,7 @@ void ReportReaders::ListFolder(std::unique_lock<std::mutex>& lock) {
   std::vector<platform::FindData> entries;
   std::vector<std::string> subfolders;
   std::vector<std::string> components;
+  const auto start = std::chrono::steady_clock::now();
   {
     platform::FileSearch search(folder + "*.*", nullptr, true);
     platform::FindData entry;
@@ -244,6 +261,7 @@ void ReportReaders::ListFolder(std::unique_lock<std::mutex>& lock) {
   }
   lock.lock();
   if (stopped_) return;
+  NoteDuration(start);
   QueueFolders(subfolders);
   Folder& f = folders_[folder];
   if (f.state != Listing::Running) return;  // the walk listed it meanwhile

@@ -11,6 +11,7 @@
 // last: list a folder, read the writer's next unread component, read a
 // component found by a listing.
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -44,6 +45,9 @@ class ReportReaders final : public FolderListings {
   // At most `readers` threads; 1 (or less) starts none: every component is
   // read on the writer's thread, in Next, and no folder is listed ahead. At
   // most `window` components are read and not yet taken by the writer.
+  // Threads beyond one per processor start only once a read or a listing
+  // has had to wait for the disk: from the page cache more threads would
+  // only compete for the processors.
   ReportReaders(int readers, std::size_t window, Fetch fetch, IsComponent isComponent,
                 BeforeRead beforeRead = {});
   // Stops and joins every reader.
@@ -94,6 +98,8 @@ class ReportReaders final : public FolderListings {
   // Reads path with the lock released; false when Stop() came first.
   bool ReadPath(std::unique_lock<std::mutex>& lock, const std::string& path, clsFileInfo& info,
                 State& state);
+  // Lets all readers start when work that began at `start` had to wait.
+  void NoteDuration(std::chrono::steady_clock::time_point start);
   bool ReadSlot(std::unique_lock<std::mutex>& lock, std::size_t index);
   bool ReadEarly(std::unique_lock<std::mutex>& lock);
   // Queues folders not seen before, the first of them to be listed next.
@@ -103,6 +109,7 @@ class ReportReaders final : public FolderListings {
   Slot& At(std::size_t index) { return slots_[index - taken_]; }
 
   const std::size_t maxReaders_;
+  std::size_t allowedReaders_;  // grows to maxReaders_ at the first slow read
   const std::size_t window_;
   Fetch fetch_;
   IsComponent isComponent_;
