@@ -1,0 +1,38 @@
+// deps FILE: the dependency tree as the Windows loader resolves it.
+
+#include <cstdio>
+#include <string>
+
+#include "cli/CliCommand.h"
+#include "diagnosis/Diagnosis.h"
+#include "diagnosis/DiagnosisText.h"
+
+namespace korvane::cli {
+
+namespace {
+
+int RunDeps(CliArgs& args) {
+  if (args.operands.size() != 1) return UsageError("deps takes one FILE");
+  const std::string& file = args.operands[0];
+  if (!PathExists(file)) return UsageError("no such file: " + file);
+  diagnosis::DependencyWalker walker;
+  const diagnosis::DependencyTree tree = walker.Walk(file);
+  const diagnosis::Diagnosis d = diagnosis::DiagnoseTree(file, true, tree);
+  std::string out;
+  if (args.json) {
+    const nlohmann::json j = {{"file", file},
+                              {"tree", diagnosis::TreeJson(tree)},
+                              {"diagnosis", diagnosis::DiagnosisJson(d)}};
+    out = j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+  } else {
+    out = diagnosis::TreeText(tree);
+  }
+  std::fwrite(out.data(), 1, out.size(), stdout);
+  return kExitOk;
+}
+
+const CliCommand kDeps("deps", "deps FILE [--json]", &RunDeps);
+
+}  // namespace
+
+}  // namespace korvane::cli
