@@ -6,6 +6,7 @@
 
 #include "cli/CliCommand.h"
 #include "common/Json.h"
+#include "diagnosis/DiagnosisText.h"
 #include "platform/Process.h"
 #include "registration/RegistrationOutcome.h"
 #include "registration/clsRegistrator.h"
@@ -39,9 +40,15 @@ int Run(CliArgs& args, bool unregister) {
     std::string line = "{\"outcome\": " + std::to_string(r.outcome) +
                        ", \"message\": " + JsonQuote(message ? message : "");
     if (r.outOfProcess) line += ", \"commandLine\": " + JsonQuote(r.commandLine);
+    if (r.diagnosis) {
+      line += ", \"diagnosis\": " + diagnosis::DiagnosisJson(*r.diagnosis).dump(
+                                         -1, ' ', false, nlohmann::json::error_handler_t::replace);
+    }
     line += "}";
     std::printf("%s\n", line.c_str());
   } else if (!text.empty()) {
+    // The reason goes on a line of its own (its notes after it).
+    if (r.diagnosis) text += "\n" + diagnosis::DiagnosisText(*r.diagnosis);
     std::printf("%s\n", text.c_str());
   } else {
     std::fprintf(stderr, "korvane-cli: the worker thread could not be started\n");
