@@ -7,6 +7,23 @@
 
 namespace korvane {
 
+namespace {
+
+// One box is one line: a line break, a TAB and the backslash itself are
+// written as the two-character escapes \n, \t and \\.
+void AppendField(std::string& line, const std::string& field) {
+  for (char c : field) {
+    switch (c) {
+      case '\n': line += "\\n"; break;
+      case '\t': line += "\\t"; break;
+      case '\\': line += "\\\\"; break;
+      default: line += c;
+    }
+  }
+}
+
+}  // namespace
+
 UnattendedPort::UnattendedPort(int forcedAnswer, std::FILE* out)
     : forcedAnswer_(forcedAnswer), out_(out) {}
 
@@ -15,9 +32,9 @@ std::string UnattendedPort::FormatLine(const std::string& text, int flags,
   std::string line = "MSGBOX\t";
   line += IconName(IconOf(flags));
   line += '\t';
-  line += title;
+  AppendField(line, title);
   line += '\t';
-  line += text;
+  AppendField(line, text);
   line += '\t';
   line += answer == kIdYes ? "yes" : answer == kIdNo ? "no" : "ok";
   return line;

@@ -22,6 +22,11 @@ TEST(UnattendedPortTest, LineCarriesIconTitleTextAndAnswer) {
   EXPECT_EQ(UnattendedPort::FormatLine("x", kMbOkOnly, "T", kIdOk), "MSGBOX\tnone\tT\tx\tok");
 }
 
+TEST(UnattendedPortTest, LineBreaksTabsAndBackslashesAreEscapedSoABoxStaysOneLine) {
+  EXPECT_EQ(UnattendedPort::FormatLine("first\n\nsecond\tC:\\x.dll", kMbIconError, "a\tb", kIdOk),
+            "MSGBOX\terror\ta\\tb\tfirst\\n\\nsecond\\tC:\\\\x.dll\tok");
+}
+
 TEST(UnattendedPortTest, QuestionsTakeTheDefaultButtonUnlessForced) {
   test::TempDir dir;
   std::string path = dir.File("out.txt");
