@@ -131,7 +131,8 @@ Diagnosis DiagnoseTree(const std::string& path, bool fileExists, const Dependenc
       d.predictedError = kErrorModNotFound;
       d.reason = "It needs " + n->name + ", which is not found" + via + ".";
     } else if (n->state == NodeState::kWrongMachine) {
-      d.predictedError = kErrorBadExeFormat;
+      // Passed over and searched on: in the end it is simply not found.
+      d.predictedError = kErrorModNotFound;
       d.reason = "It needs " + n->name + ", but the only copy found is not for " + Width(machine) + ": " +
                  n->skipped.front() + via + ".";
     } else {
