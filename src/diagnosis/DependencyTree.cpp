@@ -6,6 +6,7 @@
 #include "diagnosis/FolderIndex.h"
 #include "diagnosis/LoaderRules.h"
 #include "diagnosis/ModuleFile.h"
+#include "platform/Process.h"
 
 namespace korvane::diagnosis {
 
@@ -42,6 +43,15 @@ bool SplitForwarder(const std::string& forwarder, std::string& module, std::stri
   module = forwarder.substr(0, dot);
   function = forwarder.substr(dot + 1);
   return true;
+}
+
+// One key for one file: letter case ignored, and on Windows '/' taken as '\\'.
+std::string PathKey(const std::string& path) {
+  std::string key = FoldName(path);
+  for (char& c : key) {
+    if (c == '/') c = platform::kPathSeparator;
+  }
+  return key;
 }
 
 bool ParseOrdinal(const std::string& text, std::uint32_t& ordinal) {
@@ -87,7 +97,7 @@ struct DependencyWalker::Impl {
   std::unordered_set<std::string> onPath;
 
   Module* Load(const std::string& path) {
-    auto& slot = modules[FoldName(path)];
+    auto& slot = modules[PathKey(path)];
     if (!slot) {
       slot = std::make_unique<Module>();
       slot->path = path;
@@ -196,7 +206,7 @@ struct DependencyWalker::Impl {
       if (r.state == NodeState::kResolved) {
         child.machine = r.module->info.machine;
         CheckFunctions(imported, r.module, child);
-        const std::string key = FoldName(r.path);
+        const std::string key = PathKey(r.path);
         auto seen = expanded.find(key);
         // A module first met only behind a delay-load import is listed again
         // when a plain import needs it: then it matters at load time.
@@ -255,7 +265,7 @@ DependencyTree DependencyWalker::Walk(const std::string& path) {
   w.searchFolders = {FolderOf(path), folders.system, folders.windows, folders.current};
   w.searchFolders.insert(w.searchFolders.end(), folders.path.begin(), folders.path.end());
 
-  const std::string key = FoldName(path);
+  const std::string key = PathKey(path);
   w.expanded[key] = false;
   w.onPath.insert(key);
   w.Expand(tree.root, root, 0, false);
