@@ -7,20 +7,18 @@ namespace korvane::formats::pe {
 namespace {
 
 template <typename T>
-bool ReadLittle(const PeByteSource& bytes, std::uint64_t offset, T& value) {
-  std::uint8_t raw[sizeof(T)];
-  if (!bytes.Read(offset, raw, sizeof(T))) return false;
-  T v = 0;
-  for (std::size_t i = sizeof(T); i-- > 0;) v = static_cast<T>((v << 8) | raw[i]);
-  value = v;
-  return true;
-}
-
-template <typename T>
 T FromLittle(const std::uint8_t* raw) {
   T v = 0;
   for (std::size_t i = sizeof(T); i-- > 0;) v = static_cast<T>((v << 8) | raw[i]);
   return v;
+}
+
+template <typename T>
+bool ReadLittle(const PeByteSource& bytes, std::uint64_t offset, T& value) {
+  std::uint8_t raw[sizeof(T)];
+  if (!bytes.Read(offset, raw, sizeof(T))) return false;
+  value = FromLittle<T>(raw);
+  return true;
 }
 
 }  // namespace
@@ -128,26 +126,17 @@ bool Layout::ReadAt(std::uint32_t rva, void* dst, std::size_t length) const {
   return Map(rva, length, offset) && bytes_.Read(offset, dst, length);
 }
 
-bool Layout::U16At(std::uint32_t rva, std::uint16_t& value) const {
-  std::uint8_t raw[2];
+template <typename T>
+bool Layout::ValueAt(std::uint32_t rva, T& value) const {
+  std::uint8_t raw[sizeof(T)];
   if (!ReadAt(rva, raw, sizeof raw)) return false;
-  value = FromLittle<std::uint16_t>(raw);
+  value = FromLittle<T>(raw);
   return true;
 }
 
-bool Layout::U32At(std::uint32_t rva, std::uint32_t& value) const {
-  std::uint8_t raw[4];
-  if (!ReadAt(rva, raw, sizeof raw)) return false;
-  value = FromLittle<std::uint32_t>(raw);
-  return true;
-}
-
-bool Layout::U64At(std::uint32_t rva, std::uint64_t& value) const {
-  std::uint8_t raw[8];
-  if (!ReadAt(rva, raw, sizeof raw)) return false;
-  value = FromLittle<std::uint64_t>(raw);
-  return true;
-}
+bool Layout::U16At(std::uint32_t rva, std::uint16_t& value) const { return ValueAt(rva, value); }
+bool Layout::U32At(std::uint32_t rva, std::uint32_t& value) const { return ValueAt(rva, value); }
+bool Layout::U64At(std::uint32_t rva, std::uint64_t& value) const { return ValueAt(rva, value); }
 
 bool Layout::NameAt(std::uint32_t rva, std::string& name) const {
   // Read in small pieces: a name usually ends long before the limit, and the

@@ -89,6 +89,8 @@ class Layout {
   // The file offset of [rva, rva + length), when file bytes back all of it.
   bool Map(std::uint32_t rva, std::uint64_t length, std::uint64_t& offset) const;
   bool ReadAt(std::uint32_t rva, void* dst, std::size_t length) const;
+  template <typename T>
+  bool ValueAt(std::uint32_t rva, T& value) const;
 
   const PeByteSource& bytes_;
   std::vector<Section> sections_;
