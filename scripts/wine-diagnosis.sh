@@ -44,6 +44,24 @@ run() {  # run BUILD LABEL ARGS...
 
 for b in win32-x64 win32-x86; do
   fixtures="$root/build/$b/tests/diagnosis/fixtures"
+  # The registration message names the missing module, and why/deps run.
+  out=$(wine "$root/build/$b/bin/korvane-cli.exe" register "$(winpath "$fixtures/chain/chain_a.dll")" | tr -d '\r')
+  rc=${PIPESTATUS[0]}
+  expected="chain_c.dll, which is not found (chain_a.dll -> chain_b.dll -> chain_c.dll)"
+  [ "$b" = win32-x86 ] && expected="use the 64-bit (x64) build of Korvane"
+  if [ "$rc" = 1 ] && [[ "$out" == *"$expected"* ]]; then
+    echo "ok    $b register names the reason: $(echo "$out" | tail -1)"
+  else
+    echo "FAIL  $b register exited $rc: $out"
+    status=1
+  fi
+  for command in why deps; do
+    if ! wine "$root/build/$b/bin/korvane-cli.exe" "$command" --json "$(winpath "$fixtures/ok/ok.dll")" >/dev/null; then
+      echo "FAIL  $b korvane-cli $command"
+      status=1
+    fi
+  done
+
   args=()
   for c in "${components[@]}"; do args+=("$(winpath "$fixtures/$c")"); done
   run "$b" fixtures "${args[@]}"
