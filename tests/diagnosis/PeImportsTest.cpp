@@ -44,16 +44,25 @@ std::uint32_t U32(const Bytes& b, std::size_t at) {
 void PutU32(Bytes& b, std::size_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
-// The file offset of data directory entry index of a PE32+ image.
-std::size_t DirectoryEntry(const Bytes& b, std::size_t index) { return U32(b, 0x3C) + 4 + 20 + 112 + index * 8; }
+// The file offset of data directory entry index (PE32 or PE32+).
+std::size_t DirectoryEntry(const Bytes& b, std::size_t index) {
+  const std::size_t optional = U32(b, 0x3C) + 4 + 20;
+  const bool pe32Plus = b[optional] == 0x0B && b[optional + 1] == 0x02;
+  return optional + (pe32Plus ? 112 : 96) + index * 8;
+}
+
+// The fixtures' components have the program's width; otherwidth/ the other one.
+const bool kProgram64 = sizeof(void*) == 8;
 
 TEST(PeImports, HeadersOfBothWidths) {
-  const PeModuleInfo x64 = ReadFixture("ok/ok.dll");
+  const PeModuleInfo ok = ReadFixture("ok/ok.dll");
+  const PeModuleInfo other = ReadFixture("otherwidth/comp_other.dll");
+  const PeModuleInfo& x64 = kProgram64 ? ok : other;
+  const PeModuleInfo& x86 = kProgram64 ? other : ok;
   EXPECT_EQ(x64.machine, formats::kMachineAmd64);
   EXPECT_TRUE(x64.is64);
   EXPECT_TRUE(x64.isDll);
   EXPECT_EQ(x64.subsystem, formats::kSubsystemWindowsConsole);
-  const PeModuleInfo x86 = ReadFixture("arch32/comp32.dll");
   EXPECT_EQ(x86.machine, formats::kMachineI386);
   EXPECT_FALSE(x86.is64);
   EXPECT_TRUE(x86.isDll);
@@ -106,7 +115,7 @@ TEST(PeImports, HeadersOnlyLeavesTheDirectoriesUnread) {
   const Bytes bytes = ReadBytes(DiagnosisFixture("ok/ok.dll"));
   PeModuleInfo info;
   EXPECT_EQ(Read(bytes, info, formats::PeModuleParts::kHeadersOnly), PeModuleError::kOk);
-  EXPECT_EQ(info.machine, formats::kMachineAmd64);
+  EXPECT_EQ(info.machine, kProgram64 ? formats::kMachineAmd64 : formats::kMachineI386);
   EXPECT_TRUE(info.imports.empty());
   EXPECT_TRUE(info.exports.empty());
 }
@@ -119,7 +128,7 @@ TEST(PeImports, NotAnImage) {
 
 // Every cut of a real image gives an error or a consistent result, never a crash.
 TEST(PeImports, EveryTruncationIsSafe) {
-  for (const char* name : {"ok/ok.dll", "forward/fwd.dll", "delay/delay_ghost.dll", "arch32/comp32.dll"}) {
+  for (const char* name : {"ok/ok.dll", "forward/fwd.dll", "delay/delay_ghost.dll", "otherwidth/comp_other.dll"}) {
     const Bytes whole = ReadBytes(DiagnosisFixture(name));
     for (std::size_t size = 0; size < whole.size(); size += 7) {
       const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
@@ -174,7 +183,7 @@ TEST(PeImports, DamagedDirectories) {
     }
     PeModuleInfo info;
     EXPECT_EQ(Read(b, info), c.expected);
-    EXPECT_EQ(info.machine, formats::kMachineAmd64);  // the headers are still read
+    EXPECT_EQ(info.machine, kProgram64 ? formats::kMachineAmd64 : formats::kMachineI386);  // headers still read
   }
 }
 
