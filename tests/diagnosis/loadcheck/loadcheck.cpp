@@ -12,12 +12,14 @@
 //   korvane-loadcheck --copy WORKDIR FOLDER...    the same copies, nothing hidden
 //   --every N before --hide or --copy takes every Nth DLL only
 //   korvane-loadcheck --load FILE                 (child) exit code = the loader's error
-// Prints one line per file (AGREE, DIFF or STUB, predicted, actual, kind,
-// file) and a SUMMARY line; exit 0 only when no prediction differs.
+// Prints one line per file (AGREE, DIFF, WINE or OTHER, predicted, actual,
+// kind, file) and a SUMMARY line; exit 0 only when no prediction differs.
 //
-// STUB: under Wine a missing imported function does not stop the load (Wine
-// puts a stub in its place that fails when called), where Windows refuses
-// with 127; such files are counted apart, neither agreeing nor differing.
+// WINE: two behaviours of Wine's loader that Windows does not have, counted
+// apart, neither agreeing nor differing: a missing imported function does not
+// stop the load (Wine puts a stub in its place that fails when called, where
+// Windows refuses with 127), and a module named like Wine's 16-bit modules
+// (krnl386.exe16) is Wine's own, with no file of that name anywhere.
 // Answers other than 0, 126, 127 and 193 (a library whose initialisation
 // fails, 1114) cannot be told from the file and are counted as "other".
 
@@ -52,6 +54,12 @@ bool RunsUnderWine() {
   return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
+// "krnl386.exe16", "gdi.exe16", "mmsystem.dll16": an extension followed by "16".
+bool IsWine16BitName(const std::string& name) {
+  const std::size_t dot = name.find_last_of('.');
+  return dot != std::string::npos && name.size() > dot + 3 && name.compare(name.size() - 2, 2, "16") == 0;
+}
+
 int LoadInChild(const std::wstring& self, const std::string& file) {
   std::wstring command = L"\"" + self + L"\" --load \"" + platform::win32::Wide(file) + L"\"";
   STARTUPINFOW si{};
@@ -84,7 +92,7 @@ int LoadHere(const std::string& file) {
 struct Tally {
   int files = 0;
   int agree = 0;
-  int wineStubs = 0;
+  int wineOnly = 0;
   int unforeseeable = 0;
   int loads = 0, e126 = 0, e127 = 0, e193 = 0, other = 0;  // the real loader's answers
 };
@@ -101,11 +109,13 @@ void Check(Tally& t, const std::wstring& self, const std::string& file, const st
     default: ++t.other;
   }
   const bool same = actual == d.predictedError;
-  const bool stub = RunsUnderWine() && d.predictedError == diagnosis::kErrorProcNotFound && actual == 0;
-  const bool unforeseeable = !same && !stub && actual != 0 && actual != 126 && actual != 127 && actual != 193;
-  const char* verdict = same ? "AGREE" : stub ? "STUB" : unforeseeable ? "OTHER" : "DIFF";
+  const bool wineOnly = RunsUnderWine() && actual == 0 &&
+                        (d.predictedError == diagnosis::kErrorProcNotFound ||
+                         (d.predictedError == diagnosis::kErrorModNotFound && IsWine16BitName(d.module)));
+  const bool unforeseeable = !same && !wineOnly && actual != 0 && actual != 126 && actual != 127 && actual != 193;
+  const char* verdict = same ? "AGREE" : wineOnly ? "WINE" : unforeseeable ? "OTHER" : "DIFF";
   t.agree += same;
-  t.wineStubs += stub;
+  t.wineOnly += wineOnly;
   t.unforeseeable += unforeseeable;
   std::printf("%s\tpredicted=%d\tactual=%d\t%s\t%s\t%s\n", verdict, d.predictedError, actual,
               diagnosis::DiagnosisKindName(d.kind), label.c_str(), same ? "" : d.reason.c_str());
@@ -199,9 +209,9 @@ int wmain(int argc, wchar_t** argv) {
   } else {
     for (const std::string& file : args) Check(t, selfPath, file, file);
   }
-  const int differ = t.files - t.agree - t.wineStubs - t.unforeseeable;
-  std::printf("SUMMARY\tfiles=%d\tagree=%d\tdiffer=%d\twine-stubs=%d\tunforeseeable=%d\t"
+  const int differ = t.files - t.agree - t.wineOnly - t.unforeseeable;
+  std::printf("SUMMARY\tfiles=%d\tagree=%d\tdiffer=%d\twine-only=%d\tunforeseeable=%d\t"
               "real: loaded=%d 126=%d 127=%d 193=%d other=%d\n",
-              t.files, t.agree, differ, t.wineStubs, t.unforeseeable, t.loads, t.e126, t.e127, t.e193, t.other);
+              t.files, t.agree, differ, t.wineOnly, t.unforeseeable, t.loads, t.e126, t.e127, t.e193, t.other);
   return differ == 0 ? 0 : 1;
 }
