@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The load-failure diagnosis against the real loader, under Wine: every
 # diagnosis fixture, every DLL of the corpus' system folders with one imported
-# module hidden, and a sample of those DLLs as they are (korvane-loadcheck).
+# module hidden, and the same DLLs as they are (korvane-loadcheck).
 # Both Windows builds; each compares files of its own processor width.
 #
 # usage: scripts/wine-diagnosis.sh CORPUS_TREE
@@ -68,6 +68,6 @@ for b in win32-x64 win32-x86; do
   [ "$b" = win32-x86 ] && system=SysWOW64
   mkdir -p "$work/$b-hide" "$work/$b-copy"
   run "$b" hidden --hide "$(winpath "$work/$b-hide")" "$(winpath "$tree/Windows/$system")"
-  run "$b" as-is --every 8 --copy "$(winpath "$work/$b-copy")" "$(winpath "$tree/Windows/$system")"
+  run "$b" as-is --copy "$(winpath "$work/$b-copy")" "$(winpath "$tree/Windows/$system")"
 done
 exit $status

@@ -50,19 +50,6 @@ bool ModuleFails(const DependencyNode& n) {
 
 bool FunctionFails(const DependencyNode& n) { return !n.delayLoaded && !n.missing.empty(); }
 
-// A name of the entry point's shape in another letter case or with a
-// compiler's decoration (_DllRegisterServer@0), or one that mentions registering.
-bool LooksLikeEntryPoint(const std::string& name) {
-  std::string folded = FoldName(name);
-  if (folded.find("register") != std::string::npos || folded.find("dllinstall") != std::string::npos) {
-    return true;
-  }
-  while (!folded.empty() && folded.front() == '_') folded.erase(0, 1);
-  const std::size_t at = folded.find('@');
-  if (at != std::string::npos) folded.erase(at);
-  return folded == "dllregisterserver" || folded == "dllunregisterserver";
-}
-
 void AddDelayNotes(const DependencyNode& node, std::vector<std::string>& notes) {
   for (const DependencyNode& child : node.children) {
     if (child.delayLoaded && (child.state == NodeState::kMissing || child.state == NodeState::kWrongMachine)) {
@@ -74,6 +61,18 @@ void AddDelayNotes(const DependencyNode& node, std::vector<std::string>& notes) 
 }
 
 }  // namespace
+
+// A name of the entry points' shape in another letter case, with a
+// compiler's decoration (_DllRegisterServer@0) or a variation of the words
+// (RegisterServer, DllRegisterServerEx), or DllInstall.
+bool LooksLikeEntryPoint(const std::string& name) {
+  std::string folded = FoldName(name);
+  while (!folded.empty() && folded.front() == '_') folded.erase(0, 1);
+  const std::size_t at = folded.find('@');
+  if (at != std::string::npos) folded.erase(at);
+  return folded.find("registerserver") != std::string::npos || folded.find("dllregister") != std::string::npos ||
+         folded.find("dllunregister") != std::string::npos || folded == "dllinstall";
+}
 
 const char* DiagnosisKindName(DiagnosisKind kind) {
   switch (kind) {

@@ -52,4 +52,9 @@ Diagnosis DiagnoseLoadFailure(const std::string& path);
 
 const char* DiagnosisKindName(DiagnosisKind kind);
 
+// An export whose name suggests a registration entry point under another
+// spelling (letter case, decoration, extra words); listed when the real ones
+// are missing.
+bool LooksLikeEntryPoint(const std::string& name);
+
 }  // namespace korvane::diagnosis

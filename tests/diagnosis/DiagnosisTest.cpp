@@ -139,6 +139,15 @@ TEST(DependencyTree, DepthLimitStopsTheWalk) {
   EXPECT_TRUE(tree.root.children[0].children.empty());
 }
 
+TEST(Diagnosis, EntryPointLookalikes) {
+  const std::pair<const char*, bool> cases[] = {
+      {"_DllRegisterServer@0", true}, {"DLLREGISTERSERVER", true},       {"DllRegisterServerEx", true},
+      {"DllUnregisterServer", true},  {"DllInstall", true},              {"RegisterServer", true},
+      {"DllGetClassObject", false},   {"CertRegisterSystemStore", false}, {"CAPI_REGISTER", false},
+  };
+  for (const auto& [name, expected] : cases) EXPECT_EQ(diagnosis::LooksLikeEntryPoint(name), expected) << name;
+}
+
 TEST(LoaderRules, NamesAsTheLoaderReadsThem) {
   EXPECT_TRUE(diagnosis::IsApiSetName("API-MS-Win-Core-Synch-L1-2-0.dll"));
   EXPECT_TRUE(diagnosis::IsApiSetName("ext-ms-win-ntuser-window-l1-1-0"));
