@@ -57,7 +57,7 @@ class RegProcess : public ::testing::Test {
 
 TEST_F(RegProcess, AddQueryExportDeleteImport) {
   EXPECT_EQ(Cli({"reg", "add", "HKCU\\Software\\Cli Test", "/v", "Name", "/d", "hello world"}).exitCode, 0);
-  EXPECT_EQ(Cli({"reg", "add", "hkcu\\software\\cli test", "/v", "N", "/t", "reg_dword", "/d", "0x20", "/f"}).exitCode, 0);
+  EXPECT_EQ(Cli({"reg", "add", "HKCU\\Software\\Cli Test", "/v", "N", "/t", "REG_DWORD", "/d", "0x20", "/f"}).exitCode, 0);
   EXPECT_EQ(Cli({"reg", "add", "HKEY_CURRENT_USER\\Software\\Cli Test\\Sub", "/ve", "/d", "x"}).exitCode, 0);
 
   CliRun q = Cli({"reg", "query", "HKCU\\Software\\Cli Test"});

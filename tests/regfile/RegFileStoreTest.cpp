@@ -178,7 +178,7 @@ TEST_F(RegFileStore, TheRegistryEditorsSampleImports) {
   RegImportResult result = ImportRegFile(std::string(KORVANE_REGFILE_DATA) + "/regedit_sample.reg");
   ASSERT_EQ(result.status, RegImportStatus::Ok) << result.message;
   RegFileValue v;
-  ASSERT_EQ(RegReadValue({RegRoot::CurrentUser, "software\\koRVANEsample"}, "count", &v), platform::kErrorSuccess);
+  ASSERT_EQ(RegReadValue({RegRoot::CurrentUser, "Software\\KorvaneSample"}, "Count", &v), platform::kErrorSuccess);
   EXPECT_EQ(v.type, 4u);
   EXPECT_EQ(v.data, (std::vector<std::uint8_t>{42, 0, 0, 0}));
   ASSERT_EQ(RegReadValue({RegRoot::CurrentUser, "Software\\KorvaneSample\\Caf\xC3\xA9"}, "Name", &v),

@@ -80,7 +80,7 @@ TEST_F(ClsRegistryTest, KeyExistsReportsWhetherTheKeyOpens) {
   clsRegistry r;
   r.SetClassKey(kClassesRoot);
   EXPECT_TRUE(r.KeyExists());  // the root itself
-  r.SetSectionKey(".DLL");
+  r.SetSectionKey(".dll");
   EXPECT_TRUE(r.KeyExists());
   r.SetSectionKey("dllfile\\shell\\Register");
   EXPECT_FALSE(r.KeyExists());
