@@ -8,6 +8,8 @@
 #include <thread>
 
 #include "StoreFixture.h"
+#include "support/KeyPath.h"
+#include "formats/RegFile.h"
 
 namespace korvane::test {
 namespace {
@@ -444,17 +446,172 @@ TEST_F(RegistryStore, ThreadsOfOneProcessShareTheStoreSafely) {
   }
 }
 
-TEST_F(RegistryStore, AFileThatIsNoStoreIsReportedAndLeftAlone) {
+// A registry that cannot be read answers with the registry's own failures,
+// never as if the key were missing or protected.
+TEST_F(RegistryStore, AStoreThatCannotBeOpenedIsAFailureNotAMissingKey) {
   const std::string junk = Dir().Write("junk.db", std::string(4096, 'x'));
-  ScopedEnv env("KORVANE_REGISTRY", junk);
-  HKey key = 0;
-  EXPECT_EQ(RegOpenKeyEx(kHKeyClassesRoot, ".dll", kKeyQueryValue, &key), kErrorRegistryCorrupt);
-  EXPECT_EQ(RegCreateKeyEx(kHKeyCurrentUser, "Software", kKeyAllSpecific, &key),
-            kErrorRegistryCorrupt);
+  const std::string blocker = Dir().Write("a-file", "");
+  struct Case {
+    const char* what;
+    std::string store;
+    long expected;
+  };
+  const Case cases[] = {
+      {"a file that is no store", junk, kErrorRegistryCorrupt},
+      {"a folder where the file should be", Dir().path().string(), kErrorRegistryIoFailed},
+      {"below a file", blocker + "/registry.db", kErrorRegistryIoFailed},
+      // sysfs refuses new files even to root, as a read-only folder refuses others.
+      {"in a folder nobody may write to", "/sys/korvane-registry.db", kErrorRegistryIoFailed},
+  };
+  for (const Case& c : cases) {
+    ScopedEnv env("KORVANE_REGISTRY", c.store);
+    HKey key = 0;
+    EXPECT_EQ(RegOpenKeyEx(kHKeyClassesRoot, ".dll", kKeyQueryValue, &key), c.expected) << c.what;
+    EXPECT_EQ(RegCreateKeyEx(kHKeyCurrentUser, "Software", kKeyAllSpecific, &key), c.expected)
+        << c.what;
+    EXPECT_EQ(RegDeleteTree(kHKeyCurrentUser, "Software"), c.expected) << c.what;
+  }
   EXPECT_EQ(ReadFile(junk), std::string(4096, 'x'));
-  // A folder where the file should be cannot be opened either.
-  ScopedEnv folder("KORVANE_REGISTRY", Dir().path().string());
-  EXPECT_NE(RegOpenKeyEx(kHKeyClassesRoot, ".dll", kKeyQueryValue, &key), kErrorSuccess);
+}
+
+// Every key below root\path, as full paths, parents first.
+std::vector<std::string> AllKeys(HKey root, const std::string& path) {
+  std::vector<std::string> keys;
+  for (const std::string& name : SubKeys(root, path)) {
+    const std::string child = path.empty() ? name : path + "\\" + name;
+    keys.push_back(child);
+    for (std::string& below : AllKeys(root, child)) keys.push_back(std::move(below));
+  }
+  return keys;
+}
+
+TEST_F(RegistryStore, ATreeDeleteThatWouldTakeAProtectedKeyDeletesNothing) {
+  ASSERT_EQ(Put(kHKeyClassesRoot, "korvane.test\\shell", "", kRegSz, Bytes("x")), 0);
+  ASSERT_EQ(Put(kHKeyLocalMachine, "Software\\Other\\deep", "v", kRegSz, Bytes("y")), 0);
+  const std::vector<std::string> before = AllKeys(kHKeyLocalMachine, "");
+  HKey software = 0;
+  ASSERT_EQ(RegOpenKeyEx(kHKeyLocalMachine, "Software", kKeyAllSpecific, &software), 0);
+  struct Case {
+    HKey key;
+    const char* subKey;
+  };
+  const Case refused[] = {
+      {kHKeyLocalMachine, "Software\\Classes"},  // HKEY_CLASSES_ROOT itself
+      {kHKeyLocalMachine, "Software"},            // a tree holding it
+      {kHKeyLocalMachine, ""},                    // everything below a root
+      {software, ""},                             // the same through a handle
+  };
+  for (const Case& c : refused) {
+    EXPECT_EQ(RegDeleteTree(c.key, c.subKey), kErrorAccessDenied) << c.subKey;
+    EXPECT_EQ(AllKeys(kHKeyLocalMachine, ""), before) << c.subKey;
+  }
+  RegCloseKey(software);
+  // What holds no protected key goes at once, values and all.
+  EXPECT_EQ(RegDeleteTree(kHKeyLocalMachine, "Software\\Other"), kErrorSuccess);
+  EXPECT_FALSE(Exists(kHKeyLocalMachine, "Software\\Other"));
+  EXPECT_EQ(RegDeleteTree(kHKeyClassesRoot, "korvane.test"), kErrorSuccess);
+  EXPECT_FALSE(Exists(kHKeyClassesRoot, "korvane.test"));
+  // An empty path empties the key and keeps it.
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Kept\\sub", "v", kRegSz, Bytes("z")), 0);
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Kept", "w", kRegSz, Bytes("z")), 0);
+  HKey kept = 0;
+  ASSERT_EQ(RegOpenKeyEx(kHKeyCurrentUser, "Software\\Kept", kKeyAllSpecific, &kept), 0);
+  EXPECT_EQ(RegDeleteTree(kept, ""), kErrorSuccess);
+  RegCloseKey(kept);
+  EXPECT_TRUE(Exists(kHKeyCurrentUser, "Software\\Kept"));
+  EXPECT_EQ(SubKeys(kHKeyCurrentUser, "Software\\Kept"), std::vector<std::string>{});
+  EXPECT_EQ(ValueNames(kHKeyCurrentUser, "Software\\Kept"), std::vector<std::string>{});
+}
+
+TEST_F(RegistryStore, KeysNestAtMostAsDeepAsAWindowsTree) {
+  constexpr std::size_t kLimit = formats::kRegMaxKeyDepth;
+  struct Case {
+    HKey root;
+    std::size_t levels;
+    long expected;
+  };
+  const Case cases[] = {
+      {kHKeyCurrentUser, kLimit, kErrorSuccess},
+      {kHKeyUsers, kLimit + 1, kErrorInvalidParameter},
+      // HKEY_CLASSES_ROOT lies two levels below HKEY_LOCAL_MACHINE.
+      {kHKeyClassesRoot, kLimit - 2, kErrorSuccess},
+      {kHKeyLocalMachine, kLimit + 1, kErrorInvalidParameter},
+      {kHKeyClassesRoot, kLimit - 1, kErrorInvalidParameter},
+  };
+  for (const Case& c : cases) {
+    HKey key = 0;
+    EXPECT_EQ(RegCreateKeyEx(c.root, NestedKeyPath(c.levels), kKeyAllSpecific, &key), c.expected)
+        << c.levels;
+    if (key != 0) RegCloseKey(key);
+  }
+  // A refused path leaves none of its levels behind.
+  EXPECT_FALSE(Exists(kHKeyUsers, "k"));
+  // Counted from the root, also through a handle deep down.
+  HKey deep = 0;
+  ASSERT_EQ(RegOpenKeyEx(kHKeyCurrentUser, NestedKeyPath(kLimit - 2), kKeyAllSpecific, &deep), 0);
+  HKey key = 0;
+  EXPECT_EQ(RegCreateKeyEx(deep, "k\\k\\k", kKeyAllSpecific, &key), kErrorInvalidParameter);
+  ASSERT_EQ(RegCreateKeyEx(deep, "k\\other", kKeyAllSpecific, &key), kErrorSuccess);
+  RegCloseKey(key);
+  EXPECT_EQ(RegSetValueEx(deep, "v", kRegNone, nullptr, 0), kErrorSuccess);
+  RegCloseKey(deep);
+}
+
+// The .reg reader and the store measure names alike: a name one takes, the
+// other takes, whatever bytes it holds.
+TEST_F(RegistryStore, KeyNamesTheRegFileReaderTakesAreTheOnesTheStoreTakes) {
+  auto repeat = [](const std::string& piece, std::size_t n) {
+    std::string out;
+    for (std::size_t i = 0; i < n; ++i) out += piece;
+    return out;
+  };
+  const std::string emoji = "\xF0\x9F\x98\x80";  // two UTF-16 units
+  struct Case {
+    std::string name;
+    bool fits;
+  };
+  const std::vector<Case> cases = {
+      {std::string(255, 'k'), true},
+      {std::string(256, 'k'), false},
+      {repeat(emoji, 127) + "k", true},
+      {repeat(emoji, 128), false},
+      {std::string(255, '\x80'), true},  // each stray byte becomes one U+FFFD
+      {std::string(256, '\x80'), false},
+      {std::string(300, '\x80'), false},
+      {repeat("\xE2\x82", 255), true},  // a cut sequence is one U+FFFD too
+      {repeat("\xE2\x82", 256), false},
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const std::string path = "Software\\Names" + std::to_string(i) + "\\" + cases[i].name;
+    const bool parsed = formats::ParseRegKeyName("HKCU\\" + path).has_value();
+    HKey key = 0;
+    const bool stored = RegCreateKeyEx(kHKeyCurrentUser, path, kKeyAllSpecific, &key) == 0;
+    if (stored) RegCloseKey(key);
+    EXPECT_EQ(parsed, cases[i].fits) << i;
+    EXPECT_EQ(stored, cases[i].fits) << i;
+  }
+}
+
+TEST_F(RegistryStore, ChangesRunAsOneChangeStayTogetherOrNotAtAll) {
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Old", "v", kRegSz, Bytes("1")), 0);
+  auto changes = [](long outcome) {
+    return [outcome] {
+      long r = Put(kHKeyCurrentUser, "Software\\New\\a", "v", kRegSz, Bytes("2"));
+      if (r == 0) r = RegDeleteTree(kHKeyCurrentUser, "Software\\Old");
+      // A refused call inside undoes only itself.
+      if (r == 0 && RegDeleteKey(kHKeyCurrentUser, "Software\\New") != kErrorAccessDenied) r = -1;
+      return r == 0 ? outcome : r;
+    };
+  };
+  EXPECT_EQ(RegRunAsOneChange(changes(kErrorInvalidData)), kErrorInvalidData);
+  EXPECT_FALSE(Exists(kHKeyCurrentUser, "Software\\New"));
+  EXPECT_TRUE(Exists(kHKeyCurrentUser, "Software\\Old"));
+  EXPECT_EQ(ValueNames(kHKeyCurrentUser, "Software\\Old"), std::vector<std::string>{"v"});
+
+  EXPECT_EQ(RegRunAsOneChange(changes(kErrorSuccess)), kErrorSuccess);
+  EXPECT_TRUE(Exists(kHKeyCurrentUser, "Software\\New\\a"));
+  EXPECT_FALSE(Exists(kHKeyCurrentUser, "Software\\Old"));
+  EXPECT_TRUE(RegGroupsChanges());
 }
 
 TEST(ExpandEnvironmentStrings, ReplacesKnownNamesAndKeepsTheRest) {
