@@ -1,6 +1,7 @@
 // The Linux registry store through the platform registry functions: the
 // Windows behaviour the registry class and the .reg tools rely on.
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -10,6 +11,9 @@
 #include "StoreFixture.h"
 #include "support/KeyPath.h"
 #include "formats/RegFile.h"
+#include "registry/RegFileExport.h"
+#include "registry/RegFileKeys.h"
+#include "registry/RegFileQuery.h"
 
 namespace korvane::test {
 namespace {
@@ -612,6 +616,38 @@ TEST_F(RegistryStore, ChangesRunAsOneChangeStayTogetherOrNotAtAll) {
   EXPECT_TRUE(Exists(kHKeyCurrentUser, "Software\\New\\a"));
   EXPECT_FALSE(Exists(kHKeyCurrentUser, "Software\\Old"));
   EXPECT_TRUE(RegGroupsChanges());
+}
+
+// A store written before keys had a depth limit may hold deeper trees; the
+// tools that walk trees take them whole.
+TEST_F(RegistryStore, QueryExportAndDeleteWalkTreesDeeperThanTheLimit) {
+  constexpr int kLevels = 600;
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Deep", "", kRegSz, Bytes("top")), 0);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(StoreFile().c_str(), &db), SQLITE_OK);
+  sqlite3_busy_timeout(db, 5000);
+  std::string sql = "BEGIN;";
+  sql += "INSERT INTO keys(parent, name, fold) SELECT id, 'd', 'D' FROM keys WHERE fold = 'DEEP';";
+  for (int i = 1; i < kLevels; ++i) {
+    sql += "INSERT INTO keys(parent, name, fold) VALUES(last_insert_rowid(), 'd', 'D');";
+  }
+  sql += "INSERT INTO vals(key, name, fold, type, data) VALUES(last_insert_rowid(), 'v', 'V', 4, x'2a000000');";
+  sql += "COMMIT;";
+  ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+  sqlite3_close(db);
+
+  const formats::RegKeyName top{formats::RegRoot::CurrentUser, "Software\\Deep"};
+  RegQueryRequest request;
+  request.key = top;
+  request.recursive = true;
+  std::string listing;
+  ASSERT_EQ(RunRegQuery(request, &listing), RegQueryStatus::Ok);
+  EXPECT_NE(listing.find("\\d\n    v    REG_DWORD    0x2a\n"), std::string::npos);
+  std::vector<formats::RegOperation> tree;
+  ASSERT_EQ(CollectRegTree(top, &tree), kErrorSuccess);
+  EXPECT_EQ(tree.size(), 1u + 1 + kLevels + 1);  // the top, its value, the levels, the last value
+  EXPECT_EQ(RegDeleteTree(top), kErrorSuccess);
+  EXPECT_FALSE(Exists(kHKeyCurrentUser, "Software\\Deep"));
 }
 
 TEST(ExpandEnvironmentStrings, ReplacesKnownNamesAndKeepsTheRest) {
