@@ -12,20 +12,14 @@ namespace korvane {
 
 namespace {
 
-basMain* g_current = nullptr;
-
 constexpr const char* kConfirmText = "Are You Sure?";
 constexpr int kConfirmFlags = kMbYesNo + kMbIconQuestion + kMbDefaultButton1;
 
 }  // namespace
 
-basMain* CurrentApplication() { return g_current; }
+basMain::basMain(WindowHost& windows) : windows_(windows) {}
 
-basMain::basMain(WindowHost& windows) : windows_(windows) { g_current = this; }
-
-basMain::~basMain() {
-  if (g_current == this) g_current = nullptr;
-}
+basMain::~basMain() = default;
 
 void basMain::CreateSharedObjects() {
   oRegistrator_ = std::make_unique<clsRegistrator>();
@@ -52,6 +46,7 @@ void basMain::Main(const std::string& argumentText) {
     windows_.LoadMainWindow();
     windows_.LoadDisplayWindow();
     CreateSharedObjects();
+    windows_.Connect({oRegistrator_.get(), oActiveX_.get(), appPath_, [this] { EndApplication(true); }});
     oGridInfo_->Init(&windows_.GridInfo());
     oGridComparison_->Init(&windows_.GridComparison());
     oActiveX_->Init(oGridInfo_.get(), oGridComparison_.get());
@@ -141,6 +136,8 @@ void basMain::EndApplication(bool bMainFormUnloading) {
     windows_.UnloadDisplayWindow();
   } catch (...) {
   }
+  // The windows must not reach the shared objects once they are gone.
+  windows_.Connect({});
   ReleaseSharedObjects();
   ended_ = true;
   windows_.EndProcess();

@@ -4,7 +4,6 @@
 
 #include "cli/CliCommand.h"
 #include "cli/GridOutput.h"
-#include "common/Json.h"
 #include "formats/TypeLibFile.h"
 #include "platform/Process.h"
 
@@ -30,8 +29,7 @@ int RunCompare(CliArgs& args) {
   if (const auto& failure = bound.inspector.RegistryFailure()) {
     return Fail(kExitRegistryUnreadable, failure->Description());
   }
-  PrintGridRows(bound.comparisonGrid, args.json,
-                "\"files\": [" + JsonQuote(args.operands[0]) + ", " + JsonQuote(args.operands[1]) + "]");
+  PrintGridRows(bound.comparisonGrid, args.json, Json{{"files", args.operands}});
   return kExitOk;
 }
 

@@ -4,7 +4,6 @@
 
 #include "cli/CliCommand.h"
 #include "cli/GridOutput.h"
-#include "common/Json.h"
 #include "formats/TypeLibFile.h"
 #include "platform/Process.h"
 
@@ -29,7 +28,7 @@ int RunInfo(CliArgs& args) {
   if (const auto& failure = bound.inspector.RegistryFailure()) {
     return Fail(kExitRegistryUnreadable, failure->Description());
   }
-  PrintGridRows(bound.infoGrid, args.json, "\"file\": " + JsonQuote(file));
+  PrintGridRows(bound.infoGrid, args.json, Json{{"file", file}});
   return kExitOk;
 }
 
