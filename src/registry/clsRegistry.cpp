@@ -1,5 +1,6 @@
 #include "registry/clsRegistry.h"
 
+#include "common/CarryOn.h"
 #include "platform/Registry.h"
 #include "registry/ProgramName.h"
 #include "registry/RegResult.h"
@@ -138,7 +139,8 @@ bool clsRegistry::KeyExists() {
     OpenKey key;
     return Checked(platform::RegOpenKeyEx(Root(classKey_), sectionKey_, kQueryAccess,
                                           key.out())) == platform::kErrorSuccess;
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    RecordSkipped("clsRegistry", e.what());
     return false;
   }
 }
@@ -152,7 +154,8 @@ bool clsRegistry::CreateKey() {
       return true;
     }
     RecordError(kRegistryFailure, "Failed to create registry Key: '" + sectionKey_);
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    RecordSkipped("clsRegistry", e.what());
   }
   return false;
 }
@@ -164,7 +167,8 @@ bool clsRegistry::DeleteKey() {
       return true;
     }
     RecordError(kRegistryFailure, "Failed to delete registry Key: '" + KeyText());
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    RecordSkipped("clsRegistry", e.what());
   }
   return false;
 }
@@ -184,7 +188,8 @@ bool clsRegistry::DeleteValue() {
       return false;
     }
     return true;
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    RecordSkipped("clsRegistry", e.what());
     return false;
   }
 }
@@ -214,7 +219,8 @@ RegValue clsRegistry::Value() {
       default:
         return ReadBytes(key.get(), valueKey_, size);
     }
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    RecordSkipped("clsRegistry", e.what());
     return default_;
   }
 }
@@ -274,7 +280,8 @@ void clsRegistry::SetValue(const RegValue& vValue) {
         break;
     }
     if (Checked(rc) != platform::kErrorSuccess) RecordError(kRegistryWriteFailed, failure);
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    RecordSkipped("clsRegistry", e.what());
   }
 }
 
@@ -303,7 +310,8 @@ bool clsRegistry::EnumerateValues(std::vector<std::string>& sKeyNames, std::int3
       sKeyNames.back() = name;
     }
     Checked(rc);
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    RecordSkipped("clsRegistry", e.what());
   }
   return true;
 }
