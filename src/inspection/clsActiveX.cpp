@@ -29,16 +29,30 @@ std::string LcidKey(std::uint32_t lcid) {
   return text;
 }
 
+// Thrown when the registry cannot be read at all: the step fails instead of
+// taking the missing answer for a missing key.
+struct RegistryUnreadable {
+  VbError failure;
+};
+
+void ThrowIfUnreadable(const clsRegistry& registry) {
+  if (registry.RegistryFailure()) throw RegistryUnreadable{*registry.RegistryFailure()};
+}
+
 bool KeyExists(clsRegistry& registry, const std::string& section) {
   registry.SetClassKey(kClassesRoot);
   registry.SetSectionKey(section);
-  return registry.KeyExists();
+  const bool exists = registry.KeyExists();
+  ThrowIfUnreadable(registry);
+  return exists;
 }
 
 std::string DefaultValue(clsRegistry& registry, const std::string& section) {
   registry.SetClassKey(kClassesRoot);
   registry.SetSectionKey(section);
-  return RegValueToString(registry.Value());
+  std::string value = RegValueToString(registry.Value());
+  ThrowIfUnreadable(registry);
+  return value;
 }
 
 // The path a version of the library is registered with. The library's own
@@ -100,6 +114,7 @@ void clsActiveX::DisplayInfo() {
   if (grid_ == nullptr) throw VbError(kObjectVariableNotSet, "clsActiveX", "Object variable not set");
   grid_->Clear();
   fileInfo_ = std::make_unique<clsFileInfo>();
+  registryFailure_.reset();
 
   try {
     RequireMembers();
@@ -129,7 +144,9 @@ void clsActiveX::DisplayInfo() {
       std::int32_t count = 0;
       reg.SetClassKey(kClassesRoot);
       reg.SetSectionKey(libraryKey);
-      if (reg.EnumerateSections(versions, count) && (count > 1 || !registered)) {
+      const bool listed = reg.EnumerateSections(versions, count);
+      ThrowIfUnreadable(reg);
+      if (listed && (count > 1 || !registered)) {
         grid_->AddRow("Other Versions Found!", "", true);
         for (std::int32_t i = 1; i <= count && static_cast<std::size_t>(i) < versions.size(); ++i) {
           const std::string& other = versions[static_cast<std::size_t>(i)];
@@ -140,6 +157,11 @@ void clsActiveX::DisplayInfo() {
         }
       }
     }
+  } catch (const RegistryUnreadable& e) {
+    // What was added stays and the file information follows, as for any
+    // failure here; the caller can tell the user why.
+    registryFailure_ = e.failure;
+    RecordSkipped("DisplayInfo", "the registry cannot be read");
   } catch (const std::exception& e) {
     // A file without a readable type library, or a failing registry read:
     // what was added stays, and the file information follows.
@@ -212,6 +234,7 @@ void AddBlock(clsGrid& grid, const char* title, const ComparedLibrary& lib) {
 }  // namespace
 
 void clsActiveX::DoComparison() {
+  registryFailure_.reset();
   try {
     if (firstFilename_.empty() || secondFilename_.empty()) {
       MsgBox("You must select two files!", kMbOkOnly + kMbIconWarning, kAppTitle);
@@ -240,6 +263,11 @@ void clsActiveX::DoComparison() {
     gridComp_->AddRow(same ? "The Files Are Identically!" : "The Files Are Diferent!", "", false);
     AddBlock(*gridComp_, "First File TypeLib Info", first);
     AddBlock(*gridComp_, "Second File TypeLib Info", second);
+  } catch (const RegistryUnreadable& e) {
+    // Not the files' fault: say what failed instead.
+    registryFailure_ = e.failure;
+    gridComp_->Clear();
+    gridComp_->ShowMsg(e.failure.Description());
   } catch (...) {
     gridComp_->Clear();
     gridComp_->ShowMsg(kNotValidFiles);
