@@ -245,8 +245,10 @@ void ReportReaders::ListFolder(std::unique_lock<std::mutex>& lock) {
   std::vector<std::string> subfolders;
   std::vector<std::string> components;
   const auto start = std::chrono::steady_clock::now();
+  bool listed = false;
   {
     platform::FileSearch search(folder + "*.*", nullptr, true);
+    listed = search.Valid();
     platform::FindData entry;
     while (search.Next(entry)) {
       const bool isFolder = (entry.attributes & platform::kAttrDirectory) != 0;
@@ -265,6 +267,12 @@ void ReportReaders::ListFolder(std::unique_lock<std::mutex>& lock) {
   QueueFolders(subfolders);
   Folder& f = folders_[folder];
   if (f.state != Listing::Running) return;  // the walk listed it meanwhile
+  if (!listed) {
+    // Perhaps only this thread could not (out of file handles, or a path
+    // too long without the walk's context): the walk tries itself.
+    f.state = Listing::Taken;
+    return;
+  }
   f.state = Listing::Ready;
   f.entries = std::move(entries);
   ++listingsReady_;
