@@ -41,7 +41,7 @@ bool ReportReaders::HasWork() const {
 // A new thread only when every running one is busy, there is something to
 // do, and fewer threads run than things wait to be done.
 void ReportReaders::StartReaderIfUseful() {
-  if (threads_.size() >= allowedReaders_ || idle_ > 0 || !HasWork()) return;
+  if (stopped_ || threads_.size() >= allowedReaders_ || idle_ > 0 || !HasWork()) return;
   const std::size_t waiting =
       taken_ + slots_.size() - nextToRead_ + folderQueue_.size() + earlyQueue_.size();
   if (threads_.size() >= waiting) return;
