@@ -87,17 +87,23 @@ hyperfine --warmup 1 --runs 3 --export-json "$out/exif-warm.json" -n exiftool "$
 echo "machine: load $(cut -d' ' -f1-3 /proc/loadavg) after"
 
 median() { jq -r ".results[] | select(.command == \"$2\") | .median" "$1"; }
+# Processor time (user + system, mean): what a busy machine stretches least.
+cpu() { jq -r ".results[] | select(.command == \"$2\") | .user + .system" "$1"; }
 table() {  # $1 cold|warm, $2 the goal for the default report against the floor
   f=$(median "$out/$1.json" floor)
   s=$(median "$out/$1.json" serial)
   d=$(median "$out/$1.json" default)
   e=$(median "$out/exif-$1.json" exiftool)
-  awk -v t="$1" -v f="$f" -v s="$s" -v d="$d" -v e="$e" -v g="$2" 'BEGIN {
-    printf "%s (medians)\n", t
-    printf "  floor (serial 4 KiB)  %8.1f ms\n", f * 1000
-    printf "  report --jobs 1       %8.1f ms   %.2fx the floor\n", s * 1000, s / f
-    printf "  report (default)      %8.1f ms   %.2fx the floor (goal: at most %.1fx)\n", d * 1000, d / f, g
-    printf "  exiftool              %8.1f ms   %.1fx the default report\n", e * 1000, e / d
+  fc=$(cpu "$out/$1.json" floor)
+  sc=$(cpu "$out/$1.json" serial)
+  dc=$(cpu "$out/$1.json" default)
+  awk -v t="$1" -v f="$f" -v s="$s" -v d="$d" -v e="$e" -v g="$2" \
+      -v fc="$fc" -v sc="$sc" -v dc="$dc" 'BEGIN {
+    printf "%s (medians; processor time in brackets)\n", t
+    printf "  floor (serial 4 KiB)  %8.1f ms  [%5.1f ms]\n", f * 1000, fc * 1000
+    printf "  report --jobs 1       %8.1f ms  [%5.1f ms]  %.2fx the floor\n", s * 1000, sc * 1000, s / f
+    printf "  report (default)      %8.1f ms  [%5.1f ms]  %.2fx the floor (goal: at most %.1fx)\n", d * 1000, dc * 1000, d / f, g
+    printf "  exiftool              %8.1f ms               %.1fx the default report\n", e * 1000, e / d
   }'
 }
 [ $cold -eq 1 ] && table cold 0.5
