@@ -1,0 +1,527 @@
+#include "platform/posix/WinePrefixRegistry.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <utility>
+
+#include "formats/TextCodec.h"
+#include "formats/WineRegistryFile.h"
+#include "platform/Process.h"
+#include "platform/posix/RegistryNames.h"
+
+namespace korvane::platform::posix {
+
+namespace {
+
+// Handle values of this back end start here, apart from the store's, so that
+// a handle of the other back end is never taken for one of ours.
+constexpr HKey kFirstHandle = 0x40000000u;
+// Links followed while resolving one path; more means a loop.
+constexpr int kMaxLinkHops = 16;
+constexpr std::uint32_t kMaxKeyNameChars = 255;
+constexpr char kLinkValue[] = "SYMBOLICLINKVALUE";
+
+// The class keys Windows keeps apart for 32-bit programs.
+constexpr std::array<const char*, 5> kRedirectedClasses = {"CLSID", "DIRECTSHOW", "INTERFACE",
+                                                          "MEDIA TYPE", "MEDIAFOUNDATION"};
+
+struct Value {
+  std::string name;
+  std::string fold;
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> data;
+};
+
+struct FileStamp {
+  bool present = false;
+  std::uintmax_t size = 0;
+  std::filesystem::file_time_type time{};
+  bool operator==(const FileStamp&) const = default;
+};
+
+FileStamp StampOf(const std::filesystem::path& file) {
+  FileStamp s;
+  std::error_code ec;
+  s.size = std::filesystem::file_size(file, ec);
+  if (ec) return FileStamp{};
+  s.time = std::filesystem::last_write_time(file, ec);
+  s.present = !ec;
+  return s;
+}
+
+constexpr std::array<const char*, 3> kFiles = {"system.reg", "user.reg", "userdef.reg"};
+
+// Splits a key path as Windows does: a leading backslash or an empty name is a
+// bad path, trailing backslashes are ignored, a name over 255 characters is an
+// invalid parameter. The names come back folded.
+long SplitFolded(const std::string& path, std::vector<std::string>* names) {
+  names->clear();
+  if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
+  std::size_t end = path.size();
+  while (end > 0 && path[end - 1] == '\\') --end;
+  std::size_t pos = 0;
+  while (pos < end) {
+    std::size_t next = path.find('\\', pos);
+    if (next == std::string::npos || next > end) next = end;
+    if (next == pos) return kErrorBadPathname;
+    const std::string_view name(path.data() + pos, next - pos);
+    if (Utf16Length(name) > kMaxKeyNameChars) return kErrorInvalidParameter;
+    names->push_back(FoldName(name));
+    pos = next + 1;
+  }
+  return kErrorSuccess;
+}
+
+bool IsRedirectedClass(const std::string& fold) {
+  return std::any_of(kRedirectedClasses.begin(), kRedirectedClasses.end(),
+                     [&](const char* n) { return fold == n; });
+}
+
+}  // namespace
+
+struct WinePrefixRegistry::Node {
+  std::string name;
+  std::map<std::string, std::unique_ptr<Node>, std::less<>> children;  // by folded name
+  std::vector<Value> values;
+  bool link = false;
+
+  const Node* Child(std::string_view fold) const {
+    auto it = children.find(fold);
+    return it == children.end() ? nullptr : it->second.get();
+  }
+  const Value* FindValue(const std::string& fold) const {
+    for (const Value& v : values) {
+      if (v.fold == fold) return &v;
+    }
+    return nullptr;
+  }
+};
+
+struct WinePrefixRegistry::Hives {
+  Node machine;          // REGISTRY\Machine
+  Node users;            // REGISTRY\User: the user's SID and .Default below it
+  const Node* currentUser = nullptr;
+  const Node* machineClasses = nullptr;
+  const Node* userClasses = nullptr;
+  bool win64 = true;
+  std::array<FileStamp, kFiles.size()> stamps;
+
+  // Resolves folded names below start, following links at every step.
+  const Node* Walk(const Node* start, const std::vector<std::string>& names, int* hops) const {
+    const Node* current = Follow(start, hops);
+    for (const std::string& n : names) {
+      if (current == nullptr) return nullptr;
+      current = Follow(current->Child(n), hops);
+    }
+    return current;
+  }
+
+  const Node* Follow(const Node* node, int* hops) const {
+    while (node != nullptr && node->link) {
+      if (--*hops < 0) return nullptr;
+      const Value* target = node->FindValue(kLinkValue);
+      if (target == nullptr) return node;  // a link mark without a target: the key itself
+      node = Target(formats::Utf16LeToUtf8(target->data), hops);
+    }
+    return node;
+  }
+
+  // "\Registry\Machine\Software\Classes\TypeLib" and the like.
+  const Node* Target(const std::string& path, int* hops) const {
+    std::vector<std::string> names;
+    std::string p = path;
+    while (!p.empty() && p.front() == '\\') p.erase(0, 1);
+    while (!p.empty() && p.back() == '\0') p.pop_back();
+    if (SplitFolded(p, &names) != kErrorSuccess || names.size() < 2 || names[0] != "REGISTRY") {
+      return nullptr;
+    }
+    const Node* root = names[1] == "MACHINE" ? &machine : names[1] == "USER" ? &users : nullptr;
+    if (root == nullptr) return nullptr;
+    names.erase(names.begin(), names.begin() + 2);
+    return Walk(root, names, hops);
+  }
+};
+
+namespace {
+
+using Node = WinePrefixRegistry::Node;
+
+// Adds one file's keys below root.
+void Graft(Node& root, const formats::WineRegistryParse& file) {
+  for (const formats::WineRegKey& key : file.keys) {
+    Node* node = &root;
+    for (const std::string& name : key.path) {
+      std::unique_ptr<Node>& child = node->children[FoldName(name)];
+      if (!child) {
+        child = std::make_unique<Node>();
+        child->name = name;
+      }
+      node = child.get();
+    }
+    node->link = node->link || key.link;
+    for (const formats::WineRegValue& v : key.values) {
+      std::string fold = FoldName(v.name);
+      auto it = std::find_if(node->values.begin(), node->values.end(),
+                             [&](const Value& have) { return have.fold == fold; });
+      if (it == node->values.end()) {
+        node->values.push_back(Value{v.name, std::move(fold), v.type, v.data});
+      } else {
+        it->type = v.type;
+        it->data = v.data;
+      }
+    }
+  }
+}
+
+// The last name of a file's root ("S-1-5-21-0-0-0-1000" of REGISTRY\User\S-...).
+std::string LastName(const std::string& path) {
+  const std::size_t cut = path.find_last_of('\\');
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+bool ReadFile(const std::filesystem::path& file, std::vector<std::uint8_t>* out) {
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(file, ec);
+  if (ec || size > formats::kWineRegMaxFileBytes) return false;
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return false;
+  out->resize(static_cast<std::size_t>(size));
+  in.read(reinterpret_cast<char*>(out->data()), static_cast<std::streamsize>(out->size()));
+  out->resize(static_cast<std::size_t>(in.gcount()));
+  return true;
+}
+
+}  // namespace
+
+WinePrefixRegistry& WinePrefixRegistry::Instance() {
+  static WinePrefixRegistry* const registry = new WinePrefixRegistry();
+  return *registry;
+}
+
+std::string WinePrefixRegistry::ActivePrefix() {
+  // A store named explicitly wins, so that a WINEPREFIX left in a shell never
+  // redirects a program that was pointed at a store (the programs refuse the
+  // two together before anything is read).
+  if (!GetEnv("KORVANE_REGISTRY").empty()) return {};
+  return GetEnv("WINEPREFIX");
+}
+
+void WinePrefixRegistry::SetView(int bits) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  viewBits_ = bits == 32 ? 32 : 64;
+}
+
+void WinePrefixRegistry::Reset() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  prefix_.clear();
+  hives_.reset();
+  loadError_.clear();
+  handles_.clear();
+}
+
+std::string WinePrefixRegistry::Load(const std::string& prefix) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  hives_.reset();
+  handles_.clear();
+  loadError_.clear();
+  Refresh(prefix);
+  return loadError_;
+}
+
+long WinePrefixRegistry::Refresh(const std::string& prefix) {
+  const std::filesystem::path dir(prefix);
+  std::array<FileStamp, kFiles.size()> stamps;
+  for (std::size_t i = 0; i < kFiles.size(); ++i) stamps[i] = StampOf(dir / kFiles[i]);
+  if (hives_ && dir == prefix_ && hives_->stamps == stamps) return kErrorSuccess;
+
+  prefix_ = dir.string();
+  hives_.reset();
+  loadError_.clear();
+  auto hives = std::make_shared<Hives>();
+  hives->stamps = stamps;
+  if (!stamps[0].present || !stamps[1].present) {
+    loadError_ = prefix_ + " is not a Wine prefix (no system.reg or user.reg)";
+    return kErrorRegistryIoFailed;
+  }
+  Node defaults;
+  std::string sid;
+  for (std::size_t i = 0; i < kFiles.size(); ++i) {
+    if (!stamps[i].present) continue;  // a prefix may lack userdef.reg
+    std::vector<std::uint8_t> bytes;
+    if (!ReadFile(dir / kFiles[i], &bytes)) {
+      loadError_ = (dir / kFiles[i]).string() + " cannot be read";
+      return kErrorRegistryIoFailed;
+    }
+    formats::WineRegistryParse parsed = formats::ParseWineRegistryFile(bytes);
+    if (!parsed.ok()) {
+      loadError_ = (dir / kFiles[i]).string() + ": " + parsed.error;
+      return kErrorRegistryCorrupt;
+    }
+    if (i == 0) {
+      hives->win64 = parsed.arch != "win32";
+      Graft(hives->machine, parsed);
+    } else if (i == 1) {
+      sid = LastName(parsed.relativeTo);
+      if (sid.empty()) sid = "S-1-5-21-0-0-0-1000";
+      auto user = std::make_unique<Node>();
+      user->name = sid;
+      Graft(*user, parsed);
+      hives->users.children[FoldName(sid)] = std::move(user);
+    } else {
+      auto dflt = std::make_unique<Node>();
+      dflt->name = ".Default";
+      Graft(*dflt, parsed);
+      hives->users.children[FoldName(".Default")] = std::move(dflt);
+    }
+  }
+  hives->currentUser = hives->users.Child(FoldName(sid));
+  int hops = kMaxLinkHops;
+  hives->machineClasses = hives->Walk(&hives->machine, {"SOFTWARE", "CLASSES"}, &hops);
+  hops = kMaxLinkHops;
+  hives->userClasses = hives->Walk(hives->currentUser, {"SOFTWARE", "CLASSES"}, &hops);
+  hives_ = std::move(hives);
+  return kErrorSuccess;
+}
+
+long WinePrefixRegistry::Lookup(HKey key, OpenKey* out) const {
+  if (key < kFirstHandle || key - kFirstHandle >= handles_.size() ||
+      !handles_[key - kFirstHandle].hives) {
+    return kErrorInvalidHandle;
+  }
+  *out = handles_[key - kFirstHandle];
+  return kErrorSuccess;
+}
+
+long WinePrefixRegistry::Resolve(HKey key, const std::string& subKey, OpenKey* out) {
+  std::vector<std::string> names;
+  long rc = SplitFolded(subKey, &names);
+  if (rc != kErrorSuccess) return rc;
+
+  OpenKey start;
+  bool classes = false;
+  bool machineRoot = false;
+  bool userRoot = false;
+  if (key == kHKeyClassesRoot || key == kHKeyLocalMachine || key == kHKeyCurrentUser ||
+      key == kHKeyUsers) {
+    const std::string active = ActivePrefix();
+    rc = Refresh(active.empty() ? prefix_ : active);
+    if (rc != kErrorSuccess) return rc;
+    start.hives = hives_;
+    classes = key == kHKeyClassesRoot;
+    machineRoot = key == kHKeyLocalMachine;
+    userRoot = key == kHKeyCurrentUser;
+    if (classes) {
+      start.user = hives_->userClasses;
+      start.machine = hives_->machineClasses;
+    } else if (machineRoot) {
+      start.machine = &hives_->machine;
+    } else if (userRoot) {
+      start.machine = hives_->currentUser;
+    } else {
+      start.machine = &hives_->users;
+    }
+  } else {
+    rc = Lookup(key, &start);
+    if (rc != kErrorSuccess) return rc;
+    classes = start.classes;
+  }
+
+  // The 32-bit view: the redirected branches, named from a root.
+  if (viewBits_ == 32 && start.hives->win64 && !names.empty()) {
+    const std::string wow = "WOW6432NODE";
+    if (classes && IsRedirectedClass(names[0])) {
+      names.insert(names.begin(), wow);
+    } else if ((machineRoot || userRoot) && names.size() >= 2 && names[0] == "SOFTWARE") {
+      if (names[1] == "CLASSES") {
+        if (names.size() >= 3 && IsRedirectedClass(names[2])) names.insert(names.begin() + 2, wow);
+      } else if (machineRoot && names[1] != wow) {
+        names.insert(names.begin() + 1, wow);
+      }
+    }
+  }
+
+  OpenKey found;
+  found.hives = start.hives;
+  found.classes = classes;
+  int hops = kMaxLinkHops;
+  found.machine = start.machine ? start.hives->Walk(start.machine, names, &hops) : nullptr;
+  hops = kMaxLinkHops;
+  found.user = start.user ? start.hives->Walk(start.user, names, &hops) : nullptr;
+  if (found.machine == nullptr && found.user == nullptr) return kErrorFileNotFound;
+  *out = found;
+  return kErrorSuccess;
+}
+
+long WinePrefixRegistry::Open(HKey key, const std::string& subKey, bool create, HKey* result,
+                              bool* created) {
+  if (result == nullptr) return kErrorInvalidParameter;
+  *result = 0;
+  if (created != nullptr) *created = false;
+  std::lock_guard<std::mutex> lock(mutex_);
+  OpenKey found;
+  long rc = Resolve(key, subKey, &found);
+  // A key that is missing could only be made by writing.
+  if (rc == kErrorFileNotFound && create) return kErrorAccessDenied;
+  if (rc != kErrorSuccess) return rc;
+  for (std::size_t i = 0; i < handles_.size(); ++i) {
+    if (!handles_[i].hives) {
+      handles_[i] = found;
+      *result = kFirstHandle + i;
+      return kErrorSuccess;
+    }
+  }
+  handles_.push_back(found);
+  *result = kFirstHandle + (handles_.size() - 1);
+  return kErrorSuccess;
+}
+
+long WinePrefixRegistry::Close(HKey key) {
+  if (key == kHKeyClassesRoot || key == kHKeyCurrentUser || key == kHKeyLocalMachine ||
+      key == kHKeyUsers) {
+    return kErrorSuccess;
+  }
+  std::lock_guard<std::mutex> lock(mutex_);
+  OpenKey k;
+  const long rc = Lookup(key, &k);
+  if (rc != kErrorSuccess) return rc;
+  handles_[key - kFirstHandle] = OpenKey{};
+  return kErrorSuccess;
+}
+
+long WinePrefixRegistry::QueryValue(HKey key, const std::string& name, std::uint32_t* type,
+                                    std::uint8_t* data, std::uint32_t* size) {
+  if (data != nullptr && size == nullptr) return kErrorInvalidParameter;
+  std::lock_guard<std::mutex> lock(mutex_);
+  OpenKey k;
+  long rc = Resolve(key, "", &k);
+  if (rc != kErrorSuccess) return rc;
+  // A classes key present for the user reads its values from the user's key.
+  const Value* v = k.Own()->FindValue(FoldName(name));
+  if (v == nullptr) return kErrorFileNotFound;
+  if (type != nullptr) *type = v->type;
+  const auto length = static_cast<std::uint32_t>(v->data.size());
+  if (data == nullptr) {
+    if (size != nullptr) *size = length;
+    return kErrorSuccess;
+  }
+  if (*size < length) {
+    *size = length;
+    return kErrorMoreData;
+  }
+  if (length > 0) std::memcpy(data, v->data.data(), length);
+  *size = length;
+  return kErrorSuccess;
+}
+
+long WinePrefixRegistry::SetValue(HKey key, const std::string&, std::uint32_t, const std::uint8_t*,
+                                  std::uint32_t) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  OpenKey k;
+  const long rc = Resolve(key, "", &k);
+  return rc == kErrorSuccess ? kErrorAccessDenied : rc;
+}
+
+long WinePrefixRegistry::DeleteKey(HKey key, const std::string& subKey) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  OpenKey k;
+  const long rc = Resolve(key, subKey, &k);
+  return rc == kErrorSuccess ? kErrorAccessDenied : rc;
+}
+
+long WinePrefixRegistry::DeleteValue(HKey key, const std::string& name) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  OpenKey k;
+  const long rc = Resolve(key, "", &k);
+  if (rc != kErrorSuccess) return rc;
+  return k.Own()->FindValue(FoldName(name)) ? kErrorAccessDenied : kErrorFileNotFound;
+}
+
+std::vector<std::string> WinePrefixRegistry::SubKeyNames(const OpenKey& key) const {
+  std::vector<std::string> names;
+  if (key.user == nullptr || key.machine == nullptr) {
+    for (const auto& [fold, child] : key.Own()->children) names.push_back(child->name);
+    return names;
+  }
+  // Both maps are in folded order: merge them, the user's spelling first.
+  auto u = key.user->children.begin();
+  auto m = key.machine->children.begin();
+  while (u != key.user->children.end() || m != key.machine->children.end()) {
+    if (m == key.machine->children.end() ||
+        (u != key.user->children.end() && u->first < m->first)) {
+      names.push_back((u++)->second->name);
+    } else if (u == key.user->children.end() || m->first < u->first) {
+      names.push_back((m++)->second->name);
+    } else {
+      names.push_back(u->second->name);
+      ++u;
+      ++m;
+    }
+  }
+  return names;
+}
+
+long WinePrefixRegistry::EnumKey(HKey key, std::uint32_t index, std::string* name,
+                                 std::uint32_t maxChars) {
+  if (name == nullptr) return kErrorInvalidParameter;
+  std::lock_guard<std::mutex> lock(mutex_);
+  OpenKey k;
+  long rc = Resolve(key, "", &k);
+  if (rc != kErrorSuccess) return rc;
+  const Node* only = k.user == nullptr || k.machine == nullptr ? k.Own() : nullptr;
+  std::string found;
+  if (only != nullptr) {
+    // The common case needs no list: walk the map to the index.
+    if (index >= only->children.size()) return kErrorNoMoreItems;
+    auto it = only->children.begin();
+    std::advance(it, index);
+    found = it->second->name;
+  } else {
+    const std::vector<std::string> names = SubKeyNames(k);
+    if (index >= names.size()) return kErrorNoMoreItems;
+    found = names[index];
+  }
+  if (Utf16Length(found) + 1 > maxChars) return kErrorMoreData;
+  *name = found;
+  return kErrorSuccess;
+}
+
+long WinePrefixRegistry::EnumValue(HKey key, std::uint32_t index, std::string* name,
+                                   std::uint32_t maxChars) {
+  if (name == nullptr) return kErrorInvalidParameter;
+  std::lock_guard<std::mutex> lock(mutex_);
+  OpenKey k;
+  long rc = Resolve(key, "", &k);
+  if (rc != kErrorSuccess) return rc;
+  const Node* node = k.Own();
+  if (index >= node->values.size()) return kErrorNoMoreItems;
+  const std::string& found = node->values[index].name;
+  if (Utf16Length(found) + 1 > maxChars) return kErrorMoreData;
+  *name = found;
+  return kErrorSuccess;
+}
+
+long WinePrefixRegistry::QueryInfo(HKey key, RegKeyInfo* info) {
+  if (info == nullptr) return kErrorInvalidParameter;
+  std::lock_guard<std::mutex> lock(mutex_);
+  OpenKey k;
+  long rc = Resolve(key, "", &k);
+  if (rc != kErrorSuccess) return rc;
+  RegKeyInfo result;
+  const std::vector<std::string> names = SubKeyNames(k);
+  result.subKeys = static_cast<std::uint32_t>(names.size());
+  for (const std::string& n : names) result.maxSubKeyLen = std::max(result.maxSubKeyLen, Utf16Length(n));
+  const Node* node = k.Own();
+  result.values = static_cast<std::uint32_t>(node->values.size());
+  for (const Value& v : node->values) {
+    result.maxValueNameLen = std::max(result.maxValueNameLen, Utf16Length(v.name));
+    result.maxValueLen = std::max(result.maxValueLen, static_cast<std::uint32_t>(v.data.size()));
+  }
+  *info = result;
+  return kErrorSuccess;
+}
+
+}  // namespace korvane::platform::posix

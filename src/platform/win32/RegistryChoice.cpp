@@ -1,0 +1,21 @@
+#include "platform/RegistryChoice.h"
+
+namespace korvane::platform {
+
+// A Windows program always works on the system's registry; under Wine that is
+// the registry of the prefix it runs in.
+RegistryChoice ChosenRegistry() {
+  RegistryChoice choice;
+  choice.kind = RegistryKind::Windows;
+  return choice;
+}
+
+std::string ChosenWinePrefix() { return {}; }
+
+std::string CheckWinePrefix(const std::string&) { return {}; }
+
+std::string RegistryDescription(const RegistryChoice&) { return "Windows registry"; }
+
+void SetWinePrefixView(int) {}
+
+}  // namespace korvane::platform
