@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/RegistryOption.h"
 #include "cli/CliCommand.h"
 #include "cli/GridOutput.h"
 #include "common/Json.h"
@@ -26,7 +27,8 @@ int RunCompare(CliArgs& args) {
   bound.inspector.SetSecondFilename(args.operands[1]);
   bound.inspector.DoComparison();
   PrintGridRows(bound.comparisonGrid, args.json,
-                "\"files\": [" + JsonQuote(args.operands[0]) + ", " + JsonQuote(args.operands[1]) + "]");
+                "\"files\": [" + JsonQuote(args.operands[0]) + ", " + JsonQuote(args.operands[1]) +
+                    "], \"registry\": " + RegistryInUseJson());
   return kExitOk;
 }
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/RegistryOption.h"
 #include "cli/CliCommand.h"
 #include "cli/GridOutput.h"
 #include "common/Json.h"
@@ -23,7 +24,8 @@ int RunInfo(CliArgs& args) {
   BoundInspector bound;
   bound.inspector.SetFileName(file);
   bound.inspector.DisplayInfo();
-  PrintGridRows(bound.infoGrid, args.json, "\"file\": " + JsonQuote(file));
+  PrintGridRows(bound.infoGrid, args.json,
+                "\"file\": " + JsonQuote(file) + ", \"registry\": " + RegistryInUseJson());
   return kExitOk;
 }
 

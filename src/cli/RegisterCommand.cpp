@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/RegistryOption.h"
 #include "cli/CliCommand.h"
 #include "common/Json.h"
 #include "platform/Process.h"
@@ -39,10 +40,13 @@ int Run(CliArgs& args, bool unregister) {
     std::string line = "{\"outcome\": " + std::to_string(r.outcome) +
                        ", \"message\": " + JsonQuote(message ? message : "");
     if (r.outOfProcess) line += ", \"commandLine\": " + JsonQuote(r.commandLine);
+    if (!r.detail.empty()) line += ", \"detail\": " + JsonQuote(r.detail);
+    line += ", \"registry\": " + RegistryInUseJson();
     line += "}";
     std::printf("%s\n", line.c_str());
   } else if (!text.empty()) {
     std::printf("%s\n", text.c_str());
+    if (!r.detail.empty()) std::fprintf(stderr, "korvane-cli: %s\n", r.detail.c_str());
   } else {
     std::fprintf(stderr, "korvane-cli: the worker thread could not be started\n");
   }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/RegistryOption.h"
 #include "cli/CliCommand.h"
 #include "common/Json.h"
 #include "registry/ShellVerbs.h"
@@ -34,7 +35,8 @@ int RunVerbs(CliArgs& args) {
   if (action == "status") {
     const char* state = ShellExtensionsEnabled(registry) ? "enabled" : "disabled";
     if (args.json) {
-      std::printf("{\"status\": %s}\n", JsonQuote(state).c_str());
+      std::printf("{\"status\": %s, \"registry\": %s}\n", JsonQuote(state).c_str(),
+                  RegistryInUseJson().c_str());
     } else {
       std::printf("%s\n", state);
     }

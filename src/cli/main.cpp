@@ -5,9 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "app/RegistryOption.h"
 #include "cli/CliCommand.h"
 #include "cli/TerminalPort.h"
 #include "common/UserPort.h"
+#include "platform/RegistryChoice.h"
 
 #ifndef KORVANE_VERSION_TEXT
 #define KORVANE_VERSION_TEXT "1.0.1"
@@ -15,13 +17,25 @@
 
 namespace {
 
+void PrintRegistryHelp() {
+  std::printf(
+      "\nregistry: info, compare, register, unregister, verbs and reg work on\n"
+      "  - a Wine prefix's registry when --wineprefix DIR or WINEPREFIX names one: read from\n"
+      "    its registry files, written by the Windows korvane-cli running under Wine there;\n"
+      "  - else the registry store (--registry PATH, KORVANE_REGISTRY, or\n"
+      "    $XDG_DATA_HOME/korvane/registry.db). A store and a prefix together are refused.\n"
+      "  now: %s\n",
+      korvane::RegistryInUse().c_str());
+}
+
 void PrintHelp() {
   std::printf(
-      "usage: korvane-cli [--help] [--version] [--registry PATH] COMMAND [ARGS...]\n\n"
+      "usage: korvane-cli [--help] [--version] [--registry PATH | --wineprefix DIR] COMMAND [ARGS...]\n\n"
       "commands:\n");
   for (const auto* command : korvane::cli::Commands()) {
     std::printf("  %s\n", command->usage);
   }
+  PrintRegistryHelp();
 }
 
 }  // namespace
@@ -31,6 +45,7 @@ int main(int argc, char** argv) {
   TerminalPort port;
   korvane::SetUserPort(&port);
 
+  const std::vector<std::string> argList(argv, argv + argc);
   std::vector<std::string> rest;
   bool help = false;
   bool version = false;
@@ -38,10 +53,16 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     // reg takes data that may look like an option (reg add K /d -h): after the
-    // command name only --registry is still an option there.
+    // command name only --registry and --wineprefix are still options there.
     const bool regOperand = !rest.empty() && rest[0] == "reg" && a != "--registry" &&
-                            a.rfind("--registry=", 0) != 0;
-    if (regOperand) {
+                            a.rfind("--registry=", 0) != 0 && a != "--wineprefix" &&
+                            a.rfind("--wineprefix=", 0) != 0;
+    std::string optionError;
+    std::size_t at = static_cast<std::size_t>(i);
+    if (!regOperand && korvane::TakeWinePrefixOption(argList, at, &optionError)) {
+      if (!optionError.empty()) return UsageError(optionError);
+      i = static_cast<int>(at);
+    } else if (regOperand) {
       rest.push_back(a);
     } else if (a == "--help" || a == "-h") {
       help = true;
@@ -74,12 +95,16 @@ int main(int argc, char** argv) {
     PrintHelp();
     return help ? kExitOk : kExitUsage;
   }
+  if (const std::string problem = korvane::RegistryChoiceProblem(); !problem.empty()) return UsageError(problem);
   for (const auto* command : Commands()) {
     if (rest[0] == command->name) {
       CliArgs args;
       args.operands.assign(rest.begin() + 1, rest.end());
       args.json = json;
-      return command->handler(args);
+      const int code = command->handler(args);
+      // Changes to a Wine prefix are carried out by Wine once the command is done.
+      const std::string unwritten = korvane::platform::FlushWinePrefixWrites();
+      return unwritten.empty() || code != kExitOk ? code : Fail(1, unwritten);
     }
   }
   return UsageError("unknown command '" + rest[0] + "' (see --help)");

@@ -33,6 +33,25 @@ std::string CheckWinePrefix(const std::string& prefix);
 // One line for people: "Wine prefix /home/u/.wine", "registry store /x.db".
 std::string RegistryDescription(const RegistryChoice& choice);
 
+// Carries out the writes planned for a chosen prefix (they reach it through
+// Wine); "" when done or when there were none, else why not.
+std::string FlushWinePrefixWrites();
+
+// Before shell verbs are written into a prefix: gives it the class keys of
+// .dll, .exe and .ocx where it lacks them (a fresh prefix has none); "" when
+// done. Nothing to do for the store or on Windows.
+std::string EnsureWinePrefixClassKeys();
+
+// A program path as the programs of the registry in use see it: in a prefix
+// its drive form (Z:\...), elsewhere unchanged.
+std::string ProgramPathForRegistry(const std::string& path);
+
+// A file path read from the registry in use, as shown to people: in a prefix
+// a drive path is followed by the Linux file it names, through the prefix's
+// dosdevices links ("C:\windows\x.dll (/home/u/.wine/drive_c/windows/x.dll)");
+// elsewhere the path as it is.
+std::string RegistryPathForDisplay(const std::string& path);
+
 // Bitness of the registry view used when reading a 64-bit prefix: 32 reads
 // the keys Windows redirects for 32-bit programs from their Wow6432Node
 // branches. Default 64.

@@ -6,6 +6,7 @@
 #include "platform/Thread.h"
 #include "registration/RegistrationOutcome.h"
 #include "registration/SelfRegistration.h"
+#include "registration/WineRegistration.h"
 
 namespace korvane {
 
@@ -29,6 +30,7 @@ std::int32_t clsRegistrator::UnRegister(std::string p_sFileName) {
 }
 
 clsRegistrator::Result clsRegistrator::Perform(const std::string& sFile, bool unregister) {
+  if (WinePrefixChosen()) return PerformInWinePrefix(sFile, unregister);
   Result r;
   if (IsProgramFile(sFile)) {
     const std::string parameters = unregister ? "/unregserver" : "/regserver";
@@ -57,7 +59,7 @@ void clsRegistrator::RegisterOrUnregisterActiveX(const std::string& sFile, bool 
     return;
   }
   if (const char* text = MessageOf(r)) {
-    MsgBox(text, kMbOkOnly + OutcomeIcon(r.outcome),
+    MsgBox(r.detail.empty() ? std::string(text) : text + std::string("\n\n") + r.detail, kMbOkOnly + OutcomeIcon(r.outcome),
            unregister ? kTitleUnregistering : kTitleRegistering);
   }
 }

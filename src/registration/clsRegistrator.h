@@ -22,6 +22,7 @@ class clsRegistrator {
     std::string commandLine;     // out of process: what was started
     std::int32_t outcome = 0;    // in process: the outcome code; out of process
                                  // and not started: LoadFailed
+    std::string detail;          // why it could not be attempted (Wine prefix), else ""
   };
   static Result Perform(const std::string& sFile, bool unregister);
   // The message a Result shows (nullptr for none) and its icon.

@@ -71,7 +71,9 @@ TEST_F(ProgramTest, CliRegisterReportsOutcomesAsExitCodes) {
   ProcessResult plain =
       RunProcess(KORVANE_CLI_EXE, {"unregister", KORVANE_COMP_PLAIN, "--json"}, Env(), 60);
   EXPECT_EQ(plain.exitCode, 2);
-  EXPECT_EQ(plain.out, "{\"outcome\": 2, \"message\": \"Selected file is not a valid ActiveX!\"}\n");
+  // The JSON names the registry the registration used.
+  EXPECT_EQ(plain.out, "{\"outcome\": 2, \"message\": \"Selected file is not a valid ActiveX!\", "
+                       "\"registry\": {\"kind\": \"store\", \"location\": \"" + dir.File("registry.db") + "\"}}\n");
 
   ProcessResult failing = RunProcess(KORVANE_CLI_EXE, {"register", KORVANE_COMP_FAIL}, Env(), 60);
   EXPECT_EQ(failing.exitCode, 3);

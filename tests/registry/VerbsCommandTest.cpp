@@ -70,7 +70,8 @@ TEST_F(VerbsCommand, EnableStatusDisableRoundTrip) {
   EXPECT_EQ(Cli("verbs status").out, "disabled\n");
   EXPECT_FALSE(Exists(kHKeyClassesRoot, "dllfile\\shell\\Register"));
   EXPECT_FALSE(Exists(kHKeyClassesRoot, "Folder\\shell\\ActiveX Report"));
-  EXPECT_EQ(Cli("--json verbs status").out, "{\"status\": \"disabled\"}\n");
+  EXPECT_EQ(Cli("--json verbs status").out, "{\"status\": \"disabled\", \"registry\": {\"kind\": \"store\", "
+                                            "\"location\": \"" + StoreFile() + "\"}}\n");
 }
 
 TEST_F(VerbsCommand, ExeNamesTheProgramTheVerbsStart) {

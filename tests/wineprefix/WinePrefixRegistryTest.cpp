@@ -10,6 +10,7 @@
 
 #include "platform/Registry.h"
 #include "platform/RegistryChoice.h"
+#include "platform/WineRunner.h"
 #include "platform/posix/WinePrefixRegistry.h"
 #include "support/TempDir.h"
 #include "wineprefix/FreshPrefix.h"
@@ -180,31 +181,81 @@ TEST_F(PrefixRegistry, ResultCodesMatchTheStore) {
   std::uint32_t size = sizeof small;
   EXPECT_EQ(RegQueryValueEx(key, "z", nullptr, small, &size), kErrorMoreData);
   EXPECT_EQ(size, 5u);
-  // Nothing is written into a prefix's files.
-  const std::uint8_t data[] = {'x', 0};
-  EXPECT_EQ(RegSetValueEx(key, "z", kRegSz, data, 2), kErrorAccessDenied);
-  EXPECT_EQ(RegDeleteValue(key, "z"), kErrorAccessDenied);
-  EXPECT_EQ(RegDeleteValue(key, "missing"), kErrorFileNotFound);
   RegCloseKey(key);
-  EXPECT_EQ(RegDeleteKey(kHKeyClassesRoot, ".dll"), kErrorAccessDenied);
-  HKey created = 0;
-  EXPECT_EQ(RegCreateKeyEx(kHKeyClassesRoot, "New", kKeyAllAccess, &created), kErrorAccessDenied);
-  EXPECT_EQ(RegCreateKeyEx(kHKeyClassesRoot, ".dll", kKeyAllAccess, &created), kErrorSuccess);
-  RegCloseKey(created);
   EXPECT_EQ(RegEnumKey(kHKeyClassesRoot, 0, &name, 2), kErrorMoreData);  // ".dll" needs 5
   EXPECT_EQ(RegEnumKey(kHKeyClassesRoot, 99, &name, 256), kErrorNoMoreItems);
 }
 
-TEST_F(PrefixRegistry, AChangedFileIsReadAgainAndOldHandlesKeepTheirReading) {
-  HKey old = 0;
-  ASSERT_EQ(RegOpenKeyEx(kHKeyClassesRoot, "UserOnly", kKeyRead, &old), kErrorSuccess);
+// Writes are checked against the files as Windows checks them and planned;
+// the plan reaches the prefix only through Wine, and without Wine the files
+// stay as they were and the failure is reported.
+TEST_F(PrefixRegistry, WritesArePlannedAndNeverTouchTheFiles) {
+  const std::string before = test::ReadFile(dir_.File("system.reg"));
+  test::ScopedEnv noWine("PATH", dir_.File("no-programs"));
+  HKey key = 0;
+  ASSERT_EQ(RegOpenKeyEx(kHKeyLocalMachine, "Software\\Values", kKeyRead, &key), kErrorSuccess);
+  const std::uint8_t data[] = {'x', 0};
+  EXPECT_EQ(RegSetValueEx(key, "z", kRegSz, data, 2), kErrorSuccess);
+  EXPECT_EQ(RegDeleteValue(key, "missing"), kErrorFileNotFound);
+  EXPECT_EQ(RegDeleteValue(key, "a"), kErrorSuccess);
+  RegCloseKey(key);
+  EXPECT_EQ(RegDeleteKey(kHKeyClassesRoot, "Shared"), kErrorAccessDenied);  // has sub-keys
+  EXPECT_EQ(RegDeleteKey(kHKeyClassesRoot, "Missing"), kErrorFileNotFound);
+  HKey created = 0;
+  bool wasCreated = false;
+  EXPECT_EQ(RegCreateKeyEx(kHKeyClassesRoot, "New\\Deeper", kKeyAllAccess, &created, &wasCreated), kErrorSuccess);
+  EXPECT_TRUE(wasCreated);
+  EXPECT_EQ(RegSetValueEx(created, "", kRegSz, data, 2), kErrorSuccess);
+  RegCloseKey(created);
+  EXPECT_EQ(RegCreateKeyEx(kHKeyClassesRoot, ".dll", kKeyAllAccess, &created, &wasCreated), kErrorSuccess);
+  EXPECT_FALSE(wasCreated);
+  RegCloseKey(created);
+  // Reading a planned key carries the plan out first: here it cannot be.
+  EXPECT_EQ(RegOpenKeyEx(kHKeyClassesRoot, "new", kKeyRead, &created), kErrorFileNotFound);
+  EXPECT_FALSE(FlushWinePrefixWrites().empty());
+  EXPECT_EQ(test::ReadFile(dir_.File("system.reg")), before);
+  EXPECT_EQ(ProgramPathForRegistry("/opt/korvane/korvane"), "/opt/korvane/korvane");  // no z: link here
+}
+
+TEST_F(PrefixRegistry, PathsMapThroughTheDriveLinks) {
+  namespace fs = std::filesystem;
+  const fs::path prefix = dir_.path();
+  fs::create_directories(prefix / "dosdevices");
+  fs::create_directories(prefix / "drive_c" / "windows" / "system32");
+  dir_.Write("drive_c/windows/system32/x.dll", "");
+  fs::create_directory_symlink("../drive_c", prefix / "dosdevices" / "c:");
+  fs::create_directory_symlink("/", prefix / "dosdevices" / "z:");
+  const std::string p = prefix.string();
+  EXPECT_EQ(ToWindowsPath(p, p + "/drive_c/windows/system32/x.dll"), "C:\\windows\\system32\\x.dll");
+  EXPECT_EQ(ToWindowsPath(p, p + "/drive_c"), "C:\\");
+  EXPECT_EQ(ToWindowsPath(p, "/usr/lib/../lib/x.dll"), "Z:\\usr\\lib\\x.dll");
+  EXPECT_EQ(FromWindowsPath(p, "c:\\WINDOWS\\System32\\X.dll"),
+            fs::weakly_canonical(prefix / "drive_c/windows/system32/x.dll").string());
+  EXPECT_EQ(FromWindowsPath(p, "Z:\\usr\\lib"), "/usr/lib");
+  EXPECT_EQ(FromWindowsPath(p, "\\\\?\\Z:\\usr\\lib"), "/usr/lib");
+  EXPECT_EQ(FromWindowsPath(p, "Q:\\x.dll"), "");
+  EXPECT_EQ(FromWindowsPath(p, "x.dll"), "");
+  EXPECT_EQ(ProgramPathForRegistry("/opt/k/korvane"), "Z:\\opt\\k\\korvane");
+  EXPECT_EQ(ProgramPathForRegistry("korvane"), "korvane");
+}
+
+TEST_F(PrefixRegistry, AChangedFileIsReadAgainAndOpenHandlesFollowIt) {
+  HKey kept = 0;
+  HKey gone = 0;
+  ASSERT_EQ(RegOpenKeyEx(kHKeyClassesRoot, "UserOnly", kKeyRead, &kept), kErrorSuccess);
+  ASSERT_EQ(RegOpenKeyEx(kHKeyCurrentUser, "Environment", kKeyRead, &gone), kErrorSuccess);
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  dir_.Write("user.reg", std::string(kUser) + "[Software\\\\Classes\\\\Later] 2\n@=\"new\"\n");
+  std::string user = kUser;
+  user.replace(user.find("@=\"mine\""), 8, "@=\"changed\"");
+  user.erase(user.find("[Environment]"));
+  dir_.Write("user.reg", user + "[Software\\\\Classes\\\\Later] 2\n@=\"new\"\n");
   EXPECT_EQ(Default(kHKeyClassesRoot, "Later"), "new");
   std::uint32_t size = 0;
-  EXPECT_EQ(RegQueryValueEx(old, "", nullptr, nullptr, &size), kErrorSuccess);
-  EXPECT_EQ(size, 5u);
-  RegCloseKey(old);
+  EXPECT_EQ(RegQueryValueEx(kept, "", nullptr, nullptr, &size), kErrorSuccess);
+  EXPECT_EQ(size, 8u);  // "changed"
+  EXPECT_EQ(RegQueryValueEx(gone, "TEMP", nullptr, nullptr, &size), kErrorKeyDeleted);
+  RegCloseKey(kept);
+  RegCloseKey(gone);
 }
 
 TEST_F(PrefixRegistry, TheChoiceAndItsChecks) {

@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "app/RegistryOption.h"
 #include "app/basMain.h"
 #include "common/UnattendedPort.h"
 #include "platform/Process.h"
@@ -10,7 +13,17 @@
 #include "ui/QtWindowHost.h"
 
 int main(int argc, char** argv) {
-  korvane::platform::SetArguments(argc, argv);
+  // Leading --wineprefix DIR options choose a Wine prefix; the switch text follows them.
+  const std::vector<std::string> args(argv, argv + argc);
+  std::vector<char*> kept = {argv[0]};
+  std::string optionError;
+  std::size_t i = 1;
+  for (std::size_t at = i; i < args.size() && korvane::TakeWinePrefixOption(args, at, &optionError);
+       at = i) {
+    i = at + 1;
+  }
+  for (; i < args.size(); ++i) kept.push_back(argv[i]);
+  korvane::platform::SetArguments(static_cast<int>(kept.size()), kept.data());
   QApplication application(argc, argv);
 
   korvane::ui::QtUserPort qtPort;
@@ -20,6 +33,12 @@ int main(int argc, char** argv) {
     korvane::SetUserPort(unattended.get());
   } else {
     korvane::SetUserPort(&qtPort);
+  }
+
+  const std::string problem = optionError.empty() ? korvane::RegistryChoiceProblem() : optionError;
+  if (!problem.empty()) {
+    korvane::MsgBox(problem, korvane::kMbOkOnly + korvane::kMbIconError);
+    return 2;
   }
 
   korvane::ui::QtWindowHost windows;

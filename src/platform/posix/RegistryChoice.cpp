@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "platform/Process.h"
+#include "platform/WineRunner.h"
 #include "platform/posix/WinePrefixRegistry.h"
 
 namespace korvane::platform {
@@ -49,6 +50,30 @@ std::string RegistryDescription(const RegistryChoice& choice) {
       break;
   }
   return "Windows registry";
+}
+
+std::string FlushWinePrefixWrites() {
+  if (ChosenWinePrefix().empty()) return {};
+  return posix::WinePrefixRegistry::Instance().FlushWrites();
+}
+
+std::string EnsureWinePrefixClassKeys() {
+  if (ChosenWinePrefix().empty()) return {};
+  return posix::WinePrefixRegistry::Instance().EnsureClassKeys();
+}
+
+std::string ProgramPathForRegistry(const std::string& path) {
+  const std::string prefix = ChosenWinePrefix();
+  if (prefix.empty() || path.empty() || path.front() != '/') return path;
+  const std::string windows = ToWindowsPath(prefix, path);
+  return windows.empty() ? path : windows;
+}
+
+std::string RegistryPathForDisplay(const std::string& path) {
+  const std::string prefix = ChosenWinePrefix();
+  if (prefix.empty()) return path;
+  const std::string file = FromWindowsPath(prefix, path);
+  return file.empty() ? path : path + " (" + file + ")";
 }
 
 void SetWinePrefixView(int bits) { posix::WinePrefixRegistry::Instance().SetView(bits); }

@@ -17,9 +17,6 @@ namespace korvane::platform::posix {
 
 namespace {
 
-// Handle values of this back end start here, apart from the store's, so that
-// a handle of the other back end is never taken for one of ours.
-constexpr HKey kFirstHandle = 0x40000000u;
 // Links followed while resolving one path; more means a loop.
 constexpr int kMaxLinkHops = 16;
 constexpr std::uint32_t kMaxKeyNameChars = 255;
@@ -221,6 +218,7 @@ void WinePrefixRegistry::Reset() {
   hives_.reset();
   loadError_.clear();
   handles_.clear();
+  pending_.clear();
 }
 
 std::string WinePrefixRegistry::Load(const std::string& prefix) {
@@ -236,7 +234,8 @@ long WinePrefixRegistry::Refresh(const std::string& prefix) {
   const std::filesystem::path dir(prefix);
   std::array<FileStamp, kFiles.size()> stamps;
   for (std::size_t i = 0; i < kFiles.size(); ++i) stamps[i] = StampOf(dir / kFiles[i]);
-  if (hives_ && dir == prefix_ && hives_->stamps == stamps) return kErrorSuccess;
+  if (hives_ && dir == prefix_ && hives_->stamps == stamps && !forceReload_) return kErrorSuccess;
+  forceReload_ = false;
 
   prefix_ = dir.string();
   hives_.reset();
@@ -296,30 +295,41 @@ long WinePrefixRegistry::Lookup(HKey key, OpenKey* out) const {
   return kErrorSuccess;
 }
 
+namespace {
+
+bool IsRoot(HKey key) {
+  return key == kHKeyClassesRoot || key == kHKeyLocalMachine || key == kHKeyCurrentUser ||
+         key == kHKeyUsers;
+}
+
+std::string JoinPath(const std::string& base, std::string sub) {
+  while (!sub.empty() && sub.back() == '\\') sub.pop_back();
+  if (base.empty()) return sub;
+  return sub.empty() ? base : base + "\\" + sub;
+}
+
+}  // namespace
+
 long WinePrefixRegistry::Resolve(HKey key, const std::string& subKey, OpenKey* out) {
   std::vector<std::string> names;
   long rc = SplitFolded(subKey, &names);
   if (rc != kErrorSuccess) return rc;
 
   OpenKey start;
-  bool classes = false;
-  bool machineRoot = false;
-  bool userRoot = false;
-  if (key == kHKeyClassesRoot || key == kHKeyLocalMachine || key == kHKeyCurrentUser ||
-      key == kHKeyUsers) {
+  const bool fromRoot = IsRoot(key);
+  if (fromRoot) {
     const std::string active = ActivePrefix();
     rc = Refresh(active.empty() ? prefix_ : active);
     if (rc != kErrorSuccess) return rc;
     start.hives = hives_;
-    classes = key == kHKeyClassesRoot;
-    machineRoot = key == kHKeyLocalMachine;
-    userRoot = key == kHKeyCurrentUser;
-    if (classes) {
+    start.root = key;
+    start.classes = key == kHKeyClassesRoot;
+    if (start.classes) {
       start.user = hives_->userClasses;
       start.machine = hives_->machineClasses;
-    } else if (machineRoot) {
+    } else if (key == kHKeyLocalMachine) {
       start.machine = &hives_->machine;
-    } else if (userRoot) {
+    } else if (key == kHKeyCurrentUser) {
       start.machine = hives_->currentUser;
     } else {
       start.machine = &hives_->users;
@@ -327,15 +337,42 @@ long WinePrefixRegistry::Resolve(HKey key, const std::string& subKey, OpenKey* o
   } else {
     rc = Lookup(key, &start);
     if (rc != kErrorSuccess) return rc;
-    classes = start.classes;
+    if (!start.pending) {
+      // A handle names a key, as on Windows, not one reading of the files:
+      // after they changed, the key is found again (or is gone).
+      const std::string active = ActivePrefix();
+      rc = Refresh(active.empty() ? prefix_ : active);
+      if (rc != kErrorSuccess) return rc;
+      if (start.hives != hives_) {
+        OpenKey now;
+        rc = Resolve(start.root, start.path, &now);
+        if (rc == kErrorFileNotFound) return kErrorKeyDeleted;
+        if (rc != kErrorSuccess) return rc;
+        handles_[key - kFirstHandle] = now;
+        start = now;
+      }
+    }
+    if (start.pending) {
+      // Made by a planned write: found in the files once the plan is done.
+      OpenKey now;
+      rc = Resolve(start.root, JoinPath(start.path, subKey), &now);
+      if (rc == kErrorFileNotFound) {
+        *out = start;
+        out->path = JoinPath(start.path, subKey);
+        return kErrorSuccess;
+      }
+      if (rc == kErrorSuccess) *out = now;
+      return rc;
+    }
   }
 
   // The 32-bit view: the redirected branches, named from a root.
-  if (viewBits_ == 32 && start.hives->win64 && !names.empty()) {
+  if (fromRoot && viewBits_ == 32 && start.hives->win64 && !names.empty()) {
     const std::string wow = "WOW6432NODE";
-    if (classes && IsRedirectedClass(names[0])) {
+    const bool machineRoot = key == kHKeyLocalMachine;
+    if (start.classes && IsRedirectedClass(names[0])) {
       names.insert(names.begin(), wow);
-    } else if ((machineRoot || userRoot) && names.size() >= 2 && names[0] == "SOFTWARE") {
+    } else if ((machineRoot || key == kHKeyCurrentUser) && names.size() >= 2 && names[0] == "SOFTWARE") {
       if (names[1] == "CLASSES") {
         if (names.size() >= 3 && IsRedirectedClass(names[2])) names.insert(names.begin() + 2, wow);
       } else if (machineRoot && names[1] != wow) {
@@ -344,9 +381,8 @@ long WinePrefixRegistry::Resolve(HKey key, const std::string& subKey, OpenKey* o
     }
   }
 
-  OpenKey found;
-  found.hives = start.hives;
-  found.classes = classes;
+  OpenKey found = start;
+  found.path = JoinPath(start.path, subKey);
   int hops = kMaxLinkHops;
   found.machine = start.machine ? start.hives->Walk(start.machine, names, &hops) : nullptr;
   hops = kMaxLinkHops;
@@ -362,10 +398,25 @@ long WinePrefixRegistry::Open(HKey key, const std::string& subKey, bool create, 
   *result = 0;
   if (created != nullptr) *created = false;
   std::lock_guard<std::mutex> lock(mutex_);
+  long rc = BeforeRead(key, subKey);
+  if (rc != kErrorSuccess) return rc;
   OpenKey found;
-  long rc = Resolve(key, subKey, &found);
-  // A key that is missing could only be made by writing.
-  if (rc == kErrorFileNotFound && create) return kErrorAccessDenied;
+  rc = Resolve(key, subKey, &found);
+  if (rc == kErrorFileNotFound && create) {
+    OpenKey parent;
+    rc = IsRoot(key) ? Resolve(key, "", &parent) : Lookup(key, &parent);
+    if (rc != kErrorSuccess) return rc;
+    found = parent;
+    found.path = JoinPath(parent.path, subKey);
+    found.user = nullptr;
+    found.machine = nullptr;
+    found.pending = true;
+    formats::RegOperation op;
+    op.kind = formats::RegOpKind::CreateKey;
+    rc = Plan(std::move(op), found);
+    if (rc != kErrorSuccess) return rc;
+    if (created != nullptr) *created = true;
+  }
   if (rc != kErrorSuccess) return rc;
   for (std::size_t i = 0; i < handles_.size(); ++i) {
     if (!handles_[i].hives) {
@@ -380,10 +431,7 @@ long WinePrefixRegistry::Open(HKey key, const std::string& subKey, bool create, 
 }
 
 long WinePrefixRegistry::Close(HKey key) {
-  if (key == kHKeyClassesRoot || key == kHKeyCurrentUser || key == kHKeyLocalMachine ||
-      key == kHKeyUsers) {
-    return kErrorSuccess;
-  }
+  if (IsRoot(key)) return kErrorSuccess;
   std::lock_guard<std::mutex> lock(mutex_);
   OpenKey k;
   const long rc = Lookup(key, &k);
@@ -396,9 +444,12 @@ long WinePrefixRegistry::QueryValue(HKey key, const std::string& name, std::uint
                                     std::uint8_t* data, std::uint32_t* size) {
   if (data != nullptr && size == nullptr) return kErrorInvalidParameter;
   std::lock_guard<std::mutex> lock(mutex_);
-  OpenKey k;
-  long rc = Resolve(key, "", &k);
+  long rc = BeforeRead(key, "");
   if (rc != kErrorSuccess) return rc;
+  OpenKey k;
+  rc = Resolve(key, "", &k);
+  if (rc != kErrorSuccess) return rc;
+  if (k.pending) return kErrorFileNotFound;
   // A classes key present for the user reads its values from the user's key.
   const Value* v = k.Own()->FindValue(FoldName(name));
   if (v == nullptr) return kErrorFileNotFound;
@@ -417,27 +468,50 @@ long WinePrefixRegistry::QueryValue(HKey key, const std::string& name, std::uint
   return kErrorSuccess;
 }
 
-long WinePrefixRegistry::SetValue(HKey key, const std::string&, std::uint32_t, const std::uint8_t*,
-                                  std::uint32_t) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  OpenKey k;
-  const long rc = Resolve(key, "", &k);
-  return rc == kErrorSuccess ? kErrorAccessDenied : rc;
-}
-
-long WinePrefixRegistry::DeleteKey(HKey key, const std::string& subKey) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  OpenKey k;
-  const long rc = Resolve(key, subKey, &k);
-  return rc == kErrorSuccess ? kErrorAccessDenied : rc;
-}
-
-long WinePrefixRegistry::DeleteValue(HKey key, const std::string& name) {
+long WinePrefixRegistry::SetValue(HKey key, const std::string& name, std::uint32_t type,
+                                  const std::uint8_t* data, std::uint32_t size) {
+  if ((data == nullptr && size > 0) || Utf16Length(name) > formats::kRegFileMaxValueName) {
+    return kErrorInvalidParameter;
+  }
   std::lock_guard<std::mutex> lock(mutex_);
   OpenKey k;
   const long rc = Resolve(key, "", &k);
   if (rc != kErrorSuccess) return rc;
-  return k.Own()->FindValue(FoldName(name)) ? kErrorAccessDenied : kErrorFileNotFound;
+  formats::RegOperation op;
+  op.kind = formats::RegOpKind::SetValue;
+  op.valueName = name;
+  op.type = type;
+  if (size > 0) op.data.assign(data, data + size);
+  return Plan(std::move(op), k);
+}
+
+long WinePrefixRegistry::DeleteKey(HKey key, const std::string& subKey) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  long rc = BeforeRead(key, subKey);
+  if (rc != kErrorSuccess) return rc;
+  OpenKey k;
+  rc = Resolve(key, subKey, &k);
+  if (rc != kErrorSuccess) return rc;
+  if (k.path.empty()) return kErrorAccessDenied;
+  // Windows refuses to delete a key that still has sub-keys.
+  if (!k.pending && !SubKeyNames(k).empty()) return kErrorAccessDenied;
+  formats::RegOperation op;
+  op.kind = formats::RegOpKind::DeleteKey;
+  return Plan(std::move(op), k);
+}
+
+long WinePrefixRegistry::DeleteValue(HKey key, const std::string& name) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  long rc = BeforeRead(key, "");
+  if (rc != kErrorSuccess) return rc;
+  OpenKey k;
+  rc = Resolve(key, "", &k);
+  if (rc != kErrorSuccess) return rc;
+  if (k.pending || k.Own()->FindValue(FoldName(name)) == nullptr) return kErrorFileNotFound;
+  formats::RegOperation op;
+  op.kind = formats::RegOpKind::DeleteValue;
+  op.valueName = name;
+  return Plan(std::move(op), k);
 }
 
 std::vector<std::string> WinePrefixRegistry::SubKeyNames(const OpenKey& key) const {
@@ -468,9 +542,12 @@ long WinePrefixRegistry::EnumKey(HKey key, std::uint32_t index, std::string* nam
                                  std::uint32_t maxChars) {
   if (name == nullptr) return kErrorInvalidParameter;
   std::lock_guard<std::mutex> lock(mutex_);
-  OpenKey k;
-  long rc = Resolve(key, "", &k);
+  long rc = BeforeRead(key, "");
   if (rc != kErrorSuccess) return rc;
+  OpenKey k;
+  rc = Resolve(key, "", &k);
+  if (rc != kErrorSuccess) return rc;
+  if (k.pending) return kErrorNoMoreItems;
   const Node* only = k.user == nullptr || k.machine == nullptr ? k.Own() : nullptr;
   std::string found;
   if (only != nullptr) {
@@ -493,9 +570,12 @@ long WinePrefixRegistry::EnumValue(HKey key, std::uint32_t index, std::string* n
                                    std::uint32_t maxChars) {
   if (name == nullptr) return kErrorInvalidParameter;
   std::lock_guard<std::mutex> lock(mutex_);
-  OpenKey k;
-  long rc = Resolve(key, "", &k);
+  long rc = BeforeRead(key, "");
   if (rc != kErrorSuccess) return rc;
+  OpenKey k;
+  rc = Resolve(key, "", &k);
+  if (rc != kErrorSuccess) return rc;
+  if (k.pending) return kErrorNoMoreItems;
   const Node* node = k.Own();
   if (index >= node->values.size()) return kErrorNoMoreItems;
   const std::string& found = node->values[index].name;
@@ -507,10 +587,16 @@ long WinePrefixRegistry::EnumValue(HKey key, std::uint32_t index, std::string* n
 long WinePrefixRegistry::QueryInfo(HKey key, RegKeyInfo* info) {
   if (info == nullptr) return kErrorInvalidParameter;
   std::lock_guard<std::mutex> lock(mutex_);
+  long rc = BeforeRead(key, "");
+  if (rc != kErrorSuccess) return rc;
   OpenKey k;
-  long rc = Resolve(key, "", &k);
+  rc = Resolve(key, "", &k);
   if (rc != kErrorSuccess) return rc;
   RegKeyInfo result;
+  if (k.pending) {
+    *info = result;
+    return kErrorSuccess;
+  }
   const std::vector<std::string> names = SubKeyNames(k);
   result.subKeys = static_cast<std::uint32_t>(names.size());
   for (const std::string& n : names) result.maxSubKeyLen = std::max(result.maxSubKeyLen, Utf16Length(n));

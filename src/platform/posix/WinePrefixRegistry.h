@@ -4,8 +4,9 @@
 // under HKEY_USERS by the user's SID) and userdef.reg (HKEY_USERS\.Default).
 //
 // The files are read whole into memory and read again when one of them
-// changes (size or modification time), checked whenever a key is opened from
-// a root; open handles keep the reading they were opened in. A running
+// changes (size or modification time), checked at every call; an open handle
+// then finds its key again in the new reading, as a Windows handle sees the
+// live key (a key that is gone gives ERROR_KEY_DELETED). A running
 // wineserver writes its changes to the files a few seconds after they are
 // made (and when it exits), so a change Wine made a moment ago may not show
 // yet: whoever writes through Wine waits for its wineserver to finish first.
@@ -21,8 +22,11 @@
 // class keys Windows redirects (CLSID, Interface, DirectShow, Media Type,
 // MediaFoundation) read their Wow6432Node branch.
 //
-// Writing is refused (access denied): a prefix is changed only through Wine,
-// never by editing its files under a running wineserver.
+// Writing goes through Wine, never by editing the files under a running
+// wineserver: each write is checked against the files as Windows would check
+// it, then planned; the plan is carried out by the Windows korvane-cli running
+// `reg import` of it in the prefix (see WineRunner.h) when a later read
+// concerns a planned key, when FlushWrites is called, and at exit.
 
 #include <cstdint>
 #include <memory>
@@ -30,6 +34,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/RegFile.h"
 #include "platform/Registry.h"
 
 namespace korvane::platform::posix {
@@ -37,6 +42,9 @@ namespace korvane::platform::posix {
 class WinePrefixRegistry {
  public:
   static WinePrefixRegistry& Instance();
+  // Handle values of this back end start here, apart from the store's, so
+  // that a handle of the other back end is never taken for one of ours.
+  static constexpr HKey kFirstHandle = 0x40000000u;
   WinePrefixRegistry(const WinePrefixRegistry&) = delete;
   WinePrefixRegistry& operator=(const WinePrefixRegistry&) = delete;
 
@@ -58,8 +66,15 @@ class WinePrefixRegistry {
   void SetView(int bits);
   // Reads the prefix's files now; "" when they read well, else the reason.
   std::string Load(const std::string& prefix);
-  // Forgets the reading and every open handle.
+  // Forgets the reading, every open handle and every planned write.
   void Reset();
+
+  // Carries out the planned writes now; "" when done, else why not.
+  std::string FlushWrites();
+  // Gives the prefix the class keys of .dll, .exe and .ocx (dllfile,
+  // exefile, ocxfile) where it lacks them, as a Windows machine has them;
+  // "" when done.
+  std::string EnsureClassKeys();
 
   struct Node;
   struct Hives;
@@ -75,6 +90,9 @@ class WinePrefixRegistry {
     const Node* user = nullptr;
     const Node* machine = nullptr;
     bool classes = false;
+    HKey root = 0;          // the predefined key it was opened from
+    std::string path;       // below root, as given
+    bool pending = false;   // made by a planned write: not in the files yet
     // The key values are read from.
     const Node* Own() const { return user != nullptr ? user : machine; }
   };
@@ -85,6 +103,10 @@ class WinePrefixRegistry {
   long Resolve(HKey key, const std::string& subKey, OpenKey* out);
   long Lookup(HKey key, OpenKey* out) const;
   std::vector<std::string> SubKeyNames(const OpenKey& key) const;
+  // Carries out the plan first when a read concerns a planned key.
+  long BeforeRead(HKey key, const std::string& subKey);
+  long Plan(formats::RegOperation operation, const OpenKey& key);
+  std::string Flush();
 
   std::mutex mutex_;
   std::string prefix_;
@@ -93,6 +115,10 @@ class WinePrefixRegistry {
   int viewBits_ = 64;
   // Open handles: handle value h is slot h - 1; a slot without hives is free.
   std::vector<OpenKey> handles_;
+  std::vector<formats::RegOperation> pending_;
+  std::string flushError_;
+  bool forceReload_ = false;
+  bool exitHook_ = false;
 };
 
 }  // namespace korvane::platform::posix

@@ -16,6 +16,14 @@ std::string CheckWinePrefix(const std::string&) { return {}; }
 
 std::string RegistryDescription(const RegistryChoice&) { return "Windows registry"; }
 
+std::string FlushWinePrefixWrites() { return {}; }
+
+std::string EnsureWinePrefixClassKeys() { return {}; }
+
+std::string ProgramPathForRegistry(const std::string& path) { return path; }
+
+std::string RegistryPathForDisplay(const std::string& path) { return path; }
+
 void SetWinePrefixView(int) {}
 
 }  // namespace korvane::platform
