@@ -4,6 +4,7 @@
 #include <wctype.h>
 
 #include "formats/TextCodec.h"
+#include "platform/Registry.h"
 
 namespace korvane::platform::posix {
 
@@ -98,6 +99,24 @@ std::uint32_t Utf16Length(std::string_view name) {
     }
   }
   return units;
+}
+
+long SplitKeyPath(const std::string& path, std::vector<std::string>* names) {
+  constexpr std::uint32_t kMaxKeyNameChars = 255;
+  names->clear();
+  if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
+  std::size_t end = path.size();
+  while (end > 0 && path[end - 1] == '\\') --end;
+  std::size_t pos = 0;
+  while (pos < end) {
+    std::size_t next = path.find('\\', pos);
+    if (next == std::string::npos || next > end) next = end;
+    if (next == pos) return kErrorBadPathname;
+    names->push_back(path.substr(pos, next - pos));
+    if (Utf16Length(names->back()) > kMaxKeyNameChars) return kErrorInvalidParameter;
+    pos = next + 1;
+  }
+  return kErrorSuccess;
 }
 
 }  // namespace korvane::platform::posix

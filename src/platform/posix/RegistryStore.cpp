@@ -95,29 +95,6 @@ std::string WantedPath() {
   return data.empty() ? std::string() : data + "/registry.db";
 }
 
-// Splits a key path into its names. A leading backslash or an empty name
-// between two backslashes is a bad path (ERROR_BAD_PATHNAME, as Windows
-// answers a leading backslash); trailing backslashes are ignored, as Windows
-// ignores them. A name longer than 255 characters is an invalid parameter.
-long SplitPath(const std::string& path, std::vector<std::string>* names) {
-  names->clear();
-  if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
-  std::size_t end = path.size();
-  while (end > 0 && path[end - 1] == '\\') --end;
-  std::size_t pos = 0;
-  while (pos < end) {
-    std::size_t next = path.find('\\', pos);
-    if (next == std::string::npos || next > end) next = end;
-    if (next == pos) return kErrorBadPathname;
-    names->push_back(path.substr(pos, next - pos));
-    if (Utf16Length(names->back()) > RegistryStore::kMaxKeyNameChars) {
-      return kErrorInvalidParameter;
-    }
-    pos = next + 1;
-  }
-  return kErrorSuccess;
-}
-
 std::mutex* g_forkMutex = nullptr;
 // Set in a child after fork(): the connection it inherited is its parent's.
 bool g_forkedChild = false;
@@ -399,7 +376,7 @@ long RegistryStore::ResolvePath(std::int64_t start, const std::string& subKey, b
                                 std::int64_t* keyId, bool* created) {
   if (created != nullptr) *created = false;
   std::vector<std::string> names;
-  long rc = SplitPath(subKey, &names);
+  long rc = SplitKeyPath(subKey, &names);
   if (rc != kErrorSuccess) return rc;
   // Nothing may be created below a key another handle or process deleted.
   if ((names.empty() || create) && !KeyAlive(start)) return kErrorKeyDeleted;

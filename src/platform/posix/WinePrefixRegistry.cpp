@@ -19,7 +19,6 @@ namespace {
 
 // Links followed while resolving one path; more means a loop.
 constexpr int kMaxLinkHops = 16;
-constexpr std::uint32_t kMaxKeyNameChars = 255;
 constexpr char kLinkValue[] = "SYMBOLICLINKVALUE";
 
 // The class keys Windows keeps apart for 32-bit programs.
@@ -52,25 +51,11 @@ FileStamp StampOf(const std::filesystem::path& file) {
 
 constexpr std::array<const char*, 3> kFiles = {"system.reg", "user.reg", "userdef.reg"};
 
-// Splits a key path as Windows does: a leading backslash or an empty name is a
-// bad path, trailing backslashes are ignored, a name over 255 characters is an
-// invalid parameter. The names come back folded.
+// The names of a key path (SplitKeyPath's rules), folded.
 long SplitFolded(const std::string& path, std::vector<std::string>* names) {
-  names->clear();
-  if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
-  std::size_t end = path.size();
-  while (end > 0 && path[end - 1] == '\\') --end;
-  std::size_t pos = 0;
-  while (pos < end) {
-    std::size_t next = path.find('\\', pos);
-    if (next == std::string::npos || next > end) next = end;
-    if (next == pos) return kErrorBadPathname;
-    const std::string_view name(path.data() + pos, next - pos);
-    if (Utf16Length(name) > kMaxKeyNameChars) return kErrorInvalidParameter;
-    names->push_back(FoldName(name));
-    pos = next + 1;
-  }
-  return kErrorSuccess;
+  const long rc = SplitKeyPath(path, names);
+  for (std::string& name : *names) name = FoldName(name);
+  return rc;
 }
 
 bool IsRedirectedClass(const std::string& fold) {
@@ -308,7 +293,19 @@ std::string JoinPath(const std::string& base, std::string sub) {
   return sub.empty() ? base : base + "\\" + sub;
 }
 
+// An enumerated name handed out with Windows' buffer rule.
+long GiveName(const std::string& found, std::string* name, std::uint32_t maxChars) {
+  if (Utf16Length(found) + 1 > maxChars) return kErrorMoreData;
+  *name = found;
+  return kErrorSuccess;
+}
+
 }  // namespace
+
+long WinePrefixRegistry::Current(HKey key, OpenKey* out) {
+  const long rc = BeforeRead(key, "");
+  return rc == kErrorSuccess ? Resolve(key, "", out) : rc;
+}
 
 long WinePrefixRegistry::Resolve(HKey key, const std::string& subKey, OpenKey* out) {
   std::vector<std::string> names;
@@ -444,10 +441,8 @@ long WinePrefixRegistry::QueryValue(HKey key, const std::string& name, std::uint
                                     std::uint8_t* data, std::uint32_t* size) {
   if (data != nullptr && size == nullptr) return kErrorInvalidParameter;
   std::lock_guard<std::mutex> lock(mutex_);
-  long rc = BeforeRead(key, "");
-  if (rc != kErrorSuccess) return rc;
   OpenKey k;
-  rc = Resolve(key, "", &k);
+  long rc = Current(key, &k);
   if (rc != kErrorSuccess) return rc;
   if (k.pending) return kErrorFileNotFound;
   // A classes key present for the user reads its values from the user's key.
@@ -502,10 +497,8 @@ long WinePrefixRegistry::DeleteKey(HKey key, const std::string& subKey) {
 
 long WinePrefixRegistry::DeleteValue(HKey key, const std::string& name) {
   std::lock_guard<std::mutex> lock(mutex_);
-  long rc = BeforeRead(key, "");
-  if (rc != kErrorSuccess) return rc;
   OpenKey k;
-  rc = Resolve(key, "", &k);
+  long rc = Current(key, &k);
   if (rc != kErrorSuccess) return rc;
   if (k.pending || k.Own()->FindValue(FoldName(name)) == nullptr) return kErrorFileNotFound;
   formats::RegOperation op;
@@ -542,10 +535,8 @@ long WinePrefixRegistry::EnumKey(HKey key, std::uint32_t index, std::string* nam
                                  std::uint32_t maxChars) {
   if (name == nullptr) return kErrorInvalidParameter;
   std::lock_guard<std::mutex> lock(mutex_);
-  long rc = BeforeRead(key, "");
-  if (rc != kErrorSuccess) return rc;
   OpenKey k;
-  rc = Resolve(key, "", &k);
+  long rc = Current(key, &k);
   if (rc != kErrorSuccess) return rc;
   if (k.pending) return kErrorNoMoreItems;
   const Node* only = k.user == nullptr || k.machine == nullptr ? k.Own() : nullptr;
@@ -561,36 +552,28 @@ long WinePrefixRegistry::EnumKey(HKey key, std::uint32_t index, std::string* nam
     if (index >= names.size()) return kErrorNoMoreItems;
     found = names[index];
   }
-  if (Utf16Length(found) + 1 > maxChars) return kErrorMoreData;
-  *name = found;
-  return kErrorSuccess;
+  return GiveName(found, name, maxChars);
 }
 
 long WinePrefixRegistry::EnumValue(HKey key, std::uint32_t index, std::string* name,
                                    std::uint32_t maxChars) {
   if (name == nullptr) return kErrorInvalidParameter;
   std::lock_guard<std::mutex> lock(mutex_);
-  long rc = BeforeRead(key, "");
-  if (rc != kErrorSuccess) return rc;
   OpenKey k;
-  rc = Resolve(key, "", &k);
+  long rc = Current(key, &k);
   if (rc != kErrorSuccess) return rc;
   if (k.pending) return kErrorNoMoreItems;
   const Node* node = k.Own();
   if (index >= node->values.size()) return kErrorNoMoreItems;
   const std::string& found = node->values[index].name;
-  if (Utf16Length(found) + 1 > maxChars) return kErrorMoreData;
-  *name = found;
-  return kErrorSuccess;
+  return GiveName(found, name, maxChars);
 }
 
 long WinePrefixRegistry::QueryInfo(HKey key, RegKeyInfo* info) {
   if (info == nullptr) return kErrorInvalidParameter;
   std::lock_guard<std::mutex> lock(mutex_);
-  long rc = BeforeRead(key, "");
-  if (rc != kErrorSuccess) return rc;
   OpenKey k;
-  rc = Resolve(key, "", &k);
+  long rc = Current(key, &k);
   if (rc != kErrorSuccess) return rc;
   RegKeyInfo result;
   if (k.pending) {

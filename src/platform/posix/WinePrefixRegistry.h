@@ -101,6 +101,8 @@ class WinePrefixRegistry {
   // Reads the prefix's files unless the reading in hand is of the same files.
   long Refresh(const std::string& prefix);
   long Resolve(HKey key, const std::string& subKey, OpenKey* out);
+  // The key a handle names now, the plan carried out first when it concerns it.
+  long Current(HKey key, OpenKey* out);
   long Lookup(HKey key, OpenKey* out) const;
   std::vector<std::string> SubKeyNames(const OpenKey& key) const;
   // Carries out the plan first when a read concerns a planned key.
