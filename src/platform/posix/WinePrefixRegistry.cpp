@@ -533,39 +533,36 @@ std::vector<std::string> WinePrefixRegistry::SubKeyNames(const OpenKey& key) con
 
 long WinePrefixRegistry::EnumKey(HKey key, std::uint32_t index, std::string* name,
                                  std::uint32_t maxChars) {
+  return EnumName(key, index, name, maxChars, true);
+}
+
+long WinePrefixRegistry::EnumValue(HKey key, std::uint32_t index, std::string* name,
+                                   std::uint32_t maxChars) {
+  return EnumName(key, index, name, maxChars, false);
+}
+
+long WinePrefixRegistry::EnumName(HKey key, std::uint32_t index, std::string* name,
+                                  std::uint32_t maxChars, bool subKeys) {
   if (name == nullptr) return kErrorInvalidParameter;
   std::lock_guard<std::mutex> lock(mutex_);
   OpenKey k;
   long rc = Current(key, &k);
   if (rc != kErrorSuccess) return rc;
   if (k.pending) return kErrorNoMoreItems;
-  const Node* only = k.user == nullptr || k.machine == nullptr ? k.Own() : nullptr;
   std::string found;
-  if (only != nullptr) {
+  if (!subKeys) {
+    if (index >= k.Own()->values.size()) return kErrorNoMoreItems;
+    found = k.Own()->values[index].name;
+  } else if (k.user == nullptr || k.machine == nullptr) {
     // The common case needs no list: walk the map to the index.
-    if (index >= only->children.size()) return kErrorNoMoreItems;
-    auto it = only->children.begin();
-    std::advance(it, index);
-    found = it->second->name;
+    const auto& children = k.Own()->children;
+    if (index >= children.size()) return kErrorNoMoreItems;
+    found = std::next(children.begin(), index)->second->name;
   } else {
     const std::vector<std::string> names = SubKeyNames(k);
     if (index >= names.size()) return kErrorNoMoreItems;
     found = names[index];
   }
-  return GiveName(found, name, maxChars);
-}
-
-long WinePrefixRegistry::EnumValue(HKey key, std::uint32_t index, std::string* name,
-                                   std::uint32_t maxChars) {
-  if (name == nullptr) return kErrorInvalidParameter;
-  std::lock_guard<std::mutex> lock(mutex_);
-  OpenKey k;
-  long rc = Current(key, &k);
-  if (rc != kErrorSuccess) return rc;
-  if (k.pending) return kErrorNoMoreItems;
-  const Node* node = k.Own();
-  if (index >= node->values.size()) return kErrorNoMoreItems;
-  const std::string& found = node->values[index].name;
   return GiveName(found, name, maxChars);
 }
 

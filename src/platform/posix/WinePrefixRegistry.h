@@ -105,6 +105,8 @@ class WinePrefixRegistry {
   long Current(HKey key, OpenKey* out);
   long Lookup(HKey key, OpenKey* out) const;
   std::vector<std::string> SubKeyNames(const OpenKey& key) const;
+  long EnumName(HKey key, std::uint32_t index, std::string* name, std::uint32_t maxChars,
+                bool subKeys);
   // Carries out the plan first when a read concerns a planned key.
   long BeforeRead(HKey key, const std::string& subKey);
   long Plan(formats::RegOperation operation, const OpenKey& key);
