@@ -13,7 +13,6 @@
 #include "platform/WineRunner.h"
 #include "platform/posix/WinePrefixRegistry.h"
 #include "support/TempDir.h"
-#include "wineprefix/FreshPrefix.h"
 
 namespace korvane::platform {
 namespace {
@@ -277,28 +276,6 @@ TEST_F(PrefixRegistry, TheChoiceAndItsChecks) {
   EXPECT_NE(why.find("user.reg: line 3"), std::string::npos) << why;
   HKey key = 0;
   EXPECT_EQ(RegOpenKeyEx(kHKeyClassesRoot, ".dll", kKeyRead, &key), kErrorRegistryCorrupt);
-}
-
-// A prefix wineboot made: the standard OLE library is registered for both
-// platforms, also seen through the 32-bit branch's link.
-TEST(FreshPrefixRegistry, FindsTheStandardOleLibrary) {
-  std::string why;
-  const std::string& prefix = test::FreshPrefix(&why);
-  if (prefix.empty()) GTEST_SKIP() << why;
-  test::ScopedEnv store("KORVANE_REGISTRY", "");
-  test::ScopedEnv chosen("WINEPREFIX", prefix);
-  const std::string lib = "TypeLib\\{00020430-0000-0000-C000-000000000046}\\2.0\\0\\";
-  for (const std::string& path : {lib + "win64", "Wow6432Node\\" + lib + "win32"}) {
-    HKey key = 0;
-    ASSERT_EQ(RegOpenKeyEx(kHKeyClassesRoot, path, kKeyRead, &key), kErrorSuccess) << path;
-    std::uint8_t buffer[512];
-    std::uint32_t size = sizeof buffer;
-    ASSERT_EQ(RegQueryValueEx(key, "", nullptr, buffer, &size), kErrorSuccess);
-    const std::string value(reinterpret_cast<char*>(buffer), size - 1);
-    EXPECT_NE(value.find("stdole2.tlb"), std::string::npos) << value;
-    RegCloseKey(key);
-  }
-  WinePrefixRegistry::Instance().Reset();
 }
 
 }  // namespace

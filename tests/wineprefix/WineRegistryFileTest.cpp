@@ -1,13 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "formats/TextCodec.h"
 #include "formats/WineRegistryFile.h"
-#include "wineprefix/FreshPrefix.h"
 
 namespace korvane::formats {
 namespace {
@@ -159,52 +156,6 @@ TEST(WineRegistryFile, RefusesAValueNameOverTheLimit) {
   EXPECT_FALSE(r.ok());
   r = Parse(kHead + "[K]\n\"" + std::string(kWineRegMaxValueName, 'n') + "\"=dword:1\n");
   EXPECT_TRUE(r.ok()) << r.error;
-}
-
-std::vector<std::uint8_t> ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The three files of a prefix wineboot has just made read completely, with
-// the keys and value forms a fresh prefix is known to hold.
-TEST(WineRegistryFile, ReadsTheFilesOfAFreshPrefix) {
-  std::string why;
-  const std::string& prefix = test::FreshPrefix(&why);
-  if (prefix.empty()) GTEST_SKIP() << why;
-
-  const std::vector<std::uint8_t> system = ReadAll(prefix + "/system.reg");
-  WineRegistryParse machine = ParseWineRegistryFile(system);
-  ASSERT_TRUE(machine.ok()) << machine.error;
-  EXPECT_EQ(machine.relativeTo, "REGISTRY\\Machine");
-  EXPECT_GT(machine.keys.size(), 10000u);
-  std::size_t links = 0;
-  bool sawExpand = false, sawMulti = false, sawDword = false, sawBinary = false, sawTypeLib = false;
-  for (const WineRegKey& k : machine.keys) {
-    links += k.link ? 1 : 0;
-    if (k.path.size() > 3 && EqualsIgnoringAsciiCase(k.path[1], "Classes") &&
-        EqualsIgnoringAsciiCase(k.path[2], "TypeLib")) sawTypeLib = true;
-    for (const WineRegValue& v : k.values) {
-      sawExpand |= v.type == 2;
-      sawMulti |= v.type == 7;
-      sawDword |= v.type == 4 && v.data.size() == 4;
-      sawBinary |= v.type == 3;
-    }
-  }
-  EXPECT_GT(links, 0u);
-  EXPECT_TRUE(sawExpand);
-  EXPECT_TRUE(sawMulti);
-  EXPECT_TRUE(sawDword);
-  EXPECT_TRUE(sawBinary);
-  EXPECT_TRUE(sawTypeLib);
-
-  WineRegistryParse user = ParseWineRegistryFile(ReadAll(prefix + "/user.reg"));
-  ASSERT_TRUE(user.ok()) << user.error;
-  EXPECT_EQ(user.relativeTo.rfind("REGISTRY\\User\\S-", 0), 0u) << user.relativeTo;
-  EXPECT_EQ(user.arch, machine.arch);
-  WineRegistryParse defaults = ParseWineRegistryFile(ReadAll(prefix + "/userdef.reg"));
-  ASSERT_TRUE(defaults.ok()) << defaults.error;
-  EXPECT_EQ(defaults.relativeTo, "REGISTRY\\User\\.Default");
 }
 
 }  // namespace
