@@ -48,6 +48,8 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
+export XDG_RUNTIME_DIR="$work/xdg"
+mkdir -p -m700 "$XDG_RUNTIME_DIR"
 
 echo "== creating the Wine prefix $WINEPREFIX"
 wineboot -i >/dev/null 2>&1 && wineserver -w || { echo "wine-prefix-tests: wineboot failed" >&2; exit 1; }
@@ -100,6 +102,16 @@ for b in win32-x64 win32-x86; do
   run 3 "$cli" register "$root/build/$b/components/comp_fail.dll"
   run 2 "$cli" register "$root/build/$b/components/comp_plain.dll"
 done
+
+echo "== the desktop program: -r, -u"
+comp="$root/build/win32-x86/components/comp_ok.dll"
+export KORVANE_UNATTENDED=1 QT_QPA_PLATFORM=offscreen KORVANE_EXIT_AFTER_SHOW=1
+run 0 "$gui" --wineprefix "$WINEPREFIX" -r "$comp"
+echo "$out" | grep -q $'\tActiveX Component registration successful!\tok' || fail "korvane -r did not say it registered"
+expect_key "$testkey"
+run 0 "$gui" -u "$comp"   # WINEPREFIX chooses the prefix too
+expect_no_key "$testkey"
+unset KORVANE_UNATTENDED QT_QPA_PLATFORM KORVANE_EXIT_AFTER_SHOW
 
 # --- 2. a type library registered in the prefix ---------------------------------------------
 for bits in 64 32; do
