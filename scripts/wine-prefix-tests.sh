@@ -109,7 +109,9 @@ export KORVANE_UNATTENDED=1 QT_QPA_PLATFORM=offscreen KORVANE_EXIT_AFTER_SHOW=1
 run 0 "$gui" --wineprefix "$WINEPREFIX" -r "$comp"
 echo "$out" | grep -q $'\tActiveX Component registration successful!\tok' || fail "korvane -r did not say it registered"
 expect_key "$testkey"
-run 0 "$gui" -u "$comp"   # WINEPREFIX chooses the prefix too
+# WINEPREFIX chooses the prefix too; a drive path (as Wine passes the file to a
+# verb's command) names the Linux file.
+run 0 "$gui" -u "$(winpath "$comp")"
 expect_no_key "$testkey"
 unset KORVANE_UNATTENDED QT_QPA_PLATFORM KORVANE_EXIT_AFTER_SHOW
 
@@ -145,7 +147,8 @@ expect_no_key 'HKCR\.dll'   # a fresh prefix has no class key for .dll
 KORVANE_UNATTENDED=1 QT_QPA_PLATFORM=offscreen run 0 "$gui" --wineprefix "$WINEPREFIX" -s
 for class in dllfile ocxfile exefile; do
   command=$(wine reg query "HKCR\\$class\\shell\\Register\\command" /ve 2>/dev/null | tr -d '\r')
-  echo "$command" | grep -q -- "-r \"%1\"" || fail "-s did not write the Register verb of $class"
+  echo "$command" | grep -qF -- "start.exe /unix \"$gui\" -r \"%1\"" ||
+    fail "-s did not write the Register verb of $class: $command"
 done
 wine reg query 'HKCR\.ocx' /ve 2>/dev/null | tr -d '\r' | grep -q ocxfile || fail "-s did not map .ocx to ocxfile"
 expect_no_key 'HKCR\Folder\shell\ActiveX Report'

@@ -42,9 +42,15 @@ std::string FlushWinePrefixWrites();
 // done. Nothing to do for the store or on Windows.
 std::string EnsureWinePrefixClassKeys();
 
-// A program path as the programs of the registry in use see it: in a prefix
-// its drive form (Z:\...), elsewhere unchanged.
+// How a command written into the registry in use starts a program: in a
+// prefix, Wine's start.exe runs the Linux program (start /unix), elsewhere
+// the path as it is.
 std::string ProgramPathForRegistry(const std::string& path);
+
+// A file named on the command line, as this program opens it: in a prefix a
+// drive path (what Wine passes to a program it starts) is the Linux file its
+// dosdevices link names; elsewhere, or for other paths, the path as it is.
+std::string FileFromRegistryPath(const std::string& path);
 
 // A file path read from the registry in use, as shown to people: in a prefix
 // a drive path is followed by the Linux file it names, through the prefix's

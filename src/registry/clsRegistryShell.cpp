@@ -32,7 +32,7 @@ std::string VerbKey(const std::string& fileClass, const char* verb) {
 
 void clsRegistry::CreateShellAssociation(const std::string& sExePath,
                                          const std::string& sAssociation) {
-  // In a Wine prefix the commands name the program by its drive path.
+  // In a Wine prefix the commands start the program through Wine.
   const std::string exe = platform::ProgramPathForRegistry(sExePath);
   SetClassKey(kClassesRoot);
   if (IsFolderAssociation(sAssociation)) {

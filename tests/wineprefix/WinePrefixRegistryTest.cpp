@@ -213,7 +213,6 @@ TEST_F(PrefixRegistry, WritesArePlannedAndNeverTouchTheFiles) {
   EXPECT_EQ(RegOpenKeyEx(kHKeyClassesRoot, "new", kKeyRead, &created), kErrorFileNotFound);
   EXPECT_FALSE(FlushWinePrefixWrites().empty());
   EXPECT_EQ(test::ReadFile(dir_.File("system.reg")), before);
-  EXPECT_EQ(ProgramPathForRegistry("/opt/korvane/korvane"), "/opt/korvane/korvane");  // no z: link here
 }
 
 TEST_F(PrefixRegistry, PathsMapThroughTheDriveLinks) {
@@ -234,8 +233,10 @@ TEST_F(PrefixRegistry, PathsMapThroughTheDriveLinks) {
   EXPECT_EQ(FromWindowsPath(p, "\\\\?\\Z:\\usr\\lib"), "/usr/lib");
   EXPECT_EQ(FromWindowsPath(p, "Q:\\x.dll"), "");
   EXPECT_EQ(FromWindowsPath(p, "x.dll"), "");
-  EXPECT_EQ(ProgramPathForRegistry("/opt/k/korvane"), "Z:\\opt\\k\\korvane");
+  EXPECT_EQ(ProgramPathForRegistry("/opt/k/korvane"), "C:\\windows\\command\\start.exe /unix \"/opt/k/korvane\"");
   EXPECT_EQ(ProgramPathForRegistry("korvane"), "korvane");
+  EXPECT_EQ(FileFromRegistryPath("Z:\\usr\\lib"), "/usr/lib");
+  EXPECT_EQ(FileFromRegistryPath("/usr/lib"), "/usr/lib");
 }
 
 TEST_F(PrefixRegistry, AChangedFileIsReadAgainAndOpenHandlesFollowIt) {

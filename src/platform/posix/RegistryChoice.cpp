@@ -63,10 +63,17 @@ std::string EnsureWinePrefixClassKeys() {
 }
 
 std::string ProgramPathForRegistry(const std::string& path) {
+  if (ChosenWinePrefix().empty() || path.empty() || path.front() != '/') return path;
+  // Wine starts Linux programs only through start /unix; the arguments that
+  // follow reach the program as Wine passes them (drive paths).
+  return "C:\\windows\\command\\start.exe /unix \"" + path + "\"";
+}
+
+std::string FileFromRegistryPath(const std::string& path) {
   const std::string prefix = ChosenWinePrefix();
-  if (prefix.empty() || path.empty() || path.front() != '/') return path;
-  const std::string windows = ToWindowsPath(prefix, path);
-  return windows.empty() ? path : windows;
+  if (prefix.empty()) return path;
+  const std::string file = FromWindowsPath(prefix, path);
+  return file.empty() ? path : file;
 }
 
 std::string RegistryPathForDisplay(const std::string& path) {

@@ -22,6 +22,8 @@ std::string EnsureWinePrefixClassKeys() { return {}; }
 
 std::string ProgramPathForRegistry(const std::string& path) { return path; }
 
+std::string FileFromRegistryPath(const std::string& path) { return path; }
+
 std::string RegistryPathForDisplay(const std::string& path) { return path; }
 
 void SetWinePrefixView(int) {}
