@@ -336,11 +336,10 @@ long WinePrefixRegistry::Resolve(HKey key, const std::string& subKey, OpenKey* o
     if (rc != kErrorSuccess) return rc;
     if (!start.pending) {
       // A handle names a key, as on Windows, not one reading of the files:
-      // after they changed, the key is found again (or is gone).
-      const std::string active = ActivePrefix();
-      rc = Refresh(active.empty() ? prefix_ : active);
-      if (rc != kErrorSuccess) return rc;
-      if (start.hives != hives_) {
+      // once the files were read again (checked whenever a key is opened
+      // from a root, and after every change made through Wine), the key is
+      // found again in the new reading, or is gone.
+      if (hives_ && start.hives != hives_) {
         OpenKey now;
         rc = Resolve(start.root, start.path, &now);
         if (rc == kErrorFileNotFound) return kErrorKeyDeleted;

@@ -4,9 +4,10 @@
 // under HKEY_USERS by the user's SID) and userdef.reg (HKEY_USERS\.Default).
 //
 // The files are read whole into memory and read again when one of them
-// changes (size or modification time), checked at every call; an open handle
-// then finds its key again in the new reading, as a Windows handle sees the
-// live key (a key that is gone gives ERROR_KEY_DELETED). A running
+// changes (size or modification time), checked whenever a key is opened from
+// a root and after every change made through Wine; an open handle then finds
+// its key again in the new reading, as a Windows handle sees the live key (a
+// key that is gone gives ERROR_KEY_DELETED). A running
 // wineserver writes its changes to the files a few seconds after they are
 // made (and when it exits), so a change Wine made a moment ago may not show
 // yet: whoever writes through Wine waits for its wineserver to finish first.

@@ -117,7 +117,9 @@ std::string WinePrefixRegistry::Flush() {
     }
   }
   std::filesystem::remove(file, ec);
+  // What Wine wrote is read at once, so that open handles see it too.
   forceReload_ = true;
+  Refresh(prefix_);
   return problem;
 }
 
