@@ -48,7 +48,9 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
-export XDG_RUNTIME_DIR="$work/xdg"
+# The desktop program's own files (settings, the file managers' actions) stay
+# in the work folder.
+export XDG_RUNTIME_DIR="$work/xdg" XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
 mkdir -p -m700 "$XDG_RUNTIME_DIR"
 
 echo "== creating the Wine prefix $WINEPREFIX"

@@ -5,6 +5,7 @@
 #   2. registration through korvane-cli.exe with the test DLLs, checked in
 #      Wine's registry (`wine reg query`);
 #   3. the reader cross-check on a tree of real PE files (make-pe-corpus);
+#   4. the load-failure diagnosis against the real loader (wine-diagnosis.sh);
 #   and scripts/wine-prefix-tests.sh: the Linux programs on a Wine prefix.
 # Exit status 0 only when everything passed. Needs wine, wine64 and wine32:i386.
 #
@@ -177,6 +178,10 @@ for lang in de_DE.UTF-8 pt_BR.UTF-8 zh_TW.UTF-8; do
     fail "win32-x64 cross-check in $lang"
   fi
 done
+
+# The load-failure diagnosis against the real loader, on the same corpus.
+echo "== load-failure diagnosis"
+bash scripts/wine-diagnosis.sh "$corpus/tree" || fail "load-failure diagnosis"
 
 finished=$(date +%s)
 echo "== Wine run: $(( finished - build_done )) s (registration checks done after" \

@@ -1,6 +1,5 @@
 #include "app/RegistryOption.h"
 
-#include "common/Json.h"
 #include "platform/RegistryChoice.h"
 #include "platform/WineRunner.h"
 
@@ -42,14 +41,14 @@ std::string RegistryChoiceProblem() {
 
 std::string RegistryInUse() { return platform::RegistryDescription(platform::ChosenRegistry()); }
 
-std::string RegistryInUseJson() {
+Json RegistryInUseJson() {
   const platform::RegistryChoice choice = platform::ChosenRegistry();
   const char* kind = choice.kind == platform::RegistryKind::WinePrefix ? "wineprefix"
                      : choice.kind == platform::RegistryKind::Store    ? "store"
                                                                       : "windows";
-  std::string out = "{\"kind\": " + JsonQuote(kind);
-  if (!choice.location.empty()) out += ", \"location\": " + JsonQuote(choice.location);
-  return out + "}";
+  Json out{{"kind", kind}};
+  if (!choice.location.empty()) out["location"] = choice.location;
+  return out;
 }
 
 }  // namespace korvane

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/Json.h"
+
 namespace korvane {
 
 // Recognises args[i] as the --wineprefix option; sets WINEPREFIX from it and
@@ -23,6 +25,6 @@ std::string RegistryChoiceProblem();
 // --json output (an object with "kind": "wineprefix" or "store", and
 // "location").
 std::string RegistryInUse();
-std::string RegistryInUseJson();
+Json RegistryInUseJson();
 
 }  // namespace korvane

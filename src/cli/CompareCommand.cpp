@@ -5,7 +5,6 @@
 #include "app/RegistryOption.h"
 #include "cli/CliCommand.h"
 #include "cli/GridOutput.h"
-#include "common/Json.h"
 #include "formats/TypeLibFile.h"
 #include "platform/Process.h"
 
@@ -27,8 +26,7 @@ int RunCompare(CliArgs& args) {
   bound.inspector.SetSecondFilename(args.operands[1]);
   bound.inspector.DoComparison();
   PrintGridRows(bound.comparisonGrid, args.json,
-                "\"files\": [" + JsonQuote(args.operands[0]) + ", " + JsonQuote(args.operands[1]) +
-                    "], \"registry\": " + RegistryInUseJson());
+                Json{{"files", args.operands}, {"registry", RegistryInUseJson()}});
   return kExitOk;
 }
 

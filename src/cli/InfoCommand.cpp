@@ -5,7 +5,6 @@
 #include "app/RegistryOption.h"
 #include "cli/CliCommand.h"
 #include "cli/GridOutput.h"
-#include "common/Json.h"
 #include "formats/TypeLibFile.h"
 #include "platform/Process.h"
 
@@ -24,8 +23,7 @@ int RunInfo(CliArgs& args) {
   BoundInspector bound;
   bound.inspector.SetFileName(file);
   bound.inspector.DisplayInfo();
-  PrintGridRows(bound.infoGrid, args.json,
-                "\"file\": " + JsonQuote(file) + ", \"registry\": " + RegistryInUseJson());
+  PrintGridRows(bound.infoGrid, args.json, Json{{"file", file}, {"registry", RegistryInUseJson()}});
   return kExitOk;
 }
 

@@ -6,7 +6,8 @@
 
 #include "app/RegistryOption.h"
 #include "cli/CliCommand.h"
-#include "common/Json.h"
+#include "cli/JsonOutput.h"
+#include "diagnosis/DiagnosisText.h"
 #include "platform/Process.h"
 #include "registration/RegistrationOutcome.h"
 #include "registration/clsRegistrator.h"
@@ -37,14 +38,15 @@ int Run(CliArgs& args, bool unregister) {
     text = message;
   }
   if (args.json) {
-    std::string line = "{\"outcome\": " + std::to_string(r.outcome) +
-                       ", \"message\": " + JsonQuote(message ? message : "");
-    if (r.outOfProcess) line += ", \"commandLine\": " + JsonQuote(r.commandLine);
-    if (!r.detail.empty()) line += ", \"detail\": " + JsonQuote(r.detail);
-    line += ", \"registry\": " + RegistryInUseJson();
-    line += "}";
-    std::printf("%s\n", line.c_str());
+    Json document{{"outcome", r.outcome}, {"message", message ? message : ""}};
+    if (r.outOfProcess) document["commandLine"] = r.commandLine;
+    if (r.diagnosis) document["diagnosis"] = diagnosis::DiagnosisJson(*r.diagnosis);
+    if (!r.detail.empty()) document["detail"] = r.detail;
+    document["registry"] = RegistryInUseJson();
+    PrintJson(document);
   } else if (!text.empty()) {
+    // The reason goes on a line of its own (its notes after it).
+    if (r.diagnosis) text += "\n" + diagnosis::DiagnosisText(*r.diagnosis);
     std::printf("%s\n", text.c_str());
     if (!r.detail.empty()) std::fprintf(stderr, "korvane-cli: %s\n", r.detail.c_str());
   } else {

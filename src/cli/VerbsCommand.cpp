@@ -6,7 +6,7 @@
 
 #include "app/RegistryOption.h"
 #include "cli/CliCommand.h"
-#include "common/Json.h"
+#include "cli/JsonOutput.h"
 #include "registry/ShellVerbs.h"
 #include "registry/clsRegistry.h"
 
@@ -33,10 +33,9 @@ int RunVerbs(CliArgs& args) {
 
   clsRegistry registry;
   if (action == "status") {
-    const char* state = ShellExtensionsEnabled(registry) ? "enabled" : "disabled";
+    const char* state = ShellVerbsPresent(registry) ? "enabled" : "disabled";
     if (args.json) {
-      std::printf("{\"status\": %s, \"registry\": %s}\n", JsonQuote(state).c_str(),
-                  RegistryInUseJson().c_str());
+      PrintJson(Json{{"status", state}, {"registry", RegistryInUseJson()}});
     } else {
       std::printf("%s\n", state);
     }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/CarryOn.h"
 #include "common/ErrorReport.h"
 #include "common/UserPort.h"
 #include "common/VbError.h"
@@ -60,14 +61,6 @@ std::string RegisteredPath(clsRegistry& registry, const TypeLibInfo& lib, const 
   return {};
 }
 
-// Runs one step of the file-information part; a failing step is skipped.
-template <typename Step>
-void Skippable(Step step) {
-  try {
-    step();
-  } catch (...) {
-  }
-}
 
 }  // namespace
 
@@ -148,15 +141,16 @@ void clsActiveX::DisplayInfo() {
         }
       }
     }
-  } catch (...) {
+  } catch (const std::exception& e) {
     // A file without a readable type library, or a failing registry read:
     // what was added stays, and the file information follows.
+    RecordSkipped("DisplayInfo", e.what());
   }
 
   clsGrid& grid = *grid_;
   clsFileInfo& info = *fileInfo_;
-  Skippable([&] { grid.AddRow("File Info", "", true); });
-  Skippable([&] { info.SelectFile(fileName_); });
+  CarryOn("DisplayInfo", [&] { grid.AddRow("File Info", "", true); });
+  CarryOn("DisplayInfo", [&] { info.SelectFile(fileName_); });
   const std::pair<const char*, const std::string*> strings[] = {
       {"CompanyName: ", &info.CompanyName},       {"FileDescription: ", &info.FileDescription},
       {"InternalName: ", &info.InternalName},     {"LegalCopyright: ", &info.LegalCopyright},
@@ -164,15 +158,15 @@ void clsActiveX::DisplayInfo() {
       {"ProductName: ", &info.ProductName},       {"ProductVersion: ", &info.ProductVersion},
       {"Comments: ", &info.Comments},
   };
-  for (const auto& row : strings) Skippable([&] { grid.AddRow(row.first, *row.second, false); });
-  Skippable([&] { grid.AddRow("Extended File Info", "", true); });
+  for (const auto& row : strings) CarryOn("DisplayInfo", [&] { grid.AddRow(row.first, *row.second, false); });
+  CarryOn("DisplayInfo", [&] { grid.AddRow("Extended File Info", "", true); });
   const std::pair<const char*, const std::string*> fixed[] = {
       {"Type: ", &info.FileTypeEx},       {"SubType: ", &info.FileSubTypeEx},
       {"Version: ", &info.FileVerEx},     {"Product Version: ", &info.ProdVerEx},
       {"OS: ", &info.FileOSEx},           {"Structure Version: ", &info.StrucVerEx},
       {"Flags: ", &info.FileFlagsEx},
   };
-  for (const auto& row : fixed) Skippable([&] { grid.AddRow(row.first, *row.second, false); });
+  for (const auto& row : fixed) CarryOn("DisplayInfo", [&] { grid.AddRow(row.first, *row.second, false); });
 }
 
 void clsActiveX::SetFirstFilename(const std::string& vData) {

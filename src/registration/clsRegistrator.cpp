@@ -1,6 +1,7 @@
 #include "registration/clsRegistrator.h"
 
 #include "common/UserPort.h"
+#include "diagnosis/DiagnosisText.h"
 #include "formats/TextCodec.h"
 #include "platform/Shell.h"
 #include "platform/Thread.h"
@@ -29,9 +30,10 @@ std::int32_t clsRegistrator::UnRegister(std::string p_sFileName) {
   return CallSelfRegistration(p_sFileName, RegistrationDirection::Unregister);
 }
 
-clsRegistrator::Result clsRegistrator::Perform(const std::string& sFile, bool unregister) {
-  if (WinePrefixChosen()) return PerformInWinePrefix(sFile, unregister);
-  Result r;
+namespace {
+
+clsRegistrator::Result PerformWithoutReason(const std::string& sFile, bool unregister) {
+  clsRegistrator::Result r;
   if (IsProgramFile(sFile)) {
     const std::string parameters = unregister ? "/unregserver" : "/regserver";
     r.outOfProcess = true;
@@ -42,6 +44,18 @@ clsRegistrator::Result clsRegistrator::Perform(const std::string& sFile, bool un
   }
   r.outcome = CallSelfRegistration(
       sFile, unregister ? RegistrationDirection::Unregister : RegistrationDirection::Register);
+  return r;
+}
+
+}  // namespace
+
+clsRegistrator::Result clsRegistrator::Perform(const std::string& sFile, bool unregister) {
+  // In a Wine prefix, Wine's own loader decides; its reason comes back as detail.
+  if (WinePrefixChosen()) return PerformInWinePrefix(sFile, unregister);
+  Result r = PerformWithoutReason(sFile, unregister);
+  if (r.outcome == LoadFailed || r.outcome == EntryPointMissing) {
+    r.diagnosis = diagnosis::DiagnoseLoadFailure(sFile);
+  }
   return r;
 }
 
@@ -59,8 +73,11 @@ void clsRegistrator::RegisterOrUnregisterActiveX(const std::string& sFile, bool 
     return;
   }
   if (const char* text = MessageOf(r)) {
-    MsgBox(r.detail.empty() ? std::string(text) : text + std::string("\n\n") + r.detail, kMbOkOnly + OutcomeIcon(r.outcome),
-           unregister ? kTitleUnregistering : kTitleRegistering);
+    // The outcome's own message, and the reason as a paragraph of its own.
+    std::string box = text;
+    if (r.diagnosis) box += "\n\n" + diagnosis::DiagnosisText(*r.diagnosis);
+    if (!r.detail.empty()) box += "\n\n" + r.detail;
+    MsgBox(box, kMbOkOnly + OutcomeIcon(r.outcome), unregister ? kTitleUnregistering : kTitleRegistering);
   }
 }
 

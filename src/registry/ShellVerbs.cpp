@@ -5,6 +5,7 @@
 
 #include "common/ErrorReport.h"
 #include "common/UserPort.h"
+#include "desktop/FileManagerActions.h"
 #include "formats/TextCodec.h"
 #include "platform/Process.h"
 #include "platform/RegistryChoice.h"
@@ -38,8 +39,12 @@ bool ShellExtensionsEnabled(clsRegistry& registry) {
   return registry.KeyExists();
 }
 
+bool ShellVerbsPresent(clsRegistry& registry) {
+  return ShellExtensionsEnabled(registry) && desktop::UserActionsPresent();
+}
+
 void ShowShellState(clsRegistry& registry, const ShellCaptions& captions) {
-  const bool enabled = ShellExtensionsEnabled(registry);
+  const bool enabled = ShellVerbsPresent(registry);
   captions.setButton(enabled ? kShellDisableCaption : kShellEnableCaption);
   captions.setLabel(enabled ? kShellEnabledLabel : kShellDisabledLabel);
 }
@@ -63,6 +68,11 @@ void ToggleShellExtensions(const std::string& buttonCaption, clsRegistry* regist
         registry->RemoveShellAssociation(exePath, association);
       }
     }
+    if (enable) {
+      desktop::InstallUserActions(exePath, desktop::VerbSet::FilesAndFolders);
+    } else {
+      desktop::RemoveUserActions();
+    }
     ThrowIfFailed(platform::FlushWinePrefixWrites());
     captions.setButton(enable ? kShellDisableCaption : kShellEnableCaption);
     MsgBox(enable ? kShellEnabledMessage : kShellDisabledMessage, kMbOkOnly + kMbIconInformation,
@@ -82,6 +92,7 @@ void CreateSwitchAssociations(clsRegistry& registry, const std::string& exePath)
   for (const char* association : kSwitchAssociations) {
     registry.CreateShellAssociation(exePath, association);
   }
+  desktop::InstallUserActions(exePath, desktop::VerbSet::Files);
   platform::FlushWinePrefixWrites();
 }
 
