@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "app/RegistryOption.h"
 #include "cli/CliCommand.h"
 #include "cli/GridOutput.h"
+#include "common/RegistryOption.h"
 #include "formats/TypeLibFile.h"
 #include "platform/Process.h"
 

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <string>
 
-#include "app/RegistryOption.h"
 #include "cli/CliCommand.h"
 #include "cli/JsonOutput.h"
+#include "common/RegistryOption.h"
 #include "registry/ShellVerbs.h"
 #include "registry/clsRegistry.h"
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "KorvaneVersion.h"
-#include "app/RegistryOption.h"
 #include "cli/CliCommand.h"
 #include "cli/TerminalPort.h"
+#include "common/RegistryOption.h"
 #include "common/UserPort.h"
 #include "platform/Registry.h"
 #include "platform/RegistryChoice.h"

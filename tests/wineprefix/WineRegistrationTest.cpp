@@ -102,7 +102,7 @@ TEST(WinePrefixOption, ChoosesTheRegistryOrRefusesTheMixture) {
        "cannot be used together"},
       {"", "--wineprefix " + dir.File("none") + " info " + file, 2, "does not exist"},
       {"", "--wineprefix=" + p + " --json info " + file, 0,
-       "\"registry\": {\"kind\": \"wineprefix\", \"location\": \"" + p + "\"}"},
+       "\"registry\":{\"kind\":\"wineprefix\",\"location\":\"" + p + "\"}"},
       {"WINEPREFIX=" + p, "--help", 0, "now: Wine prefix " + p},
       {"", "--registry " + dir.File("r.db") + " --help", 0, "now: registry store " + dir.File("r.db")},
       // After reg, --wineprefix is still an option; the query reads the prefix.

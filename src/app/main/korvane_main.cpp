@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "KorvaneVersion.h"
-#include "app/RegistryOption.h"
 #include "app/basMain.h"
+#include "common/RegistryOption.h"
 #include "common/UnattendedPort.h"
 #include "platform/Process.h"
 #include "ui/QtUserPort.h"

@@ -1,4 +1,4 @@
-#include "app/RegistryOption.h"
+#include "common/RegistryOption.h"
 
 #include "platform/RegistryChoice.h"
 #include "platform/WineRunner.h"
