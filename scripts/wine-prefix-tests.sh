@@ -99,7 +99,7 @@ for b in win32-x64 win32-x86; do
   run 0 "$cli" register "$comp"
   expect_key "$testkey"
   run 0 "$cli" --json unregister "$comp"
-  echo "$out" | grep -q '"kind": "wineprefix"' || fail "--json does not name the prefix"
+  echo "$out" | grep -q '"kind":"wineprefix"' || fail "--json does not name the prefix"
   expect_no_key "$testkey"
   run 3 "$cli" register "$root/build/$b/components/comp_fail.dll"
   run 2 "$cli" register "$root/build/$b/components/comp_plain.dll"

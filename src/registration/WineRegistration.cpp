@@ -3,7 +3,7 @@
 #include <fstream>
 #include <vector>
 
-#include "formats/PeMachine.h"
+#include "formats/PeImports.h"
 #include "platform/RegistryChoice.h"
 #include "platform/WineRunner.h"
 #include "registration/RegistrationOutcome.h"
@@ -15,6 +15,8 @@ namespace {
 // The Windows korvane-cli's exit codes that are outcomes (CLI contract).
 constexpr int kExitSuccess = 0;
 constexpr int kExitThreadNotStarted = 9;
+// Enough of a file's start for its headers and section table.
+constexpr std::size_t kHeaderBytes = 64 * 1024;
 
 clsRegistrator::Result Refused(std::int32_t outcome, std::string why) {
   clsRegistrator::Result r;
@@ -42,19 +44,24 @@ clsRegistrator::Result PerformInWinePrefix(const std::string& file, bool unregis
   if (file.empty()) return Refused(NoFile, {});
   const std::string prefix = platform::ChosenWinePrefix();
 
-  std::vector<std::uint8_t> head(formats::kPeMachineProbeBytes);
+  // The headers lie at the start of the file.
+  std::vector<std::uint8_t> head(kHeaderBytes);
   std::ifstream in(file, std::ios::binary);
   if (!in) return Refused(LoadFailed, "cannot open " + file);
   in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
   head.resize(static_cast<std::size_t>(in.gcount()));
-  const formats::PeMachineResult pe = formats::PeMachineOf(head);
-  if (!pe.isPe) return Refused(LoadFailed, file + " is not a Windows program or library (no PE header)");
+  formats::PeModuleInfo pe;
+  const formats::PeModuleError error =
+      formats::ReadPeModule(formats::PeMemoryBytes(head), pe, formats::PeModuleParts::kHeadersOnly);
+  if (error == formats::PeModuleError::kNotPe) {
+    return Refused(LoadFailed, file + " is not a Windows program or library (no PE header)");
+  }
 
   platform::WindowsArch arch = platform::WindowsArch::X64;
-  if (pe.machine == formats::kPeMachineI386) {
+  if (pe.machine == formats::kMachineI386) {
     arch = platform::WindowsArch::X86;
-  } else if (pe.machine != formats::kPeMachineAmd64) {
-    return Refused(LoadFailed, file + " is built for " + formats::PeMachineName(pe.machine) +
+  } else if (pe.machine != formats::kMachineAmd64) {
+    return Refused(LoadFailed, file + " is built for " + formats::MachineName(pe.machine) +
                                    ", which Wine cannot run here (x86 and x64 only)");
   }
   if (arch == platform::WindowsArch::X64 && !platform::WinePrefixIs64Bit(prefix)) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/PeMachine.h"
+#include "formats/PeImports.h"
 #include "platform/posix/WinePrefixRegistry.h"
 #include "registration/RegistrationOutcome.h"
 #include "registration/clsRegistrator.h"
@@ -44,11 +44,11 @@ TEST(WineRegistration, RefusalsGiveOutcomeOneAndTheReason) {
       {"", NoFile, ""},
       {dir.File("missing.dll"), LoadFailed, "cannot open"},
       {dir.Write("text.dll", "just text"), LoadFailed, "no PE header"},
-      {dir.Write("arm.ocx", Bytes(test::PeBytes(formats::kPeMachineArm64))), LoadFailed,
+      {dir.Write("arm.ocx", Bytes(test::PeBytes(formats::kMachineArm64))), LoadFailed,
        "ARM64, which Wine cannot run"},
-      {dir.Write("x64.dll", Bytes(test::PeBytes(formats::kPeMachineAmd64))), LoadFailed,
+      {dir.Write("x64.dll", Bytes(test::PeBytes(formats::kMachineAmd64))), LoadFailed,
        "is a 32-bit one"},
-      {dir.Write("x86.dll", Bytes(test::PeBytes(formats::kPeMachineI386))), LoadFailed,
+      {dir.Write("x86.dll", Bytes(test::PeBytes(formats::kMachineI386))), LoadFailed,
        "Wine is not installed"},
   };
   for (const Case& c : cases) {
@@ -87,7 +87,7 @@ TEST(WinePrefixOption, ChoosesTheRegistryOrRefusesTheMixture) {
   dir.Write("p/system.reg", kPrefix32);
   dir.Write("p/user.reg", kUser);
   const std::string p = dir.File("p");
-  const std::string file = dir.Write("x86.dll", Bytes(test::PeBytes(formats::kPeMachineI386)));
+  const std::string file = dir.Write("x86.dll", Bytes(test::PeBytes(formats::kMachineI386)));
   struct Case {
     std::string environment;
     std::string arguments;
