@@ -4,6 +4,7 @@
 
 #include "cli/CliCommand.h"
 #include "cli/GridOutput.h"
+#include "common/RegistryOption.h"
 #include "formats/TypeLibFile.h"
 #include "platform/Process.h"
 
@@ -29,7 +30,8 @@ int RunCompare(CliArgs& args) {
   if (const auto& failure = bound.inspector.RegistryFailure()) {
     return Fail(kExitRegistryUnreadable, failure->Description());
   }
-  PrintGridRows(bound.comparisonGrid, args.json, Json{{"files", args.operands}});
+  PrintGridRows(bound.comparisonGrid, args.json,
+                Json{{"files", args.operands}, {"registry", RegistryInUseJson()}});
   return kExitOk;
 }
 

@@ -4,6 +4,7 @@
 
 #include "cli/CliCommand.h"
 #include "cli/GridOutput.h"
+#include "common/RegistryOption.h"
 #include "formats/TypeLibFile.h"
 #include "platform/Process.h"
 
@@ -28,7 +29,8 @@ int RunInfo(CliArgs& args) {
   if (const auto& failure = bound.inspector.RegistryFailure()) {
     return Fail(kExitRegistryUnreadable, failure->Description());
   }
-  PrintGridRows(bound.infoGrid, args.json, Json{{"file", file}});
+  PrintGridRows(bound.infoGrid, args.json,
+                Json{{"file", file}, {"registry", RegistryInUseJson()}});
   return kExitOk;
 }
 
