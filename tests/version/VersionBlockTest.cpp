@@ -38,27 +38,25 @@ TEST(VersionBlock, StringsOfTheFirstTableInOrder) {
 
 TEST(VersionBlock, RootValueIsTheFixedBlock) {
   const Bytes block = test::SimpleBlock({}, test::FixedInfo(0x00018000, 0x9C400000, 0x3F, 0x40004, 3, 7));
-  std::size_t offset = 0;
-  std::size_t length = 0;
-  ASSERT_TRUE(VersionBlock(block).RootValue(offset, length));
-  EXPECT_EQ(offset, 40u);  // 6 bytes of header and "VS_VERSION_INFO" with its NUL, aligned
-  EXPECT_EQ(length, 52u);
-  formats::FixedFileInfo info;
-  ASSERT_TRUE(formats::DecodeFixedFileInfo(std::span(block).subspan(offset, length), info));
-  EXPECT_EQ(info.signature, 0xFEEF04BDu);
-  EXPECT_EQ(info.fileVersionMS, 0x00018000u);
-  EXPECT_EQ(info.fileVersionLS, 0x9C400000u);
-  EXPECT_EQ(info.fileFlags, 0x3Fu);
-  EXPECT_EQ(info.fileOS, 0x40004u);
-  EXPECT_EQ(info.fileSubtype, 7u);
-  EXPECT_FALSE(formats::DecodeFixedFileInfo(std::span(block).subspan(offset, 51), info));
+  const auto root = VersionBlock(block).RootValue();
+  ASSERT_TRUE(root);
+  EXPECT_EQ(root->offset, 40u);  // 6 bytes of header and "VS_VERSION_INFO" with its NUL, aligned
+  EXPECT_EQ(root->length, 52u);
+  const auto info = formats::DecodeFixedFileInfo(std::span(block).subspan(root->offset, root->length));
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->signature, 0xFEEF04BDu);
+  EXPECT_EQ(info->fileVersionMS, 0x00018000u);
+  EXPECT_EQ(info->fileVersionLS, 0x9C400000u);
+  EXPECT_EQ(info->fileFlags, 0x3Fu);
+  EXPECT_EQ(info->fileOS, 0x40004u);
+  EXPECT_EQ(info->fileSubtype, 7u);
+  EXPECT_EQ(formats::DecodeFixedFileInfo(std::span(block).subspan(root->offset, 51)).error().kind,
+            formats::ErrorKind::kBadVersionBlock);
 }
 
 TEST(VersionBlock, RootWithoutValue) {
   const Bytes block = VersionNode("VS_VERSION_INFO", {}, 0);
-  std::size_t offset = 0;
-  std::size_t length = 0;
-  EXPECT_FALSE(VersionBlock(block).RootValue(offset, length));
+  EXPECT_EQ(VersionBlock(block).RootValue().error().kind, formats::ErrorKind::kNotFound);
   EXPECT_TRUE(VersionBlock(block).Strings().empty());
 }
 
@@ -116,9 +114,7 @@ TEST(VersionBlock, NodeLengthsOfZeroAndBeyondTheParent) {
 
   Bytes rootZero = BlockOf({VersionNode("CompanyName", Text("x"), 1)});
   test::PutU16(rootZero, 0, 0);
-  std::size_t offset = 0;
-  std::size_t length = 0;
-  EXPECT_FALSE(VersionBlock(rootZero).RootValue(offset, length));
+  EXPECT_EQ(VersionBlock(rootZero).RootValue().error().kind, formats::ErrorKind::kBadVersionBlock);
   EXPECT_TRUE(VersionBlock(rootZero).Strings().empty());
 }
 
@@ -140,10 +136,8 @@ TEST(VersionBlock, EveryPrefixOfABlock) {
       EXPECT_TRUE(value == "" || std::string("Company").starts_with(value) || std::string("text").starts_with(value))
           << length << " " << key << "=" << value;
     }
-    std::size_t offset = 0;
-    std::size_t size = 0;
-    if (prefix.RootValue(offset, size)) {
-      EXPECT_LE(offset + size, length);
+    if (const auto root = prefix.RootValue()) {
+      EXPECT_LE(root->offset + root->length, length);
     }
   }
 }
