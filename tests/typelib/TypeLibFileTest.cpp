@@ -11,6 +11,8 @@
 #include "platform/TypeLibFile.h"
 #include "platform/Process.h"
 #include "platform/TypeLib.h"
+#include "support/FailureKind.h"
+#include "support/SpecialFiles.h"
 #include "support/TempDir.h"
 
 namespace korvane::formats {
@@ -168,3 +170,46 @@ TEST(TypeLibFile, SltgStandAloneAndAsResource) {
 }  // namespace
 }  // namespace korvane::formats
 
+#ifndef _WIN32
+namespace korvane::formats {
+namespace {
+
+TEST(TypeLibFile, FifoNamedLikeAComponentIsNoLibraryAndIsNotWaitedOn) {
+  test::TempDir dir;
+  const test::ScopedFifo fifo(dir.File("x.dll"));
+  std::optional<ErrorKind> read, listed;
+  bool portRaised = false;
+  const bool ended = test::EndsWithin(
+      std::chrono::seconds(5),
+      [&] {
+        read = test::FailureKind(platform::ReadTypeLibFile(fifo.path()));
+        listed = test::FailureKind(platform::ListTypeLibResources(fifo.path()));
+        try {
+          platform::TypeLibInfoFromFile(fifo.path());
+        } catch (const VbError&) {
+          portRaised = true;
+        }
+      },
+      fifo);
+  EXPECT_TRUE(ended) << "reading the type library of a FIFO waited for a writer";
+  EXPECT_EQ(read, ErrorKind::kNotRegularFile);
+  EXPECT_EQ(listed, ErrorKind::kNotRegularFile);
+  EXPECT_TRUE(portRaised);
+}
+
+TEST(TypeLibFile, LibraryDeeperThanThePathLimitIsRead) {
+  test::TempDir dir;
+  const test::DeepFile deep(dir.path().string(), "multi.dll", test::ReadFile(KORVANE_FIXTURE_MULTI_DLL));
+  ASSERT_GT(deep.path().size(), 6000u);
+  EXPECT_FALSE(platform::LocateTypeLib(deep.path()).hasResourceId);
+  EXPECT_EQ(test::MustRead(platform::ReadTypeLibFile(deep.path())).name, "KorvaneAlpha");
+  EXPECT_EQ(test::MustRead(platform::ReadTypeLibFile(deep.path() + "/5")).name, "KorvaneBeta");
+  const auto listed = platform::ListTypeLibResources(deep.path());
+  ASSERT_TRUE(listed);
+  EXPECT_EQ(listed->size(), 3u);
+  EXPECT_EQ(platform::TypeLibInfoFromFile(deep.path() + "/2").MajorVersion(), 2);
+}
+
+}  // namespace
+}  // namespace korvane::formats
+#endif

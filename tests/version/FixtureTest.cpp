@@ -8,6 +8,8 @@
 #include "ImageBuilder.h"
 #include "formats/PeImage.h"
 #include "inspection/clsFileInfo.h"
+#include "platform/VersionInfo.h"
+#include "support/SpecialFiles.h"
 #include "support/TempDir.h"
 
 namespace korvane {
@@ -205,6 +207,35 @@ TEST(VersionFixture, FileThatCannotBeOpened) {
   const auto folder = test::OpenImageFile(dir.path().string());
   ASSERT_FALSE(folder);
   EXPECT_EQ(folder.error().kind, formats::ErrorKind::kNotRegularFile);
+}
+
+TEST(VersionFixture, FifoNamedLikeAComponentHasNoPropertiesAndIsNotWaitedOn) {
+  test::TempDir dir;
+  const test::ScopedFifo fifo(dir.File("x.dll"));
+  clsFileInfo info;
+  std::uint32_t size = 1;
+  const bool ended = test::EndsWithin(
+      std::chrono::seconds(5),
+      [&] {
+        size = platform::GetFileVersionInfoSize(fifo.path());
+        info.SelectFile(fifo.path());
+      },
+      fifo);
+  EXPECT_TRUE(ended) << "reading the version of a FIFO waited for a writer";
+  EXPECT_EQ(size, 0u);
+  ExpectAllEmpty(info);
+  const auto image = test::OpenImageFile(fifo.path());
+  ASSERT_FALSE(image);
+  EXPECT_EQ(image.error().kind, formats::ErrorKind::kNotRegularFile);
+}
+
+TEST(VersionFixture, ComponentDeeperThanThePathLimitIsReadFully) {
+  test::TempDir dir;
+  const test::DeepFile deep(dir.path().string(), "full64.dll", test::ReadFile(Fixture("full64.dll")));
+  ASSERT_GT(deep.path().size(), 6000u);
+  clsFileInfo info;
+  info.SelectFile(deep.path());
+  ExpectFull(info);
 }
 
 }  // namespace
