@@ -169,12 +169,13 @@ Expected<void> PeImage::State::ParseHeaders() {
     sections.push_back(sec);
   }
 
-  // The resource data directory, when the header has room for it and counts it.
+  // The resource data directory, when the header has room for it (and so for
+  // the count before the directories) and counts it.
   const std::uint32_t resourceAt = layout.directoriesAt + kResourceDirectoryIndex * kDataDirectorySize;
-  if (optionalSize < layout.directoryCountAt + 4) return {};
-  const auto directoryCount = s.U32(optional + layout.directoryCountAt);
-  if (!directoryCount || *directoryCount <= kResourceDirectoryIndex) return {};
   if (optionalSize < resourceAt + kDataDirectorySize) return {};
+  const auto directoryCount = s.U32(optional + layout.directoryCountAt);
+  if (!directoryCount) return MakeError(ErrorKind::kBadHeaders, "the data directories are truncated");
+  if (*directoryCount <= kResourceDirectoryIndex) return {};
   const auto rsrcRva = s.U32(optional + resourceAt);
   const auto rsrcSize = s.U32(optional + resourceAt + 4);
   if (!rsrcRva || !rsrcSize) return MakeError(ErrorKind::kBadHeaders, "the data directories are truncated");
@@ -188,9 +189,9 @@ void PeImage::State::LocateResources(std::uint32_t rva) {
   for (const Section& sec : sections) {
     const std::uint32_t span = std::max(sec.virtualSize, sec.rawSize);
     if (rva < sec.virtualAddress || rva - sec.virtualAddress >= span) continue;
-    const std::uint32_t delta = rva - sec.virtualAddress;
-    if (delta >= sec.rawSize) return;
-    rsrcBase = std::uint64_t{sec.rawOffset} + delta;
+    // A directory beyond the section's file bytes (or the file's end) leaves
+    // nothing to read.
+    rsrcBase = std::uint64_t{sec.rawOffset} + (rva - sec.virtualAddress);
     rsrcEnd = std::min<std::uint64_t>(std::uint64_t{sec.rawOffset} + sec.rawSize, source->Size());
     hasResources = rsrcBase < rsrcEnd;
     return;

@@ -79,11 +79,11 @@ std::optional<Directory> TryDirectory(const TypeLibBytes& bytes, std::uint64_t p
     if (I32At(entry, kSegMarkerAt) != kSegMarker || LoadU32(entry.data() + kSegKindAt) != kSegKind) {
       return std::nullopt;
     }
-    if (seg.offset != kAbsent) {
-      if (seg.offset < 0 || seg.length < 0 ||
-          !bytes.Contains(static_cast<std::uint64_t>(seg.offset), static_cast<std::uint64_t>(seg.length))) {
-        return std::nullopt;
-      }
+    // A negative offset or length other than "absent" turns into a huge
+    // unsigned value here, which no data contains.
+    if (seg.offset != kAbsent &&
+        !bytes.Contains(static_cast<std::uint64_t>(seg.offset), static_cast<std::uint64_t>(seg.length))) {
+      return std::nullopt;
     }
     dir[static_cast<std::size_t>(i)] = seg;
   }
@@ -102,14 +102,16 @@ Expected<Directory> FindDirectory(const TypeLibBytes& bytes, std::uint32_t varFl
   return MakeError(ErrorKind::kBadTypeLib, "MSFT segment directory not found or damaged");
 }
 
-// The bytes [offset, offset + length) of a segment.
+// The bytes [offset, offset + length) of a segment. A negative offset (read
+// from the data as a signed field) turns into a huge one that fails the bound.
 Expected<std::span<const std::uint8_t>> InSegment(const TypeLibBytes& bytes, const Segment& seg, std::int64_t offset,
                                                   std::uint64_t length, const char* what) {
-  if (seg.offset < 0 || offset < 0 || static_cast<std::uint64_t>(offset) > static_cast<std::uint64_t>(seg.length) ||
-      length > static_cast<std::uint64_t>(seg.length) - static_cast<std::uint64_t>(offset)) {
+  const auto at = static_cast<std::uint64_t>(offset);
+  const auto size = static_cast<std::uint64_t>(seg.length);
+  if (seg.offset == kAbsent || at > size || length > size - at) {
     return MakeError(ErrorKind::kBadTypeLib, std::string("MSFT ") + what + " lies outside its table");
   }
-  return bytes.Bytes(static_cast<std::uint64_t>(seg.offset) + static_cast<std::uint64_t>(offset), length, what);
+  return bytes.Bytes(static_cast<std::uint64_t>(seg.offset) + at, length, what);
 }
 
 Expected<std::string> ReadName(const TypeLibBytes& bytes, const Segment& names, std::int32_t offset) {
@@ -146,16 +148,16 @@ Expected<TypeLibAttributes> ReadMsftTypeLib(std::span<const std::uint8_t> data) 
   const std::int32_t posGuid = I32At(*header, kPosGuidAt);
   const std::uint32_t varFlags = field(kVarFlagsAt);
   const std::uint32_t version = field(kVersionAt);
-  const std::int32_t typeInfoCount = I32At(*header, kTypeInfoCountAt);
+  const std::uint32_t typeInfoCount = field(kTypeInfoCountAt);
   const std::int32_t helpString = I32At(*header, kHelpStringAt);
   const std::int32_t nameOffset = I32At(*header, kNameAt);
   const std::int32_t helpFile = I32At(*header, kHelpFileAt);
 
-  if (typeInfoCount < 0 ||
-      static_cast<std::uint64_t>(typeInfoCount) > (data.size() - kHeaderSize) / kTypeInfoOffsetSize) {
+  // A negative count, read unsigned, is out of range as well.
+  if (typeInfoCount > (data.size() - kHeaderSize) / kTypeInfoOffsetSize) {
     return MakeError(ErrorKind::kBadTypeLib, "MSFT type-info count is out of range");
   }
-  const auto dir = FindDirectory(bytes, varFlags, static_cast<std::uint32_t>(typeInfoCount));
+  const auto dir = FindDirectory(bytes, varFlags, typeInfoCount);
   if (!dir) return dir.error();
 
   TypeLibAttributes attr;

@@ -127,11 +127,13 @@ Expected<TypeLibAttributes> ReadSltgTypeLib(std::span<const std::uint8_t> data) 
   const std::uint16_t firstBlock = LoadU16(header->data() + kFirstBlockAt);
   if (blockCount < 2) return MakeError(ErrorKind::kBadTypeLib, "SLTG library has no blocks");
 
-  const auto entries = bytes.Bytes(kHeaderSize, (blockCount - 1u) * kBlockEntrySize, "SLTG block entries");
-  if (!entries) return entries.error();
-  const std::uint64_t blocksStart = kHeaderSize + entries->size() + indexSize + kPadAfterIndex;
-  if (auto index = bytes.Bytes(0, blocksStart, "SLTG index strings"); !index) return index.error();
-  const auto lib = FindLibraryBlock(bytes, *entries, blocksStart, firstBlock);
+  // The block entries and the index strings come before the blocks.
+  const std::uint64_t entriesSize = (blockCount - 1u) * kBlockEntrySize;
+  const std::uint64_t blocksStart = kHeaderSize + entriesSize + indexSize + kPadAfterIndex;
+  const auto front = bytes.Bytes(0, blocksStart, "SLTG block entries and index strings");
+  if (!front) return front.error();
+  const auto entries = front->subspan(kHeaderSize, entriesSize);
+  const auto lib = FindLibraryBlock(bytes, entries, blocksStart, firstBlock);
   if (!lib) return lib.error();
 
   const auto magic = bytes.U16(*lib + kLibMagicAt, "SLTG library block");
@@ -166,7 +168,7 @@ Expected<TypeLibAttributes> ReadSltgTypeLib(std::span<const std::uint8_t> data) 
     if (auto skipped = SkipTypeRecord(bytes, pos); !skipped) return skipped.error();
   }
   pos += kBeforeNameTableOffset;
-  const auto distance = bytes.U32(pos, "SLTG name table offset");
+  const auto distance = bytes.U32(pos, "SLTG name-table distance");
   if (!distance) return distance.error();
   std::uint64_t nameTable = *lib + *distance;
   const auto marker = bytes.U16(nameTable, "SLTG name table");

@@ -45,9 +45,8 @@ bool ReadNode(std::span<const std::uint8_t> block, bool narrow, std::size_t at, 
   const std::size_t header = narrow ? kNarrowHeaderSize : kHeaderSize;
   if (at >= limit || limit - at < header) return false;
   const std::uint8_t* start = block.data() + at;
-  const std::uint16_t length = LoadU16(start + kLengthAt);
-  if (length < header) return false;
-  node.end = std::min(limit, at + length);
+  // A length shorter than the header fails the key's bound below.
+  node.end = std::min(limit, at + LoadU16(start + kLengthAt));
   node.valueLength = LoadU16(start + kValueLengthAt);
   node.type = narrow ? 0 : LoadU16(start + kTypeAt);
 
@@ -75,7 +74,7 @@ template <typename Visit>
 void ForEachChild(std::span<const std::uint8_t> block, bool narrow, const Node& parent, Visit visit) {
   std::size_t at = parent.children;
   Node child;
-  while (at < parent.end && ReadNode(block, narrow, at, parent.end, child)) {
+  while (ReadNode(block, narrow, at, parent.end, child)) {
     if (!visit(child)) return;
     at = Align4(child.end);
   }

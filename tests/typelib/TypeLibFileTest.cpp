@@ -77,6 +77,25 @@ TEST(TypeLibFile, SeparatorIsThePlatformsOwn) {
   EXPECT_FALSE(ReadTypeLibFile(multi + "\\2", '/'));
 }
 
+TEST(TypeLibFile, ResourceIdsOfAtMostFiveDigitsUpTo65535) {
+  struct Case {
+    const char* path;
+    bool split;
+    std::uint16_t id;
+  };
+  const Case cases[] = {
+      {"x.dll/65534", true, 65534}, {"x.dll/65535", true, 65535}, {"x.dll/65536", false, 0},
+      {"x.dll/0007", true, 7},      {"x.dll/00007", true, 7},     {"x.dll/000007", false, 0},
+      {"x.dll/", false, 0},         {"x.dll/7", true, 7},
+  };
+  for (const auto& c : cases) {
+    const TypeLibLocation where = formats::LocateTypeLib(c.path, kSep, false);
+    EXPECT_EQ(where.hasResourceId, c.split) << c.path;
+    EXPECT_EQ(where.resourceId, c.id) << c.path;
+    EXPECT_EQ(where.file, c.split ? "x.dll" : c.path) << c.path;
+  }
+}
+
 TEST(TypeLibFile, AnExistingFileIsTakenWholeEvenWhenItsNameIsDigits) {
   test::TempDir dir;
   const std::string file = Copy(dir, KORVANE_FIXTURE_BETA64_DLL, "7");
