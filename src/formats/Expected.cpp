@@ -21,6 +21,7 @@ const char* ErrorKindText(ErrorKind kind) {
     case ErrorKind::kNotTypeLib: return "no type library";
     case ErrorKind::kBadTypeLib: return "damaged type library";
     case ErrorKind::kBadRegFile: return "malformed registry script";
+    case ErrorKind::kBadKeyName: return "malformed key name";
   }
   return "unknown error";
 }

@@ -33,6 +33,7 @@ enum class ErrorKind {
   kBadTypeLib,            // a structure of the library is damaged or truncated
   // Registry scripts.
   kBadRegFile,            // a line the script syntax does not allow
+  kBadKeyName,            // an unknown root or an empty or too long key name
 };
 
 // A short English description of a kind.
