@@ -261,6 +261,9 @@ TEST(TypeLibBoundary, SltgChecksAtTheirLimits) {
        [&](int d) {
          Bytes b = whole;
          PutU16(b, 0x0A, static_cast<std::uint16_t>(fixture.typeNames.size() + 1 + d));
+         // The bytes after the last entry read as one would end the chain.
+         const std::size_t beyond = lastEntry + 8;
+         std::fill_n(b.begin() + static_cast<std::ptrdiff_t>(beyond), 8, 0);
          return b;
        },
        "wrong signature", "wrong signature", "missing block"},

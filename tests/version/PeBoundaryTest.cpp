@@ -81,8 +81,8 @@ std::vector<test::BuiltResource> SampleResources() {
   };
 }
 
-// The resource section's length in the file (it ends the file).
-std::size_t SectionLength(const test::BuiltImage& img) { return img.bytes.size() - img.rsrcOffset; }
+// The resource section's length in the file, as its header records it.
+std::size_t SectionLength(const test::BuiltImage& img) { return U32At(img.bytes, img.sectionTable + kSectionRawSize); }
 
 // The directory field (offset from the directory's start) that holds value.
 std::size_t FieldHolding(const test::BuiltImage& img, std::uint32_t value) {
@@ -93,10 +93,18 @@ std::size_t FieldHolding(const test::BuiltImage& img, std::uint32_t value) {
   return img.rsrcOffset;
 }
 
+// The image with zero bytes after its resource section, so that a read
+// beyond the section is not also a read beyond the file.
+test::BuiltImage WithBytesAfterTheSection(const test::BuiltImage& img) {
+  test::BuiltImage longer = img;
+  longer.bytes.resize(img.bytes.size() + 32, 0);
+  return longer;
+}
+
 // Writes bytes at an offset from the directory's start, dropping what would
-// lie beyond the file.
+// lie beyond the section.
 void PutInSection(test::BuiltImage& img, std::size_t offset, const Bytes& bytes) {
-  for (std::size_t i = 0; i < bytes.size() && img.rsrcOffset + offset + i < img.bytes.size(); ++i) {
+  for (std::size_t i = 0; i < bytes.size() && offset + i < SectionLength(img); ++i) {
     img.bytes[img.rsrcOffset + offset + i] = bytes[i];
   }
 }
@@ -257,7 +265,7 @@ TEST(PeBoundary, EveryCheckAtItsLimit) {
        "OutOfFile:1", "OutOfFile:1", "TooLarge:1"},
       {"a name's length lies inside the section",
        [&](int d) {
-         auto img = base;
+         auto img = WithBytesAfterTheSection(base);
          // The padding at the section's end is zero: a name of no characters.
          const std::size_t typeId = img.rsrcOffset + 16;
          PutU32(img.bytes, typeId, 0x80000000u | static_cast<std::uint32_t>(length - 2 + d));
@@ -266,7 +274,7 @@ TEST(PeBoundary, EveryCheckAtItsLimit) {
        "ok:2", "ok:2", "BadDirectory:1"},
       {"a name's characters lie inside the section",
        [&](int d) {
-         auto img = base;
+         auto img = WithBytesAfterTheSection(base);
          const std::size_t at = length - 16 + d;
          PutInSection(img, at, Bytes{7, 0, 'T', 0, 'Y', 0, 'P', 0, 'E', 0, 'L', 0, 'I', 0, 'B', 0});
          PutU32(img.bytes, img.rsrcOffset + 16, 0x80000000u | static_cast<std::uint32_t>(at));
@@ -275,7 +283,7 @@ TEST(PeBoundary, EveryCheckAtItsLimit) {
        "ok:2", "ok:2", "BadDirectory:1"},
       {"a table's header lies inside the section",
        [&](int d) {
-         auto img = base;
+         auto img = WithBytesAfterTheSection(base);
          // The version type's table, moved to the zero padding: an empty table.
          const std::size_t typeTarget = img.rsrcOffset + 16 + 8 + 4;
          PutU32(img.bytes, typeTarget, 0x80000000u | static_cast<std::uint32_t>(length - 16 + d));
@@ -284,7 +292,7 @@ TEST(PeBoundary, EveryCheckAtItsLimit) {
        "ok:1", "ok:1", "BadDirectory:1"},
       {"a data entry lies inside the section",
        [&](int d) {
-         auto img = base;
+         auto img = WithBytesAfterTheSection(base);
          // Moved to the zero padding: a resource at RVA 0, outside every section.
          const std::size_t leaf = FieldHolding(img, static_cast<std::uint32_t>(version - img.rsrcOffset));
          PutU32(img.bytes, leaf, static_cast<std::uint32_t>(length - 12 + d));
