@@ -6,11 +6,13 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  qt6-base-dev libsqlite3-dev
+  qt6-base-dev libsqlite3-dev nlohmann-json3-dev
   mingw-w64 mingw-w64-tools libwine-dev libz-mingw-w64 fonts-wine
   xdg-utils
   wine wine64 wine32:i386
 )
+# The Debian package and its checks: cpack's shlibdeps, the freedesktop validators, man.
+packages+=(dpkg-dev file desktop-file-utils appstream man-db shared-mime-info)
 
 # Wine's 32-bit PE files (and the 32-bit Windows test run) need the i386 architecture.
 need_update=0

@@ -17,7 +17,13 @@ total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
 failed=$(sed -n 's/.* \([0-9]*\) tests failed out of.*/\1/p' "$log" | tail -n 1)
 rm -f "$log"
 
+# Every libFuzzer target for a few seconds on its seed corpus (preset fuzz).
+bash scripts/fuzz-smoke.sh
+
 # The Windows builds (MinGW-w64, 32 and 64 bit) and their tests under Wine.
 bash scripts/wine-tests.sh
+
+# The Debian package: built, installed with apt-get, run, purged (as root).
+bash scripts/package-tests.sh
 
 echo "linux: $(( ${total:-0} - ${failed:-0} )) passed, ${failed:-0} failed"

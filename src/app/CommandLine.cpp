@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/Process.h"
+
 namespace korvane {
 
 namespace {
@@ -62,10 +64,8 @@ bool IsAbsoluteCommandPath(const std::string& path) {
     return true;
   }
   if (path.rfind("\\\\", 0) == 0) return true;
-#ifndef _WIN32
-  if (!path.empty() && path[0] == '/') return true;
-#endif
-  return false;
+  // Where '/' separates path components, a leading one starts at the root.
+  return platform::kPathSeparator == '/' && !path.empty() && path[0] == '/';
 }
 
 std::string ResolveCommandPath(const std::string& path, const std::string& appPath) {

@@ -1,8 +1,8 @@
 #include "cli/CliCommand.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
+
+#include "platform/FileSystem.h"
 
 namespace korvane::cli {
 
@@ -27,8 +27,7 @@ int Fail(int code, const std::string& message) {
 int UsageError(const std::string& message) { return Fail(kExitUsage, message); }
 
 bool PathExists(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0;
+  return platform::GetFileKind(path) != platform::FileKind::Missing;
 }
 
 }  // namespace korvane::cli

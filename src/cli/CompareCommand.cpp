@@ -4,7 +4,6 @@
 
 #include "cli/CliCommand.h"
 #include "cli/GridOutput.h"
-#include "common/Json.h"
 #include "platform/TypeLibFile.h"
 
 namespace korvane::cli {
@@ -24,8 +23,7 @@ int RunCompare(CliArgs& args) {
   bound.inspector.SetFirstFilename(args.operands[0]);
   bound.inspector.SetSecondFilename(args.operands[1]);
   bound.inspector.DoComparison();
-  PrintGridRows(bound.comparisonGrid, args.json,
-                "\"files\": [" + JsonQuote(args.operands[0]) + ", " + JsonQuote(args.operands[1]) + "]");
+  PrintGridRows(bound.comparisonGrid, args.json, Json{{"files", args.operands}});
   return kExitOk;
 }
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "common/Json.h"
+#include "cli/JsonOutput.h"
 #include "inspection/clsGrid.h"
 
 namespace korvane::cli {
@@ -41,22 +41,19 @@ std::string GridRowsAsText(const std::vector<GridOutputRow>& rows) {
   return out;
 }
 
-std::string GridRowsAsJson(const std::vector<GridOutputRow>& rows) {
-  std::string out = "[";
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const auto& row = rows[i];
-    out += i == 0 ? "\n    " : ",\n    ";
-    out += "{\"caption\": " + JsonQuote(row.caption) + ", \"text\": " + JsonQuote(row.text) +
-           ", \"header\": " + (row.header ? "true" : "false") + "}";
+Json GridRowsAsJson(const std::vector<GridOutputRow>& rows) {
+  Json out = Json::array();
+  for (const auto& row : rows) {
+    out.push_back({{"caption", row.caption}, {"text", row.text}, {"header", row.header}});
   }
-  out += rows.empty() ? "]" : "\n  ]";
   return out;
 }
 
-void PrintGridRows(const FlexGrid& grid, bool json, const std::string& jsonHead) {
+void PrintGridRows(const FlexGrid& grid, bool json, Json head) {
   const auto rows = ReadGridRows(grid);
   if (json) {
-    std::printf("{%s,\n  \"rows\": %s}\n", jsonHead.c_str(), GridRowsAsJson(rows).c_str());
+    head["rows"] = GridRowsAsJson(rows);
+    PrintJson(head);
   } else {
     std::fputs(GridRowsAsText(rows).c_str(), stdout);
   }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Json.h"
 #include "inspection/FlexGrid.h"
 #include "inspection/clsActiveX.h"
 #include "inspection/clsGrid.h"
@@ -36,13 +37,14 @@ struct BoundInspector {
   clsActiveX inspector;
 };
 
-// Writes the rows to standard output; with json, as {<head>, "rows": [...]}.
-void PrintGridRows(const FlexGrid& grid, bool json, const std::string& jsonHead);
+// Writes the rows to standard output: as text, or with json as the document
+// head with the rows added as its member "rows".
+void PrintGridRows(const FlexGrid& grid, bool json, Json head);
 
 // One line per row, each ending in a newline.
 std::string GridRowsAsText(const std::vector<GridOutputRow>& rows);
 // [{"caption": C, "text": T, "header": B}, ...]; a message row carries its
 // text as the caption, an empty text and header false.
-std::string GridRowsAsJson(const std::vector<GridOutputRow>& rows);
+Json GridRowsAsJson(const std::vector<GridOutputRow>& rows);
 
 }  // namespace korvane::cli

@@ -4,7 +4,6 @@
 
 #include "cli/CliCommand.h"
 #include "cli/GridOutput.h"
-#include "common/Json.h"
 #include "platform/TypeLibFile.h"
 
 namespace korvane::cli {
@@ -22,7 +21,7 @@ int RunInfo(CliArgs& args) {
   BoundInspector bound;
   bound.inspector.SetFileName(file);
   bound.inspector.DisplayInfo();
-  PrintGridRows(bound.infoGrid, args.json, "\"file\": " + JsonQuote(file));
+  PrintGridRows(bound.infoGrid, args.json, Json{{"file", file}});
   return kExitOk;
 }
 

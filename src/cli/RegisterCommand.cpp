@@ -5,7 +5,7 @@
 #include <string>
 
 #include "cli/CliCommand.h"
-#include "common/Json.h"
+#include "cli/JsonOutput.h"
 #include "platform/Process.h"
 #include "registration/RegistrationOutcome.h"
 #include "registration/clsRegistrator.h"
@@ -36,11 +36,9 @@ int Run(CliArgs& args, bool unregister) {
     text = message;
   }
   if (args.json) {
-    std::string line = "{\"outcome\": " + std::to_string(r.outcome) +
-                       ", \"message\": " + JsonQuote(message ? message : "");
-    if (r.outOfProcess) line += ", \"commandLine\": " + JsonQuote(r.commandLine);
-    line += "}";
-    std::printf("%s\n", line.c_str());
+    Json document{{"outcome", r.outcome}, {"message", message ? message : ""}};
+    if (r.outOfProcess) document["commandLine"] = r.commandLine;
+    PrintJson(document);
   } else if (!text.empty()) {
     std::printf("%s\n", text.c_str());
   } else {

@@ -2,14 +2,13 @@
 // window writes, without opening it. On a terminal the progress is one line on
 // standard error, redrawn at most ten times a second.
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <string>
 
 #include "cli/CliCommand.h"
+#include "platform/Console.h"
+#include "platform/FileSystem.h"
 #include "report/CreateReport.h"
 
 namespace korvane::cli {
@@ -51,11 +50,6 @@ class TerminalProgress final : public ReportProgress {
   std::chrono::steady_clock::time_point last_{};
 };
 
-bool IsFolder(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 int RunReport(CliArgs& args) {
   std::string folder;
   std::string output = "output.txt";
@@ -76,12 +70,18 @@ int RunReport(CliArgs& args) {
   }
   if (!haveFolder || folder.empty()) return UsageError("report needs a FOLDER");
   if (output.empty()) return UsageError("--output needs a file name");
-  if (!IsFolder(folder)) return UsageError("no such folder: " + folder);
+  if (platform::GetFileKind(folder) != platform::FileKind::Folder) {
+    return UsageError("no such folder: " + folder);
+  }
+  // The report refuses such a name too; this says why.
+  if (platform::GetFileKind(output) == platform::FileKind::Other) {
+    return Fail(kExitWriteFailed, "cannot write the report to " + output + ": not a regular file");
+  }
 
   TerminalProgress terminal;
   ReportOptions options;
   options.outputFile = output;
-  options.progress = ::isatty(STDERR_FILENO) ? &terminal : nullptr;
+  options.progress = platform::StandardErrorIsTerminal() ? &terminal : nullptr;
   options.showError = false;  // reported below as one line
   ReportOutcome outcome = CreateReport(folder, options);
   if (outcome.end == ReportEnd::Failed) {

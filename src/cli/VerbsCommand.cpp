@@ -5,7 +5,7 @@
 #include <string>
 
 #include "cli/CliCommand.h"
-#include "common/Json.h"
+#include "cli/JsonOutput.h"
 #include "registry/ShellVerbs.h"
 #include "registry/clsRegistry.h"
 
@@ -32,9 +32,9 @@ int RunVerbs(CliArgs& args) {
 
   clsRegistry registry;
   if (action == "status") {
-    const char* state = ShellExtensionsEnabled(registry) ? "enabled" : "disabled";
+    const char* state = ShellVerbsPresent(registry) ? "enabled" : "disabled";
     if (args.json) {
-      std::printf("{\"status\": %s}\n", JsonQuote(state).c_str());
+      PrintJson(Json{{"status", state}});
     } else {
       std::printf("%s\n", state);
     }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/CliCommand.h"
-#include "common/Json.h"
+#include "cli/JsonOutput.h"
 #include "inspection/clsFileInfo.h"
 
 namespace korvane::cli {
@@ -32,22 +32,17 @@ int RunVersion(CliArgs& args) {
 
   clsFileInfo info;
   info.SelectFile(file);
-  std::string out;
   if (args.json) {
-    out = "{";
-    bool first = true;
-    for (const auto& [name, value] : Properties(info)) {
-      if (!first) out += ", ";
-      first = false;
-      out += JsonQuote(name) + ": " + JsonQuote(*value);
-    }
-    out += "}\n";
+    Json document = Json::object();
+    for (const auto& [name, value] : Properties(info)) document[name] = *value;
+    PrintJson(document);
   } else {
+    std::string out;
     for (const auto& [name, value] : Properties(info)) {
       out += std::string(name) + "\t" + *value + "\n";
     }
+    std::fwrite(out.data(), 1, out.size(), stdout);
   }
-  std::fwrite(out.data(), 1, out.size(), stdout);
   return kExitOk;
 }
 

@@ -1,17 +1,15 @@
 // korvane-cli: common options, then one command.
 
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "KorvaneVersion.h"
 #include "cli/CliCommand.h"
 #include "cli/TerminalPort.h"
 #include "common/UserPort.h"
-
-#ifndef KORVANE_VERSION_TEXT
-#define KORVANE_VERSION_TEXT "1.0.1"
-#endif
+#include "platform/Registry.h"
 
 namespace {
 
@@ -24,6 +22,10 @@ void PrintHelp() {
   }
 }
 
+bool IsHelpOption(const std::string& a) { return a == "--help" || a == "-h"; }
+
+bool IsRegistryOption(const std::string& a) { return a == "--registry" || a.rfind("--registry=", 0) == 0; }
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -32,36 +34,32 @@ int main(int argc, char** argv) {
   korvane::SetUserPort(&port);
 
   std::vector<std::string> rest;
+  std::optional<std::string> registryFile;
   bool help = false;
   bool version = false;
   bool json = false;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     // reg takes data that may look like an option (reg add K /d -h): after the
-    // command name only --registry is still an option there.
-    const bool regOperand = !rest.empty() && rest[0] == "reg" && a != "--registry" &&
-                            a.rfind("--registry=", 0) != 0;
+    // command name only --registry is still an option there, and a help option
+    // where the reg action belongs still asks for the help.
+    const bool inReg = !rest.empty() && rest[0] == "reg";
+    const bool regOperand = inReg && !IsRegistryOption(a) && !(rest.size() == 1 && IsHelpOption(a));
     if (regOperand) {
       rest.push_back(a);
-    } else if (a == "--help" || a == "-h") {
+    } else if (IsHelpOption(a)) {
       help = true;
     } else if (a == "--version") {
       version = true;
     } else if (a == "--json") {
       json = true;
-    } else if (a == "--registry" || a.rfind("--registry=", 0) == 0) {
-      std::string path;
+    } else if (IsRegistryOption(a)) {
       if (a == "--registry") {
         if (i + 1 >= argc) return UsageError("--registry needs a path");
-        path = argv[++i];
+        registryFile = argv[++i];
       } else {
-        path = a.substr(11);
+        registryFile = a.substr(a.find('=') + 1);
       }
-#ifdef _WIN32
-      _putenv_s("KORVANE_REGISTRY", path.c_str());
-#else
-      setenv("KORVANE_REGISTRY", path.c_str(), 1);
-#endif
     } else {
       rest.push_back(a);
     }
@@ -74,6 +72,7 @@ int main(int argc, char** argv) {
     PrintHelp();
     return help ? kExitOk : kExitUsage;
   }
+  if (registryFile) korvane::platform::UseRegistryStoreFile(*registryFile);
   for (const auto* command : Commands()) {
     if (rest[0] == command->name) {
       CliArgs args;

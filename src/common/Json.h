@@ -1,12 +1,18 @@
 #pragma once
-// Minimal JSON text building for korvane-cli's --json output.
+// JSON documents for korvane-cli's --json output, built with nlohmann-json.
 
+#include <nlohmann/json.hpp>
 #include <string>
-#include <string_view>
 
 namespace korvane {
 
-// The string as a JSON string literal, quotes included.
-std::string JsonQuote(std::string_view text);
+// A JSON value whose object members keep the order they were added in.
+using Json = nlohmann::ordered_json;
+
+// The document as one line of JSON text. A string that is not valid UTF-8 (a
+// file name on Linux may hold any bytes) has each bad sequence written as
+// U+FFFD, so the text is always valid UTF-8. Other characters are written as
+// they are, not as \u escapes.
+std::string JsonText(const Json& document);
 
 }  // namespace korvane

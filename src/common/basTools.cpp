@@ -3,17 +3,15 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "common/CarryOn.h"
 #include "formats/TextCodec.h"
 #include "platform/Shell.h"
 
 namespace korvane {
 
 void ShellOpen(const std::string& sDocument) {
-  try {
-    platform::ShellExecuteOpen(sDocument);
-  } catch (...) {
-    // Nothing is reported: a document that cannot be opened is simply not opened.
-  }
+  // Nothing is shown: a document that cannot be opened is simply not opened.
+  CarryOn("ShellOpen", [&] { platform::ShellExecuteOpen(sDocument); });
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #include "inspection/clsGrid.h"
 
+#include "common/CarryOn.h"
+
 namespace korvane {
 
 namespace {
@@ -14,10 +16,7 @@ constexpr int kLeftCentre = 1;
 template <typename Call>
 void Step(FlexGrid* grid, Call call) {
   if (grid == nullptr) return;
-  try {
-    call(*grid);
-  } catch (...) {
-  }
+  CarryOn("clsGrid", [&] { call(*grid); });
 }
 
 }  // namespace

@@ -83,6 +83,18 @@ class FileSearch {
 // The name matching of FileSearch, on its own.
 bool WildcardMatch(std::string_view pattern, std::string_view name);
 
+// What a path names, following symbolic links (any path length). Missing
+// also when the path cannot be looked at; Other is a FIFO, device or socket.
+enum class FileKind { Missing, Regular, Folder, Other };
+FileKind GetFileKind(const std::string& path);
+
+// How paths are spelled on this system. Posix: only '/' separates components
+// and an absolute path has the root "/". Windows: '\' and '/' separate, and a
+// path may start with a drive ("C:"), a share ("\\server\share") or the
+// long-path prefix ("\\?\").
+enum class PathStyle { Posix, Windows };
+PathStyle NativePathStyle();
+
 // File times are Windows FILETIME values: 100-nanosecond ticks since
 // 1 January 1601, UTC. 0 stands for "unknown".
 struct FileInformation {
@@ -93,8 +105,13 @@ struct FileInformation {
   std::uint64_t size = 0;
 };
 
-// Status of a file or folder (any path length). False, leaving info zero, when
-// it cannot be read.
+// The calls below that open a file for reading (GetFileInformation,
+// OpenFileInfo, GetExpandedName) take paths of any length and open regular
+// files only: a folder, FIFO, device or socket is a file without properties,
+// and is never opened (that could wait, or set a device going).
+
+// Status of a file opened for reading. False, leaving info zero, when it
+// cannot be read.
 bool GetFileInformation(const std::string& path, FileInformation& info);
 // True when the path names a file that can be opened for reading; fixedDisk
 // tells whether it lies on a fixed (not removable, not remote) disk.
@@ -126,12 +143,19 @@ std::int32_t GetDriveType(const std::string& rootPath);
 // Facts about the volume holding a root path; false when there is none.
 bool GetVolumeInformation(const std::string& rootPath, VolumeInformation& info);
 
-// Why an output-file operation failed.
-enum class FileError { None, PathNotFound, AccessDenied, DiskFull, IoError };
+// Why an output-file operation failed. NotAFile: the name is taken by
+// something other than a regular file (a FIFO, device or socket).
+enum class FileError { None, PathNotFound, AccessDenied, DiskFull, IoError, NotAFile };
 
-// A file opened for writing from its start (replacing what was there). Each
-// Write goes to the file at once; Truncate cuts the file back, for example to
-// the end of the last complete piece after a failed write.
+// A regular file opened for writing from its start (replacing what was there).
+// A new file gets read and write permission for everyone, less the process's
+// umask. Opening never waits: a FIFO, device or socket at the name is refused
+// (NotAFile) without being written to, and a symbolic link at the name is
+// followed only when the user or the owner of its folder made it (else
+// AccessDenied), so a link planted in a folder others can write to cannot
+// send the output over another file. Each Write goes to the file at once;
+// Truncate cuts the file back, for example to the end of the last complete
+// piece after a failed write.
 class OutputFile {
  public:
   OutputFile() = default;

@@ -90,4 +90,8 @@ long RegQueryInfoKey(HKey key, RegKeyInfo* info);
 // result is written to *out when out is not null.
 std::uint32_t ExpandEnvironmentStrings(const std::string& source, std::string* out);
 
+// Linux: the registry store file to use from now on, instead of the one named
+// by KORVANE_REGISTRY or the default. Windows has its one registry: no effect.
+void UseRegistryStoreFile(const std::string& path);
+
 }  // namespace korvane::platform

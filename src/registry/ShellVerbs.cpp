@@ -4,6 +4,7 @@
 
 #include "common/ErrorReport.h"
 #include "common/UserPort.h"
+#include "desktop/FileManagerActions.h"
 #include "formats/TextCodec.h"
 #include "platform/Process.h"
 
@@ -32,8 +33,12 @@ bool ShellExtensionsEnabled(clsRegistry& registry) {
   return registry.KeyExists();
 }
 
+bool ShellVerbsPresent(clsRegistry& registry) {
+  return ShellExtensionsEnabled(registry) && desktop::UserActionsPresent();
+}
+
 void ShowShellState(clsRegistry& registry, const ShellCaptions& captions) {
-  const bool enabled = ShellExtensionsEnabled(registry);
+  const bool enabled = ShellVerbsPresent(registry);
   captions.setButton(enabled ? kShellDisableCaption : kShellEnableCaption);
   captions.setLabel(enabled ? kShellEnabledLabel : kShellDisabledLabel);
 }
@@ -54,6 +59,11 @@ void ToggleShellExtensions(const std::string& buttonCaption, clsRegistry* regist
         registry->RemoveShellAssociation(exePath, association);
       }
     }
+    if (enable) {
+      desktop::InstallUserActions(exePath, desktop::VerbSet::FilesAndFolders);
+    } else {
+      desktop::RemoveUserActions();
+    }
     captions.setButton(enable ? kShellDisableCaption : kShellEnableCaption);
     MsgBox(enable ? kShellEnabledMessage : kShellDisabledMessage, kMbOkOnly + kMbIconInformation,
            kAppTitle);
@@ -70,6 +80,7 @@ void CreateSwitchAssociations(clsRegistry& registry, const std::string& exePath)
   for (const char* association : kSwitchAssociations) {
     registry.CreateShellAssociation(exePath, association);
   }
+  desktop::InstallUserActions(exePath, desktop::VerbSet::Files);
 }
 
 }  // namespace korvane

@@ -42,7 +42,11 @@ std::string ShellExePath();
 // changed the object's ClassKey, SectionKey and ValueType.
 bool ShellExtensionsEnabled(clsRegistry& registry);
 
-// Sets both captions from the presence test (the main window's third tab).
+// The state shown and reported: the registry verbs and, on the Linux
+// desktop, the file managers' actions of the user are all there.
+bool ShellVerbsPresent(clsRegistry& registry);
+
+// Sets both captions from ShellVerbsPresent (the main window's third tab).
 void ShowShellState(clsRegistry& registry, const ShellCaptions& captions);
 
 // The cmdShellEX button: enables when its caption reads "enable" in any
@@ -52,6 +56,7 @@ void ToggleShellExtensions(const std::string& buttonCaption, clsRegistry* regist
                            const std::string& exePath, const ShellCaptions& captions);
 
 // The -s switch: the file verbs of ".dll", ".exe" and ".ocx", nothing shown.
+// The toggle and the switch also write (or remove) the file managers' actions.
 void CreateSwitchAssociations(clsRegistry& registry, const std::string& exePath);
 
 // "Folder" in any letter case.

@@ -1,6 +1,7 @@
 #include "report/CreateReport.h"
 
 #include <new>
+#include <string_view>
 
 #include "common/ErrorReport.h"
 #include "common/UserPort.h"
@@ -25,6 +26,7 @@ VbError FileFailure(platform::FileError error) {
     case platform::FileError::PathNotFound:
       return VbError(76, kErrorLabel, "Path not found");
     case platform::FileError::AccessDenied:
+    case platform::FileError::NotAFile:
       return VbError(75, kErrorLabel, "Path/File access error");
     case platform::FileError::DiskFull:
       return VbError(61, kErrorLabel, "Disk full");
@@ -63,9 +65,33 @@ class ReportFile {
   std::uint64_t written_ = 0;
 };
 
+// Appends text with every control character written as '?': C0 controls and
+// DEL, and the UTF-8 forms of the C1 controls (NEL among them) and of the line
+// and paragraph separators, which viewers may also break lines at. A file name
+// or a version string can then never add a line to a record.
+void AppendVisible(std::string& out, std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const auto next = [&](std::size_t k) {
+      return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0;
+    };
+    if (byte < 0x20 || byte == 0x7F) {
+      out += '?';
+    } else if (byte == 0xC2 && next(1) >= 0x80 && next(1) <= 0x9F) {
+      out += '?';
+      i += 1;
+    } else if (byte == 0xE2 && next(1) == 0x80 && (next(2) == 0xA8 || next(2) == 0xA9)) {
+      out += '?';
+      i += 2;
+    } else {
+      out += text[i];
+    }
+  }
+}
+
 void Line(std::string& out, const char* caption, const std::string& value) {
   out += caption;
-  out += value;
+  AppendVisible(out, value);
   out += kNewLine;
 }
 
@@ -128,7 +154,13 @@ ReportOutcome CreateReport(const std::string& sFolder, const ReportOptions& opti
       DoEvents();
       const std::string& path = file->sFileName();
       if (IsComponentName(path)) {
-        info.SelectFile(path);
+        // Only a regular file is read: opening a FIFO or a device may wait for
+        // ever. Anything else is a file without properties.
+        if (platform::GetFileKind(path) == platform::FileKind::Regular) {
+          info.SelectFile(path);
+        } else {
+          info = clsFileInfo{};
+        }
         report.WriteRecord(BuildReportRecord(path, info));
         ++outcome.records;
       }

@@ -38,8 +38,9 @@ struct ReportOutcome {
   std::string errorDescription;
 };
 
-// The record of one file, each line ending in CR LF, the three blank lines
-// that close it included.
+// The record of one file: always 24 lines, each ending in CR LF, the three
+// blank lines that close it included. Control characters in the name and the
+// values are written as '?'.
 std::string BuildReportRecord(const std::string& sFileName, const clsFileInfo& info);
 
 // Writes the report for sFolder (with or without a trailing separator).

@@ -135,8 +135,8 @@ VolumeInfo GetVolumeInfo(const std::string& rootPath) {
   return v;
 }
 
-std::int32_t CountMatches(const std::string& fileSpec) {
-  platform::FileSearch search(fileSpec);
+std::int32_t CountMatches(const std::string& fileSpec, platform::SearchContext* context) {
+  platform::FileSearch search(fileSpec, context, true);
   std::int32_t count = 0;
   platform::FindData entry;
   while (search.Next(entry)) ++count;

@@ -68,7 +68,8 @@ std::int32_t GetAttributes(const std::string& path);   // -1 when missing
 // Length of a file opened for reading; 0 when any step fails.
 std::int64_t GetFileLength(const std::string& path);
 VolumeInfo GetVolumeInfo(const std::string& rootPath);
-// Number of entries a folder search for fileSpec returns (files, folders, "." and "..").
-std::int32_t CountMatches(const std::string& fileSpec);
+// Number of entries a folder search for fileSpec returns (files, folders, "."
+// and ".."); a walk passes its search context.
+std::int32_t CountMatches(const std::string& fileSpec, platform::SearchContext* context = nullptr);
 
 }  // namespace korvane

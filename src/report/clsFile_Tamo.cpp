@@ -83,7 +83,7 @@ std::string clsFile_Tamo::sDriveLetter() const {
 
 std::string clsFile_Tamo::sPathRoot() const {
   std::string root = GetPathRoot(sFileName_);
-  if (!IsBlank(root) && !IsPathSeparator(root.back())) root += '\\';
+  if (!IsBlank(root) && !IsPathSeparator(root.back())) root += PreferredSeparator();
   return root;
 }
 

@@ -60,11 +60,6 @@ std::int32_t colFiles_Tamo::LoadFiles(const std::string& sFileSpec, bool bRecurs
     ~DepthGuard() { --depth; }
   } guard(depth_);
   if (depth_ == 1) Clear();
-  if (pb != nullptr) {
-    Try([&] { pb->SetMin(0); });
-    Try([&] { pb->SetValue(0); });
-    Try([&] { pb->SetMax(CountMatches(sFileSpec) + 1); });
-  }
   Walk(sFileSpec, bRecursive, pb);
   return Count();
 }
@@ -81,6 +76,15 @@ void colFiles_Tamo::Walk(const std::string& sFileSpec, bool bRecursive, LoadProg
   platform::SearchContext context;  // keeps deep folders at hand during the walk
   // Only the kind of each entry matters here, which the listing tells without
   // reading each entry's status.
+
+  // Each folder's search, the first one and every one below it, starts the
+  // bar afresh for that folder; the value then runs on across folders.
+  auto setUpBar = [&](const std::string& spec) {
+    if (pb == nullptr) return;
+    Try([&] { pb->SetMin(0); });
+    Try([&] { pb->SetValue(0); });
+    Try([&] { pb->SetMax(CountMatches(spec, &context) + 1); });
+  };
 
   auto list = [&](Frame& frame) {
     if (!bRecursive) return;
@@ -124,6 +128,7 @@ void colFiles_Tamo::Walk(const std::string& sFileSpec, bool bRecursive, LoadProg
   stack.emplace_back();
   stack.back().pathLength = path.size();
   stack.back().prefix = specFolder;
+  setUpBar(sFileSpec);
   list(stack.back());
   while (!stack.empty()) {
     Frame& top = stack.back();
@@ -134,6 +139,7 @@ void colFiles_Tamo::Walk(const std::string& sFileSpec, bool bRecursive, LoadProg
       Frame child;
       child.pathLength = path.size();
       child.prefix = path;
+      setUpBar(path + pattern);
       list(child);
       stack.push_back(std::move(child));
       continue;

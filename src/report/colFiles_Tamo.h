@@ -35,7 +35,9 @@ class colFiles_Tamo {
 
   // Fills the collection with the files matching sFileSpec ("folder/pattern"),
   // also in every subfolder when bRecursive (symbolic links to folders are not
-  // entered). Returns Count.
+  // entered). Returns Count. A progress control is set up anew for each folder
+  // searched (Min 0, Value 0, Max its matches plus one), and each entry of a
+  // folder's file search adds one to its value.
   std::int32_t LoadFiles(const std::string& sFileSpec, bool bRecursive,
                          LoadProgress* pb = nullptr);
 

@@ -47,6 +47,11 @@ QPixmap TabIconPixmap(int which) {
   QPixmap pixmap = Blank(47, 44);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
+  PaintTabIcon(p, which);
+  return pixmap;
+}
+
+void PaintTabIcon(QPainter& p, int which) {
   switch (which) {
     case 1: {
       DrawPage(p, QRectF(6, 3, 24, 32));
@@ -86,7 +91,6 @@ QPixmap TabIconPixmap(int which) {
       break;
     }
   }
-  return pixmap;
 }
 
 QPixmap DecorationPixmap() {

@@ -10,6 +10,7 @@
 #include "registry/clsRegistry.h"
 #include "support/RecordingUserPort.h"
 #include "support/TempDir.h"
+#include "support/UserFolders.h"
 #include "FakeWindowHost.h"
 
 namespace korvane {
@@ -31,6 +32,7 @@ class BasMainTest : public ::testing::Test {
   test::ScopedEnv trace{"KORVANE_TEST_TRACE", dir.File("trace.txt")};
   test::ScopedEnv registry{"KORVANE_REGISTRY", dir.File("registry.db")};
   test::ScopedEnv system{"KORVANE_SYSTEM_DIR", dir.File("system32")};
+  test::ScopedUserFolders folders{dir.path().string()};
   RecordingUserPort port;
   FakeWindowHost windows;
   basMain app{windows};

@@ -1,89 +1,85 @@
-// Splitting the argument text into switch and path.
+// Splitting the argument text into switch and path, and resolving the path.
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "app/CommandLine.h"
+#include "platform/Process.h"
 
 namespace korvane {
 namespace {
 
-TEST(SplitCommandLineTest, QuotedPathAfterASwitch) {
-  ParsedCommandLine p = SplitCommandLine("-r \"C:\\Program Files\\A\\x.dll\"");
-  EXPECT_EQ(p.switchText, "-r");
-  EXPECT_EQ(p.path, "C:\\Program Files\\A\\x.dll");
-  EXPECT_EQ(p.pieces.size(), 2u);
-}
+struct SplitCase {
+  const char* text;
+  const char* switchText;
+  const char* path;
+  std::size_t pieces;
+};
 
-TEST(SplitCommandLineTest, PlainQuotedPathReplacesPieceZero) {
-  ParsedCommandLine p = SplitCommandLine("\"C:\\a b\\x.ocx\"");
-  EXPECT_EQ(p.switchText, "C:\\a b\\x.ocx");
-  EXPECT_EQ(p.pieces.size(), 2u);
-  EXPECT_EQ(p.pieces[1], "b\\x.ocx\"");  // the second piece of the split stays
-}
+// The text after the first double quote is the path; a closing quote is
+// dropped only when it is the last character; the path replaces piece 1 after
+// an exact -r/-u/-f/-s, else piece 0, and a quote cuts the list to two pieces.
+// Without a quote, pieces are split at every single blank.
+const SplitCase kSplitCases[] = {
+    {"-r \"C:\\Program Files\\A\\x.dll\"", "-r", "C:\\Program Files\\A\\x.dll", 2},
+    {"-r \"C:\\a b\\x.dll\" /s", "-r", "C:\\a b\\x.dll\" /s", 2},
+    {"-r \"C:\\x.dll", "-r", "C:\\x.dll", 2},
+    {"-r \"a\"b\"", "-r", "a\"b", 2},
+    {"-r \"x\"", "-r", "x", 2},
+    {"-r \"\"", "-r", "", 2},
+    {"-r \"", "-r", "", 2},
+    {"-r x.dll\"", "-r", "", 2},
+    {"-r a\"b", "-r", "b", 2},
+    {"-s \"x\"", "-s", "x", 2},
+    {"-f \"a b c d\"", "-f", "a b c d", 2},
+    {"-u \"\xff\xfe\x80\x01 x\"", "-u", "\xff\xfe\x80\x01 x", 2},
+    {"\"C:\\a b\\x.ocx\"", "C:\\a b\\x.ocx", "b\\x.ocx\"", 2},
+    {"\"x", "x", "", 2},
+    {"\"", "", "", 2},
+    {"\"\"", "", "", 2},
+    {"\"\"\"", "\"", "", 2},
+    {" \"", "", "\"", 2},
+    {"-R \"C:\\x.dll\"", "C:\\x.dll", "\"C:\\x.dll\"", 2},
+    {"-rr \"x\"", "x", "\"x\"", 2},
+    {"-f\"x\"", "x", "", 2},
+    {"-u x.dll more words", "-u", "x.dll", 4},
+    {"-r  x.dll", "-r", "", 3},
+    {"-r", "-r", "", 1},
+    {"  ", "", "", 3},
+    {"", "", "", 1},
+};
 
-TEST(SplitCommandLineTest, CapitalSwitchIsNoSwitch) {
-  ParsedCommandLine p = SplitCommandLine("-R \"C:\\x.dll\"");
-  EXPECT_EQ(p.switchText, "C:\\x.dll");
-}
-
-TEST(SplitCommandLineTest, UnquotedPathEndsAtTheFirstBlank) {
-  ParsedCommandLine p = SplitCommandLine("-u x.dll more words");
-  EXPECT_EQ(p.switchText, "-u");
-  EXPECT_EQ(p.path, "x.dll");
-  EXPECT_EQ(p.pieces.size(), 4u);
-}
-
-TEST(SplitCommandLineTest, ConsecutiveBlanksGiveEmptyPieces) {
-  ParsedCommandLine p = SplitCommandLine("-r  x.dll");
-  EXPECT_EQ(p.switchText, "-r");
-  EXPECT_EQ(p.path, "");
-  ASSERT_EQ(p.pieces.size(), 3u);
-  EXPECT_EQ(p.pieces[2], "x.dll");
-}
-
-TEST(SplitCommandLineTest, SwitchAloneHasNoPath) {
-  ParsedCommandLine p = SplitCommandLine("-r");
-  EXPECT_EQ(p.switchText, "-r");
-  EXPECT_EQ(p.path, "");
-  EXPECT_EQ(p.pieces.size(), 1u);
-}
-
-TEST(SplitCommandLineTest, MissingClosingQuoteKeepsTheLastCharacter) {
-  EXPECT_EQ(SplitCommandLine("-r \"C:\\x.dll").path, "C:\\x.dll");
-  EXPECT_EQ(SplitCommandLine("\"C:\\x.dll").switchText, "C:\\x.dll");
-}
-
-TEST(SplitCommandLineTest, QuotedSwitchWithoutPathGetsTwoPieces) {
-  ParsedCommandLine p = SplitCommandLine("-s \"\"");
-  EXPECT_EQ(p.switchText, "-s");
-  EXPECT_EQ(p.path, "");
-  EXPECT_EQ(p.pieces.size(), 2u);
-}
-
-TEST(SplitCommandLineTest, HostileTextNeverBreaks) {
-  for (const char* text : {"", " ", "   ", "\"", "\"\"", "\"\"\"", " \"", "\" ", "-r \"", "-f\"x\""}) {
-    ParsedCommandLine p = SplitCommandLine(text);
-    EXPECT_FALSE(p.pieces.empty()) << text;
+TEST(SplitCommandLineTest, QuoteAndBlankRules) {
+  for (const SplitCase& c : kSplitCases) {
+    const ParsedCommandLine p = SplitCommandLine(c.text);
+    EXPECT_EQ(p.switchText, c.switchText) << c.text;
+    EXPECT_EQ(p.path, c.path) << c.text;
+    EXPECT_EQ(p.pieces.size(), c.pieces) << c.text;
   }
-  EXPECT_EQ(SplitCommandLine("\"").switchText, "");
-  EXPECT_EQ(SplitCommandLine("\"\"").switchText, "");
-  EXPECT_EQ(SplitCommandLine("  ").pieces.size(), 3u);
-  std::string longText = "-r \"" + std::string(100000, 'a') + "\"";
+}
+
+TEST(SplitCommandLineTest, LongQuotedPathIsKeptWhole) {
+  const std::string longText = "-r \"" + std::string(100000, 'a') + "\"";
   EXPECT_EQ(SplitCommandLine(longText).path.size(), 100000u);
-  std::string binary = "-u \"\xff\xfe\x80\x01 x\"";
-  EXPECT_EQ(SplitCommandLine(binary).path, "\xff\xfe\x80\x01 x");
 }
 
 TEST(ResolveCommandPathTest, OnlyRelativePathsGetTheProgramFolder) {
   const std::string app = "/opt/korvane/";
-  EXPECT_EQ(ResolveCommandPath("x.dll", app), "/opt/korvane/x.dll");
-  EXPECT_EQ(ResolveCommandPath("sub\\x.dll", app), "/opt/korvane/sub\\x.dll");
-  EXPECT_EQ(ResolveCommandPath("", app), "");
-  EXPECT_EQ(ResolveCommandPath("C:\\x.dll", app), "C:\\x.dll");
-  EXPECT_EQ(ResolveCommandPath("c:/x.dll", app), "c:/x.dll");
-  EXPECT_EQ(ResolveCommandPath("\\\\server\\share\\dir", app), "\\\\server\\share\\dir");
-  EXPECT_EQ(ResolveCommandPath("/home/u/x.dll", app), "/home/u/x.dll");
-  EXPECT_EQ(ResolveCommandPath("odd:\\inside", app), "odd:\\inside");
+  // A path from the root is absolute where '/' is the separator.
+  const std::string rooted = platform::kPathSeparator == '/' ? "/home/u/x.dll" : app + "/home/u/x.dll";
+  const std::pair<const char*, std::string> cases[] = {
+      {"x.dll", app + "x.dll"},
+      {"sub\\x.dll", app + "sub\\x.dll"},
+      {"\\x.dll", app + "\\x.dll"},
+      {"", ""},
+      {"C:\\x.dll", "C:\\x.dll"},
+      {"c:/x.dll", "c:/x.dll"},
+      {"\\\\server\\share\\dir", "\\\\server\\share\\dir"},
+      {"odd:\\inside", "odd:\\inside"},
+      {"/home/u/x.dll", rooted},
+  };
+  for (const auto& [path, resolved] : cases) EXPECT_EQ(ResolveCommandPath(path, app), resolved) << path;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include "cli/GridOutput.h"
+#include "common/Json.h"
 #include "inspection/clsGrid.h"
 #include "support/TempDir.h"
 
@@ -25,10 +26,10 @@ TEST(GridOutput, TextAndJsonOfHeadersAndRows) {
   EXPECT_FALSE(rows[1].header);
   EXPECT_TRUE(rows[2].header);  // an orange header is still a header
   EXPECT_EQ(cli::GridRowsAsText(rows), "== Section ==\nName:\ta \"quoted\"\tvalue\n== Second ==\n");
-  const std::string json = cli::GridRowsAsJson(rows);
-  EXPECT_NE(json.find(R"({"caption": "Section", "text": "", "header": true})"), std::string::npos) << json;
-  EXPECT_NE(json.find(R"({"caption": "Name:", "text": "a \"quoted\"\tvalue", "header": false})"),
-            std::string::npos) << json;
+  EXPECT_EQ(cli::GridRowsAsJson(rows), Json::parse(R"([
+      {"caption": "Section", "text": "", "header": true},
+      {"caption": "Name:", "text": "a \"quoted\"\tvalue", "header": false},
+      {"caption": "Second", "text": "ignored", "header": true}])"));
 }
 
 TEST(GridOutput, MessageRowIsItsTextAndNoHeader) {
@@ -40,13 +41,13 @@ TEST(GridOutput, MessageRowIsItsTextAndNoHeader) {
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_FALSE(rows[0].header);
   EXPECT_EQ(cli::GridRowsAsText(rows), "Nothing here\n");
-  EXPECT_NE(cli::GridRowsAsJson(rows).find(R"({"caption": "Nothing here", "text": "", "header": false})"),
-            std::string::npos);
+  EXPECT_EQ(cli::GridRowsAsJson(rows),
+            Json::parse(R"([{"caption": "Nothing here", "text": "", "header": false}])"));
   // A single header row of normal width is a header, not a message.
   wrapper.Clear();
   wrapper.AddRow("Only header", "", true);
   EXPECT_TRUE(cli::ReadGridRows(grid)[0].header);
-  EXPECT_EQ(cli::GridRowsAsJson({}), "[]");
+  EXPECT_EQ(cli::GridRowsAsJson({}), Json::array());
 }
 
 struct CliRun {
@@ -86,8 +87,10 @@ TEST(CliInfo, PrintsTheInfoGrid) {
 TEST(CliInfo, JsonForAFileWithoutTypeLibrary) {
   const CliRun run = RunCli("info --json " + Quoted(KORVANE_FIXTURE_PLAIN_DLL));
   EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(run.out.rfind(std::string("{\"file\": \"") + KORVANE_FIXTURE_PLAIN_DLL + "\"", 0), 0u) << run.out;
-  EXPECT_NE(run.out.find(R"({"caption": "File Info", "text": "", "header": true})"), std::string::npos);
+  const Json document = Json::parse(run.out);
+  EXPECT_EQ(document.begin().key(), "file");
+  EXPECT_EQ(document["file"], KORVANE_FIXTURE_PLAIN_DLL);
+  EXPECT_EQ(document["rows"][0], Json::parse(R"({"caption": "File Info", "text": "", "header": true})"));
   EXPECT_EQ(run.out.find("TypeLib Info"), std::string::npos);
 }
 
@@ -110,11 +113,11 @@ TEST(CliCompare, RowsAndTheMessageForm) {
   const CliRun invalid = RunCli("compare --json " + Quoted(KORVANE_FIXTURE_ALPHA64_DLL) + " " +
                              Quoted(KORVANE_FIXTURE_PLAIN_DLL));
   EXPECT_EQ(invalid.exitCode, 0);
-  EXPECT_NE(invalid.out.find(R"({"caption": "One of the selected files are not a valid ActiveX files!", )"
-                             R"("text": "", "header": false})"),
-            std::string::npos)
-      << invalid.out;
-  EXPECT_NE(invalid.out.find("\"files\": ["), std::string::npos);
+  EXPECT_EQ(Json::parse(invalid.out),
+            Json::parse(R"({"files": [")" KORVANE_FIXTURE_ALPHA64_DLL R"(",
+                                      ")" KORVANE_FIXTURE_PLAIN_DLL R"("],
+                "rows": [{"caption": "One of the selected files are not a valid ActiveX files!",
+                          "text": "", "header": false}]})"));
   EXPECT_EQ(RunCli("compare " + Quoted(KORVANE_FIXTURE_ALPHA64_DLL)).exitCode, 2);
   EXPECT_EQ(RunCli("compare " + Quoted(KORVANE_FIXTURE_ALPHA64_DLL) + " /nonexistent/x.dll").exitCode, 2);
 }

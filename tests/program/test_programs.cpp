@@ -1,8 +1,12 @@
 // korvane and korvane-cli started as processes, unattended.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "ProcessRunner.h"
+#include "common/Json.h"
 #include "support/TempDir.h"
 
 namespace korvane {
@@ -21,6 +25,8 @@ class ProgramTest : public ::testing::Test {
         {"KORVANE_REGISTRY", dir.File("registry.db")},
         {"KORVANE_SYSTEM_DIR", dir.File("system32")},
         {"XDG_DATA_HOME", dir.File("data")},
+        {"XDG_CONFIG_HOME", dir.File("config")},
+        {"XDG_CONFIG_DIRS", dir.File("system-config")},
         {"KORVANE_TEST_TRACE", dir.File("trace.txt")},
     };
     if (!answer.empty()) env["KORVANE_ANSWER"] = answer;
@@ -71,7 +77,8 @@ TEST_F(ProgramTest, CliRegisterReportsOutcomesAsExitCodes) {
   ProcessResult plain =
       RunProcess(KORVANE_CLI_EXE, {"unregister", KORVANE_COMP_PLAIN, "--json"}, Env(), 60);
   EXPECT_EQ(plain.exitCode, 2);
-  EXPECT_EQ(plain.out, "{\"outcome\": 2, \"message\": \"Selected file is not a valid ActiveX!\"}\n");
+  EXPECT_EQ(Json::parse(plain.out),
+            Json::parse(R"({"outcome": 2, "message": "Selected file is not a valid ActiveX!"})"));
 
   ProcessResult failing = RunProcess(KORVANE_CLI_EXE, {"register", KORVANE_COMP_FAIL}, Env(), 60);
   EXPECT_EQ(failing.exitCode, 3);
@@ -79,13 +86,108 @@ TEST_F(ProgramTest, CliRegisterReportsOutcomesAsExitCodes) {
   EXPECT_EQ(failingU.exitCode, 6);
 }
 
-TEST_F(ProgramTest, CliUsageErrors) {
-  EXPECT_EQ(RunProcess(KORVANE_CLI_EXE, {}, Env(), 30).exitCode, 2);
-  EXPECT_EQ(RunProcess(KORVANE_CLI_EXE, {"nonsense"}, Env(), 30).exitCode, 2);
-  EXPECT_EQ(RunProcess(KORVANE_CLI_EXE, {"register"}, Env(), 30).exitCode, 2);
-  ProcessResult help = RunProcess(KORVANE_CLI_EXE, {"--help"}, Env(), 30);
+// After reg only --registry stays an option, yet a help option in the place
+// of the reg action still asks for the help.
+TEST_F(ProgramTest, CliHelpAndUsageErrors) {
+  struct Case {
+    std::vector<std::string> args;
+    int exitCode;
+    bool help;
+  };
+  const Case cases[] = {
+      {{}, 2, true},
+      {{"nonsense"}, 2, false},
+      {{"register"}, 2, false},
+      {{"--help"}, 0, true},
+      {{"info", "-h"}, 0, true},
+      {{"reg", "--help"}, 0, true},
+      {{"reg", "-h"}, 0, true},
+      {{"reg", "query", "--help"}, 2, false},
+      {{"reg", "add", "HKCU\\Software\\T", "/v", "--json", "/d", "--help"}, 0, false},
+  };
+  for (const Case& c : cases) {
+    const std::string args = testing::PrintToString(c.args);
+    ProcessResult r = RunProcess(KORVANE_CLI_EXE, c.args, Env(), 30);
+    EXPECT_EQ(r.exitCode, c.exitCode) << args;
+    EXPECT_EQ(r.out.rfind("usage: korvane-cli", 0) == 0, c.help) << args << r.out;
+    if (c.help) {
+      EXPECT_NE(r.out.find("  reg query KEY"), std::string::npos) << args;
+    }
+  }
+}
+
+TEST_F(ProgramTest, CliRegistryOptionNamesTheStoreAfterRegToo) {
+  const std::string store = dir.File("other.db");
+  const std::string key = "HKCU\\Software\\Korvane Store Test";
+  ASSERT_EQ(RunProcess(KORVANE_CLI_EXE, {"reg", "add", key, "--registry", store}, Env(), 30).exitCode, 0);
+  EXPECT_TRUE(std::filesystem::exists(store));
+  EXPECT_EQ(RunProcess(KORVANE_CLI_EXE, {"--registry=" + store, "reg", "query", key}, Env(), 30).exitCode, 0);
+  EXPECT_EQ(RunProcess(KORVANE_CLI_EXE, {"reg", "query", key}, Env(), 30).exitCode, 1) << "the default store";
+}
+
+// Both programs report the one version the build holds.
+TEST_F(ProgramTest, BothProgramsPrintTheVersionOfTheBuild) {
+  const std::pair<const char*, const char*> programs[] = {{KORVANE_GUI_EXE, "korvane"},
+                                                          {KORVANE_CLI_EXE, "korvane-cli"}};
+  for (const auto& [program, name] : programs) {
+    ProcessResult r = RunProcess(program, {"--version"}, Env(), 30);
+    ASSERT_FALSE(r.timedOut) << name;
+    EXPECT_EQ(r.exitCode, 0) << name;
+    EXPECT_EQ(r.out, std::string(name) + " " KORVANE_PROJECT_VERSION "\n");
+  }
+}
+
+// A file name may hold any bytes on Linux; the JSON output stays valid UTF-8,
+// each byte that is not UTF-8 written as U+FFFD.
+TEST_F(ProgramTest, CliJsonOfNonUtf8FileNamesParses) {
+  const std::string dll = dir.File("bad\xff" "name.dll");
+  std::filesystem::copy_file(KORVANE_COMP_OK, dll);
+  const std::string server = dir.Write("bad\xff" "server.exe", "#!/bin/sh\nexit 0\n");
+  ::chmod(server.c_str(), 0755);
+  const std::string shownDll = dir.File("bad\uFFFDname.dll");
+  const std::string shownServer = dir.File("bad\uFFFDserver.exe");
+  struct Case {
+    std::vector<std::string> args;
+    const char* member;  // a JSON pointer
+    std::string expected;
+  };
+  const Case cases[] = {
+      {{"--json", "info", dll}, "/file", shownDll},
+      {{"--json", "compare", dll, dll}, "/files/1", shownDll},
+      {{"--json", "register", server}, "/commandLine", shownServer + " /regserver"},
+      {{"--json", "version", dll}, "/FileSubTypeEx", ""},
+  };
+  for (const Case& c : cases) {
+    ProcessResult r = RunProcess(KORVANE_CLI_EXE, c.args, Env(), 60);
+    EXPECT_EQ(r.exitCode, 0) << c.args[1];
+    const Json document = Json::parse(r.out, nullptr, false);
+    ASSERT_FALSE(document.is_discarded()) << c.args[1] << ": " << r.out;
+    EXPECT_EQ(document.value(Json::json_pointer(c.member), std::string("(missing)")), c.expected)
+        << c.args[1];
+  }
+}
+
+TEST_F(ProgramTest, HelpAndVersionAloneAreAnsweredWithoutAWindow) {
+  std::map<std::string, std::string> env = Env();
+  env.erase("QT_QPA_PLATFORM");  // no display is needed for these two
+  ProcessResult help = RunProcess(KORVANE_GUI_EXE, {"--help"}, env, 30);
+  ASSERT_FALSE(help.timedOut);
   EXPECT_EQ(help.exitCode, 0);
-  EXPECT_NE(help.out.find("register FILE"), std::string::npos);
+  EXPECT_EQ(help.out.rfind("usage: korvane [-r \"FILE\"", 0), 0u) << help.out;
+  for (const char* line : {"\n  -u \"FILE\" ", "\n  -f \"FOLDER\" ", "\n  -s ", "\n  --version "}) {
+    EXPECT_NE(help.out.find(line), std::string::npos) << line;
+  }
+  ProcessResult version = RunProcess(KORVANE_GUI_EXE, {"--version"}, env, 30);
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_EQ(version.out, "korvane " KORVANE_PROJECT_VERSION "\n");
+
+  // With anything beside it the word is part of a file name: the window opens.
+  env = Env();
+  env["KORVANE_EXIT_AFTER_SHOW"] = "1";
+  ProcessResult path = RunProcess(KORVANE_GUI_EXE, {"--help", "x.dll"}, env, 60);
+  ASSERT_FALSE(path.timedOut);
+  EXPECT_EQ(path.exitCode, 0);
+  EXPECT_EQ(path.out.find("usage"), std::string::npos);
 }
 
 // The entry point runs 15 s; the command returns after the 10 s wait and the

@@ -2,6 +2,7 @@
 // the presence test and the main window's toggle with its captions and message.
 
 #include <algorithm>
+#include <filesystem>
 
 #include "platform/Process.h"
 #include "registry/ShellVerbs.h"
@@ -248,6 +249,36 @@ TEST_F(ShellVerbs, ToggleWithoutARegistryObjectGoesToTheErrorReport) {
   EXPECT_EQ(port_.boxes[0].flags, kMbOkOnly);
   EXPECT_EQ(port_.boxes[0].title, "Korvane");
   EXPECT_FALSE(Exists(kHKeyClassesRoot, "dllfile\\shell"));
+}
+
+TEST_F(ShellVerbs, TheToggleAndTheSwitchCarryTheFileManagersActionsAlong) {
+  const std::string kde = Dir().File("xdg-data/kio/servicemenus/korvane-components.desktop");
+  const std::string kdeFolders = Dir().File("xdg-data/kio/servicemenus/korvane-folders.desktop");
+  clsRegistry registry;
+  // The registry's verbs alone are not the whole state.
+  for (const char* association : kToggleAssociations) {
+    registry.CreateShellAssociation(kExe, association);
+  }
+  EXPECT_TRUE(ShellExtensionsEnabled(registry));
+  EXPECT_FALSE(ShellVerbsPresent(registry));
+  Captions captions;
+  ShowShellState(registry, captions.Setters());
+  EXPECT_EQ(captions.button, "Enable");
+
+  ToggleShellExtensions("Enable", &registry, kExe, captions.Setters());
+  EXPECT_TRUE(ShellVerbsPresent(registry));
+  EXPECT_NE(ReadFile(kde).find("Exec=\"" + kExe + "\" -r %f"), std::string::npos);
+  EXPECT_TRUE(std::filesystem::exists(kdeFolders));
+  ToggleShellExtensions("Disable", &registry, kExe, captions.Setters());
+  EXPECT_FALSE(ShellVerbsPresent(registry));
+  EXPECT_FALSE(std::filesystem::exists(kde));
+  EXPECT_FALSE(std::filesystem::exists(Dir().File("xdg-config/Thunar/uca.xml")));
+
+  // -s: the file verbs only, in the registry and in the file managers.
+  CreateSwitchAssociations(registry, kExe);
+  EXPECT_TRUE(ShellVerbsPresent(registry));
+  EXPECT_TRUE(std::filesystem::exists(kde));
+  EXPECT_FALSE(std::filesystem::exists(kdeFolders));
 }
 
 TEST_F(ShellVerbs, VerbsStartTheProgramFileInTheProgramFolder) {

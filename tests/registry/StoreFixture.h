@@ -11,6 +11,7 @@
 #include "platform/Registry.h"
 #include "platform/posix/RegistryStore.h"
 #include "support/TempDir.h"
+#include "support/UserFolders.h"
 
 namespace korvane::test {
 
@@ -18,7 +19,8 @@ class FreshStore : public ::testing::Test {
  protected:
   FreshStore()
       : storeFile_(dir_.File("registry.db")),
-        env_(std::make_unique<ScopedEnv>("KORVANE_REGISTRY", storeFile_)) {}
+        env_(std::make_unique<ScopedEnv>("KORVANE_REGISTRY", storeFile_)),
+        folders_(std::make_unique<ScopedUserFolders>(dir_.path().string())) {}
   ~FreshStore() override { platform::posix::RegistryStore::Instance().Reset(); }
 
   const std::string& StoreFile() const { return storeFile_; }
@@ -28,6 +30,7 @@ class FreshStore : public ::testing::Test {
   TempDir dir_;
   std::string storeFile_;
   std::unique_ptr<ScopedEnv> env_;
+  std::unique_ptr<ScopedUserFolders> folders_;  // the file managers' actions go here
 };
 
 // Small helpers over the platform functions, for arranging and checking.

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "StoreFixture.h"
+#include "common/Json.h"
 
 namespace korvane::test {
 namespace {
@@ -70,7 +71,7 @@ TEST_F(VerbsCommand, EnableStatusDisableRoundTrip) {
   EXPECT_EQ(Cli("verbs status").out, "disabled\n");
   EXPECT_FALSE(Exists(kHKeyClassesRoot, "dllfile\\shell\\Register"));
   EXPECT_FALSE(Exists(kHKeyClassesRoot, "Folder\\shell\\ActiveX Report"));
-  EXPECT_EQ(Cli("--json verbs status").out, "{\"status\": \"disabled\"}\n");
+  EXPECT_EQ(Json::parse(Cli("--json verbs status").out), Json::parse(R"({"status": "disabled"})"));
 }
 
 TEST_F(VerbsCommand, ExeNamesTheProgramTheVerbsStart) {

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 #include <linux/magic.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -173,6 +175,34 @@ TEST(FileProperties, MissingFile) {
   EXPECT_FALSE(f.bFixedDisk());
   EXPECT_EQ(f.sShortName(), "");
   EXPECT_EQ(f.sExpandedName(), "");
+}
+
+// Opening such a file could wait (a FIFO) or act (a device): none is opened.
+TEST(FileProperties, FifosDevicesAndSocketsHaveNoProperties) {
+  test::TempDir dir;
+  const std::string fifo = dir.File("pipe.dll");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string socketPath = dir.File("socket.dll");
+  const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(sock, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  socketPath.copy(address.sun_path, socketPath.size());
+  ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  const FileDate zero{1601, 1, 1, 0, 0, 0};
+  for (const std::string& path : {fifo, socketPath, std::string("/dev/null")}) {
+    clsFile_Tamo f(path);
+    EXPECT_EQ(f.dCreated(), zero) << path;
+    EXPECT_EQ(f.dLastAccessed(), zero) << path;
+    EXPECT_EQ(f.dLastModified(), zero) << path;
+    EXPECT_EQ(f.lVolumeSerialNo(), 0) << path;
+    EXPECT_EQ(f.lSize(), 0) << path;
+    EXPECT_FALSE(f.bFixedDisk()) << path;
+    EXPECT_EQ(f.sExpandedName(), "") << path;
+    EXPECT_EQ(f.eAttributes(), platform::kAttrNormal) << path;  // read without opening
+  }
+  ::close(sock);
 }
 
 TEST(FileProperties, FoldersAreNotOpenedAsFiles) {

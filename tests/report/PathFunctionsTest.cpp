@@ -10,132 +10,177 @@
 namespace korvane {
 namespace {
 
+constexpr PathStyle kWin = PathStyle::Windows;
+constexpr PathStyle kPosix = PathStyle::Posix;
+
 TEST(GetPathPart, SplitsFolderNameAndExtensionBySelector) {
-  const std::string p = "C:\\dir\\file.dll";
-  EXPECT_EQ(GetPathPart(p, 1), "file");
-  EXPECT_EQ(GetPathPart(p, 2), "dll");
-  EXPECT_EQ(GetPathPart(p, 3), "file.dll");
-  EXPECT_EQ(GetPathPart(p, 4), "C:\\dir\\");
-  EXPECT_EQ(GetPathPart(p, 7), "C:\\dir\\file.dll");
-  EXPECT_EQ(GetPathPart(p, 6), "C:\\dir\\.dll");
-  EXPECT_EQ(GetPathPart(p, 0), "");
+  const struct {
+    PathStyle style;
+    const char* path;
+    int parts;
+    const char* expected;
+  } cases[] = {
+      {kWin, "C:\\dir\\file.dll", 1, "file"},
+      {kWin, "C:\\dir\\file.dll", 2, "dll"},
+      {kWin, "C:\\dir\\file.dll", 3, "file.dll"},
+      {kWin, "C:\\dir\\file.dll", 4, "C:\\dir\\"},
+      {kWin, "C:\\dir\\file.dll", 7, "C:\\dir\\file.dll"},
+      {kWin, "C:\\dir\\file.dll", 6, "C:\\dir\\.dll"},
+      {kWin, "C:\\dir\\file.dll", 0, ""},
+      // The dot only counts in the last component.
+      {kWin, "C:\\dir\\README", 3, "README."},
+      {kWin, "C:\\dir\\README", 2, ""},
+      {kWin, "C:\\my.dir\\file", 3, "file."},
+      {kWin, "C:\\my.dir\\file", 1, "file"},
+      {kWin, "C:\\dir\\*.*", 3, "*.*"},
+      {kWin, "C:\\dir\\a.b.c", 1, "a.b"},
+      // Nothing precedes the extension of a name that starts with its only dot.
+      {kWin, "C:\\dir\\.hidden", 3, "hidden"},
+      {kWin, "C:\\dir\\.hidden", 1, ""},
+      {kWin, "C:\\dir\\", 3, ""},
+      {kWin, "C:\\dir\\", 7, "C:\\dir\\."},
+      // Windows takes '/' as a separator too.
+      {kWin, "C:/dir/file.dll", 3, "file.dll"},
+      {kWin, "C:\\dir/sub\\x.dll", 4, "C:\\dir/sub\\"},
+      // Without a separator there is no folder.
+      {kWin, "file.dll", 4, ""},
+      {kWin, "file.dll", 3, "file.dll"},
+      {kWin, "", 3, ""},
+      {kWin, "", 2, ""},
+      // On Linux only '/' separates; '\' is a character of the name.
+      {kPosix, "/usr/lib/x.so.1", 4, "/usr/lib/"},
+      {kPosix, "/usr/lib/x.so.1", 3, "x.so.1"},
+      {kPosix, "/usr/lib.d/x", 2, ""},
+      {kPosix, "/tmp/my\\lib.dll", 3, "my\\lib.dll"},
+      {kPosix, "/tmp/my\\lib.dll", 4, "/tmp/"},
+      {kPosix, "/tmp/my.d\\lib", 2, "d\\lib"},
+      {kPosix, "C:\\dir\\file.dll", 4, ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(GetPathPart(c.path, c.parts, c.style), c.expected)
+        << c.path << " " << c.parts << (c.style == kWin ? " windows" : " posix");
+  }
 }
-
-TEST(GetPathPart, DotOnlyCountsInTheLastComponent) {
-  EXPECT_EQ(GetPathPart("C:\\dir\\README", 3), "README.");
-  EXPECT_EQ(GetPathPart("C:\\dir\\README", 2), "");
-  EXPECT_EQ(GetPathPart("C:\\my.dir\\file", 3), "file.");
-  EXPECT_EQ(GetPathPart("C:\\my.dir\\file", 1), "file");
-  EXPECT_EQ(GetPathPart("C:\\dir\\*.*", 3), "*.*");
-  EXPECT_EQ(GetPathPart("C:\\dir\\a.b.c", 1), "a.b");
-  // Nothing precedes the extension of a name that starts with its only dot.
-  EXPECT_EQ(GetPathPart("C:\\dir\\.hidden", 3), "hidden");
-  EXPECT_EQ(GetPathPart("C:\\dir\\.hidden", 1), "");
-  EXPECT_EQ(GetPathPart("C:\\dir\\", 3), "");
-  EXPECT_EQ(GetPathPart("C:\\dir\\", 7), "C:\\dir\\.");
-}
-
-TEST(GetPathPart, PathWithoutSeparatorHasNoFolder) {
-  EXPECT_EQ(GetPathPart("file.dll", 4), "");
-  EXPECT_EQ(GetPathPart("file.dll", 3), "file.dll");
-  EXPECT_EQ(GetPathPart("", 3), "");
-  EXPECT_EQ(GetPathPart("", 2), "");
-}
-
-#ifndef _WIN32
-TEST(GetPathPart, LinuxPathsSplitAtSlashToo) {
-  EXPECT_EQ(GetPathPart("/usr/lib/x.so.1", 4), "/usr/lib/");
-  EXPECT_EQ(GetPathPart("/usr/lib/x.so.1", 3), "x.so.1");
-  EXPECT_EQ(GetPathPart("/usr/lib.d/x", 2), "");
-  EXPECT_EQ(GetPathPart("/tmp/a\\b.dll", 3), "b.dll");  // the later separator wins
-}
-#endif
 
 TEST(PathRoot, DrivesSharesAndRelativePaths) {
-  EXPECT_EQ(GetPathRoot("C:\\dir\\f.dll"), "C:\\");
-  EXPECT_EQ(GetPathRoot("\\\\server\\share\\dir\\f.dll"), "\\\\server\\share");
-  EXPECT_EQ(GetPathRoot("\\\\server\\share"), "\\\\server\\share");
-  EXPECT_EQ(GetPathRoot("\\\\server"), "\\\\server");
-  EXPECT_EQ(GetPathRoot("\\dir\\x"), "\\");
-  EXPECT_EQ(GetPathRoot("d:"), "d:");
-  EXPECT_EQ(GetPathRoot("dir\\x.dll"), "");
-  EXPECT_EQ(GetPathRoot(""), "");
-#ifndef _WIN32
-  EXPECT_EQ(GetPathRoot("/home/x/f.dll"), "/");
-#endif
-  std::string unchanged = "relative\\path";
-  EXPECT_FALSE(PathStripToRoot(unchanged));
-  EXPECT_EQ(unchanged, "relative\\path");
+  const struct {
+    PathStyle style;
+    const char* path;
+    const char* root;  // "" when the path has none
+  } cases[] = {
+      {kWin, "C:\\dir\\f.dll", "C:\\"},
+      {kWin, "C:/dir/f.dll", "C:/"},
+      {kWin, "\\\\server\\share\\dir\\f.dll", "\\\\server\\share"},
+      {kWin, "\\\\server\\share", "\\\\server\\share"},
+      {kWin, "\\\\server", "\\\\server"},
+      {kWin, "\\\\?\\UNC\\server\\share\\x", "\\\\server\\share"},
+      {kWin, "\\\\?\\D:\\x", "D:\\"},
+      {kWin, "\\dir\\x", "\\"},
+      {kWin, "d:", "d:"},
+      {kWin, "dir\\x.dll", ""},
+      {kWin, "", ""},
+      {kPosix, "/home/x/f.dll", "/"},
+      {kPosix, "\\\\server\\share\\x.dll", ""},  // a relative name on Linux
+      {kPosix, "C:\\dir\\f.dll", ""},
+      {kPosix, "\\dir\\x", ""},
+      {kPosix, "", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(GetPathRoot(c.path, c.style), c.root) << c.path;
+    std::string stripped = c.path;
+    EXPECT_EQ(PathStripToRoot(stripped, c.style), *c.root != '\0') << c.path;
+    EXPECT_EQ(stripped, *c.root != '\0' ? c.root : c.path) << c.path;  // unchanged without a root
+  }
 }
 
 TEST(PathRoot, DriveNumbers) {
-  EXPECT_EQ(PathGetDriveNumber("C:\\x"), 2);
-  EXPECT_EQ(PathGetDriveNumber("a:"), 0);
-  EXPECT_EQ(PathGetDriveNumber("z:\\"), 25);
-  EXPECT_EQ(PathGetDriveNumber("\\\\?\\D:\\x"), 3);
-  EXPECT_EQ(PathGetDriveNumber("\\\\server\\share"), -1);
-  EXPECT_EQ(PathGetDriveNumber("1:\\x"), -1);
-  EXPECT_EQ(PathGetDriveNumber("/usr"), -1);
-  EXPECT_EQ(PathGetDriveNumber(""), -1);
+  const struct {
+    PathStyle style;
+    const char* path;
+    int drive;
+  } cases[] = {
+      {kWin, "C:\\x", 2},          {kWin, "a:", 0},           {kWin, "z:\\", 25},
+      {kWin, "\\\\?\\D:\\x", 3},    {kWin, "\\\\server\\share", -1}, {kWin, "1:\\x", -1},
+      {kWin, "/usr", -1},          {kWin, "", -1},            {kPosix, "C:\\x", -1},
+      {kPosix, "a:", -1},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PathGetDriveNumber(c.path, c.style), c.drive) << c.path;
 }
 
 TEST(PathRoot, UncForms) {
-  EXPECT_TRUE(PathIsUNC("\\\\server\\share\\x.dll"));
-  EXPECT_TRUE(PathIsUNC("\\\\server"));
-  EXPECT_TRUE(PathIsUNC("\\\\?\\UNC\\server\\share"));
-  EXPECT_FALSE(PathIsUNC("\\\\?\\C:\\x"));
-  EXPECT_FALSE(PathIsUNC("C:\\x"));
-  EXPECT_FALSE(PathIsUNC("\\x"));
-
-  EXPECT_TRUE(PathIsUNCServer("\\\\server"));
-  EXPECT_FALSE(PathIsUNCServer("\\\\server\\share"));
-  EXPECT_FALSE(PathIsUNCServer("C:\\"));
-
-  EXPECT_TRUE(PathIsUNCServerShare("\\\\server\\share"));
-  EXPECT_FALSE(PathIsUNCServerShare("\\\\server\\share\\x"));
-  EXPECT_FALSE(PathIsUNCServerShare("\\\\server"));
-  EXPECT_FALSE(PathIsUNCServerShare("\\\\server\\"));
-
-  EXPECT_TRUE(PathIsNetworkPath("\\\\server\\share\\x.dll"));
-  EXPECT_FALSE(PathIsNetworkPath("C:\\x.dll"));
-  EXPECT_FALSE(PathIsNetworkPath("/mnt/x.dll"));
+  const struct {
+    PathStyle style;
+    const char* path;
+    bool unc, server, serverShare;
+  } cases[] = {
+      {kWin, "\\\\server\\share\\x.dll", true, false, false},
+      {kWin, "\\\\server", true, true, false},
+      {kWin, "\\\\server\\share", true, false, true},
+      {kWin, "\\\\server\\", true, false, false},
+      {kWin, "\\\\?\\UNC\\server\\share", true, false, false},
+      {kWin, "\\\\?\\C:\\x", false, false, false},
+      {kWin, "C:\\x", false, false, false},
+      {kWin, "\\x", false, false, false},
+      {kWin, "/mnt/x.dll", false, false, false},
+      // Linux has no network forms: these are names in the current folder.
+      {kPosix, "\\\\server\\share\\x.dll", false, false, false},
+      {kPosix, "\\\\server", false, false, false},
+      {kPosix, "\\\\server\\share", false, false, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(PathIsUNC(c.path, c.style), c.unc) << c.path;
+    EXPECT_EQ(PathIsNetworkPath(c.path, c.style), c.unc) << c.path;
+    EXPECT_EQ(PathIsUNCServer(c.path, c.style), c.server) << c.path;
+    EXPECT_EQ(PathIsUNCServerShare(c.path, c.style), c.serverShare) << c.path;
+  }
 }
 
-TEST(FileClassPaths, DrivePathProperties) {
-  clsFile_Tamo f("C:\\dir\\file.dll");
-  EXPECT_EQ(f.sName(), "file");
-  EXPECT_EQ(f.sExtension(), "dll");
-  EXPECT_EQ(f.sNameAndExtension(), "file.dll");
-  EXPECT_EQ(f.sPath(), "C:\\dir\\");
-  EXPECT_EQ(f.sDriveLetter(), "C:");
-  EXPECT_EQ(f.sPathRoot(), "C:\\");
-  EXPECT_FALSE(f.bUNC());
-  EXPECT_FALSE(f.bNetworkPath());
-}
-
-TEST(FileClassPaths, ShareAndBarePaths) {
-  clsFile_Tamo share("\\\\server\\share\\x.dll");
-  EXPECT_EQ(share.sDriveLetter(), "");
-  EXPECT_EQ(share.sPathRoot(), "\\\\server\\share\\");
-  EXPECT_TRUE(share.bUNC());
-  EXPECT_TRUE(share.bNetworkPath());
-  EXPECT_FALSE(share.bUNCServer());
-  EXPECT_FALSE(share.bUNCServerShare());
-
+// The file class spells paths as the system does.
+TEST(FileClassPaths, PropertiesOfThePathText) {
+  const struct {
+    PathStyle style;
+    const char* path;
+    const char* name;
+    const char* extension;
+    const char* nameAndExtension;
+    const char* folder;
+    const char* drive;
+    const char* root;
+    bool unc;
+  } cases[] = {
+      {kWin, "C:\\dir\\file.dll", "file", "dll", "file.dll", "C:\\dir\\", "C:", "C:\\", false},
+      {kWin, "\\\\server\\share\\x.dll", "x", "dll", "x.dll", "\\\\server\\share\\", "",
+       "\\\\server\\share\\", true},
+      {kWin, "C:\\dir\\README", "README", "", "README.", "C:\\dir\\", "C:", "C:\\", false},
+      {kPosix, "/dir/file.dll", "file", "dll", "file.dll", "/dir/", "", "/", false},
+      {kPosix, "/tmp/my\\lib.dll", "my\\lib", "dll", "my\\lib.dll", "/tmp/", "", "/", false},
+      {kPosix, "C:\\dir\\file.dll", "C:\\dir\\file", "dll", "C:\\dir\\file.dll", "", "", "", false},
+      {kPosix, "\\\\server\\share\\x.dll", "\\\\server\\share\\x", "dll",
+       "\\\\server\\share\\x.dll", "", "", "", false},
+      {kPosix, "/dir/README", "README", "", "README.", "/dir/", "", "/", false},
+  };
+  for (const auto& c : cases) {
+    if (c.style != platform::NativePathStyle()) continue;
+    clsFile_Tamo f(c.path);
+    EXPECT_EQ(f.sName(), c.name) << c.path;
+    EXPECT_EQ(f.sExtension(), c.extension) << c.path;
+    EXPECT_EQ(f.sNameAndExtension(), c.nameAndExtension) << c.path;
+    EXPECT_EQ(f.sPath(), c.folder) << c.path;
+    EXPECT_EQ(f.sDriveLetter(), c.drive) << c.path;
+    EXPECT_EQ(f.sPathRoot(), c.root) << c.path;
+    EXPECT_EQ(f.bUNC(), c.unc) << c.path;
+    EXPECT_EQ(f.bNetworkPath(), c.unc) << c.path;
+  }
   clsFile_Tamo bare("file.dll");
   EXPECT_EQ(bare.sPath(), "");
   EXPECT_EQ(bare.sNameAndExtension(), "file.dll");
   EXPECT_EQ(bare.sPathRoot(), "");
 
-  clsFile_Tamo readme("C:\\dir\\README");
-  EXPECT_EQ(readme.sNameAndExtension(), "README.");
-  EXPECT_EQ(readme.sExtension(), "");
-
   clsFile_Tamo f;
   EXPECT_EQ(f.sFileName(), "");
-  f.sFileName("D:\\a\\b.ocx");
-  EXPECT_EQ(f.sFileName(), "D:\\a\\b.ocx");
-  EXPECT_EQ(f.sDriveLetter(), "D:");
+  f.sFileName("/a/b.ocx");
+  EXPECT_EQ(f.sFileName(), "/a/b.ocx");
+  EXPECT_EQ(f.sNameAndExtension(), "b.ocx");
 }
 
 TEST(TextHelpers, TrimNullAndEnsureSuffix) {

@@ -2,6 +2,7 @@
 // its one-line messages.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <filesystem>
@@ -18,10 +19,11 @@ struct CliRun {
   std::string err;
 };
 
-// Runs korvane-cli with the arguments (already quoted) in folder cwd.
+// Runs korvane-cli with the arguments (already quoted) in folder cwd; a run
+// that has not ended after 20 seconds is killed (exit code 124 or 137).
 CliRun Cli(const std::string& arguments, const std::string& cwd, const std::string& errFile) {
-  std::string command = "cd '" + cwd + "' && '" + std::string(KORVANE_CLI) + "' " + arguments +
-                        " 2>'" + errFile + "' </dev/null >/dev/null";
+  std::string command = "cd '" + cwd + "' && timeout -k 5 20 '" + std::string(KORVANE_CLI) +
+                        "' " + arguments + " 2>'" + errFile + "' </dev/null >/dev/null";
   int status = std::system(command.c_str());
   CliRun r;
   r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -80,11 +82,20 @@ TEST_F(CliReport, UsageErrorsAndMissingFolders) {
 }
 
 TEST_F(CliReport, UnwritableReportIsOneLineAndNonZero) {
-  CliRun r = Cli("report '" + tree + "' --output '" + dir.path().string() + "/nope/out.txt'",
-              dir.path().string(), err);
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.err, "korvane-cli: cannot write the report to " + dir.path().string() +
-                       "/nope/out.txt: error 76: Path not found\n");
+  const std::string fifo = dir.path().string() + "/fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // nobody reads it
+  const struct {
+    std::string output;
+    std::string reason;
+  } cases[] = {
+      {dir.path().string() + "/nope/out.txt", "error 76: Path not found"},
+      {fifo, "not a regular file"},
+  };
+  for (const auto& c : cases) {
+    CliRun r = Cli("report '" + tree + "' --output '" + c.output + "'", dir.path().string(), err);
+    EXPECT_EQ(r.exitCode, 1) << c.output;
+    EXPECT_EQ(r.err, "korvane-cli: cannot write the report to " + c.output + ": " + c.reason + "\n");
+  }
 }
 
 TEST_F(CliReport, ProgressLineOnATerminal) {

@@ -2,12 +2,15 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <unistd.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <thread>
 
 namespace korvane::test {
 
@@ -104,6 +107,31 @@ void RemoveTree(const std::string& root) {
   }
   ::close(top);
   ::rmdir(root.c_str());
+}
+
+int RunBounded(std::chrono::milliseconds limit, const std::function<int()>& work) {
+  const pid_t child = ::fork();
+  if (child < 0) throw std::runtime_error("fork failed");
+  if (child == 0) {
+    int code = 255;
+    try {
+      code = work();
+    } catch (const std::exception&) {
+      code = 254;
+    }
+    ::_exit(code & 0xFF);
+  }
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  int status = 0;
+  while (::waitpid(child, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      ::kill(child, SIGKILL);
+      ::waitpid(child, &status, 0);
+      return kTimedOut;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 255;
 }
 
 }  // namespace korvane::test

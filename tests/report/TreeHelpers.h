@@ -2,6 +2,8 @@
 // Helpers of the report tests: building folder trees and an independent walk
 // that lists files in the order the file system enumerates them.
 
+#include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,5 +24,12 @@ std::vector<std::string> ReaddirNames(const std::string& folder);
 // Removes a folder tree of any depth (deeper than the plain path calls
 // reach) by moving nested folders up before deleting.
 void RemoveTree(const std::string& root);
+
+// What RunBounded returns when the work did not end in time.
+inline constexpr int kTimedOut = -1;
+// Runs work in a child process and gives its result (0..255), or kTimedOut,
+// after killing the child, when it has not ended within limit. For work that
+// could block for ever.
+int RunBounded(std::chrono::milliseconds limit, const std::function<int()>& work);
 
 }  // namespace korvane::test

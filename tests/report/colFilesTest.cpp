@@ -239,41 +239,67 @@ class RecordingBar : public LoadProgress {
  public:
   void SetMin(int v) override {
     if (failing) throw std::runtime_error("no Min");
-    min = v;
+    log.push_back("min " + std::to_string(v));
   }
-  void SetMax(int v) override { max = v; }
+  void SetMax(int v) override { log.push_back("max " + std::to_string(v)); }
   int Value() const override { return value; }
-  void SetValue(int v) override { value = v; }
+  void SetValue(int v) override {
+    value = v;
+    log.push_back("value " + std::to_string(v));
+  }
   void Refresh() override {
     ++refreshes;
     if (failing) throw std::runtime_error("no Refresh");
   }
-  int min = -1, max = -1, value = -1, refreshes = 0;
+  std::vector<std::string> log;
+  int value = -1;
+  int refreshes = 0;
   bool failing = false;
 };
 
-TEST_F(Collection, ProgressCountsEverySearchedEntry) {
-  test::MakeFolder(root + "sub");
+// Every call, the recursive ones included, sets the bar up for its own
+// folder (Min 0, Value 0, Max its matches plus one); each entry of a file
+// search then adds one to the value, without a reset after a subfolder.
+TEST_F(Collection, EveryCallSetsTheBarUpForItsFolder) {
+  test::MakeFolder(root + "sub/empty");
   test::MakeFile(root + "a.dll");
   test::MakeFile(root + "b.txt");
   test::MakeFile(root + "sub/c.dll");
-  RecordingBar bar;
-  colFiles_Tamo files;
-  files.LoadFiles(root + "*.dll", true, &bar);
-  EXPECT_EQ(bar.min, 0);
-  EXPECT_EQ(bar.max, 2);  // a.dll and the one match counted, plus one
-  // Entries of the file searches: sub/*.dll gives c.dll, the root a.dll.
-  EXPECT_EQ(bar.value, 2);
-  EXPECT_EQ(bar.refreshes, 2);
-
-  RecordingBar all;
-  files.LoadFiles(root + "*.*", true, &all);
-  EXPECT_EQ(all.max, 6);  // . .. a.dll b.txt sub, plus one
-  EXPECT_EQ(all.value, 8);  // sub: . .. c.dll; root: . .. a.dll b.txt sub
+  auto setUp = [](int matches) {
+    return std::vector<std::string>{"min 0", "value 0", "max " + std::to_string(matches + 1)};
+  };
+  auto values = [](int from, int to) {
+    std::vector<std::string> v;
+    for (int i = from; i <= to; ++i) v.push_back("value " + std::to_string(i));
+    return v;
+  };
+  auto join = [](std::initializer_list<std::vector<std::string>> parts) {
+    std::vector<std::string> all;
+    for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+  };
+  const struct {
+    const char* pattern;
+    std::vector<std::string> log;
+  } cases[] = {
+      // root: . .. a.dll b.txt sub; sub: . .. c.dll empty; empty: . ..
+      {"*.*", join({setUp(5), setUp(4), setUp(2), values(1, 2), values(3, 6), values(7, 11)})},
+      // root: a.dll; sub: c.dll; empty: nothing
+      {"*.dll", join({setUp(1), setUp(1), setUp(0), values(1, 1), values(2, 2)})},
+  };
+  for (const auto& c : cases) {
+    RecordingBar bar;
+    colFiles_Tamo files;
+    files.LoadFiles(root + c.pattern, true, &bar);
+    EXPECT_EQ(bar.log, c.log) << c.pattern;
+    EXPECT_EQ(bar.refreshes, bar.value) << c.pattern;
+  }
 
   RecordingBar broken;
   broken.failing = true;
+  colFiles_Tamo files;
   EXPECT_EQ(files.LoadFiles(root + "*.*", true, &broken), 3);
+  EXPECT_EQ(broken.value, 11);  // the other steps went on
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "app/basMain.h"
 #include "helpers/MainWindowFixture.h"
 #include "install/Settings.h"
+#include "registry/ShellVerbs.h"
 #include "registry/clsRegistry.h"
 #include "ui/Command.h"
 #include "ui/FlexGridView.h"
@@ -341,7 +342,7 @@ class TestMainWindow : public QObject {
 
     // Verbs written from elsewhere (the -s switch) show on the next visit.
     clsRegistry other;
-    other.CreateShellAssociation("/opt/korvane", ".dll");
+    CreateSwitchAssociations(other, "/opt/korvane");
     w.XTab1()->SetTab(0);
     QCOMPARE(w.cmdShellEX()->Caption(), QStringLiteral("Enable"));  // other tabs do nothing
     w.XTab1()->SetTab(2);

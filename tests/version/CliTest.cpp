@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include "common/Json.h"
 #include "support/SpecialFiles.h"
 #include "support/TempDir.h"
 
@@ -64,12 +65,12 @@ TEST(VersionCli, TextLinesInPropertyOrder) {
 TEST(VersionCli, JsonObjectKeyedByProperty) {
   const CliRun r = Cli("--json version " + Fixture("variant_drv1.dll"));
   EXPECT_EQ(r.exitCode, 0);
-  EXPECT_EQ(r.out,
-            "{\"CompanyName\": \"Variant\", \"FileDescription\": \"\", \"InternalName\": \"\", "
-            "\"LegalCopyright\": \"\", \"LegalTrademarks\": \"\", \"OriginalFileName\": \"\", "
-            "\"ProductName\": \"\", \"ProductVersion\": \"\", \"Comments\": \"\", \"StrucVerEx\": \"1.0\", "
-            "\"FileVerEx\": \"1.0.40000.0\", \"ProdVerEx\": \"65535.32768.0.1\", \"FileFlagsEx\": \"Debug \", "
-            "\"FileOSEx\": \"DOS-Win32\", \"FileTypeEx\": \"Driver\", \"FileSubTypeEx\": \"Printer drv\"}\n");
+  // Members in the order of the text output.
+  EXPECT_EQ(Json::parse(r.out), Json::parse(R"({"CompanyName": "Variant", "FileDescription": "",
+      "InternalName": "", "LegalCopyright": "", "LegalTrademarks": "", "OriginalFileName": "",
+      "ProductName": "", "ProductVersion": "", "Comments": "", "StrucVerEx": "1.0",
+      "FileVerEx": "1.0.40000.0", "ProdVerEx": "65535.32768.0.1", "FileFlagsEx": "Debug ",
+      "FileOSEx": "DOS-Win32", "FileTypeEx": "Driver", "FileSubTypeEx": "Printer drv"})"));
   // The option may also follow the file.
   EXPECT_EQ(Cli("version " + Fixture("variant_drv1.dll") + " --json").out, r.out);
 }

@@ -99,6 +99,21 @@ int OpenPath(const std::string& path, int flags) {
   return ::openat(at.dir, at.rest.c_str(), flags | O_CLOEXEC);
 }
 
+// Opens a regular file (links followed) for reading its status. Anything else
+// is refused before it is opened: opening a FIFO may wait for a writer, and
+// opening a device may set it going.
+Fd OpenRegularFile(const std::string& path) {
+  PathAt at = Resolve(path);
+  struct stat st {};
+  if (!at.ok || ::fstatat(at.dir, at.rest.c_str(), &st, 0) != 0 || !S_ISREG(st.st_mode)) {
+    return Fd();
+  }
+  Fd fd(::openat(at.dir, at.rest.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  // The name may have been given to something else in between.
+  if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return Fd();
+  return fd;
+}
+
 bool StatPath(const std::string& path, struct stat& st, bool follow) {
   PathAt at = Resolve(path);
   if (!at.ok) return false;
@@ -320,14 +335,23 @@ bool FileSearch::Next(FindData& entry) {
   }
 }
 
+FileKind GetFileKind(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || !StatPath(path, st, true)) return FileKind::Missing;
+  if (S_ISREG(st.st_mode)) return FileKind::Regular;
+  if (S_ISDIR(st.st_mode)) return FileKind::Folder;
+  return FileKind::Other;
+}
+
+PathStyle NativePathStyle() { return PathStyle::Posix; }
+
 bool GetFileInformation(const std::string& path, FileInformation& info) {
   info = FileInformation{};
   // Opened for reading, as the Windows call does; a folder cannot be opened so.
-  Fd fd(OpenPath(path, O_RDONLY | O_NONBLOCK | O_NOCTTY));
+  Fd fd = OpenRegularFile(path);
   if (fd.get() < 0) return false;
   struct statx sx {};
   if (::statx(fd.get(), "", AT_EMPTY_PATH, STATX_BASIC_STATS | STATX_BTIME, &sx) != 0) return false;
-  if (S_ISDIR(sx.stx_mode)) return false;
   info.lastAccessTime = ToFileTime(sx.stx_atime.tv_sec, sx.stx_atime.tv_nsec);
   info.lastWriteTime = ToFileTime(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
   // Without a recorded birth time the last write is the best creation time.
@@ -341,10 +365,10 @@ bool GetFileInformation(const std::string& path, FileInformation& info) {
 
 bool OpenFileInfo(const std::string& path, bool& fixedDisk) {
   fixedDisk = false;
-  Fd fd(OpenPath(path, O_RDONLY | O_NONBLOCK | O_NOCTTY));
+  Fd fd = OpenRegularFile(path);
   if (fd.get() < 0) return false;
   struct stat st {};
-  if (::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  if (::fstat(fd.get(), &st) != 0) return false;
   fixedDisk = DriveTypeOfDevice(st.st_dev) == kDriveFixed;
   return true;
 }
@@ -386,7 +410,7 @@ bool GetShortPathName(const std::string& path, std::string& shortPath) {
 }
 
 bool GetExpandedName(const std::string& path, std::string& expanded) {
-  Fd fd(OpenPath(path, O_RDONLY | O_NONBLOCK | O_NOCTTY));
+  Fd fd = OpenRegularFile(path);
   if (fd.get() < 0) return false;
   expanded = path;
   return true;
@@ -394,11 +418,57 @@ bool GetExpandedName(const std::string& path, std::string& expanded) {
 
 OutputFile::~OutputFile() { Close(); }
 
+namespace {
+
+// Whether the symbolic link folder/name may be followed: when the user made
+// it, or the owner of the folder did (who could put anything there anyway).
+// The kernel's protected-symlink rule, applied in every folder rather than
+// only in sticky world-writable ones.
+bool MayFollowLink(int folder, const char* name) {
+  struct stat link {};
+  struct stat dir {};
+  if (::fstatat(folder, name, &link, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(link.st_mode)) {
+    return false;
+  }
+  if (link.st_uid == ::geteuid()) return true;
+  return ::fstat(folder, &dir) == 0 && dir.st_uid == link.st_uid;
+}
+
+// Opens folder/name for writing, creating it with 0666 less the umask, without
+// waiting on a FIFO or device and without truncating anything yet.
+FileError OpenForWriting(int folder, const std::string& name, Fd& file) {
+  constexpr int kFlags = O_WRONLY | O_CREAT | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
+  constexpr mode_t kNewFileMode = 0666;
+  file = Fd(::openat(folder, name.c_str(), kFlags | O_NOFOLLOW, kNewFileMode));
+  if (file.get() < 0 && errno == ELOOP) {
+    // The name is a symbolic link.
+    if (!MayFollowLink(folder, name.c_str())) return FileError::AccessDenied;
+    file = Fd(::openat(folder, name.c_str(), kFlags, kNewFileMode));
+  }
+  if (file.get() >= 0) return FileError::None;
+  // A FIFO without a reader, a socket, a device without its driver.
+  return errno == ENXIO ? FileError::NotAFile : ErrorOf(errno);
+}
+
+}  // namespace
+
 FileError OutputFile::Open(const std::string& path) {
   Close();
-  int fd = OpenPath(path, O_WRONLY | O_CREAT | O_TRUNC);
-  if (fd < 0) return ErrorOf(errno);
-  handle_ = fd;
+  const std::size_t slash = path.rfind('/');
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.empty()) return FileError::AccessDenied;  // names a folder
+  Fd folder(OpenPath(slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1),
+                     O_PATH | O_DIRECTORY));
+  if (folder.get() < 0) return ErrorOf(errno);
+  Fd file;
+  if (FileError e = OpenForWriting(folder.get(), name, file); e != FileError::None) return e;
+  struct stat st {};
+  if (::fstat(file.get(), &st) != 0) return ErrorOf(errno);
+  if (!S_ISREG(st.st_mode)) return FileError::NotAFile;
+  const int flags = ::fcntl(file.get(), F_GETFL);
+  if (flags < 0 || ::fcntl(file.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return ErrorOf(errno);
+  if (::ftruncate(file.get(), 0) != 0) return ErrorOf(errno);
+  handle_ = file.release();
   return FileError::None;
 }
 

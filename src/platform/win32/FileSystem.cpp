@@ -18,10 +18,13 @@ std::uint64_t Join(DWORD high, DWORD low) {
 std::uint64_t Ticks(const FILETIME& t) { return Join(t.dwHighDateTime, t.dwLowDateTime); }
 
 // A file opened for reading, as the report reads status: any sharing allowed.
+// A device name (NUL, CON, COM1, a pipe) is no file with properties.
 win32::UniqueFile OpenForReading(const std::string& path) {
-  return win32::UniqueFile(::CreateFileW(win32::LongPath(path).c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  win32::UniqueFile file(::CreateFileW(win32::LongPath(path).c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (file && ::GetFileType(file.Get()) != FILE_TYPE_DISK) file.Reset();
+  return file;
 }
 
 FileError ErrorOf(DWORD error) {
@@ -103,6 +106,17 @@ bool FileSearch::Next(FindData& entry) {
   entry.attributes = static_cast<std::int32_t>(impl_->pending.dwFileAttributes);
   return true;
 }
+
+// No FIFOs or sockets live in a Windows folder, and a device name is refused
+// where a file is opened for writing (OutputFile).
+FileKind GetFileKind(const std::string& path) {
+  if (path.empty()) return FileKind::Missing;
+  const DWORD a = ::GetFileAttributesW(win32::LongPath(path).c_str());
+  if (a == INVALID_FILE_ATTRIBUTES) return FileKind::Missing;
+  return (a & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileKind::Folder : FileKind::Regular;
+}
+
+PathStyle NativePathStyle() { return PathStyle::Windows; }
 
 bool GetFileInformation(const std::string& path, FileInformation& info) {
   info = FileInformation{};
@@ -200,10 +214,13 @@ OutputFile::~OutputFile() { Close(); }
 
 FileError OutputFile::Open(const std::string& path) {
   Close();
-  HANDLE h = ::CreateFileW(win32::LongPath(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return ErrorOf(::GetLastError());
-  handle_ = reinterpret_cast<std::intptr_t>(h);
+  win32::UniqueFile file(::CreateFileW(win32::LongPath(path).c_str(), GENERIC_WRITE,
+                                       FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return ErrorOf(::GetLastError());
+  // A device name (NUL, CON, a pipe) is no file to keep a report in.
+  if (::GetFileType(file.Get()) != FILE_TYPE_DISK) return FileError::NotAFile;
+  handle_ = reinterpret_cast<std::intptr_t>(file.Release());
   return FileError::None;
 }
 

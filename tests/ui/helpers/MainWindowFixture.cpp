@@ -9,6 +9,7 @@ namespace korvane::test {
 
 MainWindowFixture::MainWindowFixture() {
   registryStore_ = std::make_unique<ScopedEnv>("KORVANE_REGISTRY", dir_.File("registry.db"));
+  userFolders_ = std::make_unique<ScopedUserFolders>(dir_.path().string());
   inspector_ = std::make_unique<clsActiveX>();
   window_ = std::make_unique<ui::frmMain>();
   gridInfo_.Init(&window_->GridInfoModel());

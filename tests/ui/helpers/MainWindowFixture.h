@@ -15,6 +15,7 @@
 #include "registration/clsRegistrator.h"
 #include "support/RecordingUserPort.h"
 #include "support/TempDir.h"
+#include "support/UserFolders.h"
 #include "ui/frmMain.h"
 
 namespace korvane::test {
@@ -38,6 +39,7 @@ class MainWindowFixture {
  private:
   TempDir dir_;
   std::unique_ptr<ScopedEnv> registryStore_;
+  std::unique_ptr<ScopedUserFolders> userFolders_;
   RecordingUserPort port_;
   clsRegistrator registrator_;
   clsGrid gridInfo_;
