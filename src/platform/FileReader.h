@@ -16,7 +16,4 @@ namespace korvane::platform {
 // for what is no regular file. Small reads are served from cached pages.
 formats::Expected<std::shared_ptr<const formats::ByteSource>> OpenFileReader(const std::string& path);
 
-// True when path names an existing regular file (symbolic links followed).
-bool IsRegularFile(const std::string& path);
-
 }  // namespace korvane::platform

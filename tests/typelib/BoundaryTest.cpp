@@ -5,13 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "SltgBuilder.h"
 #include "TestFiles.h"
 #include "formats/TypeLib.h"
+#include "support/Boundary.h"
 
 namespace korvane::formats {
 namespace {
@@ -29,24 +29,8 @@ std::string Describe(const Bytes& data) {
   return attr ? "ok " + attr->name : attr.error().message;
 }
 
-struct Boundary {
-  const char* check;
-  std::function<Bytes(int delta)> build;  // the data `delta` bytes from the limit
-  // What each outcome contains: a part of the error message, or "ok".
-  const char* oneShort;
-  const char* atLimit;
-  const char* oneOver;
-};
-
-void ExpectAtLimits(const std::vector<Boundary>& cases) {
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.check);
-    const std::pair<int, const char*> outcomes[] = {{-1, c.oneShort}, {0, c.atLimit}, {1, c.oneOver}};
-    for (const auto& [delta, expected] : outcomes) {
-      const std::string seen = Describe(c.build(delta));
-      EXPECT_NE(seen.find(expected), std::string::npos) << "delta " << delta << ": " << seen;
-    }
-  }
+void ExpectAtLimits(const std::vector<test::Boundary>& cases) {
+  test::ExpectAtLimits(cases, Describe, test::Match::kPart);
 }
 
 // Where the fields of an MSFT library lie, read with the format's own offsets.

@@ -111,10 +111,18 @@ TEST(TypeLibFile, DecidesByFirstBytesNotByExtension) {
   const std::string sltg = dir.File("old.ocx");
   test::WriteBytes(sltg, test::BuildSltg(test::SltgFixture{}));
   EXPECT_EQ(MustRead(ReadTypeLibFile(sltg, kSep)).format, TypeLibFormat::Sltg);
-  EXPECT_FALSE(ReadTypeLibFile(dir.Write("notes.tlb", "MSFT is not enough"), kSep));
-  EXPECT_FALSE(ReadTypeLibFile(dir.Write("text.dll", "plain words"), kSep));
-  EXPECT_FALSE(ReadTypeLibFile(dir.Write("empty.tlb", ""), kSep));
-  EXPECT_FALSE(ReadTypeLibFile(dir.Write("mz.dll", "MZ but nothing else"), kSep));
+  const auto kindOf = [&](const char* content) {
+    return test::FailureKind(ReadTypeLibFile(dir.Write("file.tlb", content), kSep));
+  };
+  EXPECT_EQ(kindOf("MSFT is not enough"), ErrorKind::kBadTypeLib);
+  EXPECT_EQ(kindOf("plain words"), ErrorKind::kNotTypeLib);
+  EXPECT_EQ(kindOf("MZ but nothing else"), ErrorKind::kNotPe);
+  // Files shorter than a signature are sniffed by the bytes they have.
+  EXPECT_EQ(kindOf(""), ErrorKind::kNotTypeLib);
+  EXPECT_EQ(kindOf("M"), ErrorKind::kNotTypeLib);
+  EXPECT_EQ(kindOf("MZ"), ErrorKind::kNotPe);
+  EXPECT_EQ(kindOf("MSF"), ErrorKind::kNotTypeLib);
+  EXPECT_EQ(kindOf("MSFT"), ErrorKind::kBadTypeLib);
 }
 
 TEST(TypeLibFile, MissingFilesAndFoldersAreErrors) {

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "ImageBuilder.h"
 #include "formats/ByteSource.h"
 #include "formats/PeImage.h"
+#include "support/Boundary.h"
 
 namespace korvane {
 namespace {
@@ -143,15 +143,6 @@ Bytes ManyLanguages(std::size_t languages) {
   return WithResourceSection(rsrc);
 }
 
-struct Boundary {
-  const char* check;
-  // The image with the structure `delta` bytes (or units) from its limit.
-  std::function<Bytes(int delta)> build;
-  const char* oneShort;  // delta -1
-  const char* atLimit;   // delta 0
-  const char* oneOver;   // delta +1
-};
-
 TEST(PeBoundary, EveryCheckAtItsLimit) {
   const auto base = test::BuildImage(SampleResources());
   ASSERT_EQ(Describe(base.bytes), "ok:2");
@@ -159,7 +150,7 @@ TEST(PeBoundary, EveryCheckAtItsLimit) {
   const std::uint32_t sectionEnd = base.rsrcRva + static_cast<std::uint32_t>(length);
   const std::size_t version = base.dataEntries.back();  // the version resource's data entry
 
-  const Boundary cases[] = {
+  test::ExpectAtLimits({
       {"at most 1024 sections",
        [&](int d) {
          auto img = base;
@@ -302,13 +293,7 @@ TEST(PeBoundary, EveryCheckAtItsLimit) {
       {"at most 65536 directory entries",
        [&](int d) { return ManyLanguages(static_cast<std::size_t>(65534 + d)); },
        "ok:65533", "ok:65534", "TooMany:65534"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.check);
-    EXPECT_EQ(Describe(c.build(-1)), c.oneShort) << "one short of the limit";
-    EXPECT_EQ(Describe(c.build(0)), c.atLimit) << "at the limit";
-    EXPECT_EQ(Describe(c.build(1)), c.oneOver) << "one over the limit";
-  }
+  }, Describe);
 }
 
 // Reads through a source and straight from the bytes agree; a read reaching

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 #include "ImageBuilder.h"
 #include "formats/VersionBlock.h"
 #include "formats/VersionLanguage.h"
+#include "support/Boundary.h"
 
 namespace korvane {
 namespace {
@@ -176,13 +176,6 @@ std::string Describe(const Bytes& block) {
 }
 
 TEST(VersionBlock, EveryCheckAtItsLimit) {
-  struct Boundary {
-    const char* check;
-    std::function<Bytes(int delta)> build;  // the block `delta` bytes from the limit
-    const char* oneShort;
-    const char* atLimit;
-    const char* oneOver;
-  };
   // A string table whose first entry has no value and a key ending at a
   // 32-bit boundary (6 + 18 bytes), its length set by the case.
   const auto keyOnly = [](int d) {
@@ -190,7 +183,7 @@ TEST(VersionBlock, EveryCheckAtItsLimit) {
     test::PutU16(entry, 0, static_cast<std::uint16_t>(24 + d));
     return BlockOf({entry});
   };
-  const Boundary cases[] = {
+  test::ExpectAtLimits({
       {"the old layout is told by the byte after the length fields",
        [](int d) {
          // Copies of exactly the size, so that a read past the end is one
@@ -250,13 +243,7 @@ TEST(VersionBlock, EveryCheckAtItsLimit) {
                            NarrowNode("StringFileInfo", "", NarrowNode("040904E4", "", Siblings({entry, NarrowNode("N", "n")}))));
        },
        "root none | C=abc N=n", "root none | C=abcd N=n", "root none | C=abcd\t"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.check);
-    EXPECT_EQ(Describe(c.build(-1)), c.oneShort) << "one short of the limit";
-    EXPECT_EQ(Describe(c.build(0)), c.atLimit) << "at the limit";
-    EXPECT_EQ(Describe(c.build(1)), c.oneOver) << "one over the limit";
-  }
+  }, Describe);
 
   const Bytes fixed = test::FixedInfo(1, 2, 0, 0, 0, 0);
   for (std::size_t size : {51u, 52u, 53u}) {

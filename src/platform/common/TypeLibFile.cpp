@@ -1,6 +1,7 @@
 #include "platform/TypeLibFile.h"
 
 #include "platform/FileReader.h"
+#include "platform/UserFiles.h"
 
 namespace korvane::platform {
 

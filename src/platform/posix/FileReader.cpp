@@ -116,11 +116,4 @@ formats::Expected<std::shared_ptr<const formats::ByteSource>> OpenFileReader(con
   return std::shared_ptr<const formats::ByteSource>(std::make_shared<formats::PagedSource>(std::move(file)));
 }
 
-bool IsRegularFile(const std::string& path) {
-  Anchor anchor;
-  struct stat st {};
-  return !path.empty() && AnchorPath(path, anchor) && ::fstatat(anchor.dir, anchor.rest.c_str(), &st, 0) == 0 &&
-         S_ISREG(st.st_mode);
-}
-
 }  // namespace korvane::platform

@@ -66,10 +66,4 @@ formats::Expected<std::shared_ptr<const formats::ByteSource>> OpenFileReader(con
   return std::shared_ptr<const formats::ByteSource>(std::make_shared<formats::PagedSource>(std::move(reader)));
 }
 
-bool IsRegularFile(const std::string& path) {
-  const DWORD attributes = ::GetFileAttributesW(win32::LongPath(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES &&
-         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
-}
-
 }  // namespace korvane::platform
