@@ -4,7 +4,8 @@
 #   1. every GoogleTest suite of both builds;
 #   2. registration through korvane-cli.exe with the test DLLs, checked in
 #      Wine's registry (`wine reg query`);
-#   3. the reader cross-check on a tree of real PE files (make-pe-corpus).
+#   3. the reader cross-check on a tree of real PE files (make-pe-corpus);
+#   4. the load-failure diagnosis against the real loader (wine-diagnosis.sh).
 # Exit status 0 only when everything passed. Needs wine, wine64 and wine32:i386.
 #
 # Environment: KORVANE_WINE_SKIP_BUILD=1 uses the existing build folders;
@@ -172,6 +173,10 @@ for lang in de_DE.UTF-8 pt_BR.UTF-8 zh_TW.UTF-8; do
     fail "win32-x64 cross-check in $lang"
   fi
 done
+
+# The load-failure diagnosis against the real loader, on the same corpus.
+echo "== load-failure diagnosis"
+bash scripts/wine-diagnosis.sh "$corpus/tree" || fail "load-failure diagnosis"
 
 finished=$(date +%s)
 echo "== Wine run: $(( finished - build_done )) s (registration checks done after" \

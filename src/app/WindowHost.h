@@ -2,12 +2,26 @@
 // What the start-up module needs of the windows. The Qt program implements it
 // with the real windows; tests use a recording fake.
 
+#include <functional>
 #include <string>
 
 #include "inspection/FlexGrid.h"
 #include "report/ReportProgress.h"
 
 namespace korvane {
+
+class clsActiveX;
+class clsRegistrator;
+
+// What the windows' handlers reach the program through, handed to them by
+// start-up once the shared objects exist.
+struct ApplicationLink {
+  clsRegistrator* registrator = nullptr;
+  clsActiveX* inspector = nullptr;
+  std::string appPath;  // the program folder, ending in a separator
+  // The main window's unload handler calls this; it ends the program.
+  std::function<void()> mainWindowUnloaded;
+};
 
 class WindowHost {
  public:
@@ -25,7 +39,11 @@ class WindowHost {
   virtual void SetActiveTab(int index) = 0;
   // Shows the main window modeless.
   virtual void ShowMainWindow() = 0;
-  // Unloads the main window; its unload handler calls EndApplication(true).
+  // Connects the windows, loaded now or later, to the program; an empty link
+  // disconnects them.
+  virtual void Connect(const ApplicationLink& link) { (void)link; }
+  // Unloads the main window; its unload handler calls the link's
+  // mainWindowUnloaded.
   virtual void UnloadMainWindow() = 0;
   virtual void UnloadDisplayWindow() = 0;
   // The folder report's progress window, loaded on first use; its Cancel sets

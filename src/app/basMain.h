@@ -56,7 +56,4 @@ class basMain {
   std::unique_ptr<clsRegistry> oRegistry_;
 };
 
-// The one start-up module of the running program (set while basMain lives).
-basMain* CurrentApplication();
-
 }  // namespace korvane

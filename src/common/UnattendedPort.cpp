@@ -7,17 +7,39 @@
 
 namespace korvane {
 
-UnattendedPort::UnattendedPort(int forcedAnswer, std::FILE* out)
-    : forcedAnswer_(forcedAnswer), out_(out) {}
+namespace {
+
+// One field of the line: a line break (LF, CR LF or CR), a TAB and a
+// backslash are written as escapes, so that one box is always one line.
+void AppendField(std::string& line, const std::string& field) {
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    const char c = field[i];
+    switch (c) {
+      case '\r':
+        if (i + 1 < field.size() && field[i + 1] == '\n') ++i;
+        line += "\\n";
+        break;
+      case '\n': line += "\\n"; break;
+      case '\t': line += "\\t"; break;
+      case '\\': line += "\\\\"; break;
+      default: line += c;
+    }
+  }
+}
+
+}  // namespace
+
+UnattendedPort::UnattendedPort(UserPort& windows, int forcedAnswer, std::FILE* out)
+    : windows_(windows), forcedAnswer_(forcedAnswer), out_(out) {}
 
 std::string UnattendedPort::FormatLine(const std::string& text, int flags,
                                        const std::string& title, int answer) {
   std::string line = "MSGBOX\t";
   line += IconName(IconOf(flags));
   line += '\t';
-  line += title;
+  AppendField(line, title);
   line += '\t';
-  line += text;
+  AppendField(line, text);
   line += '\t';
   line += answer == kIdYes ? "yes" : answer == kIdNo ? "no" : "ok";
   return line;
@@ -45,6 +67,11 @@ int UnattendedAnswerFromEnvironment() {
   if (s == "yes") return kIdYes;
   if (s == "no") return kIdNo;
   return 0;
+}
+
+std::unique_ptr<UserPort> UnattendedPortFromEnvironment(UserPort& windows) {
+  if (!UnattendedRequested()) return nullptr;
+  return std::make_unique<UnattendedPort>(windows, UnattendedAnswerFromEnvironment());
 }
 
 }  // namespace korvane

@@ -9,6 +9,11 @@ int TwipsToPixels(int twips) {
   return static_cast<int>(std::lround(static_cast<double>(twips) / kTwipsPerPixel));
 }
 
+int TwipsToPixelsAt(int twips, int logicalDpi) {
+  constexpr double kTwipsPerInch = 1440.0;
+  return static_cast<int>(std::lround(static_cast<double>(twips) * logicalDpi / kTwipsPerInch));
+}
+
 namespace {
 
 // A slice given in twips; the source is clipped to the picture.

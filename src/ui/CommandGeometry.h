@@ -12,8 +12,11 @@ inline constexpr int kSkinWidth = 64;
 inline constexpr int kSkinHeight = 25;
 inline constexpr int kSkinBorder = 4;
 
-// Twips to whole pixels, to the nearest pixel.
+// Twips to whole pixels, to the nearest pixel, on the standard display.
 int TwipsToPixels(int twips);
+// The same on a display of logicalDpi pixels per inch (1440 twips to the inch),
+// so that lengths grow with the fonts when the display's resolution is raised.
+int TwipsToPixelsAt(int twips, int logicalDpi);
 
 struct PixelRect {
   int x = 0;

@@ -2,7 +2,10 @@
 
 #include <QFile>
 #include <QFontDatabase>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QString>
+#include <cmath>
 
 namespace korvane::ui {
 
@@ -24,6 +27,16 @@ QString UsableFamily(const QString& family, const QString& fileName, const QStri
   return fallback;
 }
 
+// MS Sans Serif is a bitmap font with glyphs for the standard 96 dots per
+// inch only; on a display drawn at another resolution (150 %, say) Qt would
+// place its small glyphs at scaled positions.
+bool StandardResolution() {
+  constexpr long kStandardDpi = 96;
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return true;
+  return std::lround(screen->logicalDotsPerInchY() * screen->devicePixelRatio()) == kStandardDpi;
+}
+
 QFont WindowFont(const QString& family) {
   QFont font(family);
   font.setPointSizeF(kWindowPointSize);
@@ -41,8 +54,11 @@ QFont GridFont() {
 }
 
 QFont ButtonFont() {
-  static const QString family = UsableFamily(
-      QStringLiteral("MS Sans Serif"), QStringLiteral("ms_sans_serif.ttf"), QStringLiteral("DejaVu Sans"));
+  static const QString family =
+      StandardResolution()
+          ? UsableFamily(QStringLiteral("MS Sans Serif"), QStringLiteral("ms_sans_serif.ttf"),
+                         QStringLiteral("DejaVu Sans"))
+          : UsableFamily(QStringLiteral("Tahoma"), QStringLiteral("tahoma.ttf"), QStringLiteral("DejaVu Sans"));
   return WindowFont(family);
 }
 

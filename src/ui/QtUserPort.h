@@ -12,8 +12,10 @@ class QtUserPort final : public UserPort {
   int MsgBox(const std::string& text, int flags, const std::string& title) override;
   void DoEvents() override;
 
- private:
+  // Pending messages are handled at most once per this many milliseconds.
   static constexpr qint64 kMinIntervalMs = 10;
+
+ private:
   QElapsedTimer sinceLastRun_;
 };
 

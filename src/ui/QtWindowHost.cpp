@@ -20,6 +20,7 @@ void QtWindowHost::LoadMainWindow() {
   if (!main_) {
     main_ = std::make_unique<frmMain>();
     if (display_) main_->SetDisplayWindow(display_.get());
+    ConnectMainWindow();
     main_->Form_Load();
   }
 }
@@ -55,6 +56,18 @@ void QtWindowHost::ShowMainWindow() {
   LoadMainWindow();
   main_->show();
   shown_ = true;
+}
+
+void QtWindowHost::Connect(const ApplicationLink& link) {
+  link_ = link;
+  ConnectMainWindow();
+}
+
+void QtWindowHost::ConnectMainWindow() {
+  if (!main_) return;
+  main_->SetSharedObjects(link_.registrator, link_.inspector);
+  main_->SetAppPath(link_.appPath);
+  main_->SetUnloadHandler(link_.mainWindowUnloaded);
 }
 
 void QtWindowHost::UnloadMainWindow() {

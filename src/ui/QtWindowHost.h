@@ -24,6 +24,7 @@ class QtWindowHost final : public WindowHost {
   void SetFileText(const std::string& text) override;
   void SetActiveTab(int index) override;
   void ShowMainWindow() override;
+  void Connect(const ApplicationLink& link) override;
   void UnloadMainWindow() override;
   void UnloadDisplayWindow() override;
   void EndProcess() override;
@@ -34,9 +35,12 @@ class QtWindowHost final : public WindowHost {
   bool MainWindowShown() const { return shown_; }
 
  private:
+  void ConnectMainWindow();
+
   std::unique_ptr<frmMain> main_;
   std::unique_ptr<frmDisplay> display_;
   std::unique_ptr<frmProgress> progress_;
+  ApplicationLink link_;
   bool shown_ = false;
 };
 

@@ -8,7 +8,6 @@
 #include <QTimer>
 #include <exception>
 
-#include "app/basMain.h"
 #include "common/ErrorReport.h"
 #include "common/UserPort.h"
 #include "common/VbError.h"
@@ -26,7 +25,6 @@
 #include "ui/Fonts.h"
 #include "ui/PictureBox.h"
 #include "ui/PropertyBag.h"
-#include "ui/SharedObjects.h"
 #include "ui/WindowArt.h"
 #include "ui/XTab.h"
 #include "ui/basToolsUi.h"
@@ -274,13 +272,11 @@ void frmMain::SetSharedObjects(clsRegistrator* registrator, clsActiveX* inspecto
   inspector_ = inspector;
 }
 
-clsActiveX* frmMain::Inspector() const { return inspector_ ? inspector_ : RunningInspector(); }
+clsActiveX* frmMain::Inspector() const { return inspector_; }
 
-clsRegistrator* frmMain::Registrator() const {
-  return registrator_ ? registrator_ : RunningRegistrator();
-}
+clsRegistrator* frmMain::Registrator() const { return registrator_; }
 
-std::string frmMain::AppPath() const { return appPath_.empty() ? RunningAppPath() : appPath_; }
+std::string frmMain::AppPath() const { return appPath_.empty() ? platform::AppPath() : appPath_; }
 
 frmDisplay* frmMain::DisplayWindow() {
   if (display_ == nullptr) {
@@ -305,7 +301,9 @@ void frmMain::Form_Load() {
 
 void frmMain::Form_Unload() {
   mRegistry_.reset();
-  if (basMain* app = CurrentApplication()) app->EndApplication(true);
+  // A copy: the shut-down it starts disconnects this window.
+  const std::function<void()> handler = unloadHandler_;
+  if (handler) handler();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -43,10 +44,14 @@ class frmMain : public QWidget {
   // the shell verbs, every Command button initialised.
   void Form_Load();
 
-  // The shared objects the handlers work through. Until they are given, the
-  // running program's are used.
+  // The shared objects the handlers work through; a handler that needs one
+  // not given fails as with an object not set.
   void SetSharedObjects(clsRegistrator* registrator, clsActiveX* inspector);
+  // The program folder (with its separator); until it is given, the program
+  // file's own folder.
   void SetAppPath(const std::string& appPath) { appPath_ = appPath; }
+  // What the unload handler calls last: the program's shut-down.
+  void SetUnloadHandler(std::function<void()> handler) { unloadHandler_ = std::move(handler); }
   // The detail window the grids open; one of its own is made when none is given.
   void SetDisplayWindow(frmDisplay* display) { display_ = display; }
 
@@ -137,6 +142,7 @@ class frmMain : public QWidget {
   clsRegistrator* registrator_ = nullptr;
   clsActiveX* inspector_ = nullptr;
   std::string appPath_;
+  std::function<void()> unloadHandler_;
   frmDisplay* display_ = nullptr;
   std::unique_ptr<frmDisplay> ownDisplay_;
   bool exitAfterShow_ = false;

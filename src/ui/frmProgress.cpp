@@ -1,21 +1,24 @@
 #include "ui/frmProgress.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QThread>
+#include <QWindow>
+#include <algorithm>
 
+#include "ui/CommandGeometry.h"
+#include "ui/Fonts.h"
 #include "ui/WindowArt.h"
 
 namespace korvane::ui {
 
 namespace {
 
-// Window lengths are kept in twips; the standard display has 15 to a pixel.
-constexpr int kTwipsPerPixel = 15;
-
-QRect Twips(int left, int top, int width, int height) {
-  return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
-               height / kTwipsPerPixel);
-}
+// How long Show waits for the window system to put the window on screen.
+constexpr qint64 kExposeWaitMs = 2000;
+constexpr unsigned long kExposePollMs = 1;
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& where) {
   auto* label = new QLabel(text, parent);
@@ -24,20 +27,45 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const 
   return label;
 }
 
+// A caption a little wider in the font in use than its box (the stand-in for
+// MS Sans Serif is) takes room to its right, up to the pixel column right.
+void WidenToCaption(QLabel* label, int right) {
+  const int needed = label->fontMetrics().horizontalAdvance(label->text());
+  if (needed > label->width()) label->resize(std::min(needed, right - label->x()), label->height());
+}
+
 }  // namespace
 
 frmProgress::frmProgress(bool& bCancelReport, QWidget* parent)
     : QWidget(parent, Qt::Window), bCancelReport_(bCancelReport) {
   setObjectName("frmProgress");
   setWindowTitle("Creating ActiveX Report");
-  setFixedSize(5115 / kTwipsPerPixel, 1725 / kTwipsPerPixel);
+  // The captions are laid out for the dialog font: with a larger one they are cut.
+  setFont(ButtonFont());
+  // Lengths are kept in twips and follow the display's resolution, as the fonts do.
+  const int dpi = logicalDpiY();
+  auto Twips = [dpi](int left, int top, int width, int height) {
+    return QRect(TwipsToPixelsAt(left, dpi), TwipsToPixelsAt(top, dpi), TwipsToPixelsAt(width, dpi),
+                 TwipsToPixelsAt(height, dpi));
+  };
+  setFixedSize(TwipsToPixelsAt(5115, dpi), TwipsToPixelsAt(1725, dpi));
 
   Picture1_ = MakeLabel(this, "Picture1", QString(), Twips(120, 60, 705, 660));
   Picture1_->setPixmap(TabIconPixmap(1));
+  Picture1_->setScaledContents(true);  // fills its box at any resolution
   Label2_ = MakeLabel(this, "Label2", "Creating ActiveX Report", Twips(1020, 150, 1710, 195));
   Label1_ = MakeLabel(this, "Label1", "Please wait...", Twips(1020, 450, 1395, 225));
   Label3_ = MakeLabel(this, "Label3", "Current file:", Twips(120, 810, 795, 195));
   lblFile_ = MakeLabel(this, "lblFile", QString(), Twips(1020, 810, 3915, 225));
+  const int margin = TwipsToPixelsAt(120, dpi);
+  WidenToCaption(Label2_, width() - margin);
+  WidenToCaption(Label1_, width() - margin);
+  // "Current file:" may push the file name to the right, leaving a gap.
+  WidenToCaption(Label3_, lblFile_->geometry().right());
+  const int fileLeft = Label3_->geometry().right() + 1 + TwipsToPixelsAt(30, dpi);
+  if (fileLeft > lblFile_->x()) {
+    lblFile_->setGeometry(QRect(QPoint(fileLeft, lblFile_->y()), lblFile_->geometry().bottomRight()));
+  }
 
   // The band across the bottom holding the bar and the button.
   Picture2_ = new QWidget(this);
@@ -74,6 +102,24 @@ void frmProgress::keyPressEvent(QKeyEvent* event) {
 void frmProgress::Show() {
   Present(true);
   show();
+  WaitUntilOnScreen();
+}
+
+void frmProgress::WaitUntilOnScreen() {
+  // The window system exposes a new window some time after it is shown, and
+  // only then is it painted. Wait for that here, handling window messages:
+  // the caller collects files next without handling any, and a window that
+  // is not on screen by then stays blank until the first file.
+  QElapsedTimer waited;
+  waited.start();
+  while (!(windowHandle() != nullptr && windowHandle()->isExposed()) &&
+         waited.elapsed() < kExposeWaitMs) {
+    QCoreApplication::processEvents();
+    QThread::msleep(kExposePollMs);
+  }
+  repaint();
+  // Hands the painted picture over to the window system.
+  QCoreApplication::processEvents();
 }
 
 void frmProgress::SetMax(int max) {

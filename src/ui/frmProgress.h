@@ -20,7 +20,7 @@ class frmProgress : public QWidget, public ReportProgress {
   // bCancelReport is the flag Cancel sets; it must outlive the window.
   explicit frmProgress(bool& bCancelReport, QWidget* parent = nullptr);
 
-  // ReportProgress
+  // ReportProgress. Show returns with the window on screen and painted.
   void Show() override;
   void SetMax(int max) override;
   void SetValue(int value) override;
@@ -43,6 +43,8 @@ class frmProgress : public QWidget, public ReportProgress {
 
  private:
   void cmdCancel_Click();
+  // Returns once the window is on screen and painted (or after a bound).
+  void WaitUntilOnScreen();
   // Puts the latest value and file name on screen, at most every few
   // hundredths of a second unless forced: drawing each of many thousand
   // files would cost more than the report itself.

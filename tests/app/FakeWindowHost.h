@@ -1,11 +1,11 @@
 #pragma once
 // A window host that records what start-up and shut-down asked of the windows.
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/WindowHost.h"
-#include "app/basMain.h"
 
 namespace korvane::test {
 
@@ -36,10 +36,16 @@ class FakeWindowHost final : public WindowHost {
   }
   void SetActiveTab(int index) override { calls.push_back("SetActiveTab " + std::to_string(index)); }
   void ShowMainWindow() override { calls.push_back("ShowMain"); }
+  void Connect(const ApplicationLink& l) override {
+    calls.push_back(l.registrator != nullptr ? "Connect" : "Disconnect");
+    link = l;
+  }
   void UnloadMainWindow() override {
     calls.push_back("UnloadMain");
-    // The main window's unload handler finishes the shut-down.
-    if (app != nullptr) app->EndApplication(true);
+    // The main window's unload handler finishes the shut-down (through a
+    // copy: the shut-down disconnects the windows).
+    const std::function<void()> unloaded = link.mainWindowUnloaded;
+    if (unloaded) unloaded();
   }
   void UnloadDisplayWindow() override { calls.push_back("UnloadDisplay"); }
   void EndProcess() override { calls.push_back("EndProcess"); }
@@ -52,7 +58,7 @@ class FakeWindowHost final : public WindowHost {
     return false;
   }
 
-  basMain* app = nullptr;
+  ApplicationLink link;
   std::vector<std::string> calls;
   std::vector<std::string> progressCalls;
   RecordingProgress progress{progressCalls};

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "app/basMain.h"
 #include "common/UserPort.h"
 #include "install/Settings.h"
@@ -23,7 +26,6 @@ using test::TempDir;
 class BasMainTest : public ::testing::Test {
  protected:
   BasMainTest() {
-    windows.app = &app;
     app.SetAppPathForTesting("/opt/korvane/");
     // Not the first start: the runtime components count as installed.
     SaveSetting("Korvane", "General", "SelfInstall", "true");
@@ -41,8 +43,8 @@ class BasMainTest : public ::testing::Test {
 TEST_F(BasMainTest, EmptyArgumentTextShowsTheMainWindowOnItsFirstTab) {
   app.Main("");
   EXPECT_TRUE(port.boxes.empty());
-  EXPECT_EQ(windows.calls, (std::vector<std::string>{"LoadMain", "LoadDisplay", "SetActiveTab 0",
-                                                     "ShowMain"}));
+  EXPECT_EQ(windows.calls, (std::vector<std::string>{"LoadMain", "LoadDisplay", "Connect",
+                                                     "SetActiveTab 0", "ShowMain"}));
   EXPECT_FALSE(app.Ended());
   EXPECT_GE(port.doEventsCalls, 1);
 }
@@ -87,7 +89,7 @@ TEST_F(BasMainTest, RelativePathIsTakenFromTheProgramFolder) {
   app.Main("-u x.dll");
   ASSERT_EQ(port.boxes.size(), 2u);
   // /opt/korvane/x.dll does not exist: it could not be loaded.
-  EXPECT_EQ(port.boxes[1].text, "Selected file could not be loaded into memory!");
+  EXPECT_EQ(port.boxes[1].text, "Selected file could not be loaded into memory!\n\nThe file does not exist.");
 }
 
 TEST_F(BasMainTest, ReportSwitchAsksWithItsOwnTitle) {
@@ -171,6 +173,29 @@ TEST_F(BasMainTest, CapitalSwitchOpensTheWindowWithThePath) {
 TEST_F(BasMainTest, RelativePlainPathGetsTheProgramFolder) {
   app.Main("x.ocx");
   EXPECT_EQ(windows.fileText, "/opt/korvane/x.ocx");
+}
+
+// The windows reach the program only through what start-up hands them: the
+// shared objects, the program folder and the shut-down, taken back before the
+// objects are released.
+TEST_F(BasMainTest, TheWindowsAreConnectedToTheProgramUntilItEnds) {
+  app.Main("");
+  EXPECT_EQ(windows.link.registrator, app.oRegistrator());
+  EXPECT_EQ(windows.link.inspector, app.oActiveX());
+  EXPECT_EQ(windows.link.appPath, app.AppPath());
+  EXPECT_EQ(app.AppPath().rfind("/opt/korvane/", 0), 0u);
+  const std::function<void()> unloaded = windows.link.mainWindowUnloaded;
+  ASSERT_TRUE(unloaded);
+  unloaded();  // the main window's unload handler
+  EXPECT_TRUE(app.Ended());
+  EXPECT_EQ(windows.link.registrator, nullptr);
+  EXPECT_EQ(windows.link.inspector, nullptr);
+  EXPECT_FALSE(windows.link.mainWindowUnloaded);
+  const auto at = [&](const char* call) {
+    return std::find(windows.calls.begin(), windows.calls.end(), call) - windows.calls.begin();
+  };
+  EXPECT_LT(at("Disconnect"), at("EndProcess"));
+  EXPECT_EQ(std::count(windows.calls.begin(), windows.calls.end(), "EndProcess"), 1);
 }
 
 TEST_F(BasMainTest, EndApplicationFromTheWindowEndsOnce) {

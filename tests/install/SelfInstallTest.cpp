@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <sstream>
@@ -103,6 +104,22 @@ TEST_F(SelfInstall, AComponentAlreadyInTheSystemFolderIsRegisteredAgainNotReplac
   fs::copy_file(KORVANE_COMP_FAIL, SystemFile("MSFLXGRD.OCX"));
   InstallRuntimeComponents(Places());
   EXPECT_EQ(test::ReadFile(SystemFile("MSFLXGRD.OCX")), test::ReadFile(KORVANE_COMP_FAIL));
+  EXPECT_EQ(Trace(), (std::vector<std::string>{"register", "register-fail", "register", "register"}));
+}
+
+// The listing ignores letter case; where the file system does not, the file
+// it found must be registered by its own name, and not be copied beside it.
+TEST_F(SelfInstall, AComponentThereUnderAnotherLetterCaseIsRegisteredByItsOwnName) {
+  for (const char* name : kRuntimeComponents) PutInProgramFolder(name);
+  fs::copy_file(KORVANE_COMP_FAIL, SystemFile("msflxgrd.ocx"));
+  InstallRuntimeComponents(Places());
+  EXPECT_EQ(test::ReadFile(SystemFile("msflxgrd.ocx")), test::ReadFile(KORVANE_COMP_FAIL));
+  std::vector<std::string> inSystem;
+  for (const auto& entry : fs::directory_iterator(dir_.path() / "system32")) {
+    inSystem.push_back(entry.path().filename().string());
+  }
+  std::sort(inSystem.begin(), inSystem.end());
+  EXPECT_EQ(inSystem, (std::vector<std::string>{"TLBINF32.DLL", "comdlg32.ocx", "msflxgrd.ocx", "prjXTab.ocx"}));
   EXPECT_EQ(Trace(), (std::vector<std::string>{"register", "register-fail", "register", "register"}));
 }
 

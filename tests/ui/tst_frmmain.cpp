@@ -38,25 +38,6 @@ std::string VerbCommand(const std::string& key) {
   return RegValueToString(registry.Value());
 }
 
-// A window host that only records what start-up and shut-down ask of it.
-class RecordingHost final : public WindowHost {
- public:
-  void LoadMainWindow() override {}
-  void LoadDisplayWindow() override {}
-  FlexGrid& GridInfo() override { return grid; }
-  FlexGrid& GridComparison() override { return grid; }
-  void SetFileText(const std::string&) override {}
-  void SetActiveTab(int) override {}
-  void ShowMainWindow() override {}
-  void UnloadMainWindow() override { ++unloads; }
-  void UnloadDisplayWindow() override { ++displayUnloads; }
-  void EndProcess() override { ++endProcess; }
-  FlexGrid grid;
-  int unloads = 0;
-  int displayUnloads = 0;
-  int endProcess = 0;
-};
-
 }  // namespace
 
 class TestMainWindow : public QObject {
@@ -287,7 +268,8 @@ class TestMainWindow : public QObject {
     f.window().txtFile()->setText(QString::fromStdString(notALibrary));
     f.window().cmdReg()->Click();  // through the button's own signal
     QCOMPARE(f.port().boxes.size(), std::size_t{1});
-    QCOMPARE(f.port().boxes[0].text, std::string("Selected file could not be loaded into memory!"));
+    QCOMPARE(f.port().boxes[0].text, std::string("Selected file could not be loaded into memory!\n\n"
+                                                 "The file is not a Windows program library (not a PE image)."));
   }
 
   // --- shell verbs ---
@@ -496,16 +478,21 @@ class TestMainWindow : public QObject {
 
   // --- the window host and shut-down ---
 
-  void closingTheWindowEndsTheProgram() {
-    RecordingHost host;
-    basMain app(host);
-    frmMain window;
-    window.show();
-    window.close();
-    QVERIFY(app.Ended());
-    QCOMPARE(host.endProcess, 1);
-    QCOMPARE(host.displayUnloads, 1);
-    QCOMPARE(host.unloads, 0);  // the window itself was unloading
+  // The host hands the program's shut-down to the main window, whether it
+  // is loaded before or after the link is given; closing the window runs it.
+  void closingTheMainWindowRunsTheProgramsShutDown() {
+    for (bool loadFirst : {true, false}) {
+      QtWindowHost host;
+      int unloaded = 0;
+      ApplicationLink link;
+      link.mainWindowUnloaded = [&] { ++unloaded; };
+      if (loadFirst) host.LoadMainWindow();
+      host.Connect(link);
+      host.LoadMainWindow();
+      host.MainWindow()->show();
+      host.UnloadMainWindow();
+      QCOMPARE(unloaded, 1);
+    }
   }
 
   void startUpWithAPlainPathAndTheSharedObjects() {
@@ -524,10 +511,10 @@ class TestMainWindow : public QObject {
     QCOMPARE(w.txtFile()->text(), QStringLiteral(KORVANE_FIXTURE_ALPHA64_DLL));
     QVERIFY(ColumnTexts(w.GridInfoModel(), 1).join('|').contains(QStringLiteral("KorvaneAlpha")));
 
-    // Without objects of its own the window works through the program's.
+    // The window works through the objects start-up connected it to.
     w.cmdReg_Click();
     QCOMPARE(port.boxes.size(), std::size_t{1});
-    QCOMPARE(port.boxes[0].text, std::string("Selected file could not be loaded into memory!"));
+    QVERIFY(port.boxes[0].text.rfind("Selected file could not be loaded into memory!\n\n", 0) == 0);
     w.comDlg().SetChooser([](const CommonDialog&) { return std::optional<std::string>(KORVANE_FIXTURE_BETA64_DLL); });
     w.cmdBrowse_Click();
     QCOMPARE(app.oActiveX()->FileName(), std::string(KORVANE_FIXTURE_BETA64_DLL));

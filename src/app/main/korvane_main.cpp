@@ -54,14 +54,11 @@ int main(int argc, char** argv) {
   korvane::platform::SetArguments(argc, argv);
   QApplication application(argc, argv);
 
+  // Unattended, the boxes become lines on standard output while the Qt port
+  // still processes the window messages.
   korvane::ui::QtUserPort qtPort;
-  std::unique_ptr<korvane::UnattendedPort> unattended;
-  if (korvane::UnattendedRequested()) {
-    unattended = std::make_unique<korvane::UnattendedPort>(korvane::UnattendedAnswerFromEnvironment());
-    korvane::SetUserPort(unattended.get());
-  } else {
-    korvane::SetUserPort(&qtPort);
-  }
+  std::unique_ptr<korvane::UserPort> unattended = korvane::UnattendedPortFromEnvironment(qtPort);
+  korvane::SetUserPort(unattended ? unattended.get() : &qtPort);
 
   korvane::ui::QtWindowHost windows;
   korvane::basMain start(windows);

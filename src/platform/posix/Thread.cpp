@@ -15,7 +15,7 @@ struct WorkerState {
   std::mutex mutex;
   std::condition_variable ended;
   bool done = false;
-  HResult result = 0;
+  std::int32_t result = 0;
 };
 
 class PosixWorker final : public WorkerThread {
@@ -29,7 +29,7 @@ class PosixWorker final : public WorkerThread {
     return done ? kWaitObject0 : kWaitTimeout;
   }
 
-  bool ExitCode(HResult& code) const override {
+  bool ExitCode(std::int32_t& code) const override {
     std::lock_guard lock(state_->mutex);
     if (!state_->done) return false;
     code = state_->result;
@@ -42,12 +42,12 @@ class PosixWorker final : public WorkerThread {
 
 }  // namespace
 
-std::unique_ptr<WorkerThread> CreateWorkerThread(EntryPoint entry) {
-  if (entry == nullptr) return nullptr;
+std::unique_ptr<WorkerThread> CreateWorkerThread(WorkerJob job) {
+  if (!job) return nullptr;
   auto state = std::make_shared<WorkerState>();
   try {
-    std::thread worker([state, entry] {
-      HResult result = entry();
+    std::thread worker([state, job = std::move(job)] {
+      const std::int32_t result = job();
       std::lock_guard lock(state->mutex);
       state->result = result;
       state->done = true;

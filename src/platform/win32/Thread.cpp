@@ -8,15 +8,13 @@ namespace korvane::platform {
 
 namespace {
 
-// Runs the entry point inside an apartment-threaded COM initialisation, as a
-// component's self-registration expects, and makes its HRESULT the thread's
-// exit code.
-DWORD WINAPI RunEntryPoint(LPVOID parameter) {
-  auto* slot = static_cast<EntryPoint*>(parameter);
-  EntryPoint entry = *slot;
-  delete slot;
+// Runs the job inside an apartment-threaded COM initialisation, as a
+// component's loading and self-registration expect, and makes its result the
+// thread's exit code.
+DWORD WINAPI RunJob(LPVOID parameter) {
+  std::unique_ptr<WorkerJob> job(static_cast<WorkerJob*>(parameter));
   HRESULT init = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  HResult result = entry();
+  const std::int32_t result = (*job)();
   if (SUCCEEDED(init)) ::CoUninitialize();
   return static_cast<DWORD>(result);
 }
@@ -32,13 +30,13 @@ class Win32Worker final : public WorkerThread {
     return kWaitFailed;
   }
 
-  bool ExitCode(HResult& code) const override {
+  bool ExitCode(std::int32_t& code) const override {
     // STILL_ACTIVE (259) is also a possible HRESULT, so ask whether the thread
     // has ended rather than trusting the exit code alone.
     if (::WaitForSingleObject(thread_.Get(), 0) != WAIT_OBJECT_0) return false;
     DWORD exit = 0;
     if (!::GetExitCodeThread(thread_.Get(), &exit)) return false;
-    code = static_cast<HResult>(exit);
+    code = static_cast<std::int32_t>(exit);
     return true;
   }
 
@@ -49,15 +47,13 @@ class Win32Worker final : public WorkerThread {
 
 }  // namespace
 
-std::unique_ptr<WorkerThread> CreateWorkerThread(EntryPoint entry) {
-  if (entry == nullptr) return nullptr;
-  auto* slot = new EntryPoint(entry);
+std::unique_ptr<WorkerThread> CreateWorkerThread(WorkerJob job) {
+  if (!job) return nullptr;
+  auto slot = std::make_unique<WorkerJob>(std::move(job));
   DWORD id = 0;
-  win32::UniqueHandle thread(::CreateThread(nullptr, 0, &RunEntryPoint, slot, 0, &id));
-  if (!thread) {
-    delete slot;
-    return nullptr;
-  }
+  win32::UniqueHandle thread(::CreateThread(nullptr, 0, &RunJob, slot.get(), 0, &id));
+  if (!thread) return nullptr;
+  slot.release();  // the thread owns it now
   return std::make_unique<Win32Worker>(std::move(thread));
 }
 
