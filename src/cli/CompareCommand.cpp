@@ -5,8 +5,8 @@
 #include "cli/CliCommand.h"
 #include "cli/GridOutput.h"
 #include "common/RegistryOption.h"
-#include "formats/TypeLibFile.h"
 #include "platform/Process.h"
+#include "platform/TypeLibFile.h"
 
 namespace korvane::cli {
 
@@ -18,7 +18,7 @@ int RunCompare(CliArgs& args) {
   if (args.operands.size() != 2) return UsageError("compare takes two files: FILE1 FILE2");
   for (const auto& file : args.operands) {
     if (file.empty()) return UsageError("compare needs two non-empty file names");
-    if (!PathExists(formats::LocateTypeLib(file, platform::kPathSeparator).file)) {
+    if (!PathExists(platform::LocateTypeLib(file).file)) {
       return UsageError("no such file: " + file);
     }
   }

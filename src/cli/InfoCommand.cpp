@@ -5,8 +5,8 @@
 #include "cli/CliCommand.h"
 #include "cli/GridOutput.h"
 #include "common/RegistryOption.h"
-#include "formats/TypeLibFile.h"
 #include "platform/Process.h"
+#include "platform/TypeLibFile.h"
 
 namespace korvane::cli {
 
@@ -18,7 +18,7 @@ int RunInfo(CliArgs& args) {
   if (args.operands.size() != 1) return UsageError("info takes one FILE");
   const std::string& file = args.operands[0];
   // "file.dll/2" names a type-library resource of file.dll.
-  if (!PathExists(formats::LocateTypeLib(file, platform::kPathSeparator).file)) {
+  if (!PathExists(platform::LocateTypeLib(file).file)) {
     return UsageError("no such file: " + file);
   }
 
