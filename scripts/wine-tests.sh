@@ -5,7 +5,8 @@
 #   2. registration through korvane-cli.exe with the test DLLs, checked in
 #      Wine's registry (`wine reg query`);
 #   3. the reader cross-check on a tree of real PE files (make-pe-corpus);
-#   4. the load-failure diagnosis against the real loader (wine-diagnosis.sh).
+#   4. the load-failure diagnosis against the real loader (wine-diagnosis.sh);
+#   and scripts/wine-prefix-tests.sh: the Linux programs on a Wine prefix.
 # Exit status 0 only when everything passed. Needs wine, wine64 and wine32:i386.
 #
 # Environment: KORVANE_WINE_SKIP_BUILD=1 uses the existing build folders;
@@ -136,6 +137,10 @@ for b in "${builds[@]}"; do
   rm -f "$trace"
 done
 registration_done=$(date +%s)
+
+# --- 2b. the Linux programs on a Wine prefix (their own fresh prefix) ------------------
+echo "== the Linux programs on a Wine prefix"
+( unset WINEPREFIX; bash scripts/wine-prefix-tests.sh ) || fail "wine-prefix-tests"
 
 # --- 3. cross-checks on real PE files ---------------------------------------------------
 echo "== cross-checks"
