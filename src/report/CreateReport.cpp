@@ -52,16 +52,11 @@ bool IsComponentName(const std::string& path) {
   return tail == ".DLL" || tail == ".OCX" || tail == ".EXE";
 }
 
-// A component's properties for its record. Only a regular file is read:
-// opening a FIFO or a device may wait for ever, so anything else is a file
-// without properties. Runs on the reader threads.
-void ReadComponent(const std::string& path, clsFileInfo& info) {
-  if (platform::GetFileKind(path) == platform::FileKind::Regular) {
-    info.SelectFile(path);
-  } else {
-    info = clsFileInfo{};
-  }
-}
+// A component's properties for its record, with one open of the file. The
+// version reader opens regular files only and never waits on anything else
+// (a FIFO or a device named like a component is a file without properties),
+// so no status call comes first. Runs on the reader threads.
+void ReadComponent(const std::string& path, clsFileInfo& info) { info.SelectFile(path); }
 
 // The report file: each record goes out whole, and a failed write is cut back
 // to the end of the last complete record before the file is closed.
