@@ -18,7 +18,9 @@ failed=$(sed -n 's/.* \([0-9]*\) tests failed out of.*/\1/p' "$log" | tail -n 1)
 rm -f "$log"
 
 # The report's reader threads under the thread sanitizer (its tests take seconds).
-cmake --preset tsan && cmake --build --preset tsan -j"$(nproc)" && ctest --preset tsan
+cmake --preset tsan
+cmake --build --preset tsan -j"$(nproc)"
+ctest --preset tsan
 
 # Every libFuzzer target for a few seconds on its seed corpus (preset fuzz).
 bash scripts/fuzz-smoke.sh
