@@ -1,5 +1,7 @@
 #include "report/clsFile_Tamo.h"
 
+#include "common/CarryOn.h"
+
 namespace korvane {
 
 namespace {
@@ -7,11 +9,9 @@ namespace {
 // Runs a property's work; any failure leaves the fallback value.
 template <typename T, typename F>
 T Guarded(T fallback, F&& work) {
-  try {
-    return work();
-  } catch (...) {
-    return fallback;
-  }
+  T value = fallback;
+  CarryOn("clsFile_Tamo", [&] { value = work(); });
+  return value;
 }
 
 bool IsBlank(const std::string& s) { return s.find_first_not_of(' ') == std::string::npos; }
@@ -45,10 +45,7 @@ std::int32_t clsFile_Tamo::eAttributes() const {
 }
 
 void clsFile_Tamo::eAttributes(std::int32_t vData) {
-  try {
-    platform::SetFileAttributes(sFileName_, vData);
-  } catch (...) {
-  }
+  CarryOn("clsFile_Tamo", [&] { platform::SetFileAttributes(sFileName_, vData); });
 }
 
 std::int64_t clsFile_Tamo::lSize() const {

@@ -1,5 +1,6 @@
 #include "report/colFiles_Tamo.h"
 
+#include "common/CarryOn.h"
 #include "common/VbError.h"
 #include "formats/TextCodec.h"
 #include "platform/FileSystem.h"
@@ -14,18 +15,10 @@ constexpr long kErrDuplicateKey = 457;
 std::string FoldKey(const std::string& key) { return formats::ToUpperAscii(key); }
 
 // Progress steps are each tried on their own; a failing one changes nothing.
-template <typename F>
-void Try(F&& step) {
-  try {
-    step();
-  } catch (...) {
-  }
-}
-
 void Advance(LoadProgress* pb) {
   if (pb == nullptr) return;
-  Try([&] { pb->SetValue(pb->Value() + 1); });
-  Try([&] { pb->Refresh(); });
+  CarryOn("colFiles_Tamo", [&] { pb->SetValue(pb->Value() + 1); });
+  CarryOn("colFiles_Tamo", [&] { pb->Refresh(); });
 }
 
 bool IsEveryName(const std::string& pattern) { return pattern == "*.*" || pattern == "*"; }
@@ -81,9 +74,9 @@ void colFiles_Tamo::Walk(const std::string& sFileSpec, bool bRecursive, LoadProg
   // bar afresh for that folder; the value then runs on across folders.
   auto setUpBar = [&](const std::string& spec) {
     if (pb == nullptr) return;
-    Try([&] { pb->SetMin(0); });
-    Try([&] { pb->SetValue(0); });
-    Try([&] { pb->SetMax(CountMatches(spec, &context) + 1); });
+    CarryOn("colFiles_Tamo", [&] { pb->SetMin(0); });
+    CarryOn("colFiles_Tamo", [&] { pb->SetValue(0); });
+    CarryOn("colFiles_Tamo", [&] { pb->SetMax(CountMatches(spec, &context) + 1); });
   };
 
   std::vector<platform::FindData> listed;
