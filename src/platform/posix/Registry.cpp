@@ -4,6 +4,11 @@
 
 #include "platform/Registry.h"
 
+#include <string>
+#include <vector>
+
+#include "formats/RegFile.h"
+#include "platform/posix/RegistryNames.h"
 #include "platform/posix/RegistryStore.h"
 #include "platform/posix/WinePrefixRegistry.h"
 
@@ -13,9 +18,43 @@ using posix::RegistryStore;
 using posix::WinePrefixRegistry;
 
 namespace {
+
 WinePrefixRegistry* Prefix() {
   return WinePrefixRegistry::ActivePrefix().empty() ? nullptr : &WinePrefixRegistry::Instance();
 }
+
+// Whether deleting subKey's tree below key would take a root or the classes
+// key with it (the same keys the store protects).
+bool TreeHoldsProtectedKey(HKey key, const std::string& subKey) {
+  std::string path = posix::FoldName(subKey);
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+  if (path.empty()) return true;
+  return key == kHKeyLocalMachine && (path == posix::FoldName("Software") ||
+                                      path == posix::FoldName("Software\\Classes"));
+}
+
+// A prefix's writes are planned and applied through Wine later, so its tree
+// delete is the deletes of the tree's keys, deepest first, once nothing in it
+// is protected.
+long DeletePrefixTree(WinePrefixRegistry& prefix, HKey key, const std::string& subKey) {
+  HKey top = 0;
+  long rc = prefix.Open(key, subKey, false, &top, nullptr);
+  if (rc != kErrorSuccess) return rc;
+  std::vector<std::string> children;
+  for (std::uint32_t i = 0;; ++i) {
+    std::string name;
+    if (prefix.EnumKey(top, i, &name, formats::kRegMaxKeyNameChars + 1) != kErrorSuccess) break;
+    children.push_back(name);
+  }
+  for (const std::string& child : children) {
+    rc = DeletePrefixTree(prefix, top, child);
+    if (rc != kErrorSuccess) break;
+  }
+  prefix.Close(top);
+  if (rc != kErrorSuccess) return rc;
+  return prefix.DeleteKey(key, subKey);
+}
+
 }  // namespace
 
 long RegOpenKeyEx(HKey key, const std::string& subKey, std::uint32_t /*access*/, HKey* result) {
@@ -52,6 +91,10 @@ long RegDeleteKey(HKey key, const std::string& subKey) {
 }
 
 long RegDeleteTree(HKey key, const std::string& subKey) {
+  if (auto* p = Prefix()) {
+    if (TreeHoldsProtectedKey(key, subKey)) return kErrorAccessDenied;
+    return DeletePrefixTree(*p, key, subKey);
+  }
   return RegistryStore::Instance().DeleteTree(key, subKey);
 }
 
@@ -76,10 +119,12 @@ long RegQueryInfoKey(HKey key, RegKeyInfo* info) {
 }
 
 long RegRunAsOneChange(const std::function<long()>& body) {
+  // A prefix's changes are applied by Wine's own registry, one by one.
+  if (Prefix() != nullptr) return body();
   return RegistryStore::Instance().RunAsOneChange(body);
 }
 
-bool RegGroupsChanges() { return true; }
+bool RegGroupsChanges() { return Prefix() == nullptr; }
 
 std::string RegistryLocation() { return "the registry store '" + posix::RegistryStoreFile() + "'"; }
 
