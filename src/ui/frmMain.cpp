@@ -6,17 +6,8 @@
 #include <QMouseEvent>
 #include <QPalette>
 #include <QTimer>
-#include <exception>
 
-#include "common/ErrorReport.h"
-#include "common/UserPort.h"
-#include "common/VbError.h"
-#include "common/basTools.h"
-#include "inspection/clsActiveX.h"
 #include "platform/Process.h"
-#include "registration/clsRegistrator.h"
-#include "registry/ShellVerbs.h"
-#include "registry/clsRegistry.h"
 #include "ui/Command.h"
 #include "ui/CommandGeometry.h"
 #include "ui/CommandSkins.h"
@@ -35,48 +26,9 @@ namespace korvane::ui {
 namespace {
 
 constexpr OleColor kWindowColour = 0x00FBFDFB;
-constexpr const char* kGridTip = "Double Click for more info";
 
 QRect Twips(int left, int top, int width, int height) {
   return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height));
-}
-
-// Runs one step of a handler; a failing step is skipped and the next one runs.
-template <typename Step>
-void SkipOnFailure(Step&& step) {
-  try {
-    step();
-  } catch (...) {
-  }
-}
-
-constexpr long kObjectNotSet = 91;
-
-// The object a handler works through, or the error a missing one raises.
-template <typename T>
-T& Required(T* object) {
-  if (object == nullptr) {
-    throw VbError(kObjectNotSet, "frmMain", "Object variable or With block variable not set");
-  }
-  return *object;
-}
-
-// A path in a file box, shown from its beginning.
-void ShowPath(QLineEdit* box, const std::string& path) {
-  box->setText(QString::fromStdString(path));
-  box->setCursorPosition(0);
-}
-
-void ReportToErrorBox(const char* label, const std::exception_ptr& error) {
-  try {
-    std::rethrow_exception(error);
-  } catch (const VbError& e) {
-    ShowError(label, e);
-  } catch (const std::exception& e) {
-    ShowError(label, 5, e.what());
-  } catch (...) {
-    ShowError(label, 5, "Invalid procedure call or argument");
-  }
 }
 
 }  // namespace
@@ -96,7 +48,7 @@ void TabIcon::focusInEvent(QFocusEvent* event) {
   emit GotFocus(index_);
 }
 
-frmMain::frmMain(QWidget* parent) : QWidget(parent) {
+frmMain::frmMain(QWidget* parent) : QWidget(parent), form_(*this) {
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(QStringLiteral("Korvane"));
   setFont(ButtonFont());
@@ -120,8 +72,6 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
   BuildOptionsTab();
   BuildTabIcons();
 
-  comDlg_.Filter = "All files(*.*)|*.*";
-  comDlg_.Flags = CommonDialog::kHideReadOnly;
   exitAfterShow_ = platform::GetEnv("KORVANE_EXIT_AFTER_SHOW") == "1";
 }
 
@@ -164,10 +114,10 @@ void frmMain::BuildFileTab() {
 
   Frame* frame1 = MakeFrame(xtab_, "File Info / ActiveX Info", 60, 2130, 6255, 3135);
   frame1->setObjectName(QStringLiteral("Frame1"));
-  gridinfo_ = new FlexGridView(gridInfoModel_, frame1);
+  gridinfo_ = new FlexGridView(GridInfoModel(), frame1);
   gridinfo_->setObjectName(QStringLiteral("gridinfo"));
   gridinfo_->setGeometry(Twips(60, 210, 6135, 2835));
-  gridinfo_->setToolTip(QString::fromLatin1(kGridTip));
+  gridinfo_->setToolTip(QString::fromLatin1(forms::kGridTip));
   xtab_->AddToTab(0, frame1);
 
   connect(cmdBrowse_, &Command::Click, this, &frmMain::cmdBrowse_Click);
@@ -252,10 +202,10 @@ void frmMain::BuildTabIcons() {
 
 FlexGridView* frmMain::gridcomparison() {
   if (gridcomparison_ == nullptr) {
-    gridcomparison_ = new FlexGridView(gridComparisonModel_, frmComparison_);
+    gridcomparison_ = new FlexGridView(GridComparisonModel(), frmComparison_);
     gridcomparison_->setObjectName(QStringLiteral("gridcomparison"));
     gridcomparison_->setGeometry(Twips(60, 210, 6135, 3255));
-    gridcomparison_->setToolTip(QString::fromLatin1(kGridTip));
+    gridcomparison_->setToolTip(QString::fromLatin1(forms::kGridTip));
     connect(gridcomparison_, &FlexGridView::CellDoubleClicked, this, &frmMain::gridcomparison_DblClick);
     gridcomparison_->show();  // shows with its frame
   }
@@ -267,17 +217,6 @@ TabIcon* frmMain::picTabIcon(int index) const {
   return it == tabIcons_.end() ? nullptr : it->second;
 }
 
-void frmMain::SetSharedObjects(clsRegistrator* registrator, clsActiveX* inspector) {
-  registrator_ = registrator;
-  inspector_ = inspector;
-}
-
-clsActiveX* frmMain::Inspector() const { return inspector_; }
-
-clsRegistrator* frmMain::Registrator() const { return registrator_; }
-
-std::string frmMain::AppPath() const { return appPath_.empty() ? platform::AppPath() : appPath_; }
-
 frmDisplay* frmMain::DisplayWindow() {
   if (display_ == nullptr) {
     ownDisplay_ = std::make_unique<frmDisplay>(this);
@@ -286,29 +225,11 @@ frmDisplay* frmMain::DisplayWindow() {
   return display_;
 }
 
-void frmMain::Form_Load() {
-  try {
-    setWindowTitle(QStringLiteral(KORVANE_PRODUCT_NAME " v%1.%2 Build %3")
-                       .arg(KORVANE_VERSION_MAJOR)
-                       .arg(KORVANE_VERSION_MINOR)
-                       .arg(KORVANE_BUILD_NUMBER));
-    mRegistry_ = std::make_unique<clsRegistry>();
-    SetupCommandButtons(this, true, true);
-  } catch (...) {
-    ReportToErrorBox("Form-Load <- frmMain", std::current_exception());
-  }
-}
-
-void frmMain::Form_Unload() {
-  mRegistry_.reset();
-  // A copy: the shut-down it starts disconnects this window.
-  const std::function<void()> handler = unloadHandler_;
-  if (handler) handler();
-}
+void frmMain::Form_Load() { form_.Load(); }
 
 void frmMain::closeEvent(QCloseEvent* event) {
   event->accept();
-  Form_Unload();
+  form_.Unload();
 }
 
 void frmMain::showEvent(QShowEvent* event) {
@@ -317,103 +238,54 @@ void frmMain::showEvent(QShowEvent* event) {
   if (exitAfterShow_) QTimer::singleShot(0, qApp, [] { QApplication::exit(0); });
 }
 
-std::optional<std::string> frmMain::ChooseFile() {
-  comDlg_.FileName.clear();
-  try {
-    if (comDlg_.ShowOpen(this)) return comDlg_.FileName;
-  } catch (...) {
-    // A dialog that fails counts as cancelled.
+void frmMain::XTab1_Switch() {
+  if (xtab_->Tab() == 1) gridcomparison();
+  form_.TabSwitched();
+}
+
+QLineEdit* frmMain::Box(forms::FileBox box) const {
+  switch (box) {
+    case forms::FileBox::First: return txtFirstFile_;
+    case forms::FileBox::Second: return txtSecondFile_;
+    case forms::FileBox::File: break;
   }
+  return txtFile_;
+}
+
+std::optional<std::string> frmMain::ChooseFile(const forms::FileDialogRequest& request) {
+  comDlg_.FileName = request.fileName;
+  comDlg_.Filter = request.filter;
+  comDlg_.Flags = request.flags;
+  if (comDlg_.ShowOpen(this)) return comDlg_.FileName;
   return std::nullopt;
 }
 
-void frmMain::cmdBrowse_Click() {
-  const std::optional<std::string> chosen = ChooseFile();
-  if (!chosen) return;
-  SkipOnFailure([&] { Required(Inspector()).SetFileName(*chosen); });
-  SkipOnFailure([&] { ShowPath(txtFile_, Required(Inspector()).FileName()); });
-  SkipOnFailure([&] { Required(Inspector()).DisplayInfo(); });
+std::string frmMain::FileBoxText(forms::FileBox box) const { return Box(box)->text().toStdString(); }
+
+void frmMain::SetFileBoxText(forms::FileBox box, const std::string& text) {
+  // A path is shown from its beginning.
+  Box(box)->setText(QString::fromStdString(text));
+  Box(box)->setCursorPosition(0);
 }
 
-void frmMain::cmdSelectOne_Click() {
-  const std::optional<std::string> chosen = ChooseFile();
-  if (!chosen) return;
-  SkipOnFailure([&] { Required(Inspector()).SetFirstFilename(*chosen); });
-  SkipOnFailure([&] { ShowPath(txtFirstFile_, Required(Inspector()).FirstFilename()); });
-  SkipOnFailure([&] {
-    if (Required(Inspector()).BothSelected()) Required(Inspector()).DoComparison();
-  });
+void frmMain::SetWindowCaption(const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); }
+
+std::string frmMain::ShellButtonCaption() const { return cmdShellEX_->Caption().toStdString(); }
+
+void frmMain::SetShellButtonCaption(const std::string& caption) {
+  cmdShellEX_->SetCaption(QString::fromStdString(caption));
 }
 
-void frmMain::cmdSelectTwo_Click() {
-  const std::optional<std::string> chosen = ChooseFile();
-  if (!chosen) return;
-  SkipOnFailure([&] { Required(Inspector()).SetSecondFilename(*chosen); });
-  SkipOnFailure([&] { ShowPath(txtSecondFile_, Required(Inspector()).SecondFilename()); });
-  SkipOnFailure([&] {
-    if (Required(Inspector()).BothSelected()) Required(Inspector()).DoComparison();
-  });
-}
+void frmMain::SetShellLabel(const std::string& text) { lblShell_->setText(QString::fromStdString(text)); }
 
-void frmMain::cmdReg_Click() {
-  const std::string file = txtFile_->text().toStdString();
-  SkipOnFailure([&] { Required(Registrator()).RegisterActiveX(file); });
-  SkipOnFailure([&] { Required(Inspector()).DisplayInfo(); });
-}
+int frmMain::ActiveTab() const { return xtab_->Tab(); }
 
-void frmMain::cmdUnReg_Click() {
-  const std::string file = txtFile_->text().toStdString();
-  SkipOnFailure([&] { Required(Registrator()).UnRegisterActiveX(file); });
-  SkipOnFailure([&] { Required(Inspector()).DisplayInfo(); });
-}
+void frmMain::SetActiveTab(int tab) { xtab_->SetTab(tab); }
 
-ShellCaptions frmMain::ShellStateCaptions() {
-  return ShellCaptions{
-      [this](const std::string& text) { lblShell_->setText(QString::fromStdString(text)); },
-      [this](const std::string& text) { cmdShellEX_->SetCaption(QString::fromStdString(text)); }};
-}
+void frmMain::FocusTabControl() { xtab_->setFocus(Qt::OtherFocusReason); }
 
-void frmMain::cmdShellEX_Click() {
-  // Failures are reported under "cmdShellEX_Click" by the toggle itself.
-  ToggleShellExtensions(cmdShellEX_->Caption().toStdString(), mRegistry_.get(),
-                        AppPath() + platform::ProgramFileName(), ShellStateCaptions());
-}
+void frmMain::InitialiseButtons() { SetupCommandButtons(this, true, true); }
 
-void frmMain::XTab1_Switch() {
-  if (xtab_->Tab() == 1) gridcomparison();
-  if (xtab_->Tab() != 2) return;
-  SkipOnFailure([&] { ShowShellState(Required(mRegistry_.get()), ShellStateCaptions()); });
-}
-
-void frmMain::cmdReadme_Click() { ShellOpen(AppPath() + "readme.txt"); }
-
-void frmMain::cmdWeb_Click() { ShellOpen(kVendorWebAddress); }
-
-void frmMain::OpenCell(FlexGrid& grid, int row, int col) {
-  try {
-    grid.SetCol(col);
-    grid.SetRow(row);
-    const QString text = QString::fromStdString(grid.Text());
-    DisplayWindow()->ShowText(text);
-  } catch (...) {
-    // A failed double click ends quietly.
-  }
-}
-
-void frmMain::gridinfo_DblClick(int row, int col) { OpenCell(gridInfoModel_, row, col); }
-
-void frmMain::gridcomparison_DblClick(int row, int col) { OpenCell(gridComparisonModel_, row, col); }
-
-void frmMain::picTabIcon_Click(int index) {
-  const std::string digits = std::to_string(index);
-  switch (digits.front()) {
-    case '1': xtab_->SetTab(0); break;
-    case '2': xtab_->SetTab(1); break;
-    case '3': xtab_->SetTab(2); break;
-    default: break;
-  }
-}
-
-void frmMain::picTabIcon_GotFocus(int) { xtab_->setFocus(Qt::OtherFocusReason); }
+void frmMain::ShowDetail(const std::string& text) { DisplayWindow()->ShowText(QString::fromStdString(text)); }
 
 }  // namespace korvane::ui
