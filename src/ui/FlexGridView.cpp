@@ -3,7 +3,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 
-#include "ui/CommandGeometry.h"
+#include "forms/CommandGeometry.h"
 #include "ui/Fonts.h"
 
 namespace korvane::ui {

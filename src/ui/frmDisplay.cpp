@@ -2,7 +2,7 @@
 
 #include <QResizeEvent>
 
-#include "ui/CommandGeometry.h"
+#include "forms/CommandGeometry.h"
 
 namespace korvane::ui {
 

@@ -8,7 +8,7 @@
 #include <QWindow>
 #include <algorithm>
 
-#include "ui/CommandGeometry.h"
+#include "forms/CommandGeometry.h"
 #include "ui/Fonts.h"
 #include "ui/WindowArt.h"
 

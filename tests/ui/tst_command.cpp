@@ -8,10 +8,10 @@
 #include <QtTest>
 
 #include "ui/Command.h"
-#include "ui/CommandCore.h"
-#include "ui/CommandGeometry.h"
+#include "forms/CommandCore.h"
+#include "forms/CommandGeometry.h"
 #include "ui/CommandSkins.h"
-#include "ui/PropertyBag.h"
+#include "forms/PropertyBag.h"
 #include "ui/VerticalGradient.h"
 #include "ui/basToolsUi.h"
 
