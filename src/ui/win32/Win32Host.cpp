@@ -83,6 +83,11 @@ void Win32Host::EndProcess() { platform::EndProcess(0); }
 
 int Win32Host::Run() {
   MSG msg;
+  // For start-up timing: leave as soon as the window has been shown and painted.
+  if (platform::GetEnv("KORVANE_EXIT_AFTER_SHOW") == "1") {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    return 0;
+  }
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     // Alt+key reaches the main window, where the access keys are.
     if (msg.message == WM_SYSCHAR && main_ && GetAncestor(msg.hwnd, GA_ROOT) == main_->Window()) {
