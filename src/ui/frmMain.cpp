@@ -1,5 +1,7 @@
 #include "ui/frmMain.h"
 
+#include <stdexcept>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
@@ -8,6 +10,7 @@
 #include <QTimer>
 
 #include "platform/Process.h"
+#include "forms/MainLayout.h"
 #include "ui/Command.h"
 #include "forms/CommandGeometry.h"
 #include "ui/CommandSkins.h"
@@ -24,8 +27,6 @@
 namespace korvane::ui {
 
 namespace {
-
-constexpr OleColor kWindowColour = 0x00FBFDFB;
 
 QRect Twips(int left, int top, int width, int height) {
   return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height));
@@ -53,23 +54,20 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent), form_(*this) {
   setWindowTitle(QStringLiteral("Korvane"));
   setFont(ButtonFont());
   QPalette colours = palette();
-  colours.setColor(QPalette::Window, ColorFromBgr(kWindowColour));
+  colours.setColor(QPalette::Window, ColorFromBgr(forms::kWindowColour));
   setPalette(colours);
   setAutoFillBackground(true);
-  setFixedSize(TwipsToPixels(6495), TwipsToPixels(5415));
+  setFixedSize(TwipsToPixels(forms::kClientWidth), TwipsToPixels(forms::kClientHeight));
   setWindowIcon(QIcon(TabIconPixmap(1)));
 
-  xtab_ = new XTab({QString(18, QLatin1Char(' ')) + QStringLiteral("Korvane && File Info"),
-                    QString(17, QLatin1Char(' ')) + QStringLiteral("File Comparison"),
-                    QString(18, QLatin1Char(' ')) + QStringLiteral("Options && Help")},
+  xtab_ = new XTab({QString::fromUtf8(forms::TabCaption(0)), QString::fromUtf8(forms::TabCaption(1)),
+                    QString::fromUtf8(forms::TabCaption(2))},
                    this);
   xtab_->setObjectName(QStringLiteral("XTab1"));
-  xtab_->setGeometry(Twips(60, 60, 6375, 5325));
+  xtab_->setGeometry(Twips(forms::kTabLeft, forms::kTabTop, forms::kTabWidth, forms::kTabHeight));
   connect(xtab_, &XTab::TabSwitched, this, [this] { XTab1_Switch(); });
 
-  BuildFileTab();
-  BuildComparisonTab();
-  BuildOptionsTab();
+  BuildControls();
   BuildTabIcons();
 
   exitAfterShow_ = platform::GetEnv("KORVANE_EXIT_AFTER_SHOW") == "1";
@@ -77,134 +75,111 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent), form_(*this) {
 
 frmMain::~frmMain() = default;
 
-Command* frmMain::MakeButton(QWidget* parent, const char* name, const char* caption, int left,
-                             int top, int width, int height) {
-  PropertyBag designed;
-  designed.WriteProperty("Caption", caption, "Command");
-  auto* button = new Command(designed, parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setGeometry(Twips(left, top, width, height));
-  return button;
+namespace {
+
+QRect TwipsOf(const forms::ControlPlace& place) { return Twips(place.left, place.top, place.width, place.height); }
+
+const forms::ControlPlace& PlaceOf(int id) {
+  for (const forms::ControlPlace& place : forms::MainWindowControls()) {
+    if (place.id == id) return place;
+  }
+  throw std::logic_error("no such control in the main window's layout");
 }
 
-Frame* frmMain::MakeFrame(QWidget* parent, const char* title, int left, int top, int width,
-                              int height) {
-  auto* frame = new Frame(QString::fromLatin1(title), parent);
-  frame->setGeometry(Twips(left, top, width, height));
-  frame->setAutoFillBackground(true);
-  return frame;
-}
+}  // namespace
 
-void frmMain::BuildFileTab() {
-  Frame* frmFile = MakeFrame(xtab_, "Select file (dll, ocx, exe)", 60, 960, 6255, 675);
-  frmFile->setObjectName(QStringLiteral("frmFile"));
-  auto* label1 = new QLabel(QStringLiteral("Select File:"), frmFile);
-  label1->setObjectName(QStringLiteral("Label1"));
-  label1->setGeometry(Twips(120, 300, 780, 195));
-  txtFile_ = new QLineEdit(frmFile);
-  txtFile_->setObjectName(QStringLiteral("txtFile"));
-  txtFile_->setGeometry(Twips(1020, 240, 4185, 315));
-  cmdBrowse_ = MakeButton(frmFile, "cmdBrowse", "Browse", 5250, 240, 855, 315);
-  xtab_->AddToTab(0, frmFile);
-
-  cmdReg_ = MakeButton(xtab_, "cmdReg", "Register ActiveX", 90, 1740, 1545, 315);
-  cmdUnReg_ = MakeButton(xtab_, "cmdUnReg", "Unregister ActiveX", 1710, 1740, 1545, 315);
-  xtab_->AddToTab(0, cmdReg_);
-  xtab_->AddToTab(0, cmdUnReg_);
-
-  Frame* frame1 = MakeFrame(xtab_, "File Info / ActiveX Info", 60, 2130, 6255, 3135);
-  frame1->setObjectName(QStringLiteral("Frame1"));
-  gridinfo_ = new FlexGridView(GridInfoModel(), frame1);
-  gridinfo_->setObjectName(QStringLiteral("gridinfo"));
-  gridinfo_->setGeometry(Twips(60, 210, 6135, 2835));
-  gridinfo_->setToolTip(QString::fromLatin1(forms::kGridTip));
-  xtab_->AddToTab(0, frame1);
+// Every control from the form's layout: frames first, then what they hold,
+// each on its tab of the tab control.
+void frmMain::BuildControls() {
+  std::map<int, QWidget*> frames;
+  for (const forms::ControlPlace& place : forms::MainWindowControls()) {
+    const QString text = QString::fromUtf8(place.text);
+    QWidget* parent = place.parentId != 0 ? frames.at(place.parentId) : xtab_;
+    QWidget* control = nullptr;
+    switch (place.kind) {
+      case forms::ControlKind::Frame: {
+        auto* frame = new Frame(text, parent);
+        frame->setAutoFillBackground(true);
+        frames[place.id] = frame;
+        control = frame;
+        break;
+      }
+      case forms::ControlKind::Label: {
+        auto* label = new QLabel(text, parent);
+        label->setWordWrap(place.id == forms::kIdLabel2);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        control = label;
+        break;
+      }
+      case forms::ControlKind::TextBox:
+        control = new QLineEdit(parent);
+        break;
+      case forms::ControlKind::Button: {
+        PropertyBag designed;
+        designed.WriteProperty("Caption", place.text, "Command");
+        control = new Command(designed, parent);
+        break;
+      }
+      case forms::ControlKind::Picture:
+        control = new PictureBox(&DecorationPixmap, parent);
+        break;
+      case forms::ControlKind::Grid:
+        // The comparison grid is made when its tab first opens.
+        if (place.id == forms::kIdGridComparison) continue;
+        gridinfo_ = new FlexGridView(GridInfoModel(), parent);
+        gridinfo_->setToolTip(QString::fromLatin1(forms::kGridTip));
+        control = gridinfo_;
+        break;
+    }
+    control->setObjectName(QString::fromLatin1(place.name));
+    control->setGeometry(TwipsOf(place));
+    controls_[place.id] = control;
+    if (place.parentId == 0) xtab_->AddToTab(place.tab, control);
+  }
+  txtFile_ = static_cast<QLineEdit*>(controls_.at(forms::kIdTxtFile));
+  txtFirstFile_ = static_cast<QLineEdit*>(controls_.at(forms::kIdTxtFirstFile));
+  txtSecondFile_ = static_cast<QLineEdit*>(controls_.at(forms::kIdTxtSecondFile));
+  lblShell_ = static_cast<QLabel*>(controls_.at(forms::kIdLblShell));
+  label2_ = static_cast<QLabel*>(controls_.at(forms::kIdLabel2));
+  frmComparison_ = static_cast<Frame*>(controls_.at(forms::kIdFrmComparison));
+  const std::pair<Command**, int> buttons[] = {
+      {&cmdBrowse_, forms::kIdCmdBrowse},     {&cmdReg_, forms::kIdCmdReg},
+      {&cmdUnReg_, forms::kIdCmdUnReg},       {&cmdSelectOne_, forms::kIdCmdSelectOne},
+      {&cmdSelectTwo_, forms::kIdCmdSelectTwo}, {&cmdShellEX_, forms::kIdCmdShellEX},
+      {&cmdReadme_, forms::kIdCmdReadme},     {&cmdWeb_, forms::kIdCmdWeb}};
+  for (const auto& [member, id] : buttons) *member = static_cast<Command*>(controls_.at(id));
 
   connect(cmdBrowse_, &Command::Click, this, &frmMain::cmdBrowse_Click);
   connect(cmdReg_, &Command::Click, this, &frmMain::cmdReg_Click);
   connect(cmdUnReg_, &Command::Click, this, &frmMain::cmdUnReg_Click);
-  connect(gridinfo_, &FlexGridView::CellDoubleClicked, this, &frmMain::gridinfo_DblClick);
-}
-
-void frmMain::BuildComparisonTab() {
-  Frame* one = MakeFrame(xtab_, "First File", 60, 960, 3075, 765);
-  one->setObjectName(QStringLiteral("frmFileOne"));
-  txtFirstFile_ = new QLineEdit(one);
-  txtFirstFile_->setObjectName(QStringLiteral("txtFirstFile"));
-  txtFirstFile_->setGeometry(Twips(120, 300, 2445, 315));
-  cmdSelectOne_ = MakeButton(one, "cmdSelectOne", "...", 2610, 300, 345, 315);
-  xtab_->AddToTab(1, one);
-
-  Frame* two = MakeFrame(xtab_, "Second File", 3240, 960, 3075, 765);
-  two->setObjectName(QStringLiteral("frmFileTwo"));
-  txtSecondFile_ = new QLineEdit(two);
-  txtSecondFile_->setObjectName(QStringLiteral("txtSecondFile"));
-  txtSecondFile_->setGeometry(Twips(120, 300, 2445, 315));
-  cmdSelectTwo_ = MakeButton(two, "cmdSelectTwo", "...", 2610, 300, 345, 315);
-  xtab_->AddToTab(1, two);
-
-  frmComparison_ = MakeFrame(xtab_, "Comparison Result", 60, 1740, 6255, 3555);
-  frmComparison_->setObjectName(QStringLiteral("frmComparison"));
-  xtab_->AddToTab(1, frmComparison_);
-
   connect(cmdSelectOne_, &Command::Click, this, &frmMain::cmdSelectOne_Click);
   connect(cmdSelectTwo_, &Command::Click, this, &frmMain::cmdSelectTwo_Click);
-}
-
-void frmMain::BuildOptionsTab() {
-  lblShell_ = new QLabel(
-      QStringLiteral("Shell Extensions are Enabled. Click Disable to remove Shell Extensions:"), xtab_);
-  lblShell_->setObjectName(QStringLiteral("lblShell"));
-  lblShell_->setGeometry(Twips(210, 1200, 5055, 195));
-  cmdShellEX_ = MakeButton(xtab_, "cmdShellEX", "Enable", 210, 1500, 975, 345);
-  label2_ = new QLabel(QStringLiteral("Tip: For a full report on ActiveX files right click a folder and "
-                                      "select 'ActiveX Report'. Note: Shell Extensions must be enabled."),
-                       xtab_);
-  label2_->setObjectName(QStringLiteral("Label2"));
-  label2_->setWordWrap(true);
-  label2_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  label2_->setGeometry(Twips(210, 2010, 5940, 435));
-  auto* picture1 = new PictureBox(&DecorationPixmap, xtab_);
-  picture1->setObjectName(QStringLiteral("Picture1"));
-  picture1->setGeometry(Twips(3570, 3390, 2760, 1305));
-  cmdReadme_ = MakeButton(xtab_, "cmdReadme", "Readme.txt", 2850, 4770, 1605, 435);
-  cmdWeb_ = MakeButton(xtab_, "cmdWeb", "Visit Website", 4560, 4770, 1605, 435);
-  for (QWidget* control : std::initializer_list<QWidget*>{lblShell_, cmdShellEX_, label2_, picture1,
-                                                          cmdReadme_, cmdWeb_}) {
-    xtab_->AddToTab(2, control);
-  }
   connect(cmdShellEX_, &Command::Click, this, &frmMain::cmdShellEX_Click);
   connect(cmdReadme_, &Command::Click, this, &frmMain::cmdReadme_Click);
   connect(cmdWeb_, &Command::Click, this, &frmMain::cmdWeb_Click);
+  connect(gridinfo_, &FlexGridView::CellDoubleClicked, this, &frmMain::gridinfo_DblClick);
 }
 
 void frmMain::BuildTabIcons() {
-  // Icons 1, 2, 3 on the first tab, 11, 22, 33 on the second, 111, 222, 333 on
-  // the third; the last digit picks the picture and the place.
-  const QRect places[3] = {Twips(105, 150, 705, 660), Twips(2385, 150, 705, 660),
-                           Twips(4470, 120, 705, 660)};
-  const int bases[3] = {1, 11, 111};
   const QPixmap pictures[3] = {TabIconPixmap(1), TabIconPixmap(2), TabIconPixmap(3)};
-  for (int tab = 0; tab < 3; ++tab) {
-    for (int which = 1; which <= 3; ++which) {
-      const int index = bases[tab] * which;
-      auto* icon = new TabIcon(index, xtab_);
-      icon->setObjectName(QStringLiteral("picTabIcon%1").arg(index));
-      icon->setGeometry(places[which - 1]);
-      icon->setPixmap(pictures[which - 1]);
-      xtab_->AddToTab(tab, icon);
-      tabIcons_[index] = icon;
-      connect(icon, &TabIcon::Clicked, this, &frmMain::picTabIcon_Click);
-      connect(icon, &TabIcon::GotFocus, this, &frmMain::picTabIcon_GotFocus);
-    }
+  for (const forms::TabIconPlace& place : forms::TabIcons()) {
+    auto* icon = new TabIcon(place.index, xtab_);
+    icon->setObjectName(QStringLiteral("picTabIcon%1").arg(place.index));
+    icon->setGeometry(Twips(place.left, place.top, place.width, place.height));
+    icon->setPixmap(pictures[place.picture - 1]);
+    xtab_->AddToTab(place.tab, icon);
+    tabIcons_[place.index] = icon;
+    connect(icon, &TabIcon::Clicked, this, &frmMain::picTabIcon_Click);
+    connect(icon, &TabIcon::GotFocus, this, &frmMain::picTabIcon_GotFocus);
   }
 }
 
 FlexGridView* frmMain::gridcomparison() {
   if (gridcomparison_ == nullptr) {
+    const forms::ControlPlace& place = PlaceOf(forms::kIdGridComparison);
     gridcomparison_ = new FlexGridView(GridComparisonModel(), frmComparison_);
-    gridcomparison_->setObjectName(QStringLiteral("gridcomparison"));
-    gridcomparison_->setGeometry(Twips(60, 210, 6135, 3255));
+    gridcomparison_->setObjectName(QString::fromLatin1(place.name));
+    gridcomparison_->setGeometry(TwipsOf(place));
     gridcomparison_->setToolTip(QString::fromLatin1(forms::kGridTip));
     connect(gridcomparison_, &FlexGridView::CellDoubleClicked, this, &frmMain::gridcomparison_DblClick);
     gridcomparison_->show();  // shows with its frame

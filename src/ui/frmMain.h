@@ -91,13 +91,8 @@ class frmMain : public QWidget, private forms::MainFormView {
   void showEvent(QShowEvent* event) override;
 
  private:
-  void BuildFileTab();
-  void BuildComparisonTab();
-  void BuildOptionsTab();
+  void BuildControls();
   void BuildTabIcons();
-  Command* MakeButton(QWidget* parent, const char* name, const char* caption, int left, int top,
-                      int width, int height);
-  Frame* MakeFrame(QWidget* parent, const char* title, int left, int top, int width, int height);
   QLineEdit* Box(forms::FileBox box) const;
 
   // The view's side of the main form.
@@ -133,6 +128,7 @@ class frmMain : public QWidget, private forms::MainFormView {
   FlexGridView* gridcomparison_ = nullptr;
   Frame* frmComparison_ = nullptr;
   std::map<int, TabIcon*> tabIcons_;
+  std::map<int, QWidget*> controls_;  // by the layout's control id
   CommonDialog comDlg_;
   frmDisplay* display_ = nullptr;
   std::unique_ptr<frmDisplay> ownDisplay_;

@@ -13,8 +13,6 @@
 #include "app/basMain.h"
 #include "helpers/MainWindowFixture.h"
 #include "install/Settings.h"
-#include "registry/ShellVerbs.h"
-#include "registry/clsRegistry.h"
 #include "ui/Command.h"
 #include "ui/FlexGridView.h"
 #include "ui/PictureBox.h"
@@ -29,18 +27,6 @@ using korvane::test::AnswerNextModal;
 using korvane::test::ColumnTexts;
 using korvane::test::MainWindowFixture;
 
-namespace {
-
-// The command a verb key of HKEY_CLASSES_ROOT holds (empty when absent).
-std::string VerbCommand(const std::string& key) {
-  clsRegistry registry;
-  registry.SetClassKey(kClassesRoot);
-  registry.SetSectionKey(key);
-  if (!registry.KeyExists()) return {};
-  return RegValueToString(registry.Value());
-}
-
-}  // namespace
 
 class TestMainWindow : public QObject {
   Q_OBJECT
