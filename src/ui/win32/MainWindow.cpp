@@ -190,7 +190,12 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
       if (item->CtlID == forms::kIdTab) {
-        DrawTabHeader(*item, forms::TabCaption(static_cast<int>(item->itemID)));
+        const int tab = static_cast<int>(item->itemID);
+        int textLeft = 0;
+        for (const forms::TabIconPlace& icon : forms::TabIcons()) {
+          if (icon.tab == 0 && icon.picture == tab + 1) textLeft = Px(icon.left + icon.width) + 4;
+        }
+        DrawTabHeader(*item, forms::TabCaption(tab), textLeft);
       } else if (item->CtlID == forms::kIdPicture1) {
         DrawDecoration(item->hDC, item->rcItem);
       } else if (item->CtlID > forms::kIdTabIconBase) {

@@ -1,5 +1,7 @@
 #include "ui/win32/TabArt.h"
 
+#include <algorithm>
+
 namespace korvane::win32ui {
 
 namespace {
@@ -39,7 +41,7 @@ void Ellipse(HDC dc, RECT r, COLORREF fill, COLORREF edge) {
 
 }  // namespace
 
-void DrawTabHeader(const DRAWITEMSTRUCT& item, const char* caption) {
+void DrawTabHeader(const DRAWITEMSTRUCT& item, const char* caption, int textLeft) {
   const bool active = (item.itemState & ODS_SELECTED) != 0;
   RECT r = item.rcItem;
   if (active) {
@@ -50,11 +52,18 @@ void DrawTabHeader(const DRAWITEMSTRUCT& item, const char* caption) {
   HBRUSH border = CreateSolidBrush(kBorder);
   FrameRect(item.hDC, &r, border);
   DeleteObject(border);
+  // The caption's leading blanks keep room for the tab icon at the left; the
+  // text is wrapped in the room that is left and centred vertically.
+  std::wstring text = Wide(caption);
+  text.erase(0, text.find_first_not_of(L' '));
+  RECT room{std::max<LONG>(r.left + 4, textLeft), r.top, r.right - 4, r.bottom};
   HGDIOBJ oldFont = SelectObject(item.hDC, ButtonFont());
   SetBkMode(item.hDC, TRANSPARENT);
   SetTextColor(item.hDC, RGB(0, 0, 0));
-  const std::wstring text = Wide(caption);
-  DrawTextW(item.hDC, text.c_str(), -1, &r, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
+  RECT measure = room;
+  DrawTextW(item.hDC, text.c_str(), -1, &measure, DT_LEFT | DT_WORDBREAK | DT_CALCRECT);
+  room.top += ((room.bottom - room.top) - (measure.bottom - measure.top)) / 2;
+  DrawTextW(item.hDC, text.c_str(), -1, &room, DT_LEFT | DT_WORDBREAK);
   SelectObject(item.hDC, oldFont);
 }
 

@@ -6,7 +6,8 @@
 
 namespace korvane::win32ui {
 
-void DrawTabHeader(const DRAWITEMSTRUCT& item, const char* caption);
+// textLeft: where the caption starts, right of the tab's icon (pixels on the tab control).
+void DrawTabHeader(const DRAWITEMSTRUCT& item, const char* caption, int textLeft);
 // picture: the icon's index; its last digit picks one of three pictures.
 void DrawTabIcon(HDC dc, RECT place, int index);
 void DrawDecoration(HDC dc, RECT place);
