@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/RegFile.h"
 #include "platform/Registry.h"
 #include "platform/posix/RegistryNames.h"
 
@@ -173,7 +174,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string name = in.Text(64);
         const std::string fold = korvane::platform::posix::FoldName(name);
         Check(korvane::platform::posix::FoldName(fold) == fold, "folding is stable");
-        Check(korvane::platform::posix::Utf16Length(name) <= name.size(),
+        Check(korvane::formats::RegNameLength(name) <= name.size(),
               "a name is never longer than its bytes");
         std::string expanded;
         const std::uint32_t needed = ExpandEnvironmentStrings(name, &expanded);

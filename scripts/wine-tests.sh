@@ -5,7 +5,8 @@
 #   2. registration through korvane-cli.exe with the test DLLs, checked in
 #      Wine's registry (`wine reg query`);
 #   3. the reader cross-check on a tree of real PE files (make-pe-corpus);
-#   4. korvane.exe, the desktop program: its windows under an Xvfb server
+#   4. the load-failure diagnosis against the real loader (wine-diagnosis.sh);
+#   5. korvane.exe, the desktop program: its windows under an Xvfb server
 #      (test_win32ui), -r unattended against the Linux program's lines, and a
 #      real message box answered by message.
 # Exit status 0 only when everything passed. Needs wine, wine64 and wine32:i386.
@@ -178,7 +179,11 @@ for lang in de_DE.UTF-8 pt_BR.UTF-8 zh_TW.UTF-8; do
   fi
 done
 
-# --- 4. korvane.exe ---------------------------------------------------------------------
+# The load-failure diagnosis against the real loader, on the same corpus.
+echo "== load-failure diagnosis"
+bash scripts/wine-diagnosis.sh "$corpus/tree" || fail "load-failure diagnosis"
+
+# --- 5. korvane.exe ---------------------------------------------------------------------
 echo "== korvane.exe"
 # The lines the program prints unattended: the same as the Linux program's.
 expected_ok=$'MSGBOX\tquestion\tKorvane - Registering ActiveX\tAre You Sure?\tyes\nMSGBOX\tinformation\tKorvane - Registering\tActiveX Component registration successful!\tok'

@@ -1,6 +1,7 @@
 #include "app/basMain.h"
 
 #include "app/CommandLine.h"
+#include "common/CarryOn.h"
 #include "common/UserPort.h"
 #include "common/VbError.h"
 #include "install/basSelfInstall.h"
@@ -69,11 +70,10 @@ bool basMain::ProcessCommandLine(const std::string& argumentText) {
     return true;
   }
   if (sw == "-s") {
-    try {
+    // The registry class contains its own failures; the dispatcher reports nothing.
+    CarryOn("ProcessCommandLine", [&] {
       CreateSwitchAssociations(*oRegistry_, appPath_ + platform::ProgramFileName());
-    } catch (...) {
-      // The registry class contains its own failures; the dispatcher reports nothing.
-    }
+    });
     EndApplication(false);
     return true;
   }
@@ -86,12 +86,9 @@ void basMain::RunSwitch(const std::string& switchText, const std::string& path) 
                       : switchText == "-u" ? "Korvane - UnRegistering ActiveX"
                                            : "Korvane - ActiveX Report";
   int answer = kIdNo;
-  try {
-    answer = MsgBox(kConfirmText, kConfirmFlags, title);
-  } catch (...) {
-  }
+  CarryOn("RunSwitch", [&] { answer = MsgBox(kConfirmText, kConfirmFlags, title); });
   if (answer == kIdYes) {
-    try {
+    CarryOn("RunSwitch", [&] {
       if (switchText == "-r") {
         oRegistrator_->RegisterActiveX(path);
       } else if (switchText == "-u") {
@@ -99,43 +96,27 @@ void basMain::RunSwitch(const std::string& switchText, const std::string& path) 
       } else {
         CreateReport(path, windows_.ProgressWindow(bCancelReport), &bCancelReport);
       }
-    } catch (...) {
-    }
+    });
   }
   EndApplication(false);
 }
 
 void basMain::ShowPlainPath(const std::string& path) {
   // Each step is skipped when it fails; the next one still runs.
-  try {
-    oActiveX_->SetFileName(path);
-  } catch (...) {
-  }
-  try {
-    windows_.SetFileText(oActiveX_->FileName());
-  } catch (...) {
-  }
-  try {
-    oActiveX_->DisplayInfo();
-  } catch (...) {
-  }
+  CarryOn("ShowPlainPath", [&] { oActiveX_->SetFileName(path); });
+  CarryOn("ShowPlainPath", [&] { windows_.SetFileText(oActiveX_->FileName()); });
+  CarryOn("ShowPlainPath", [&] { oActiveX_->DisplayInfo(); });
 }
 
 void basMain::EndApplication(bool bMainFormUnloading) {
   if (ended_) return;
   if (!bMainFormUnloading && !ending_) {
     ending_ = true;
-    try {
-      windows_.UnloadMainWindow();
-    } catch (...) {
-    }
+    CarryOn("EndApplication", [&] { windows_.UnloadMainWindow(); });
     if (ended_) return;  // the unload handler finished the shut-down
   }
   ending_ = true;
-  try {
-    windows_.UnloadDisplayWindow();
-  } catch (...) {
-  }
+  CarryOn("EndApplication", [&] { windows_.UnloadDisplayWindow(); });
   // The windows must not reach the shared objects once they are gone.
   windows_.Connect({});
   ReleaseSharedObjects();

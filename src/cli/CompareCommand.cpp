@@ -11,6 +11,8 @@ namespace korvane::cli {
 
 namespace {
 
+constexpr int kExitRegistryUnreadable = 1;
+
 int RunCompare(CliArgs& args) {
   if (args.operands.size() != 2) return UsageError("compare takes two files: FILE1 FILE2");
   for (const auto& file : args.operands) {
@@ -24,6 +26,9 @@ int RunCompare(CliArgs& args) {
   bound.inspector.SetFirstFilename(args.operands[0]);
   bound.inspector.SetSecondFilename(args.operands[1]);
   bound.inspector.DoComparison();
+  if (const auto& failure = bound.inspector.RegistryFailure()) {
+    return Fail(kExitRegistryUnreadable, failure->Description());
+  }
   PrintGridRows(bound.comparisonGrid, args.json, Json{{"files", args.operands}});
   return kExitOk;
 }

@@ -11,6 +11,8 @@ namespace korvane::cli {
 
 namespace {
 
+constexpr int kExitRegistryUnreadable = 1;
+
 int RunInfo(CliArgs& args) {
   if (args.operands.size() != 1) return UsageError("info takes one FILE");
   const std::string& file = args.operands[0];
@@ -22,6 +24,10 @@ int RunInfo(CliArgs& args) {
   BoundInspector bound;
   bound.inspector.SetFileName(file);
   bound.inspector.DisplayInfo();
+  // Rows without the registration would read as "not registered": say why instead.
+  if (const auto& failure = bound.inspector.RegistryFailure()) {
+    return Fail(kExitRegistryUnreadable, failure->Description());
+  }
   PrintGridRows(bound.infoGrid, args.json, Json{{"file", file}});
   return kExitOk;
 }

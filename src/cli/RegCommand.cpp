@@ -30,7 +30,8 @@ int Query(const RegCommandLine& line, const formats::RegKeyName& key) {
   request.valueName = line.valueName;
   request.recursive = line.recursive;
   std::string output;
-  switch (RunRegQuery(request, &output)) {
+  long failure = platform::kErrorSuccess;
+  switch (RunRegQuery(request, &output, &failure)) {
     case RegQueryStatus::Ok:
       std::fwrite(output.data(), 1, output.size(), stdout);
       return kExitOk;
@@ -42,7 +43,7 @@ int Query(const RegCommandLine& line, const formats::RegKeyName& key) {
     case RegQueryStatus::Failed:
       break;
   }
-  return Fail(kExitFailed, "cannot read " + formats::RegKeyFullName(key));
+  return Fail(kExitFailed, "cannot read " + formats::RegKeyFullName(key) + ": " + RegResultText(failure));
 }
 
 int Add(const RegCommandLine& line, const formats::RegKeyName& key) {
@@ -74,8 +75,9 @@ int Add(const RegCommandLine& line, const formats::RegKeyName& key) {
 
 int Delete(const RegCommandLine& line, const formats::RegKeyName& key) {
   const std::string name = formats::RegKeyFullName(key);
-  if (!RegKeyExists(key)) return Fail(kExitFailed, "the key " + name + " does not exist");
-  long r = platform::kErrorSuccess;
+  long r = RegProbeKey(key);
+  if (r == platform::kErrorFileNotFound) return Fail(kExitFailed, "the key " + name + " does not exist");
+  if (r != platform::kErrorSuccess) return Fail(kExitFailed, name + ": " + RegResultText(r));
   if (line.valueName) {
     r = RegRemoveValue(key, *line.valueName);
     if (r == platform::kErrorFileNotFound) {
@@ -83,11 +85,14 @@ int Delete(const RegCommandLine& line, const formats::RegKeyName& key) {
                                    " does not exist in " + name);
     }
   } else if (line.allValues) {
-    std::vector<RegFileValue> values;
-    r = RegReadValues(key, &values);
-    for (std::size_t i = 0; r == platform::kErrorSuccess && i < values.size(); ++i) {
-      r = RegRemoveValue(key, values[i].name);
-    }
+    r = platform::RegRunAsOneChange([&key] {
+      std::vector<RegFileValue> values;
+      long removed = RegReadValues(key, &values);
+      for (std::size_t i = 0; removed == platform::kErrorSuccess && i < values.size(); ++i) {
+        removed = RegRemoveValue(key, values[i].name);
+      }
+      return removed;
+    });
   } else {
     if (key.path.empty()) return Fail(kExitFailed, "a root key cannot be deleted");
     r = RegDeleteTree(key);
@@ -113,7 +118,7 @@ int Run(CliArgs& args) {
   }
 
   std::optional<formats::RegKeyName> key = formats::ParseRegKeyName(line->operands[0], &error);
-  if (!key) return UsageError(error + " (a key starts with HKCR, HKCU, HKLM or HKU)");
+  if (!key) return UsageError(error);
   if (line->action == "query") return Query(*line, *key);
   if (line->action == "add") return Add(*line, *key);
   if (line->action == "delete") return Delete(*line, *key);

@@ -13,6 +13,8 @@ namespace korvane::cli {
 
 namespace {
 
+constexpr int kExitRegistryUnreadable = 1;
+
 int RunVerbs(CliArgs& args) {
   std::string action;
   std::string exePath = ShellExePath();
@@ -33,6 +35,10 @@ int RunVerbs(CliArgs& args) {
   clsRegistry registry;
   if (action == "status") {
     const char* state = ShellVerbsPresent(registry) ? "enabled" : "disabled";
+    // An unreadable registry is no "disabled".
+    if (registry.RegistryFailure()) {
+      return Fail(kExitRegistryUnreadable, registry.RegistryFailure()->Description());
+    }
     if (args.json) {
       PrintJson(Json{{"status", state}});
     } else {
@@ -47,6 +53,9 @@ int RunVerbs(CliArgs& args) {
   ShellCaptions captions{[](const std::string&) {}, [](const std::string&) {}};
   ToggleShellExtensions(action == "enable" ? kShellEnableCaption : kShellDisableCaption, &registry,
                         exePath, captions);
+  if (registry.RegistryFailure()) {
+    return Fail(kExitRegistryUnreadable, registry.RegistryFailure()->Description());
+  }
   return kExitOk;
 }
 

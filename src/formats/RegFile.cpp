@@ -21,17 +21,17 @@ constexpr std::array<RootNames, 4> kRoots{{
     {RegRoot::Users, "HKEY_USERS", "HKU"},
 }};
 
-// Name lengths are limited in UTF-16 units, as Windows counts them.
-std::size_t Utf16Units(std::string_view text) {
-  std::size_t n = 0;
-  for (char c : text) {
-    const auto b = static_cast<unsigned char>(c);
-    if ((b & 0xC0) != 0x80) n += b >= 0xF0 ? 2 : 1;
-  }
-  return n;
-}
+// HKEY_CLASSES_ROOT\x is HKEY_LOCAL_MACHINE\Software\Classes\x.
+constexpr std::size_t kClassesRootDepth = 2;
 
 }  // namespace
+
+std::size_t RegNameLength(std::string_view name) {
+  std::size_t units = 0;
+  std::size_t pos = 0;
+  while (pos < name.size()) units += DecodeUtf8(name, pos) >= 0x10000 ? 2 : 1;
+  return units;
+}
 
 const char* RegRootLongName(RegRoot root) {
   for (const auto& r : kRoots) {
@@ -57,7 +57,10 @@ std::optional<RegKeyName> ParseRegKeyName(std::string_view full, std::string* er
   std::size_t slash = full.find('\\');
   std::string_view rootText = full.substr(0, slash);
   std::optional<RegRoot> root = ParseRegRootName(rootText);
-  if (!root) return fail("unknown registry root '" + std::string(rootText) + "'");
+  if (!root) {
+    return fail("unknown registry root '" + std::string(rootText) +
+                "' (a key starts with HKCR, HKCU, HKLM or HKU)");
+  }
 
   RegKeyName key;
   key.root = *root;
@@ -68,13 +71,18 @@ std::optional<RegKeyName> ParseRegKeyName(std::string_view full, std::string* er
   if (rest.empty()) return key;
 
   std::size_t start = 0;
+  std::size_t depth = key.root == RegRoot::ClassesRoot ? kClassesRootDepth : 0;
   for (;;) {
     std::size_t end = rest.find('\\', start);
     std::string_view component = rest.substr(start, end == std::string_view::npos ? rest.npos : end - start);
     if (component.empty()) return fail("empty key name in '" + std::string(full) + "'");
-    if (Utf16Units(component) > kRegFileMaxKeyComponent) {
-      return fail("a key name is longer than " + std::to_string(kRegFileMaxKeyComponent) +
+    if (RegNameLength(component) > kRegMaxKeyNameChars) {
+      return fail("a key name is longer than " + std::to_string(kRegMaxKeyNameChars) +
                   " characters");
+    }
+    if (++depth > kRegMaxKeyDepth) {
+      return fail("the key is nested deeper than " + std::to_string(kRegMaxKeyDepth) +
+                  " levels, the registry's limit");
     }
     if (end == std::string_view::npos) break;
     start = end + 1;

@@ -31,7 +31,8 @@ struct RegKeyName {
   bool operator==(const RegKeyName&) const = default;
 };
 // "HKCU\Software\x" (a trailing backslash is allowed); nullopt with *error set
-// for an unknown root or an empty path component.
+// for an unknown root, an empty path component, a name too long or a key
+// nested too deep for the registry.
 std::optional<RegKeyName> ParseRegKeyName(std::string_view full, std::string* error = nullptr);
 // The long form, "HKEY_CURRENT_USER\Software\x".
 std::string RegKeyFullName(const RegKeyName& key);
@@ -67,7 +68,19 @@ inline constexpr std::uint32_t kRegFileMultiSz = 7;
 inline constexpr std::size_t kRegFileMaxValueBytes = 1u << 20;     // one value's data as stored
 inline constexpr std::size_t kRegFileMaxHexBytes = 4u << 20;       // bytes listed in one hex value
 inline constexpr std::size_t kRegFileMaxLineChars = 16u << 20;     // one logical line
-inline constexpr std::size_t kRegFileMaxKeyComponent = 255;     // characters of one key name
-inline constexpr std::size_t kRegFileMaxValueName = 16383;      // characters of a value name
+
+// Limits of the registry itself, which the registry functions enforce too.
+// Name lengths count UTF-16 units, as Windows counts them (see RegNameLength).
+inline constexpr std::size_t kRegMaxKeyNameChars = 255;      // one key name
+inline constexpr std::size_t kRegMaxValueNameChars = 16383;  // one value name
+// Levels of keys below a root key (HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER,
+// HKEY_USERS), as deep as a Windows registry tree can be. HKEY_CLASSES_ROOT is
+// HKEY_LOCAL_MACHINE\Software\Classes, so its keys lie two levels deeper.
+inline constexpr std::size_t kRegMaxKeyDepth = 512;
+
+// A name's length in UTF-16 units: what it takes once converted for the
+// Windows functions, where each bad UTF-8 sequence becomes one U+FFFD. The
+// .reg reader and the Linux registry store both measure names with this.
+std::size_t RegNameLength(std::string_view name);
 
 }  // namespace korvane::formats

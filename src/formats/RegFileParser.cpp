@@ -188,16 +188,6 @@ class Parser {
     }
   }
 
-  // Name lengths are limited in UTF-16 units, as Windows counts them.
-  static std::size_t Utf16Units(std::string_view text) {
-    std::size_t n = 0;
-    for (char c : text) {
-      const auto b = static_cast<unsigned char>(c);
-      if ((b & 0xC0) != 0x80) n += b >= 0xF0 ? 2 : 1;
-    }
-    return n;
-  }
-
   void ValueLine(const std::string& text, int number) {
     std::string_view line(text);
     std::size_t pos = 0;
@@ -207,7 +197,7 @@ class Parser {
       pos = 1;
     } else if (line.front() == '"') {
       op.valueName = Quoted(line, pos, number);
-      if (Utf16Units(op.valueName) > kRegFileMaxValueName) Fail(number, "the value name is too long");
+      if (RegNameLength(op.valueName) > kRegMaxValueNameChars) Fail(number, "the value name is too long");
     } else {
       Fail(number, "expected a key in brackets, a value or a comment");
     }

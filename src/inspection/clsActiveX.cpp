@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "common/CarryOn.h"
 #include "common/ErrorReport.h"
 #include "common/UserPort.h"
 #include "common/VbError.h"
@@ -28,16 +29,30 @@ std::string LcidKey(std::uint32_t lcid) {
   return text;
 }
 
+// Thrown when the registry cannot be read at all: the step fails instead of
+// taking the missing answer for a missing key.
+struct RegistryUnreadable {
+  VbError failure;
+};
+
+void ThrowIfUnreadable(const clsRegistry& registry) {
+  if (registry.RegistryFailure()) throw RegistryUnreadable{*registry.RegistryFailure()};
+}
+
 bool KeyExists(clsRegistry& registry, const std::string& section) {
   registry.SetClassKey(kClassesRoot);
   registry.SetSectionKey(section);
-  return registry.KeyExists();
+  const bool exists = registry.KeyExists();
+  ThrowIfUnreadable(registry);
+  return exists;
 }
 
 std::string DefaultValue(clsRegistry& registry, const std::string& section) {
   registry.SetClassKey(kClassesRoot);
   registry.SetSectionKey(section);
-  return RegValueToString(registry.Value());
+  std::string value = RegValueToString(registry.Value());
+  ThrowIfUnreadable(registry);
+  return value;
 }
 
 // The path a version of the library is registered with. The library's own
@@ -59,14 +74,6 @@ std::string RegisteredPath(clsRegistry& registry, const TypeLibInfo& lib, const 
   return {};
 }
 
-// Runs one step of the file-information part; a failing step is skipped.
-template <typename Step>
-void Skippable(Step step) {
-  try {
-    step();
-  } catch (...) {
-  }
-}
 
 }  // namespace
 
@@ -107,6 +114,7 @@ void clsActiveX::DisplayInfo() {
   if (grid_ == nullptr) throw VbError(kObjectVariableNotSet, "clsActiveX", "Object variable not set");
   grid_->Clear();
   fileInfo_ = std::make_unique<clsFileInfo>();
+  registryFailure_.reset();
 
   try {
     RequireMembers();
@@ -136,7 +144,9 @@ void clsActiveX::DisplayInfo() {
       std::int32_t count = 0;
       reg.SetClassKey(kClassesRoot);
       reg.SetSectionKey(libraryKey);
-      if (reg.EnumerateSections(versions, count) && (count > 1 || !registered)) {
+      const bool listed = reg.EnumerateSections(versions, count);
+      ThrowIfUnreadable(reg);
+      if (listed && (count > 1 || !registered)) {
         grid_->AddRow("Other Versions Found!", "", true);
         for (std::int32_t i = 1; i <= count && static_cast<std::size_t>(i) < versions.size(); ++i) {
           const std::string& other = versions[static_cast<std::size_t>(i)];
@@ -147,15 +157,21 @@ void clsActiveX::DisplayInfo() {
         }
       }
     }
-  } catch (...) {
+  } catch (const RegistryUnreadable& e) {
+    // What was added stays and the file information follows, as for any
+    // failure here; the caller can tell the user why.
+    registryFailure_ = e.failure;
+    RecordSkipped("DisplayInfo", "the registry cannot be read");
+  } catch (const std::exception& e) {
     // A file without a readable type library, or a failing registry read:
     // what was added stays, and the file information follows.
+    RecordSkipped("DisplayInfo", e.what());
   }
 
   clsGrid& grid = *grid_;
   clsFileInfo& info = *fileInfo_;
-  Skippable([&] { grid.AddRow("File Info", "", true); });
-  Skippable([&] { info.SelectFile(fileName_); });
+  CarryOn("DisplayInfo", [&] { grid.AddRow("File Info", "", true); });
+  CarryOn("DisplayInfo", [&] { info.SelectFile(fileName_); });
   const std::pair<const char*, const std::string*> strings[] = {
       {"CompanyName: ", &info.CompanyName},       {"FileDescription: ", &info.FileDescription},
       {"InternalName: ", &info.InternalName},     {"LegalCopyright: ", &info.LegalCopyright},
@@ -163,15 +179,15 @@ void clsActiveX::DisplayInfo() {
       {"ProductName: ", &info.ProductName},       {"ProductVersion: ", &info.ProductVersion},
       {"Comments: ", &info.Comments},
   };
-  for (const auto& row : strings) Skippable([&] { grid.AddRow(row.first, *row.second, false); });
-  Skippable([&] { grid.AddRow("Extended File Info", "", true); });
+  for (const auto& row : strings) CarryOn("DisplayInfo", [&] { grid.AddRow(row.first, *row.second, false); });
+  CarryOn("DisplayInfo", [&] { grid.AddRow("Extended File Info", "", true); });
   const std::pair<const char*, const std::string*> fixed[] = {
       {"Type: ", &info.FileTypeEx},       {"SubType: ", &info.FileSubTypeEx},
       {"Version: ", &info.FileVerEx},     {"Product Version: ", &info.ProdVerEx},
       {"OS: ", &info.FileOSEx},           {"Structure Version: ", &info.StrucVerEx},
       {"Flags: ", &info.FileFlagsEx},
   };
-  for (const auto& row : fixed) Skippable([&] { grid.AddRow(row.first, *row.second, false); });
+  for (const auto& row : fixed) CarryOn("DisplayInfo", [&] { grid.AddRow(row.first, *row.second, false); });
 }
 
 void clsActiveX::SetFirstFilename(const std::string& vData) {
@@ -218,6 +234,7 @@ void AddBlock(clsGrid& grid, const char* title, const ComparedLibrary& lib) {
 }  // namespace
 
 void clsActiveX::DoComparison() {
+  registryFailure_.reset();
   try {
     if (firstFilename_.empty() || secondFilename_.empty()) {
       MsgBox("You must select two files!", kMbOkOnly + kMbIconWarning, kAppTitle);
@@ -246,6 +263,11 @@ void clsActiveX::DoComparison() {
     gridComp_->AddRow(same ? "The Files Are Identically!" : "The Files Are Diferent!", "", false);
     AddBlock(*gridComp_, "First File TypeLib Info", first);
     AddBlock(*gridComp_, "Second File TypeLib Info", second);
+  } catch (const RegistryUnreadable& e) {
+    // Not the files' fault: say what failed instead.
+    registryFailure_ = e.failure;
+    gridComp_->Clear();
+    gridComp_->ShowMsg(e.failure.Description());
   } catch (...) {
     gridComp_->Clear();
     gridComp_->ShowMsg(kNotValidFiles);

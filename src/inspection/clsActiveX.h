@@ -3,8 +3,10 @@
 // version resource in the info grid, and compares two components.
 
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "common/VbError.h"
 #include "inspection/clsGrid.h"
 
 namespace korvane {
@@ -31,6 +33,11 @@ class clsActiveX {
   bool BothSelected() const { return bothSelected_; }
   void DoComparison();
 
+  // The registry failure that cut the last DisplayInfo or DoComparison short
+  // (its store corrupt or impossible to open), if one did: such a registry
+  // gives no answer, so nothing is shown as registered or not.
+  const std::optional<VbError>& RegistryFailure() const { return registryFailure_; }
+
  private:
   // Throws when Class_Initialize could not create the members.
   void RequireMembers() const;
@@ -44,6 +51,7 @@ class clsActiveX {
   std::string firstFilename_;
   std::string secondFilename_;
   bool bothSelected_ = false;
+  std::optional<VbError> registryFailure_;
 };
 
 }  // namespace korvane

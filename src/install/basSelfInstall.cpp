@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "common/CarryOn.h"
 #include "common/basTools.h"
 #include "install/Settings.h"
 #include "platform/FileSystem.h"
@@ -49,7 +50,8 @@ void InstallRuntimeComponents(const SelfInstallPlaces& places) {
 void InstallComponent(const std::string& sComponent) { InstallComponent(sComponent, DefaultSelfInstallPlaces()); }
 
 void InstallComponent(const std::string& sComponent, const SelfInstallPlaces& places) {
-  try {
+  // Every failure of one component is passed over without a message.
+  CarryOn("InstallComponent", [&] {
     std::string folder = StripNull(places.systemDirectory());
     if (folder.empty()) return;
     if (folder.back() != platform::kPathSeparator) folder.push_back(platform::kPathSeparator);
@@ -65,9 +67,7 @@ void InstallComponent(const std::string& sComponent, const SelfInstallPlaces& pl
       listed = sComponent;
     }
     RegisterComponentFile(folder + listed);
-  } catch (...) {
-    // Every failure of one component is passed over silently.
-  }
+  });
 }
 
 std::int32_t RegisterComponentFile(const std::string& p_sFileName) {

@@ -7,6 +7,7 @@
 // UTF-16 at the W functions; the Linux back end is the SQLite registry store.)
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace korvane::platform {
@@ -68,6 +69,11 @@ long RegSetValueEx(HKey key, const std::string& valueName, std::uint32_t type,
                    const std::uint8_t* data, std::uint32_t size);
 // Deletes key\subKey; fails when it has sub-keys.
 long RegDeleteKey(HKey key, const std::string& subKey);
+// Deletes key\subKey with every key and value below it; an empty subKey
+// deletes what lies below key and its values, and keeps key. A tree holding a
+// key that cannot be deleted (a root key, HKEY_CLASSES_ROOT) is refused with
+// kErrorAccessDenied before anything is deleted.
+long RegDeleteTree(HKey key, const std::string& subKey);
 long RegDeleteValue(HKey key, const std::string& valueName);
 // The name of sub-key number index (sub-keys in alphabetical order ignoring
 // case). maxChars is the buffer size in characters, terminating NUL included:
@@ -84,6 +90,19 @@ struct RegKeyInfo {
   std::uint32_t maxValueLen = 0;     // bytes
 };
 long RegQueryInfoKey(HKey key, RegKeyInfo* info);
+
+// Runs body as one change of the registry: when body returns kErrorSuccess
+// every change it made stays, otherwise (or when the process dies before body
+// returns) none does. Registry calls of other threads wait until it is over.
+// Returns body's result, or the failure to begin or to end the change.
+long RegRunAsOneChange(const std::function<long()>& body);
+// Whether RegRunAsOneChange does group body's changes. The Windows registry
+// functions have no such grouping: there body runs, its changes made one by one.
+bool RegGroupsChanges();
+
+// Where the registry is kept, as a message names it ("the registry store
+// '<file>'" on Linux, the file the environment names whether or not it opens).
+std::string RegistryLocation();
 
 // %NAME% references replaced from the environment (unknown names stay as
 // written). Returns the size needed in bytes including the terminating NUL; the

@@ -1,6 +1,7 @@
 #include "registration/clsRegistrator.h"
 
 #include "common/UserPort.h"
+#include "diagnosis/DiagnosisText.h"
 #include "formats/TextCodec.h"
 #include "platform/Shell.h"
 #include "platform/Thread.h"
@@ -28,8 +29,10 @@ std::int32_t clsRegistrator::UnRegister(std::string p_sFileName) {
   return CallSelfRegistration(p_sFileName, RegistrationDirection::Unregister);
 }
 
-clsRegistrator::Result clsRegistrator::Perform(const std::string& sFile, bool unregister) {
-  Result r;
+namespace {
+
+clsRegistrator::Result PerformWithoutReason(const std::string& sFile, bool unregister) {
+  clsRegistrator::Result r;
   if (IsProgramFile(sFile)) {
     const std::string parameters = unregister ? "/unregserver" : "/regserver";
     r.outOfProcess = true;
@@ -40,6 +43,16 @@ clsRegistrator::Result clsRegistrator::Perform(const std::string& sFile, bool un
   }
   r.outcome = CallSelfRegistration(
       sFile, unregister ? RegistrationDirection::Unregister : RegistrationDirection::Register);
+  return r;
+}
+
+}  // namespace
+
+clsRegistrator::Result clsRegistrator::Perform(const std::string& sFile, bool unregister) {
+  Result r = PerformWithoutReason(sFile, unregister);
+  if (r.outcome == LoadFailed || r.outcome == EntryPointMissing) {
+    r.diagnosis = diagnosis::DiagnoseLoadFailure(sFile);
+  }
   return r;
 }
 
@@ -57,8 +70,10 @@ void clsRegistrator::RegisterOrUnregisterActiveX(const std::string& sFile, bool 
     return;
   }
   if (const char* text = MessageOf(r)) {
-    MsgBox(text, kMbOkOnly + OutcomeIcon(r.outcome),
-           unregister ? kTitleUnregistering : kTitleRegistering);
+    // The outcome's own message, and the reason as a paragraph of its own.
+    std::string box = text;
+    if (r.diagnosis) box += "\n\n" + diagnosis::DiagnosisText(*r.diagnosis);
+    MsgBox(box, kMbOkOnly + OutcomeIcon(r.outcome), unregister ? kTitleUnregistering : kTitleRegistering);
   }
 }
 

@@ -4,7 +4,10 @@
 // /unregserver. RegisterActiveX/UnRegisterActiveX report the outcome in a box.
 
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "diagnosis/Diagnosis.h"
 
 namespace korvane {
 
@@ -22,6 +25,8 @@ class clsRegistrator {
     std::string commandLine;     // out of process: what was started
     std::int32_t outcome = 0;    // in process: the outcome code; out of process
                                  // and not started: LoadFailed
+    // Why, for LoadFailed and EntryPointMissing only (never computed otherwise).
+    std::optional<diagnosis::Diagnosis> diagnosis;
   };
   static Result Perform(const std::string& sFile, bool unregister);
   // The message a Result shows (nullptr for none) and its icon.

@@ -1,23 +1,21 @@
 #include "registry/ProgramName.h"
 
-#include <cstdlib>
-#include <filesystem>
+#include "platform/ProgramFile.h"
+#include "platform/Process.h"
 
 namespace korvane {
 
 std::string ProgramName() {
   static const std::string name = [] {
-    std::filesystem::path program;
-#ifdef _WIN32
-    // _pgmptr: msvcrt.dll, which MinGW links, has no _get_pgmptr.
-    const char* path = _pgmptr;
-    if (path != nullptr) program = path;
-#else
-    std::error_code ec;
-    program = std::filesystem::read_symlink("/proc/self/exe", ec);
-#endif
-    std::string stem = program.stem().string();
-    return stem.empty() ? std::string("korvane") : stem;
+    const std::string path = platform::ProgramFilePath();
+    // Windows takes both separators; elsewhere a backslash is part of a name.
+    const std::size_t slash = platform::kPathSeparator == '\\' ? path.find_last_of("\\/")
+                                                              : path.find_last_of('/');
+    std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+    // The extension goes; a name that is all extension (".x") keeps it.
+    const std::size_t dot = file.rfind('.');
+    if (dot != std::string::npos && dot > 0) file.resize(dot);
+    return file.empty() ? std::string("korvane") : file;
   }();
   return name;
 }

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "formats/RegFileWriter.h"
 #include "registry/RegFileKeys.h"
@@ -10,44 +11,70 @@ namespace korvane {
 
 namespace {
 
+namespace fs = std::filesystem;
 using formats::RegKeyName;
 using formats::RegOperation;
 
-constexpr int kMaxDepth = 512;
+// A name for a new file beside target that nobody else would choose.
+fs::path NewFileBeside(const fs::path& target) {
+  std::random_device random;
+  const auto tag = (static_cast<unsigned long long>(random()) << 32) | random();
+  return fs::path(target).concat(".new-" + std::to_string(tag));
+}
 
-long Collect(const RegKeyName& key, int depth, std::vector<RegOperation>* operations) {
-  if (depth > kMaxDepth) return platform::kErrorInvalidParameter;
-  std::vector<RegFileValue> values;
-  long r = RegReadValues(key, &values);
-  if (r != platform::kErrorSuccess) return r;
-  RegOperation create;
-  create.kind = formats::RegOpKind::CreateKey;
-  create.key = key;
-  operations->push_back(create);
-  for (RegFileValue& v : values) {
-    RegOperation set;
-    set.kind = formats::RegOpKind::SetValue;
-    set.key = key;
-    set.valueName = std::move(v.name);
-    set.type = v.type;
-    set.data = std::move(v.data);
-    operations->push_back(std::move(set));
+// Writes bytes as file: into a new file beside it that then takes its name,
+// so that a failed write (a full disk, a size limit) leaves an existing file
+// as it was. A link is followed to the file it names, which is the one replaced.
+std::string WriteReplacing(const std::string& file, const std::vector<std::uint8_t>& bytes) {
+  std::error_code ec;
+  fs::path target = file;
+  const bool existed = fs::exists(target, ec);
+  if (existed) target = fs::canonical(target, ec);
+  if (ec) return "cannot write '" + file + "': " + ec.message();
+  const fs::path temporary = NewFileBeside(target);
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+      fs::remove(temporary, ec);
+      return "cannot write '" + file + "'";
+    }
   }
-  std::vector<std::string> subKeys;
-  r = RegListSubKeys(key, &subKeys);
-  if (r != platform::kErrorSuccess) return r;
-  for (const std::string& sub : subKeys) {
-    r = Collect({key.root, key.path.empty() ? sub : key.path + "\\" + sub}, depth + 1, operations);
-    if (r != platform::kErrorSuccess) return r;
+  // The replacement keeps the permissions the file had.
+  if (existed) fs::permissions(temporary, fs::status(target, ec).permissions(), ec);
+  fs::rename(temporary, target, ec);
+  if (ec) {
+    const std::string reason = ec.message();
+    fs::remove(temporary, ec);
+    return "cannot write '" + file + "': " + reason;
   }
-  return platform::kErrorSuccess;
+  return {};
 }
 
 }  // namespace
 
 long CollectRegTree(const RegKeyName& key, std::vector<RegOperation>* operations) {
   operations->clear();
-  return Collect(key, 0, operations);
+  return RegWalkTree(key, [operations](const RegKeyName& at) {
+    std::vector<RegFileValue> values;
+    long r = RegReadValues(at, &values);
+    if (r != platform::kErrorSuccess) return r;
+    RegOperation create;
+    create.kind = formats::RegOpKind::CreateKey;
+    create.key = at;
+    operations->push_back(create);
+    for (RegFileValue& v : values) {
+      RegOperation set;
+      set.kind = formats::RegOpKind::SetValue;
+      set.key = at;
+      set.valueName = std::move(v.name);
+      set.type = v.type;
+      set.data = std::move(v.data);
+      operations->push_back(std::move(set));
+    }
+    return platform::kErrorSuccess;
+  });
 }
 
 std::string ExportRegFile(const RegKeyName& key, const std::string& file, bool overwrite) {
@@ -62,15 +89,10 @@ std::string ExportRegFile(const RegKeyName& key, const std::string& file, bool o
     }
   }
   std::error_code ec;
-  if (!overwrite && std::filesystem::exists(file, ec)) {
+  if (!overwrite && fs::exists(file, ec)) {
     return "'" + file + "' already exists (/y overwrites it)";
   }
-  std::vector<std::uint8_t> bytes = formats::WriteRegFile(operations);
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) return "cannot write '" + file + "'";
-  return {};
+  return WriteReplacing(file, formats::WriteRegFile(operations));
 }
 
 }  // namespace korvane

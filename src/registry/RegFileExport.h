@@ -14,7 +14,8 @@ namespace korvane {
 long CollectRegTree(const formats::RegKeyName& key, std::vector<formats::RegOperation>* operations);
 
 // Writes the script to file. An existing file is replaced only when overwrite
-// is true. Empty on success, else the reason.
+// is true, and only once the new one is written whole. Empty on success, else
+// the reason.
 std::string ExportRegFile(const formats::RegKeyName& key, const std::string& file, bool overwrite);
 
 }  // namespace korvane

@@ -41,18 +41,31 @@ long Apply(const RegOperation& op) {
 }  // namespace
 
 RegImportResult ApplyRegOperations(const std::vector<RegOperation>& operations) {
-  for (std::size_t i = 0; i < operations.size(); ++i) {
-    long r = Apply(operations[i]);
-    if (r != platform::kErrorSuccess) {
-      RegImportResult result;
-      result.status = RegImportStatus::ApplyFailed;
-      result.message = "line " + std::to_string(operations[i].line) + ": " + RegResultText(r) +
-                       "; the import stopped there";
-      if (i > 0) result.message += " after the changes of the lines before it were made";
-      return result;
+  std::size_t failed = operations.size();
+  const long r = platform::RegRunAsOneChange([&] {
+    for (std::size_t i = 0; i < operations.size(); ++i) {
+      const long applied = Apply(operations[i]);
+      if (applied != platform::kErrorSuccess) {
+        failed = i;
+        return applied;
+      }
     }
+    return platform::kErrorSuccess;
+  });
+  if (r == platform::kErrorSuccess) return {};
+  RegImportResult result;
+  result.status = RegImportStatus::ApplyFailed;
+  result.message = RegResultText(r);
+  if (failed < operations.size()) {
+    result.message = "line " + std::to_string(operations[failed].line) + ": " + result.message;
   }
-  return {};
+  if (platform::RegGroupsChanges()) {
+    result.message += "; nothing was changed";
+  } else if (failed < operations.size()) {
+    result.message += "; the import stopped there";
+    if (failed > 0) result.message += " after the changes of the lines before it were made";
+  }
+  return result;
 }
 
 RegImportResult ImportRegFile(const std::string& path) {

@@ -7,10 +7,8 @@ namespace {
 using formats::RegKeyName;
 namespace pf = platform;
 
-// Registry trees deeper than this are not walked (Windows allows 512 levels).
-constexpr int kMaxDepth = 512;
-// Key names are at most 255 characters; in UTF-8 a character takes up to 4 bytes.
-constexpr std::uint32_t kNameBuffer = 255 * 4 + 1;
+// Room for the longest key name and its NUL, counted as the registry counts.
+constexpr std::uint32_t kNameBuffer = formats::kRegMaxKeyNameChars + 1;
 
 // Opens a key and closes it when the scope ends.
 class OpenKey {
@@ -51,19 +49,6 @@ long QueryValue(pf::HKey key, const std::string& name, RegFileValue* value) {
   return pf::kErrorMoreData;
 }
 
-long DeleteTree(const RegKeyName& key, int depth) {
-  if (depth > kMaxDepth) return pf::kErrorInvalidParameter;
-  std::vector<std::string> subKeys;
-  long r = RegListSubKeys(key, &subKeys);
-  if (r != pf::kErrorSuccess) return r;
-  for (const std::string& sub : subKeys) {
-    RegKeyName child{key.root, key.path.empty() ? sub : key.path + "\\" + sub};
-    r = DeleteTree(child, depth + 1);
-    if (r != pf::kErrorSuccess) return r;
-  }
-  return pf::RegDeleteKey(RegRootHandle(key.root), key.path);
-}
-
 }  // namespace
 
 pf::HKey RegRootHandle(formats::RegRoot root) {
@@ -76,10 +61,12 @@ pf::HKey RegRootHandle(formats::RegRoot root) {
   return 0;
 }
 
-bool RegKeyExists(const RegKeyName& key) {
+long RegProbeKey(const RegKeyName& key) {
   OpenKey open(key, pf::kKeyQueryValue);
-  return open.result() == pf::kErrorSuccess;
+  return open.result();
 }
+
+bool RegKeyExists(const RegKeyName& key) { return RegProbeKey(key) == pf::kErrorSuccess; }
 
 long RegReadValues(const RegKeyName& key, std::vector<RegFileValue>* values) {
   values->clear();
@@ -137,24 +124,26 @@ long RegRemoveValue(const RegKeyName& key, const std::string& name) {
   return pf::RegDeleteValue(open.handle(), name);
 }
 
-long RegDeleteTree(const RegKeyName& key) { return DeleteTree(key, 0); }
+long RegDeleteTree(const RegKeyName& key) {
+  return pf::RegDeleteTree(RegRootHandle(key.root), key.path);
+}
 
-std::string RegResultText(long code) {
-  const char* text = nullptr;
-  switch (code) {
-    case pf::kErrorFileNotFound: text = "the key or value does not exist"; break;
-    case pf::kErrorAccessDenied: text = "access is denied"; break;
-    case pf::kErrorInvalidHandle: text = "invalid key handle"; break;
-    case pf::kErrorInvalidData: text = "invalid data"; break;
-    case pf::kErrorOutOfMemory: text = "not enough memory"; break;
-    case pf::kErrorInvalidParameter: text = "invalid parameter"; break;
-    case pf::kErrorBadPathname: text = "bad key name"; break;
-    case pf::kErrorKeyDeleted: text = "the key has been deleted"; break;
-    case pf::kErrorRegistryCorrupt: text = "the registry store is corrupt"; break;
-    case pf::kErrorRegistryIoFailed: text = "the registry store could not be read or written"; break;
-    default: text = "registry error"; break;
+long RegWalkTree(const RegKeyName& top, const std::function<long(const RegKeyName&)>& visit) {
+  // Keys still to visit, the next one last.
+  std::vector<RegKeyName> pending{top};
+  while (!pending.empty()) {
+    const RegKeyName key = std::move(pending.back());
+    pending.pop_back();
+    long r = visit(key);
+    if (r != pf::kErrorSuccess) return r;
+    std::vector<std::string> subKeys;
+    r = RegListSubKeys(key, &subKeys);
+    if (r != pf::kErrorSuccess) return r;
+    for (auto sub = subKeys.rbegin(); sub != subKeys.rend(); ++sub) {
+      pending.push_back({key.root, key.path.empty() ? *sub : key.path + "\\" + *sub});
+    }
   }
-  return std::string(text) + " (" + std::to_string(code) + ")";
+  return pf::kErrorSuccess;
 }
 
 }  // namespace korvane

@@ -31,8 +31,6 @@ constexpr std::array<TypeEntry, 12> kTypes{{
     {11, "REG_QWORD"},
 }};
 
-constexpr int kMaxDepth = 512;
-
 std::string Hex(std::uint64_t v) {
   char buffer[24];
   std::snprintf(buffer, sizeof buffer, "0x%llx", static_cast<unsigned long long>(v));
@@ -88,22 +86,16 @@ RegKeyName Child(const RegKeyName& key, const std::string& sub) {
 }
 
 // All values of one key, then its sub-keys, each block ending in a blank line.
-long ListRecursive(const RegKeyName& key, int depth, std::string* out) {
-  if (depth > kMaxDepth) return platform::kErrorInvalidParameter;
-  std::vector<RegFileValue> values;
-  long r = RegReadValues(key, &values);
-  if (r != platform::kErrorSuccess) return r;
-  *out += FullName(key) + "\n";
-  for (const RegFileValue& v : values) *out += RegQueryLine(v) + "\n";
-  *out += "\n";
-  std::vector<std::string> subKeys;
-  r = RegListSubKeys(key, &subKeys);
-  if (r != platform::kErrorSuccess) return r;
-  for (const std::string& sub : subKeys) {
-    r = ListRecursive(Child(key, sub), depth + 1, out);
+long ListRecursive(const RegKeyName& top, std::string* out) {
+  return RegWalkTree(top, [out](const RegKeyName& key) {
+    std::vector<RegFileValue> values;
+    const long r = RegReadValues(key, &values);
     if (r != platform::kErrorSuccess) return r;
-  }
-  return platform::kErrorSuccess;
+    *out += FullName(key) + "\n";
+    for (const RegFileValue& v : values) *out += RegQueryLine(v) + "\n";
+    *out += "\n";
+    return platform::kErrorSuccess;
+  });
 }
 
 bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
@@ -121,28 +113,23 @@ std::string StoredValueName(const RegKeyName& key, const std::string& asked) {
   return asked;
 }
 
-// The named value in the key and, with recursion, in every key below it.
-long FindValue(const RegKeyName& key, const std::string& name, bool recursive, int depth, std::string* out,
-               int* matches) {
-  if (depth > kMaxDepth) return platform::kErrorInvalidParameter;
+// The named value in one key: listed when it is there.
+long FindValueIn(const RegKeyName& key, const std::string& name, std::string* out, int* matches) {
   RegFileValue value;
-  long r = RegReadValue(key, name, &value);
-  if (r == platform::kErrorSuccess) {
-    value.name = StoredValueName(key, name);
-    *out += FullName(key) + "\n" + RegQueryLine(value) + "\n\n";
-    ++*matches;
-  } else if (r != platform::kErrorFileNotFound) {
-    return r;
-  }
-  if (!recursive) return platform::kErrorSuccess;
-  std::vector<std::string> subKeys;
-  r = RegListSubKeys(key, &subKeys);
+  const long r = RegReadValue(key, name, &value);
+  if (r == platform::kErrorFileNotFound) return platform::kErrorSuccess;
   if (r != platform::kErrorSuccess) return r;
-  for (const std::string& sub : subKeys) {
-    r = FindValue(Child(key, sub), name, true, depth + 1, out, matches);
-    if (r != platform::kErrorSuccess) return r;
-  }
+  value.name = StoredValueName(key, name);
+  *out += FullName(key) + "\n" + RegQueryLine(value) + "\n\n";
+  ++*matches;
   return platform::kErrorSuccess;
+}
+
+// The named value in the key and, with recursion, in every key below it.
+long FindValue(const RegKeyName& top, const std::string& name, bool recursive, std::string* out,
+               int* matches) {
+  if (!recursive) return FindValueIn(top, name, out, matches);
+  return RegWalkTree(top, [&](const RegKeyName& key) { return FindValueIn(key, name, out, matches); });
 }
 
 }  // namespace
@@ -270,18 +257,20 @@ std::optional<std::vector<std::uint8_t>> ParseRegAddData(std::uint32_t type, con
   }
 }
 
-RegQueryStatus RunRegQuery(const RegQueryRequest& request, std::string* output) {
+RegQueryStatus RunRegQuery(const RegQueryRequest& request, std::string* output, long* failure) {
   output->clear();
-  if (!RegKeyExists(request.key)) return RegQueryStatus::KeyMissing;
+  long r = RegProbeKey(request.key);
+  if (failure != nullptr) *failure = r;
+  if (r == platform::kErrorFileNotFound) return RegQueryStatus::KeyMissing;
+  if (r != platform::kErrorSuccess) return RegQueryStatus::Failed;
   std::string out = "\n";
-  long r = platform::kErrorSuccess;
   if (request.valueName) {
     int matches = 0;
-    r = FindValue(request.key, *request.valueName, request.recursive, 0, &out, &matches);
+    r = FindValue(request.key, *request.valueName, request.recursive, &out, &matches);
     if (r == platform::kErrorSuccess && matches == 0) return RegQueryStatus::ValueMissing;
     if (request.recursive) out += "End of search: " + std::to_string(matches) + " match(es) found.\n";
   } else if (request.recursive) {
-    r = ListRecursive(request.key, 0, &out);
+    r = ListRecursive(request.key, &out);
   } else {
     std::vector<RegFileValue> values;
     r = RegReadValues(request.key, &values);
@@ -294,6 +283,7 @@ RegQueryStatus RunRegQuery(const RegQueryRequest& request, std::string* output) 
       for (const std::string& sub : subKeys) out += FullName(Child(request.key, sub)) + "\n";
     }
   }
+  if (failure != nullptr) *failure = r;
   if (r != platform::kErrorSuccess) return RegQueryStatus::Failed;
   *output = std::move(out);
   return RegQueryStatus::Ok;

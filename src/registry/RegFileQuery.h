@@ -36,7 +36,9 @@ struct RegQueryRequest {
 
 enum class RegQueryStatus { Ok, KeyMissing, ValueMissing, Failed };
 
-// The listing in the layout of the Windows `reg query` command.
-RegQueryStatus RunRegQuery(const RegQueryRequest& request, std::string* output);
+// The listing in the layout of the Windows `reg query` command. *failure, when
+// given, receives the registry's result behind KeyMissing and Failed.
+RegQueryStatus RunRegQuery(const RegQueryRequest& request, std::string* output,
+                           long* failure = nullptr);
 
 }  // namespace korvane

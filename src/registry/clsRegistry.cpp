@@ -1,7 +1,9 @@
 #include "registry/clsRegistry.h"
 
+#include "common/CarryOn.h"
 #include "platform/Registry.h"
 #include "registry/ProgramName.h"
+#include "registry/RegResult.h"
 #include "registry/SectionEnumerator.h"
 
 namespace korvane {
@@ -120,71 +122,88 @@ void clsRegistry::RecordError(long number, const std::string& description) {
   lastError_ = errors_.back();
 }
 
+long clsRegistry::Checked(long result) {
+  if (IsRegistryUnreadable(result)) {
+    registryFailure_.emplace(result, ProgramName() + ".cRegistry", RegResultText(result));
+  }
+  return result;
+}
+
 std::string clsRegistry::KeyText() const {
   return std::to_string(classKey_) + "',Section: '" + sectionKey_;
 }
 
 bool clsRegistry::KeyExists() {
+  BeginOperation();
   try {
     OpenKey key;
-    return platform::RegOpenKeyEx(Root(classKey_), sectionKey_, kQueryAccess, key.out()) ==
-           platform::kErrorSuccess;
-  } catch (const std::exception&) {
+    return Checked(platform::RegOpenKeyEx(Root(classKey_), sectionKey_, kQueryAccess,
+                                          key.out())) == platform::kErrorSuccess;
+  } catch (const std::exception& e) {
+    RecordSkipped("clsRegistry", e.what());
     return false;
   }
 }
 
 bool clsRegistry::CreateKey() {
+  BeginOperation();
   try {
     OpenKey key;
-    if (platform::RegCreateKeyEx(Root(classKey_), sectionKey_, kWriteAccess, key.out()) ==
-        platform::kErrorSuccess) {
+    if (Checked(platform::RegCreateKeyEx(Root(classKey_), sectionKey_, kWriteAccess,
+                                         key.out())) == platform::kErrorSuccess) {
       return true;
     }
     RecordError(kRegistryFailure, "Failed to create registry Key: '" + sectionKey_);
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    RecordSkipped("clsRegistry", e.what());
   }
   return false;
 }
 
 bool clsRegistry::DeleteKey() {
+  BeginOperation();
   try {
-    if (platform::RegDeleteKey(Root(classKey_), sectionKey_) == platform::kErrorSuccess) {
+    if (Checked(platform::RegDeleteKey(Root(classKey_), sectionKey_)) == platform::kErrorSuccess) {
       return true;
     }
     RecordError(kRegistryFailure, "Failed to delete registry Key: '" + KeyText());
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    RecordSkipped("clsRegistry", e.what());
   }
   return false;
 }
 
 bool clsRegistry::DeleteValue() {
+  BeginOperation();
   try {
     OpenKey key;
-    if (platform::RegOpenKeyEx(Root(classKey_), sectionKey_, kWriteAccess, key.out()) !=
-        platform::kErrorSuccess) {
+    if (Checked(platform::RegOpenKeyEx(Root(classKey_), sectionKey_, kWriteAccess,
+                                       key.out())) != platform::kErrorSuccess) {
       RecordError(kRegistryFailure, "Failed to open key '" + KeyText() + "' for delete access");
       return false;
     }
-    if (platform::RegDeleteValue(key.get(), valueKey_) != platform::kErrorSuccess) {
+    if (Checked(platform::RegDeleteValue(key.get(), valueKey_)) != platform::kErrorSuccess) {
       RecordError(kRegistryFailure,
                   "Failed to delete registry Key: '" + KeyText() + "',Key: '" + valueKey_);
       return false;
     }
     return true;
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    RecordSkipped("clsRegistry", e.what());
     return false;
   }
 }
 
 RegValue clsRegistry::Value() {
+  BeginOperation();
   try {
     OpenKey key;
-    // Not checked: without a key the query below fails and Default is returned.
-    platform::RegOpenKeyEx(Root(classKey_), sectionKey_, kQueryAccess, key.out());
+    // Not tested: without a key the query below fails and Default is returned.
+    Checked(platform::RegOpenKeyEx(Root(classKey_), sectionKey_, kQueryAccess, key.out()));
     std::uint32_t type = 0;
     std::uint32_t size = 0;
-    const long rc = platform::RegQueryValueEx(key.get(), valueKey_, &type, nullptr, &size);
+    const long rc =
+        Checked(platform::RegQueryValueEx(key.get(), valueKey_, &type, nullptr, &size));
     if (rc != platform::kErrorSuccess && rc != platform::kErrorMoreData) return default_;
     valueType_ = static_cast<std::int32_t>(type);
     switch (type) {
@@ -200,18 +219,20 @@ RegValue clsRegistry::Value() {
       default:
         return ReadBytes(key.get(), valueKey_, size);
     }
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    RecordSkipped("clsRegistry", e.what());
     return default_;
   }
 }
 
 void clsRegistry::SetValue(const RegValue& vValue) {
+  BeginOperation();
   try {
     const std::string failure = "Failed to set registry value Key: '" + KeyText() + "',Key: '" +
                                 valueKey_ + "' to value: '" + RegValueToString(vValue) + "'";
     OpenKey key;
-    if (platform::RegCreateKeyEx(Root(classKey_), sectionKey_, kWriteAccess, key.out()) !=
-        platform::kErrorSuccess) {
+    if (Checked(platform::RegCreateKeyEx(Root(classKey_), sectionKey_, kWriteAccess,
+                                         key.out())) != platform::kErrorSuccess) {
       RecordError(kRegistryFailure, failure);
       return;
     }
@@ -258,55 +279,65 @@ void clsRegistry::SetValue(const RegValue& vValue) {
         rc = platform::kErrorInvalidData;
         break;
     }
-    if (rc != platform::kErrorSuccess) RecordError(kRegistryWriteFailed, failure);
-  } catch (const std::exception&) {
+    if (Checked(rc) != platform::kErrorSuccess) RecordError(kRegistryWriteFailed, failure);
+  } catch (const std::exception& e) {
+    RecordSkipped("clsRegistry", e.what());
   }
 }
 
 bool clsRegistry::EnumerateValues(std::vector<std::string>& sKeyNames, std::int32_t& iKeyCount) {
+  BeginOperation();
   iKeyCount = 0;
   sKeyNames.clear();
   try {
     OpenKey key;
-    if (platform::RegOpenKeyEx(Root(classKey_), sectionKey_, kQueryAccess, key.out()) !=
-        platform::kErrorSuccess) {
+    if (Checked(platform::RegOpenKeyEx(Root(classKey_), sectionKey_, kQueryAccess,
+                                       key.out())) != platform::kErrorSuccess) {
       return true;
     }
     platform::RegKeyInfo info;
-    if (platform::RegQueryInfoKey(key.get(), &info) != platform::kErrorSuccess) return true;
+    if (Checked(platform::RegQueryInfoKey(key.get(), &info)) != platform::kErrorSuccess) {
+      return true;
+    }
     std::string name;
-    for (std::uint32_t i = 0; platform::RegEnumValue(key.get(), i, &name,
-                                                     info.maxValueNameLen + 1) ==
+    long rc;
+    for (std::uint32_t i = 0; (rc = platform::RegEnumValue(key.get(), i, &name,
+                                                           info.maxValueNameLen + 1)) ==
                               platform::kErrorSuccess;
          ++i) {
       ++iKeyCount;
       sKeyNames.resize(static_cast<std::size_t>(iKeyCount) + 1);
       sKeyNames.back() = name;
     }
-  } catch (const std::exception&) {
+    Checked(rc);
+  } catch (const std::exception& e) {
+    RecordSkipped("clsRegistry", e.what());
   }
   return true;
 }
 
 bool clsRegistry::EnumerateSections(std::vector<std::string>& sSect, std::int32_t& iSectCount) {
+  BeginOperation();
   iSectCount = 0;
   sSect.clear();
   OpenKey key;
-  if (platform::RegOpenKeyEx(Root(classKey_), sectionKey_, kEnumerateAccess, key.out()) !=
-      platform::kErrorSuccess) {
+  if (Checked(platform::RegOpenKeyEx(Root(classKey_), sectionKey_, kEnumerateAccess,
+                                     key.out())) != platform::kErrorSuccess) {
     return true;
   }
   std::string description;
   try {
     const SectionEnumerator enumerate = CurrentSectionEnumerator();
     std::string name;
-    for (std::uint32_t i = 0; enumerate(key.get(), i, &name, kSectionNameBuffer) ==
-                              platform::kErrorSuccess;
+    long rc;
+    for (std::uint32_t i = 0;
+         (rc = enumerate(key.get(), i, &name, kSectionNameBuffer)) == platform::kErrorSuccess;
          ++i) {
       ++iSectCount;
       sSect.resize(static_cast<std::size_t>(iSectCount) + 1);
       sSect.back() = name.substr(0, name.find('\0'));
     }
+    Checked(rc);
     return true;
   } catch (const VbError& e) {
     description = e.Description();

@@ -44,8 +44,19 @@ class clsRegistry {
   const std::optional<VbError>& LastError() const { return lastError_; }
   // Every error recorded by this object, oldest first.
   const std::vector<VbError>& Errors() const { return errors_; }
+  // Set by an operation that found the registry itself unreadable (its store
+  // corrupt, or impossible to open): the operation's result then follows the
+  // usual rules (KeyExists false, a read gives Default) but says nothing about
+  // the key. Numbered by the registry's result code and not one of the
+  // recorded errors above; the next operation clears it.
+  const std::optional<VbError>& RegistryFailure() const { return registryFailure_; }
 
  private:
+  // Starts an operation: no registry failure seen yet.
+  void BeginOperation() { registryFailure_.reset(); }
+  // Returns a registry function's result, keeping it as the registry
+  // failure when it says the registry could not be read.
+  long Checked(long result);
   // Keeps an error as the last one and adds it to the list.
   void RecordError(long number, const std::string& description);
   // <ClassKey>',Section: '<SectionKey> - the middle of most error texts.
@@ -58,6 +69,7 @@ class clsRegistry {
   RegValue default_;
   std::optional<VbError> lastError_;
   std::vector<VbError> errors_;
+  std::optional<VbError> registryFailure_;
 };
 
 // Numbers of the errors the class records.

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include "common/CarryOn.h"
 #include "ui/Command.h"
 
 namespace korvane::ui {
@@ -9,15 +10,14 @@ namespace korvane::ui {
 void SetupCommandButtons(QWidget* frm, bool bInitialize, bool bEnabled) {
   if (frm == nullptr) return;
   for (Command* button : frm->findChildren<Command*>()) {
-    try {
+    // A failing button is skipped; the next one is still set up.
+    CarryOn("SetupCommandButtons", [&] {
       if (bInitialize) {
         button->Initialize();
       } else {
         button->SetEnabled(bEnabled);
       }
-    } catch (...) {
-      // A failing button is skipped; the next one is still set up.
-    }
+    });
   }
 }
 

@@ -89,7 +89,7 @@ TEST_F(BasMainTest, RelativePathIsTakenFromTheProgramFolder) {
   app.Main("-u x.dll");
   ASSERT_EQ(port.boxes.size(), 2u);
   // /opt/korvane/x.dll does not exist: it could not be loaded.
-  EXPECT_EQ(port.boxes[1].text, "Selected file could not be loaded into memory!");
+  EXPECT_EQ(port.boxes[1].text, "Selected file could not be loaded into memory!\n\nThe file does not exist.");
 }
 
 TEST_F(BasMainTest, ReportSwitchAsksWithItsOwnTitle) {

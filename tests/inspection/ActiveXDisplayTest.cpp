@@ -237,6 +237,24 @@ TEST_F(DisplayInfoTest, OlderFormatLibraryInAPeFile) {
                   {"Path: ", "/old.dll", false}}));
 }
 
+// An unreadable registry is no "not registered": the registration part fails
+// as a failing registry read does, and the inspector keeps the reason.
+TEST_F(DisplayInfoTest, AnUnreadableRegistryShowsNoRegistrationAndKeepsTheReason) {
+  const test::TempDir dir;
+  const std::string junk = dir.Write("junk.db", std::string(4096, 'x'));
+  {
+    test::ScopedEnv env("KORVANE_REGISTRY", junk);
+    const Rows rows = Show(KORVANE_FIXTURE_ALPHA64_DLL);
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows.front(), (GridRow{"File Info", "", true}));
+    for (const auto& row : rows) EXPECT_NE(row.caption, "Registered") << row;
+    ASSERT_TRUE(inspector.RegistryFailure().has_value());
+    EXPECT_NE(inspector.RegistryFailure()->Description().find(junk), std::string::npos);
+  }
+  Show(KORVANE_FIXTURE_ALPHA64_DLL);
+  EXPECT_FALSE(inspector.RegistryFailure().has_value()) << "each display starts afresh";
+}
+
 TEST(ActiveXWithoutGrid, DisplayInfoWithoutAGridReachesTheCaller) {
   clsActiveX inspector;
   inspector.SetFileName(KORVANE_FIXTURE_PLAIN_DLL);

@@ -55,10 +55,13 @@ struct CliRun {
   std::string out;
 };
 
-CliRun RunCli(const std::string& arguments) {
+// Runs korvane-cli on the given store (a fresh one when none is given);
+// standard error is read with standard output when asked for.
+CliRun RunCli(const std::string& arguments, const std::string& store = "", bool withErrors = false) {
   test::TempDir dir;
-  const std::string command = "'" KORVANE_CLI_EXE "' --registry '" + dir.File("registry.db") + "' " +
-                              arguments + " 2>/dev/null";
+  const std::string command = "'" KORVANE_CLI_EXE "' --registry '" +
+                              (store.empty() ? dir.File("registry.db") : store) + "' " + arguments +
+                              (withErrors ? " 2>&1" : " 2>/dev/null");
   CliRun run;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (pipe == nullptr) return run;
@@ -120,6 +123,19 @@ TEST(CliCompare, RowsAndTheMessageForm) {
                           "text": "", "header": false}]})"));
   EXPECT_EQ(RunCli("compare " + Quoted(KORVANE_FIXTURE_ALPHA64_DLL)).exitCode, 2);
   EXPECT_EQ(RunCli("compare " + Quoted(KORVANE_FIXTURE_ALPHA64_DLL) + " /nonexistent/x.dll").exitCode, 2);
+}
+
+TEST(CliInfo, AnUnreadableRegistryIsAnErrorThatNamesTheStore) {
+  test::TempDir dir;
+  const std::string junk = dir.Write("junk.db", std::string(4096, 'x'));
+  for (const std::string& command :
+       {"info " + Quoted(KORVANE_FIXTURE_ALPHA64_DLL),
+        "compare " + Quoted(KORVANE_FIXTURE_ALPHA64_DLL) + " " + Quoted(KORVANE_FIXTURE_ALPHA32_TLB)}) {
+    const CliRun run = RunCli(command, junk, true);
+    EXPECT_EQ(run.exitCode, 1) << command;
+    EXPECT_NE(run.out.find("the registry store '" + junk + "' is corrupt"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("Registered"), std::string::npos) << run.out;
+  }
 }
 
 }  // namespace

@@ -45,6 +45,15 @@ TEST_F(ProgramTest, RegisterSwitchConfirmsRegistersAndEndsWithoutAWindow) {
   EXPECT_EQ(test::ReadFile(dir.File("trace.txt")), "register\n");
 }
 
+TEST_F(ProgramTest, LoadFailureBoxGivesTheReasonAsASecondParagraph) {
+  ProcessResult r = RunProcess(KORVANE_GUI_EXE, {"-r", dir.File("none.dll")}, Env(), 60);
+  ASSERT_FALSE(r.timedOut);
+  EXPECT_NE(r.out.find("MSGBOX\terror\tKorvane - Registering\t"
+                       "Selected file could not be loaded into memory!\\n\\nThe file does not exist.\tok\n"),
+            std::string::npos)
+      << r.out;
+}
+
 TEST_F(ProgramTest, AnsweringNoRegistersNothing) {
   ProcessResult r = RunProcess(KORVANE_GUI_EXE, {"-u", KORVANE_COMP_OK}, Env("no"), 60);
   ASSERT_FALSE(r.timedOut);
@@ -68,7 +77,7 @@ TEST_F(ProgramTest, CliRegisterReportsOutcomesAsExitCodes) {
 
   ProcessResult missing = RunProcess(KORVANE_CLI_EXE, {"register", dir.File("none.dll")}, Env(), 60);
   EXPECT_EQ(missing.exitCode, 1);
-  EXPECT_EQ(missing.out, "Selected file could not be loaded into memory!\n");
+  EXPECT_EQ(missing.out, "Selected file could not be loaded into memory!\nThe file does not exist.\n");
 
   ProcessResult empty = RunProcess(KORVANE_CLI_EXE, {"unregister", ""}, Env(), 60);
   EXPECT_EQ(empty.exitCode, 7);
@@ -77,8 +86,11 @@ TEST_F(ProgramTest, CliRegisterReportsOutcomesAsExitCodes) {
   ProcessResult plain =
       RunProcess(KORVANE_CLI_EXE, {"unregister", KORVANE_COMP_PLAIN, "--json"}, Env(), 60);
   EXPECT_EQ(plain.exitCode, 2);
-  EXPECT_EQ(Json::parse(plain.out),
-            Json::parse(R"({"outcome": 2, "message": "Selected file is not a valid ActiveX!"})"));
+  const Json plainJson = Json::parse(plain.out);
+  EXPECT_EQ(plainJson["outcome"], 2);
+  EXPECT_EQ(plainJson["message"], "Selected file is not a valid ActiveX!");
+  EXPECT_TRUE(plainJson["diagnosis"]["kind"].is_string()) << plain.out;
+  EXPECT_TRUE(plainJson["diagnosis"]["reason"].is_string()) << plain.out;
 
   ProcessResult failing = RunProcess(KORVANE_CLI_EXE, {"register", KORVANE_COMP_FAIL}, Env(), 60);
   EXPECT_EQ(failing.exitCode, 3);

@@ -5,10 +5,13 @@
 
 #include "formats/RegFileParser.h"
 #include "formats/TextCodec.h"
+#include "support/KeyPath.h"
 #include "support/TempDir.h"
 
 namespace korvane::formats {
 namespace {
+
+using test::NestedKeyPath;
 
 std::vector<std::uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
 
@@ -166,6 +169,10 @@ TEST(RegFileParser, RefusesMalformedFilesNamingTheLine) {
       {"continuation past the end", kV5 + "[HKCU\\x]\n\"a\"=hex:01,\\\n", 4, "past the end"},
       {"error after a continuation", kV5 + "[HKCU\\x]\n\"a\"=hex:01,\\\n  02\n\"b\"=hex:zz\n", 6,
        "bad hex byte"},
+      // Stray bytes behind a UTF-8 mark are measured as the registry will measure them.
+      {"bad UTF-8 name", "\xEF\xBB\xBF" + kV5 + "[HKCU\\x]\n[HKCU\\" + std::string(300, '\x80') + "]\n", 4,
+       "longer than 255"},
+      {"key too deep", kV5 + "[HKCU\\x]\n[HKCU\\" + NestedKeyPath(kRegMaxKeyDepth + 1) + "]\n", 4, "deeper than 512"},
   };
   for (const Malformed& c : cases) {
     RegParseResult r = Parse(c.text);
@@ -199,6 +206,27 @@ TEST(RegFileParser, RefusesAbsurdSizesWithoutExhaustingMemory) {
   r = Parse(longKey);
   EXPECT_EQ(r.errorLine, 3);
   EXPECT_NE(r.error.find("longer than 255"), std::string::npos) << r.error;
+}
+
+TEST(RegFileKeyName, KeysNestAsDeepAsTheRegistryAllowsCountedFromItsRoot) {
+  struct Case {
+    const char* root;
+    std::size_t levels;
+    bool fits;
+  };
+  const Case cases[] = {
+      {"HKCU", kRegMaxKeyDepth, true},
+      {"HKU", kRegMaxKeyDepth + 1, false},
+      // HKEY_CLASSES_ROOT is HKEY_LOCAL_MACHINE\Software\Classes.
+      {"HKEY_CLASSES_ROOT", kRegMaxKeyDepth - 2, true},
+      {"HKCR", kRegMaxKeyDepth - 1, false},
+      {"HKLM", kRegMaxKeyDepth, true},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    EXPECT_EQ(ParseRegKeyName(std::string(c.root) + "\\" + NestedKeyPath(c.levels), &error).has_value(), c.fits)
+        << c.root << " " << c.levels << ": " << error;
+  }
 }
 
 TEST(RegFileKeyName, AcceptsShortAndLongRootsInAnyCase) {

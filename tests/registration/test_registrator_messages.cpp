@@ -82,11 +82,29 @@ TEST(RegisterActiveXTest, InProcessOutcomesAreReported) {
   ASSERT_EQ(port.boxes.size(), 4u);
   EXPECT_EQ(port.boxes[0].text, "ActiveX Component registration successful!");
   EXPECT_EQ(port.boxes[0].flags, kMbIconInformation);
-  EXPECT_EQ(port.boxes[1].text, "Selected file is not a valid ActiveX!");
+  // Outcomes 1 and 2 keep their message and give the reason as a second paragraph.
+  EXPECT_EQ(port.boxes[1].text.rfind("Selected file is not a valid ActiveX!\n\n", 0), 0u) << port.boxes[1].text;
+  EXPECT_GT(port.boxes[1].text.size(), std::string("Selected file is not a valid ActiveX!\n\n").size());
   EXPECT_EQ(port.boxes[1].title, "Korvane - UnRegistering");
   EXPECT_EQ(port.boxes[2].text, "ActiveX Component registration failed!");
   EXPECT_EQ(port.boxes[2].flags, kMbIconError);
-  EXPECT_EQ(port.boxes[3].text, "Selected file could not be loaded into memory!");
+  EXPECT_EQ(port.boxes[3].text, "Selected file could not be loaded into memory!\n\nThe file does not exist.");
+}
+
+TEST(RegisterActiveXTest, OnlyFailuresToLoadOrFindTheEntryPointCarryAReason) {
+  TempDir dir;
+  test::ScopedEnv trace("KORVANE_TEST_TRACE", dir.File("trace.txt"));
+  const clsRegistrator::Result ok = clsRegistrator::Perform(KORVANE_COMP_OK, false);
+  const clsRegistrator::Result failing = clsRegistrator::Perform(KORVANE_COMP_FAIL, false);
+  const clsRegistrator::Result plain = clsRegistrator::Perform(KORVANE_COMP_PLAIN, false);
+  const clsRegistrator::Result missing = clsRegistrator::Perform(dir.File("missing.dll"), true);
+  EXPECT_FALSE(ok.diagnosis.has_value());
+  EXPECT_FALSE(failing.diagnosis.has_value());
+  ASSERT_TRUE(plain.diagnosis.has_value());
+  EXPECT_EQ(plain.outcome, EntryPointMissing);  // the reason never changes the outcome
+  ASSERT_TRUE(missing.diagnosis.has_value());
+  EXPECT_EQ(missing.outcome, LoadFailed);
+  EXPECT_EQ(missing.diagnosis->kind, diagnosis::DiagnosisKind::kFileMissing);
 }
 
 class ServerTest : public ::testing::Test {
@@ -136,7 +154,7 @@ TEST_F(ServerTest, ServerThatCannotStartReportsLoadFailure) {
   std::string notExecutable = dir.Write("data.exe", "MZ not really a program");
   r.UnRegisterActiveX(notExecutable);
   ASSERT_EQ(port.boxes.size(), 2u);
-  EXPECT_EQ(port.boxes[0].text, "Selected file could not be loaded into memory!");
+  EXPECT_EQ(port.boxes[0].text, "Selected file could not be loaded into memory!\n\nThe file does not exist.");
   EXPECT_EQ(port.boxes[0].title, "Korvane - Registering");
   EXPECT_EQ(port.boxes[1].title, "Korvane - UnRegistering");
 }

@@ -1,6 +1,8 @@
 // clsRegistry against the real store: each member's rules, the value
 // encodings in both directions and the recorded errors.
 
+#include <functional>
+
 #include "registry/ProgramName.h"
 #include "registry/SectionEnumerator.h"
 #include "registry/clsRegistry.h"
@@ -80,7 +82,7 @@ TEST_F(ClsRegistryTest, KeyExistsReportsWhetherTheKeyOpens) {
   clsRegistry r;
   r.SetClassKey(kClassesRoot);
   EXPECT_TRUE(r.KeyExists());  // the root itself
-  r.SetSectionKey(".DLL");
+  r.SetSectionKey(".dll");
   EXPECT_TRUE(r.KeyExists());
   r.SetSectionKey("dllfile\\shell\\Register");
   EXPECT_FALSE(r.KeyExists());
@@ -446,6 +448,33 @@ TEST_F(ClsRegistryTest, OperationsLeaveNoKeyOpen) {
   ASSERT_EQ(RegOpenKeyEx(kHKeyCurrentUser, "", kKeyQueryValue, &probe), 0);
   EXPECT_EQ(probe, 1u);
   RegCloseKey(probe);
+}
+
+// An unreadable registry keeps the results of the rules above, and says so
+// apart from them: a missing key is no failure, an unreadable store is.
+TEST_F(ClsRegistryTest, AnUnreadableRegistryIsToldApartFromAMissingKey) {
+  clsRegistry r = At("Missing", "v");
+  EXPECT_FALSE(r.KeyExists());
+  EXPECT_FALSE(r.RegistryFailure().has_value());
+
+  const std::string junk = Dir().Write("junk.db", std::string(4096, 'x'));
+  ScopedEnv env("KORVANE_REGISTRY", junk);
+  std::vector<std::string> names;
+  std::int32_t count = 0;
+  const std::function<void()> operations[] = {
+      [&] { EXPECT_FALSE(r.KeyExists()); },
+      [&] { EXPECT_TRUE(IsEmpty(r.Value())); },
+      [&] { EXPECT_TRUE(r.EnumerateSections(names, count)); },
+      [&] { EXPECT_TRUE(r.EnumerateValues(names, count)); },
+  };
+  for (const auto& operation : operations) {
+    operation();
+    ASSERT_TRUE(r.RegistryFailure().has_value());
+    EXPECT_EQ(r.RegistryFailure()->Number(), kErrorRegistryCorrupt);
+    EXPECT_NE(r.RegistryFailure()->Description().find(junk), std::string::npos);
+  }
+  EXPECT_EQ(count, 0);
+  EXPECT_TRUE(r.Errors().empty()) << "no numbered error for it";
 }
 
 }  // namespace

@@ -1,12 +1,19 @@
 // The Linux registry store through the platform registry functions: the
 // Windows behaviour the registry class and the .reg tools rely on.
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <thread>
 
 #include "StoreFixture.h"
+#include "support/KeyPath.h"
+#include "formats/RegFile.h"
+#include "registry/RegFileExport.h"
+#include "registry/RegFileKeys.h"
+#include "registry/RegFileQuery.h"
 
 namespace korvane::test {
 namespace {
@@ -87,24 +94,46 @@ TEST_F(RegistryStore, ChangingTheVariableSwitchesToAnotherFile) {
   EXPECT_TRUE(Exists(kHKeyCurrentUser, "Software\\First"));
 }
 
-TEST_F(RegistryStore, NamesIgnoreLetterCaseInEveryAlphabetAndKeepTheirSpelling) {
-  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\ÄBC\\Привет", "Ωmega", kRegSz, Bytes("1")), 0);
-  EXPECT_TRUE(Exists(kHKeyCurrentUser, "SOFTWARE\\äbc\\пРИВЕТ"));
-  std::uint32_t type = 0;
-  std::vector<std::uint8_t> data;
-  EXPECT_EQ(Get(kHKeyCurrentUser, "software\\äBc\\ПРИВЕТ", "ωMEGA", &type, &data), 0);
-  EXPECT_EQ(data, Bytes("1"));
-  // Writing through another spelling updates the same value and key.
-  ASSERT_EQ(Put(kHKeyCurrentUser, "software\\äbc\\привет", "ΩMEGA", kRegSz, Bytes("2")), 0);
-  EXPECT_EQ(SubKeys(kHKeyCurrentUser, "Software"), std::vector<std::string>{"ÄBC"});
-  EXPECT_EQ(SubKeys(kHKeyCurrentUser, "Software\\ÄBC"), std::vector<std::string>{"Привет"});
-  EXPECT_EQ(ValueNames(kHKeyCurrentUser, "Software\\ÄBC\\Привет"),
-            std::vector<std::string>{"Ωmega"});
-  EXPECT_EQ(Get(kHKeyCurrentUser, "Software\\ÄBC\\Привет", "Ωmega", &type, &data), 0);
-  EXPECT_EQ(data, Bytes("2"));
-  // Letters without a single upper-case form stay distinct from their neighbours.
-  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\straße", "", kRegSz, Bytes("")), 0);
-  EXPECT_FALSE(Exists(kHKeyCurrentUser, "Software\\STRASSE"));
+// The one check of how names compare; the other tests spell names one way.
+TEST_F(RegistryStore, NamesCompareIgnoringLetterCaseInEveryAlphabetAndKeepTheFirstSpelling) {
+  struct Case {
+    std::string written;
+    std::string asked;
+    bool same;
+  };
+  const std::vector<Case> cases = {
+      {"Software", "SOFTWARE", true},
+      {"\xC3\x84rger", "\xC3\xA4RGER", true},                          // Ärger, äRGER
+      {"\xD0\x9F\xD1\x80\xD0\xB8", "\xD0\xBF\xD0\xA0\xD0\x98", true},  // При, пРИ
+      {"\xCE\xA9mega", "\xCF\x89MEGA", true},                          // Ωmega, ωMEGA
+      {"stra\xC3\x9F" "e", "STRASSE", false},  // ß has no single upper-case form
+      {"a\x80", "A\x80", true},                 // bytes that are no UTF-8 stay as they are
+      {"\x80", "\x81", false},
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const Case& c = cases[i];
+    const std::string parent = "Software\\Fold" + std::to_string(i);
+    ASSERT_EQ(Put(kHKeyCurrentUser, parent + "\\" + c.written, c.written, kRegSz, Bytes("1")), 0);
+    EXPECT_EQ(Exists(kHKeyCurrentUser, parent + "\\" + c.asked), c.same) << i;
+    std::uint32_t type = 0;
+    std::vector<std::uint8_t> data;
+    EXPECT_EQ(Get(kHKeyCurrentUser, parent + "\\" + c.written, c.asked, &type, &data) == 0, c.same)
+        << i;
+    // Writing through the other spelling changes the first one where they are
+    // the same name, and the first spelling stays.
+    ASSERT_EQ(Put(kHKeyCurrentUser, parent + "\\" + c.asked, c.asked, kRegSz, Bytes("2")), 0);
+    std::vector<std::string> keys = SubKeys(kHKeyCurrentUser, parent);
+    std::sort(keys.begin(), keys.end());
+    std::vector<std::string> expected = {c.written};
+    if (!c.same) expected.push_back(c.asked);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(keys, expected) << i;
+    EXPECT_EQ(ValueNames(kHKeyCurrentUser, parent + "\\" + c.written),
+              std::vector<std::string>{c.written})
+        << i;
+    ASSERT_EQ(Get(kHKeyCurrentUser, parent + "\\" + c.written, c.written, &type, &data), 0) << i;
+    EXPECT_EQ(data, Bytes(c.same ? "2" : "1")) << i;
+  }
 }
 
 TEST_F(RegistryStore, ClassesRootIsTheClassesKeyOfTheLocalMachine) {
@@ -113,8 +142,8 @@ TEST_F(RegistryStore, ClassesRootIsTheClassesKeyOfTheLocalMachine) {
   std::vector<std::uint8_t> data;
   EXPECT_EQ(Get(kHKeyLocalMachine, "Software\\Classes\\TestClass\\shell", "a", &type, &data), 0);
   EXPECT_EQ(data, Bytes("through root"));
-  ASSERT_EQ(Put(kHKeyLocalMachine, "SOFTWARE\\classes\\Other", "", kRegSz, Bytes("lm")), 0);
-  EXPECT_EQ(Get(kHKeyClassesRoot, "other", "", &type, &data), 0);
+  ASSERT_EQ(Put(kHKeyLocalMachine, "Software\\Classes\\Other", "", kRegSz, Bytes("lm")), 0);
+  EXPECT_EQ(Get(kHKeyClassesRoot, "Other", "", &type, &data), 0);
   EXPECT_EQ(data, Bytes("lm"));
   EXPECT_EQ(RegDeleteKey(kHKeyLocalMachine, "Software\\Classes\\Other"), kErrorSuccess);
   EXPECT_FALSE(Exists(kHKeyClassesRoot, "Other"));
@@ -137,7 +166,7 @@ TEST_F(RegistryStore, DeleteKeyRefusesAKeyWithSubKeys) {
   ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\P", "w", kRegSz, Bytes("y")), 0);
   EXPECT_EQ(RegDeleteKey(kHKeyCurrentUser, "Software\\P"), kErrorAccessDenied);
   EXPECT_TRUE(Exists(kHKeyCurrentUser, "Software\\P\\Child"));
-  EXPECT_EQ(RegDeleteKey(kHKeyCurrentUser, "software\\p\\CHILD"), kErrorSuccess);
+  EXPECT_EQ(RegDeleteKey(kHKeyCurrentUser, "Software\\P\\Child"), kErrorSuccess);
   EXPECT_EQ(RegDeleteKey(kHKeyCurrentUser, "Software\\P"), kErrorSuccess);
   EXPECT_FALSE(Exists(kHKeyCurrentUser, "Software\\P"));
   EXPECT_EQ(RegDeleteKey(kHKeyCurrentUser, "Software\\P"), kErrorFileNotFound);
@@ -186,8 +215,8 @@ TEST_F(RegistryStore, ValuesEnumerateInTheOrderFirstWritten) {
   for (const char* name : {"zeta", "alpha", "", "Mid"}) {
     ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Vals", name, kRegSz, Bytes("1")), 0);
   }
-  // Rewriting (in any letter case) keeps the place and the first spelling.
-  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Vals", "ALPHA", kRegDword, {7, 0, 0, 0}), 0);
+  // Rewriting keeps the place.
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Vals", "alpha", kRegDword, {7, 0, 0, 0}), 0);
   EXPECT_EQ(ValueNames(kHKeyCurrentUser, "Software\\Vals"),
             (std::vector<std::string>{"zeta", "alpha", "", "Mid"}));
   HKey key = 0;
@@ -322,7 +351,7 @@ TEST_F(RegistryStore, HandlesAreSmallNumbersOfTheirOwn) {
   // A handle to the root reads the same key as the root constant.
   std::uint32_t size = 0;
   HKey dll = 0;
-  ASSERT_EQ(RegOpenKeyEx(first, ".DLL", kKeyQueryValue, &dll), 0);
+  ASSERT_EQ(RegOpenKeyEx(first, ".dll", kKeyQueryValue, &dll), 0);
   EXPECT_EQ(RegQueryValueEx(dll, "", nullptr, nullptr, &size), 0);
   EXPECT_EQ(size, 8u);
   EXPECT_EQ(RegCloseKey(dll), kErrorSuccess);
@@ -366,7 +395,7 @@ TEST_F(RegistryStore, CreateReportsWhetherTheKeyIsNew) {
             0);
   EXPECT_TRUE(created);
   RegCloseKey(key);
-  ASSERT_EQ(RegCreateKeyEx(kHKeyCurrentUser, "software\\a\\b\\c", kKeyAllSpecific, &key, &created),
+  ASSERT_EQ(RegCreateKeyEx(kHKeyCurrentUser, "Software\\A\\B\\C", kKeyAllSpecific, &key, &created),
             0);
   EXPECT_FALSE(created);
   RegCloseKey(key);
@@ -421,17 +450,204 @@ TEST_F(RegistryStore, ThreadsOfOneProcessShareTheStoreSafely) {
   }
 }
 
-TEST_F(RegistryStore, AFileThatIsNoStoreIsReportedAndLeftAlone) {
+// A registry that cannot be read answers with the registry's own failures,
+// never as if the key were missing or protected.
+TEST_F(RegistryStore, AStoreThatCannotBeOpenedIsAFailureNotAMissingKey) {
   const std::string junk = Dir().Write("junk.db", std::string(4096, 'x'));
-  ScopedEnv env("KORVANE_REGISTRY", junk);
-  HKey key = 0;
-  EXPECT_EQ(RegOpenKeyEx(kHKeyClassesRoot, ".dll", kKeyQueryValue, &key), kErrorRegistryCorrupt);
-  EXPECT_EQ(RegCreateKeyEx(kHKeyCurrentUser, "Software", kKeyAllSpecific, &key),
-            kErrorRegistryCorrupt);
+  const std::string blocker = Dir().Write("a-file", "");
+  struct Case {
+    const char* what;
+    std::string store;
+    long expected;
+  };
+  const Case cases[] = {
+      {"a file that is no store", junk, kErrorRegistryCorrupt},
+      {"a folder where the file should be", Dir().path().string(), kErrorRegistryIoFailed},
+      {"below a file", blocker + "/registry.db", kErrorRegistryIoFailed},
+      // sysfs refuses new files even to root, as a read-only folder refuses others.
+      {"in a folder nobody may write to", "/sys/korvane-registry.db", kErrorRegistryIoFailed},
+  };
+  for (const Case& c : cases) {
+    ScopedEnv env("KORVANE_REGISTRY", c.store);
+    HKey key = 0;
+    EXPECT_EQ(RegOpenKeyEx(kHKeyClassesRoot, ".dll", kKeyQueryValue, &key), c.expected) << c.what;
+    EXPECT_EQ(RegCreateKeyEx(kHKeyCurrentUser, "Software", kKeyAllSpecific, &key), c.expected)
+        << c.what;
+    EXPECT_EQ(RegDeleteTree(kHKeyCurrentUser, "Software"), c.expected) << c.what;
+  }
   EXPECT_EQ(ReadFile(junk), std::string(4096, 'x'));
-  // A folder where the file should be cannot be opened either.
-  ScopedEnv folder("KORVANE_REGISTRY", Dir().path().string());
-  EXPECT_NE(RegOpenKeyEx(kHKeyClassesRoot, ".dll", kKeyQueryValue, &key), kErrorSuccess);
+}
+
+// Every key below root\path, as full paths, parents first.
+std::vector<std::string> AllKeys(HKey root, const std::string& path) {
+  std::vector<std::string> keys;
+  for (const std::string& name : SubKeys(root, path)) {
+    const std::string child = path.empty() ? name : path + "\\" + name;
+    keys.push_back(child);
+    for (std::string& below : AllKeys(root, child)) keys.push_back(std::move(below));
+  }
+  return keys;
+}
+
+TEST_F(RegistryStore, ATreeDeleteThatWouldTakeAProtectedKeyDeletesNothing) {
+  ASSERT_EQ(Put(kHKeyClassesRoot, "korvane.test\\shell", "", kRegSz, Bytes("x")), 0);
+  ASSERT_EQ(Put(kHKeyLocalMachine, "Software\\Other\\deep", "v", kRegSz, Bytes("y")), 0);
+  const std::vector<std::string> before = AllKeys(kHKeyLocalMachine, "");
+  HKey software = 0;
+  ASSERT_EQ(RegOpenKeyEx(kHKeyLocalMachine, "Software", kKeyAllSpecific, &software), 0);
+  struct Case {
+    HKey key;
+    const char* subKey;
+  };
+  const Case refused[] = {
+      {kHKeyLocalMachine, "Software\\Classes"},  // HKEY_CLASSES_ROOT itself
+      {kHKeyLocalMachine, "Software"},            // a tree holding it
+      {kHKeyLocalMachine, ""},                    // everything below a root
+      {software, ""},                             // the same through a handle
+  };
+  for (const Case& c : refused) {
+    EXPECT_EQ(RegDeleteTree(c.key, c.subKey), kErrorAccessDenied) << c.subKey;
+    EXPECT_EQ(AllKeys(kHKeyLocalMachine, ""), before) << c.subKey;
+  }
+  RegCloseKey(software);
+  // What holds no protected key goes at once, values and all.
+  EXPECT_EQ(RegDeleteTree(kHKeyLocalMachine, "Software\\Other"), kErrorSuccess);
+  EXPECT_FALSE(Exists(kHKeyLocalMachine, "Software\\Other"));
+  EXPECT_EQ(RegDeleteTree(kHKeyClassesRoot, "korvane.test"), kErrorSuccess);
+  EXPECT_FALSE(Exists(kHKeyClassesRoot, "korvane.test"));
+  // An empty path empties the key and keeps it.
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Kept\\sub", "v", kRegSz, Bytes("z")), 0);
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Kept", "w", kRegSz, Bytes("z")), 0);
+  HKey kept = 0;
+  ASSERT_EQ(RegOpenKeyEx(kHKeyCurrentUser, "Software\\Kept", kKeyAllSpecific, &kept), 0);
+  EXPECT_EQ(RegDeleteTree(kept, ""), kErrorSuccess);
+  RegCloseKey(kept);
+  EXPECT_TRUE(Exists(kHKeyCurrentUser, "Software\\Kept"));
+  EXPECT_EQ(SubKeys(kHKeyCurrentUser, "Software\\Kept"), std::vector<std::string>{});
+  EXPECT_EQ(ValueNames(kHKeyCurrentUser, "Software\\Kept"), std::vector<std::string>{});
+}
+
+TEST_F(RegistryStore, KeysNestAtMostAsDeepAsAWindowsTree) {
+  constexpr std::size_t kLimit = formats::kRegMaxKeyDepth;
+  struct Case {
+    HKey root;
+    std::size_t levels;
+    long expected;
+  };
+  const Case cases[] = {
+      {kHKeyCurrentUser, kLimit, kErrorSuccess},
+      {kHKeyUsers, kLimit + 1, kErrorInvalidParameter},
+      // HKEY_CLASSES_ROOT lies two levels below HKEY_LOCAL_MACHINE.
+      {kHKeyClassesRoot, kLimit - 2, kErrorSuccess},
+      {kHKeyLocalMachine, kLimit + 1, kErrorInvalidParameter},
+      {kHKeyClassesRoot, kLimit - 1, kErrorInvalidParameter},
+  };
+  for (const Case& c : cases) {
+    HKey key = 0;
+    EXPECT_EQ(RegCreateKeyEx(c.root, NestedKeyPath(c.levels), kKeyAllSpecific, &key), c.expected)
+        << c.levels;
+    if (key != 0) RegCloseKey(key);
+  }
+  // A refused path leaves none of its levels behind.
+  EXPECT_FALSE(Exists(kHKeyUsers, "k"));
+  // Counted from the root, also through a handle deep down.
+  HKey deep = 0;
+  ASSERT_EQ(RegOpenKeyEx(kHKeyCurrentUser, NestedKeyPath(kLimit - 2), kKeyAllSpecific, &deep), 0);
+  HKey key = 0;
+  EXPECT_EQ(RegCreateKeyEx(deep, "k\\k\\k", kKeyAllSpecific, &key), kErrorInvalidParameter);
+  ASSERT_EQ(RegCreateKeyEx(deep, "k\\other", kKeyAllSpecific, &key), kErrorSuccess);
+  RegCloseKey(key);
+  EXPECT_EQ(RegSetValueEx(deep, "v", kRegNone, nullptr, 0), kErrorSuccess);
+  RegCloseKey(deep);
+}
+
+// The .reg reader and the store measure names alike: a name one takes, the
+// other takes, whatever bytes it holds.
+TEST_F(RegistryStore, KeyNamesTheRegFileReaderTakesAreTheOnesTheStoreTakes) {
+  auto repeat = [](const std::string& piece, std::size_t n) {
+    std::string out;
+    for (std::size_t i = 0; i < n; ++i) out += piece;
+    return out;
+  };
+  const std::string emoji = "\xF0\x9F\x98\x80";  // two UTF-16 units
+  struct Case {
+    std::string name;
+    bool fits;
+  };
+  const std::vector<Case> cases = {
+      {std::string(255, 'k'), true},
+      {std::string(256, 'k'), false},
+      {repeat(emoji, 127) + "k", true},
+      {repeat(emoji, 128), false},
+      {std::string(255, '\x80'), true},  // each stray byte becomes one U+FFFD
+      {std::string(256, '\x80'), false},
+      {std::string(300, '\x80'), false},
+      {repeat("\xE2\x82", 255), true},  // a cut sequence is one U+FFFD too
+      {repeat("\xE2\x82", 256), false},
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    const std::string path = "Software\\Names" + std::to_string(i) + "\\" + cases[i].name;
+    const bool parsed = formats::ParseRegKeyName("HKCU\\" + path).has_value();
+    HKey key = 0;
+    const bool stored = RegCreateKeyEx(kHKeyCurrentUser, path, kKeyAllSpecific, &key) == 0;
+    if (stored) RegCloseKey(key);
+    EXPECT_EQ(parsed, cases[i].fits) << i;
+    EXPECT_EQ(stored, cases[i].fits) << i;
+  }
+}
+
+TEST_F(RegistryStore, ChangesRunAsOneChangeStayTogetherOrNotAtAll) {
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Old", "v", kRegSz, Bytes("1")), 0);
+  auto changes = [](long outcome) {
+    return [outcome] {
+      long r = Put(kHKeyCurrentUser, "Software\\New\\a", "v", kRegSz, Bytes("2"));
+      if (r == 0) r = RegDeleteTree(kHKeyCurrentUser, "Software\\Old");
+      // A refused call inside undoes only itself.
+      if (r == 0 && RegDeleteKey(kHKeyCurrentUser, "Software\\New") != kErrorAccessDenied) r = -1;
+      return r == 0 ? outcome : r;
+    };
+  };
+  EXPECT_EQ(RegRunAsOneChange(changes(kErrorInvalidData)), kErrorInvalidData);
+  EXPECT_FALSE(Exists(kHKeyCurrentUser, "Software\\New"));
+  EXPECT_TRUE(Exists(kHKeyCurrentUser, "Software\\Old"));
+  EXPECT_EQ(ValueNames(kHKeyCurrentUser, "Software\\Old"), std::vector<std::string>{"v"});
+
+  EXPECT_EQ(RegRunAsOneChange(changes(kErrorSuccess)), kErrorSuccess);
+  EXPECT_TRUE(Exists(kHKeyCurrentUser, "Software\\New\\a"));
+  EXPECT_FALSE(Exists(kHKeyCurrentUser, "Software\\Old"));
+  EXPECT_TRUE(RegGroupsChanges());
+}
+
+// A store written before keys had a depth limit may hold deeper trees; the
+// tools that walk trees take them whole.
+TEST_F(RegistryStore, QueryExportAndDeleteWalkTreesDeeperThanTheLimit) {
+  constexpr int kLevels = 600;
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Deep", "", kRegSz, Bytes("top")), 0);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(StoreFile().c_str(), &db), SQLITE_OK);
+  sqlite3_busy_timeout(db, 5000);
+  std::string sql = "BEGIN;";
+  sql += "INSERT INTO keys(parent, name, fold) SELECT id, 'd', 'D' FROM keys WHERE fold = 'DEEP';";
+  for (int i = 1; i < kLevels; ++i) {
+    sql += "INSERT INTO keys(parent, name, fold) VALUES(last_insert_rowid(), 'd', 'D');";
+  }
+  sql += "INSERT INTO vals(key, name, fold, type, data) VALUES(last_insert_rowid(), 'v', 'V', 4, x'2a000000');";
+  sql += "COMMIT;";
+  ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+  sqlite3_close(db);
+
+  const formats::RegKeyName top{formats::RegRoot::CurrentUser, "Software\\Deep"};
+  RegQueryRequest request;
+  request.key = top;
+  request.recursive = true;
+  std::string listing;
+  ASSERT_EQ(RunRegQuery(request, &listing), RegQueryStatus::Ok);
+  EXPECT_NE(listing.find("\\d\n    v    REG_DWORD    0x2a\n"), std::string::npos);
+  std::vector<formats::RegOperation> tree;
+  ASSERT_EQ(CollectRegTree(top, &tree), kErrorSuccess);
+  EXPECT_EQ(tree.size(), 1u + 1 + kLevels + 1);  // the top, its value, the levels, the last value
+  EXPECT_EQ(RegDeleteTree(top), kErrorSuccess);
+  EXPECT_FALSE(Exists(kHKeyCurrentUser, "Software\\Deep"));
 }
 
 TEST(ExpandEnvironmentStrings, ReplacesKnownNamesAndKeepsTheRest) {

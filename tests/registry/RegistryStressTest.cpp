@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -233,6 +234,55 @@ TEST_F(RegistryStress, ANewWalkSeesWhatAnotherProcessChanged) {
   }
   EXPECT_EQ(names, (std::vector<std::string>{"mine", "theirs0", "theirs1", "theirs2"}));
   RegCloseKey(key);
+}
+
+TEST_F(RegistryStress, AnImportKilledHalfWayLeavesNothingOfIt) {
+#ifndef KORVANE_CLI
+  GTEST_SKIP() << "korvane-cli is not part of this build";
+#else
+  constexpr int kKeys = 40000;
+  std::string text = "Windows Registry Editor Version 5.00\r\n";
+  for (int i = 0; i < kKeys; ++i) {
+    text += "\r\n[HKEY_CURRENT_USER\\Software\\Imported\\k" + std::to_string(i) + "]\r\n\"v\"=\"" +
+            std::to_string(i) + "\"\r\n";
+  }
+  const std::string file = Dir().Write("big.reg", text);
+  ASSERT_EQ(Put(kHKeyCurrentUser, "Software\\Before", "v", kRegSz, Bytes("1")), 0);
+
+  std::string program = KORVANE_CLI;
+  std::string store = StoreFile();
+  std::vector<char*> argv = {program.data(), const_cast<char*>("--registry"), store.data(),
+                             const_cast<char*>("reg"), const_cast<char*>("import"),
+                             const_cast<char*>(file.c_str()), nullptr};
+  pid_t pid = -1;
+  ASSERT_EQ(posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
+  // Half-way: the import has written a good part of its changes to the
+  // journal (committed or not), and is still running.
+  const std::string journal = store + "-wal";
+  struct stat before {};
+  const off_t start = ::stat(journal.c_str(), &before) == 0 ? before.st_size : 0;
+  bool running = true;
+  for (;;) {
+    int status = 0;
+    if (::waitpid(pid, &status, WNOHANG) == pid) {
+      running = false;
+      break;
+    }
+    struct stat st {};
+    if (::stat(journal.c_str(), &st) == 0 && st.st_size > start + (1 << 20)) break;
+    ::usleep(1000);
+  }
+  ASSERT_TRUE(running) << "the import ended before it could be killed";
+  ::kill(pid, SIGKILL);
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFSIGNALED(status));
+
+  EXPECT_FALSE(Exists(kHKeyCurrentUser, "Software\\Imported"));
+  EXPECT_TRUE(Exists(kHKeyCurrentUser, "Software\\Before"));
+  EXPECT_EQ(IntegrityCheck(StoreFile()), "ok");
+  EXPECT_EQ(Put(kHKeyCurrentUser, "Software\\After", "v", kRegSz, Bytes("ok")), 0);
+#endif
 }
 
 }  // namespace

@@ -7,11 +7,13 @@
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 
+#include <charconv>
 #include <cstdlib>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 #include "platform/FileSystem.h"
 
@@ -26,6 +28,13 @@ struct MountEntry {
   std::string fsType;
   std::string source;
 };
+
+// A whole decimal number and nothing else.
+bool ParseUnsigned(std::string_view text, unsigned& value) {
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  return error == std::errc() && stop == end && !text.empty();
+}
 
 // mountinfo writes blanks, tabs, newlines and backslashes as \ooo.
 std::string Unescape(const std::string& s) {
@@ -65,10 +74,8 @@ bool FindMount(dev_t dev, MountEntry& found, const std::string& path = {}) {
     std::size_t colon = devText.find(':');
     if (colon == std::string::npos) continue;
     unsigned maj = 0, min = 0;
-    try {
-      maj = static_cast<unsigned>(std::stoul(devText.substr(0, colon)));
-      min = static_cast<unsigned>(std::stoul(devText.substr(colon + 1)));
-    } catch (...) {
+    if (!ParseUnsigned(std::string_view(devText).substr(0, colon), maj) ||
+        !ParseUnsigned(std::string_view(devText).substr(colon + 1), min)) {
       continue;
     }
     const bool sameDevice = maj == wantMajor && min == wantMinor;

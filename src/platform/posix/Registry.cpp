@@ -34,6 +34,10 @@ long RegDeleteKey(HKey key, const std::string& subKey) {
   return RegistryStore::Instance().DeleteKey(key, subKey);
 }
 
+long RegDeleteTree(HKey key, const std::string& subKey) {
+  return RegistryStore::Instance().DeleteTree(key, subKey);
+}
+
 long RegDeleteValue(HKey key, const std::string& valueName) {
   return RegistryStore::Instance().DeleteValue(key, valueName);
 }
@@ -49,5 +53,13 @@ long RegEnumValue(HKey key, std::uint32_t index, std::string* name, std::uint32_
 long RegQueryInfoKey(HKey key, RegKeyInfo* info) {
   return RegistryStore::Instance().QueryInfo(key, info);
 }
+
+long RegRunAsOneChange(const std::function<long()>& body) {
+  return RegistryStore::Instance().RunAsOneChange(body);
+}
+
+bool RegGroupsChanges() { return true; }
+
+std::string RegistryLocation() { return "the registry store '" + posix::RegistryStoreFile() + "'"; }
 
 }  // namespace korvane::platform

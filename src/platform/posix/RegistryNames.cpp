@@ -83,21 +83,4 @@ std::string FoldName(std::string_view name) {
   return out;
 }
 
-std::uint32_t Utf16Length(std::string_view name) {
-  std::uint32_t units = 0;
-  std::size_t pos = 0;
-  while (pos < name.size()) {
-    char32_t cp;
-    std::size_t len;
-    if (Decode(name, pos, cp, len)) {
-      units += cp >= 0x10000 ? 2 : 1;
-      pos += len;
-    } else {
-      ++units;
-      ++pos;
-    }
-  }
-  return units;
-}
-
 }  // namespace korvane::platform::posix

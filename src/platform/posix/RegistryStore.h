@@ -1,35 +1,45 @@
 #pragma once
 // The registry on Linux: one SQLite file shared by every process of the user.
 //
-// Keys form a tree (table keys: id, parent, name as written, folded name);
-// values belong to a key (table vals: id, key, name, folded name, type, data).
-// Names compare by their folded form, so letter case is ignored and kept.
-// Key ids are never reused, so a handle to a deleted key stays recognisable.
+// Keys form a tree, values belong to a key (see RegistrySql.h); names compare
+// by their folded form, so letter case is ignored and kept. Key ids are never
+// reused, so a handle to a deleted key stays recognisable.
 // HKEY_CLASSES_ROOT is the key HKEY_LOCAL_MACHINE\Software\Classes.
 //
-// Every change runs in its own BEGIN IMMEDIATE transaction on a WAL journal:
-// a process killed at any moment leaves the file consistent with every
-// committed change in it, and writers of other processes wait their turn
-// (busy timeout) instead of failing. synchronous=NORMAL: a commit reaches the
-// operating system before it returns, so only a power loss can take back the
-// last commits (never corrupting the file) - the same promise Windows gives,
-// which writes its hives lazily.
+// Every change runs in its own BEGIN IMMEDIATE transaction on a WAL journal,
+// or as a savepoint inside the one transaction of RunAsOneChange: a process
+// killed at any moment leaves the file consistent with every committed change
+// in it, and writers of other processes wait their turn (busy timeout)
+// instead of failing. synchronous=NORMAL: a commit reaches the operating
+// system before it returns, so only a power loss can take back the last
+// commits (never corrupting the file) - the same promise Windows gives, which
+// writes its hives lazily.
 //
 // One connection per process, opened on first use. The file is taken from
 // KORVANE_REGISTRY, else $XDG_DATA_HOME/korvane/registry.db; when that
 // setting changes the store closes and opens the new file (open handles are
 // then invalid). A child after fork() never touches its parent's connection.
-
-#include <sqlite3.h>
+//
+// The parts: RegistryConnection.cpp (connecting, forks, transactions),
+// RegistrySchema.cpp (a new file's tables and base keys), RegistryPaths.cpp
+// (handles and key paths), RegistryStore.cpp (the operations that change or
+// read one key), RegistryEnum.cpp (enumerations and the name cache).
 
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/Registry.h"
+#include "platform/posix/RegistryDatabase.h"
+#include "platform/posix/RegistryHandles.h"
 
 namespace korvane::platform::posix {
+
+// The store file the environment names now (empty when it names none).
+std::string RegistryStoreFile();
 
 class RegistryStore {
  public:
@@ -44,21 +54,19 @@ class RegistryStore {
   long SetValue(HKey key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
                 std::uint32_t size);
   long DeleteKey(HKey key, const std::string& subKey);
+  long DeleteTree(HKey key, const std::string& subKey);
   long DeleteValue(HKey key, const std::string& name);
   long EnumKey(HKey key, std::uint32_t index, std::string* name, std::uint32_t maxChars);
   long EnumValue(HKey key, std::uint32_t index, std::string* name, std::uint32_t maxChars);
   long QueryInfo(HKey key, RegKeyInfo* info);
+  // Runs body in one write transaction; see RegRunAsOneChange.
+  long RunAsOneChange(const std::function<long()>& body);
 
   // The file the store uses now (opening it if needed); empty when it cannot.
   std::string FilePath();
   // Closes the connection and forgets every open handle; the next call opens
   // the file named by the environment again.
   void Reset();
-
-  // Longest key name, in UTF-16 units, as on Windows.
-  static constexpr std::uint32_t kMaxKeyNameChars = 255;
-  // Longest value name, in UTF-16 units.
-  static constexpr std::uint32_t kMaxValueNameChars = 16383;
 
  private:
   RegistryStore();
@@ -75,58 +83,70 @@ class RegistryStore {
   // A read transaction for the scope's lifetime, unless one is open already.
   class ReadScope {
    public:
-    explicit ReadScope(RegistryStore& store);
+    explicit ReadScope(RegistryDatabase& db);
     ~ReadScope();
     ReadScope(const ReadScope&) = delete;
     ReadScope& operator=(const ReadScope&) = delete;
 
    private:
-    RegistryStore& store_;
+    RegistryDatabase& db_;
     bool began_ = false;
   };
 
+  // Holds mutex_ for one call. A call made on the thread that holds it already
+  // (inside RunAsOneChange's body) goes straight in.
+  class Lock {
+   public:
+    explicit Lock(RegistryStore& store);
+    ~Lock();
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+
+   private:
+    std::mutex& mutex_;
+  };
+
   // Each of these expects mutex_ to be held.
+  // RegistryConnection.cpp
   long Connect();
-  // In a child after fork(): forgets the parent's connection and handles.
   void DropInherited();
   long OpenFile(const std::string& path);
+  void Disconnect(bool closeFile);
+  // Runs body as one write: its own transaction, or a savepoint inside the
+  // transaction already open. Kept when body succeeds, undone otherwise.
+  long InWriteTransaction(const std::function<long()>& body);
+  long ConnectAndResolve(HKey key, KeyRef* ref);
+  // RegistrySchema.cpp
   long InitialiseSchema();
   long CreateSchema();
-  void Disconnect(bool closeFile);
-  sqlite3_stmt* Prepare(int id, const char* sql);
-  long ResolveHandle(HKey key, std::int64_t* keyId);
-  long ResolvePath(std::int64_t start, const std::string& subKey, bool create,
-                   std::int64_t* keyId, bool* created);
+  // RegistryPaths.cpp
+  long ResolveHandle(HKey key, KeyRef* ref) const;
+  long ResolvePath(KeyRef start, const std::string& subKey, bool create, KeyRef* found,
+                   bool* created);
   long FindChild(std::int64_t parent, const std::string& fold, std::int64_t* child);
   long InsertKey(std::int64_t parent, const std::string& name, std::int64_t* child);
-  long WriteValue(std::int64_t keyId, const std::string& name, std::uint32_t type,
-                  const std::uint8_t* data, std::uint32_t size);
   bool KeyAlive(std::int64_t keyId);
   bool IsProtected(std::int64_t keyId) const;
+  // Whether deleting the tree at keyId (itself too, unless keepTop) would
+  // take a protected key with it.
+  long TreeHoldsProtectedKey(std::int64_t keyId, bool keepTop, bool* holds);
+  // RegistryStore.cpp
+  // Runs each statement, the key's id its one parameter, until one fails.
+  long RunForKey(std::initializer_list<Sql> statements, std::int64_t keyId);
+  long WriteValue(std::int64_t keyId, const std::string& name, std::uint32_t type,
+                  const std::uint8_t* data, std::uint32_t size);
+  // RegistryEnum.cpp
   long LoadNames(NameCache& cache, HKey handle, std::int64_t keyId, bool subKeys);
   long EnumName(NameCache& cache, HKey key, std::uint32_t index, std::string* name,
                 std::uint32_t maxChars, bool subKeys);
-  long Exec(int id, const char* sql);
-  long Begin();
-  long Commit();
-  void Rollback();
-  // Runs body inside one write transaction: committed when body succeeds,
-  // rolled back otherwise. Returns body's result, or the failure to begin or
-  // commit.
-  template <typename Body>
-  long InWriteTransaction(Body&& body);
-  // Connects to the store and finds the key that a handle stands for.
-  long ConnectAndResolve(HKey key, std::int64_t* keyId);
-  HKey NewHandle(std::int64_t keyId);
 
   std::mutex mutex_;
-  sqlite3* db_ = nullptr;
+  RegistryDatabase db_;
   std::string path_;
-  std::int64_t classesRoot_ = 0;
+  KeyRef classesRoot_;
+  // Counts the writes this process made, so that a name cache knows it is stale.
   std::int64_t localWrites_ = 0;
-  std::vector<sqlite3_stmt*> statements_;
-  // Open handles: handle value h is slot h - 1; 0 in a slot means free.
-  std::vector<std::int64_t> handles_;
+  RegistryHandles handles_;
   NameCache subKeyCache_;
   NameCache valueCache_;
 };

@@ -10,7 +10,9 @@ LibraryHandle LoadLibrary(const std::string& path) {
   // No loader message box for a missing dependency: the caller reports the
   // failure itself, and the command-line program has no one to click it away.
   win32::ScopedThreadErrorMode quiet(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  return ::LoadLibraryW(win32::Wide(path).c_str());
+  // With the altered search order, as regsvr32 loads: the component's own
+  // folder is searched first for the modules it imports.
+  return ::LoadLibraryExW(win32::Wide(path).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 void* GetProcAddress(LibraryHandle library, const char* name) {

@@ -1,5 +1,7 @@
 #include "platform/win32/WinApi.h"
 // WinApi.h first: the interface below declares functions named like the macros.
+// RegDeleteTree is one more such macro, needed only here.
+#undef RegDeleteTree
 #include <cstring>
 #include <vector>
 
@@ -128,6 +130,12 @@ long RegDeleteKey(HKey key, const std::string& subKey) {
   return ::RegDeleteKeyW(Native(key), win32::Wide(subKey).c_str());
 }
 
+long RegDeleteTree(HKey key, const std::string& subKey) {
+  // A null name empties the key itself and keeps it.
+  const std::wstring name = win32::Wide(subKey);
+  return ::RegDeleteTreeW(Native(key), subKey.empty() ? nullptr : name.c_str());
+}
+
 long RegDeleteValue(HKey key, const std::string& valueName) {
   return ::RegDeleteValueW(Native(key), win32::Wide(valueName).c_str());
 }
@@ -165,6 +173,14 @@ long RegQueryInfoKey(HKey key, RegKeyInfo* info) {
   info->maxValueLen = maxValueLen + (maxValueLen + 1) / 2;
   return kErrorSuccess;
 }
+
+// The registry functions have no transactions of their own; the changes are
+// made one by one, as Windows' registry editor makes them.
+long RegRunAsOneChange(const std::function<long()>& body) { return body(); }
+
+bool RegGroupsChanges() { return false; }
+
+std::string RegistryLocation() { return "the registry"; }
 
 std::uint32_t ExpandEnvironmentStrings(const std::string& source, std::string* out) {
   std::wstring wsource = win32::Wide(source);

@@ -1,0 +1,106 @@
+#pragma once
+// What a PE image needs from other modules and offers to them: the machine,
+// subsystem and DLL flag of its headers, the import directory (normal and
+// delay-loaded) and the export directory with its forwarders.
+//
+// Read from any bounded byte source; nothing read from the image is trusted.
+// Counts and name lengths are capped by the limits below, and a damaged
+// directory leaves what was read before the damage in place with an error
+// saying which directory was damaged.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace korvane::formats {
+
+// Limits far above what real images carry; they bound time and memory.
+inline constexpr std::size_t kMaxImportedModules = 1024;
+inline constexpr std::size_t kMaxImportedFunctions = 1u << 16;  // over all modules
+inline constexpr std::size_t kMaxExportedFunctions = 1u << 16;  // ordinals are 16-bit
+inline constexpr std::size_t kMaxImportNameLength = 1024;
+
+// Machine types of the COFF header.
+inline constexpr std::uint16_t kMachineI386 = 0x014C;
+inline constexpr std::uint16_t kMachineAmd64 = 0x8664;
+inline constexpr std::uint16_t kMachineArmNt = 0x01C4;
+inline constexpr std::uint16_t kMachineArm64 = 0xAA64;
+
+// Subsystems of the optional header.
+inline constexpr std::uint16_t kSubsystemWindowsGui = 2;
+inline constexpr std::uint16_t kSubsystemWindowsConsole = 3;
+
+enum class PeModuleError {
+  kOk = 0,
+  kCannotRead,   // the bytes could not be read
+  kNotPe,        // no MZ header or no PE signature
+  kBadHeaders,   // optional header or section table truncated or malformed
+  kBadImports,   // an import or delay-import entry lies outside the image
+  kBadExports,   // the export directory or one of its tables lies outside the image
+  kTooMany,      // more modules, functions or name bytes than the limits allow
+};
+
+const char* PeModuleErrorText(PeModuleError error);
+
+// Bounded random access to an image's bytes.
+class PeByteSource {
+ public:
+  virtual ~PeByteSource() = default;
+  virtual std::uint64_t Size() const = 0;
+  // Copies [offset, offset + length) to dst; false when not all of it is there.
+  virtual bool Read(std::uint64_t offset, void* dst, std::size_t length) const = 0;
+};
+
+// Bytes in memory, not copied: they must outlive the source.
+class PeMemoryBytes final : public PeByteSource {
+ public:
+  explicit PeMemoryBytes(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+  std::uint64_t Size() const override { return bytes_.size(); }
+  bool Read(std::uint64_t offset, void* dst, std::size_t length) const override;
+
+ private:
+  std::span<const std::uint8_t> bytes_;
+};
+
+struct ImportedFunction {
+  std::string name;            // empty when imported by ordinal
+  std::uint16_t ordinal = 0;   // the ordinal when byOrdinal, else the name's hint
+  bool byOrdinal = false;
+};
+
+struct ImportedModule {
+  std::string dllName;         // as written in the image
+  bool delayLoaded = false;
+  std::vector<ImportedFunction> functions;
+};
+
+struct ExportedFunction {
+  std::string name;            // empty for an export by ordinal only
+  std::uint32_t ordinal = 0;   // the biased ordinal importers use
+  std::string forwarder;       // "OTHER.Function" or "OTHER.#12"; empty when code
+};
+
+struct PeModuleInfo {
+  std::uint16_t machine = 0;
+  bool is64 = false;           // PE32+
+  std::uint16_t subsystem = 0;
+  std::uint16_t characteristics = 0;
+  bool isDll = false;
+  std::vector<ImportedModule> imports;  // normal imports first, then delay-loaded
+  std::string exportName;               // the export directory's own module name
+  std::vector<ExportedFunction> exports;
+};
+
+enum class PeModuleParts { kHeadersOnly, kAll };
+
+// Reads the headers and, with kAll, the import, delay-import and export
+// directories. On an error after the headers, info keeps everything read so far.
+PeModuleError ReadPeModule(const PeByteSource& bytes, PeModuleInfo& info,
+                           PeModuleParts parts = PeModuleParts::kAll);
+
+// "x86", "x64", "ARM", "ARM64", or "machine 0x...." for others.
+std::string MachineName(std::uint16_t machine);
+
+}  // namespace korvane::formats
