@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "KorvaneVersion.h"
+#include "app/WindowHost.h"
 #include "common/ErrorReport.h"
 #include "common/VbError.h"
 #include "common/basTools.h"
@@ -71,6 +72,12 @@ MainForm::~MainForm() = default;
 void MainForm::SetSharedObjects(clsRegistrator* registrator, clsActiveX* inspector) {
   registrator_ = registrator;
   inspector_ = inspector;
+}
+
+void MainForm::Connect(const ApplicationLink& link) {
+  SetSharedObjects(link.registrator, link.inspector);
+  SetAppPath(link.appPath);
+  SetUnloadHandler(link.mainWindowUnloaded);
 }
 
 std::string MainForm::AppPath() const { return appPath_.empty() ? platform::AppPath() : appPath_; }

@@ -11,6 +11,7 @@
 #include "inspection/FlexGrid.h"
 
 namespace korvane {
+struct ApplicationLink;
 class clsActiveX;
 class clsRegistrator;
 class clsRegistry;
@@ -43,6 +44,9 @@ class MainForm {
   std::string AppPath() const;
   // What unloading calls last: the program's shut-down.
   void SetUnloadHandler(std::function<void()> handler) { unloadHandler_ = std::move(handler); }
+
+  // All three from what start-up hands the windows.
+  void Connect(const ApplicationLink& link);
 
   FlexGrid& GridModel(Grid which) { return which == Grid::Info ? gridInfo_ : gridComparison_; }
   clsRegistry* Registry() const { return registry_.get(); }

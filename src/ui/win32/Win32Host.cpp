@@ -64,10 +64,7 @@ void Win32Host::Connect(const ApplicationLink& link) {
 }
 
 void Win32Host::ConnectMainWindow() {
-  if (!main_) return;
-  main_->Form().SetSharedObjects(link_.registrator, link_.inspector);
-  main_->Form().SetAppPath(link_.appPath);
-  main_->Form().SetUnloadHandler(link_.mainWindowUnloaded);
+  if (main_) main_->Form().Connect(link_);
 }
 
 void Win32Host::UnloadMainWindow() {
