@@ -1,6 +1,6 @@
 #include "ui/win32/ProgressWindow.h"
 
-#include "forms/MainLayout.h"
+#include "forms/ProgressLayout.h"
 
 namespace korvane::win32ui {
 
@@ -8,26 +8,13 @@ namespace {
 
 constexpr const wchar_t* kProgressClass = L"Korvane.Progress";
 
-struct Label {
-  int id;
-  const char* text;
-  int left, top, width, height;
-};
-
-// Places in twips on the client area; the bottom band starts at 1080.
-constexpr Label kLabels[] = {
-    {11, "Creating ActiveX Report", 1020, 150, 1710, 195},
-    {12, "Please wait...", 1020, 450, 1395, 225},
-    {13, "Current file:", 120, 810, 795, 195},
-    {ProgressWindow::kIdFile, "", 1020, 810, 3915, 225},
-};
-constexpr int kBandTop = 1080;
-
-HWND Child(HWND parent, const wchar_t* cls, const char* text, DWORD style, int id, int left, int top, int width,
-           int height) {
-  HWND control = CreateWindowExW(0, cls, Wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, Px(left), Px(top),
-                                 Px(width), Px(height), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 GetModuleHandleW(nullptr), nullptr);
+// A control at its designed place; the band's controls are placed on the band's
+// origin (every control is a child of the window, so that Cancel reaches it).
+HWND Child(HWND parent, const wchar_t* cls, const char* text, DWORD style, int id, forms::TwipRect r,
+           int originTop = 0) {
+  HWND control = CreateWindowExW(0, cls, Wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, Px(r.left),
+                                 Px(originTop + r.top), Px(r.width), Px(r.height), parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(ButtonFont()), FALSE);
   return control;
 }
@@ -59,19 +46,21 @@ ProgressWindow::ProgressWindow(bool& cancelFlag) : cancel_(cancelFlag) {
     return RegisterClassExW(&wc) != 0;
   }();
   (void)registered;
-  RECT frame{0, 0, Px(5115), Px(1725)};
+  RECT frame{0, 0, Px(forms::kProgressWidth), Px(forms::kProgressHeight)};
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
   AdjustWindowRectEx(&frame, style, FALSE, 0);
-  window_ = CreateWindowExW(0, kProgressClass, L"Creating ActiveX Report", style, CW_USEDEFAULT, CW_USEDEFAULT,
+  window_ = CreateWindowExW(0, kProgressClass, Wide(forms::kProgressCaption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                             frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                             GetModuleHandleW(nullptr), nullptr);
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  for (const Label& label : kLabels) {
-    Child(window_, L"STATIC", label.text, SS_LEFT | SS_NOPREFIX, label.id, label.left, label.top, label.width,
-          label.height);
+  int id = 11;
+  for (const forms::ProgressLabel* label : {&forms::kProgressLabel2, &forms::kProgressLabel1, &forms::kProgressLabel3}) {
+    Child(window_, L"STATIC", label->text, SS_LEFT | SS_NOPREFIX, id++, label->place);
   }
-  Child(window_, PROGRESS_CLASSW, "", 0, kIdBar, 150, kBandTop + 210, 3195, 255);
-  Child(window_, L"BUTTON", "Cancel", BS_PUSHBUTTON | WS_TABSTOP, kIdCancel, 3960, kBandTop + 150, 1035, 375);
+  Child(window_, L"STATIC", forms::kProgressFile.text, SS_LEFT | SS_NOPREFIX, kIdFile, forms::kProgressFile.place);
+  Child(window_, PROGRESS_CLASSW, "", 0, kIdBar, forms::kProgressBar, forms::kProgressBand.top);
+  Child(window_, L"BUTTON", forms::kProgressCancelText, BS_PUSHBUTTON | WS_TABSTOP, kIdCancel, forms::kProgressCancel,
+        forms::kProgressBand.top);
 }
 
 ProgressWindow::~ProgressWindow() {
