@@ -171,6 +171,16 @@ TEST_F(Win32MainWindowTest, ControlsSitAtTheirDesignedPlacesWithTheirIds) {
     EXPECT_EQ(Shown(control), place.tab == 0) << place.name;
   }
   EXPECT_EQ(TextOf(window.Control(forms::kIdCmdReg)), "Register ActiveX");
+  for (int grid : {forms::kIdGridInfo, forms::kIdGridComparison}) {
+    wchar_t hint[80] = {};
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = window.Window();
+    tool.uId = reinterpret_cast<UINT_PTR>(window.Control(grid));
+    tool.lpszText = hint;
+    SendMessageW(window.Tooltip(), TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_EQ(Narrow(hint), "Double Click for more info") << grid;
+  }
   for (const forms::TabIconPlace& icon : forms::TabIcons()) {
     EXPECT_NE(window.Control(forms::kIdTabIconBase + icon.index), nullptr) << icon.index;
   }

@@ -120,6 +120,20 @@ void MainWindow::Build() {
          TwipRect(forms::kTabLeft + icon.left, forms::kTabTop + icon.top, icon.width, icon.height), id);
     tabOfControl_[id] = icon.tab;
   }
+  // Both grids carry the hint that a double click shows more.
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, GetModuleHandleW(nullptr),
+                             nullptr);
+  std::wstring hint = Wide(forms::kGridTip);
+  for (int id : {forms::kIdGridInfo, forms::kIdGridComparison}) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
+    tool.lpszText = hint.data();
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
   // The tab control lies below every control on it.
   SetWindowPos(tab_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   ShowTabControls();

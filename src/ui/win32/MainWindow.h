@@ -25,6 +25,8 @@ class MainWindow final : private forms::MainFormView {
   HWND Window() const { return window_; }
   forms::MainForm& Form() { return form_; }
   HWND Control(int id) const { return GetDlgItem(window_, id); }
+  // The tooltip control holding the grids' hint.
+  HWND Tooltip() const { return tooltip_; }
 
   // Stands in for the file dialog: gets its settings, returns the chosen path
   // or nothing for a cancel.
@@ -60,6 +62,7 @@ class MainWindow final : private forms::MainFormView {
   forms::MainForm form_;
   HWND window_ = nullptr;
   HWND tab_ = nullptr;
+  HWND tooltip_ = nullptr;
   HBRUSH background_ = nullptr;
   std::map<int, int> tabOfControl_;  // control id -> tab
   std::unique_ptr<GridList> gridInfo_;
