@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <thread>
 #include <vector>
 
 #include "forms/MainLayout.h"
@@ -279,6 +280,41 @@ TEST_F(Win32MainWindowTest, DoubleClickInTheListOpensTheCell) {
   SendMessageW(window.Window(), WM_NOTIFY, forms::kIdGridInfo, reinterpret_cast<LPARAM>(&activate));
   ASSERT_EQ(details.size(), 1u);
   EXPECT_EQ(details[0], "KorvaneAlpha (Korvane Alpha Library)");
+}
+
+TEST(Win32DetailWindow, ShowsTheTextModallyAndTheBoxFillsItAtAnySize) {
+  MainWindow owner;
+  std::string shown;
+  std::vector<bool> filled;
+  bool ownerDisabled = false;
+  // The window is modal: it is looked at and closed from another thread.
+  std::thread user([&] {
+    HWND display = nullptr;
+    for (int tries = 0; tries < 500 && display == nullptr; ++tries) {
+      display = FindWindowW(L"Korvane.Display", L"selection info");
+      if (display == nullptr) Sleep(10);
+    }
+    if (display == nullptr) return;
+    ownerDisabled = !IsWindowEnabled(owner.Window());
+    HWND box = GetWindow(display, GW_CHILD);
+    shown = TextOf(box);
+    for (SIZE size : {SIZE{600, 300}, SIZE{120, 60}}) {
+      SetWindowPos(display, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+      RECT client, place;
+      GetClientRect(display, &client);
+      GetWindowRect(box, &place);
+      MapWindowPoints(nullptr, display, reinterpret_cast<POINT*>(&place), 2);
+      filled.push_back(place.left == 0 && place.top == 0 && place.right == client.right &&
+                       place.bottom == client.bottom);
+    }
+    PostMessageW(display, WM_CLOSE, 0, 0);
+  });
+  ShowDetailWindow(owner.Window(), "{6B1E9C40-2F5A-4C11-9D3E-7A10B2C3D4E5}");
+  user.join();
+  EXPECT_EQ(shown, "{6B1E9C40-2F5A-4C11-9D3E-7A10B2C3D4E5}");
+  EXPECT_TRUE(ownerDisabled);
+  EXPECT_TRUE(IsWindowEnabled(owner.Window()));  // given back when it closes
+  EXPECT_EQ(filled, (std::vector<bool>{true, true}));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "forms/DisplayLayout.h"
 #include "forms/MainLayout.h"
 #include "ui/win32/CommandButton.h"
 #include "ui/win32/TabArt.h"
@@ -330,21 +331,22 @@ LRESULT CALLBACK DisplayProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 void ShowDetailWindow(HWND owner, const std::string& text) {
   RegisterWindowClasses();
-  RECT frame{0, 0, Px(3780), Px(990)};
+  RECT frame{0, 0, Px(forms::kDisplayWidth), Px(forms::kDisplayHeight)};
   const DWORD style = WS_OVERLAPPEDWINDOW;
   AdjustWindowRectEx(&frame, style, FALSE, 0);
-  HWND window = CreateWindowExW(0, kDisplayClass, L"selection info", style, CW_USEDEFAULT, CW_USEDEFAULT,
+  HWND window = CreateWindowExW(0, kDisplayClass, Wide(forms::kDisplayCaption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                                 frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
   if (window == nullptr) return;
   HWND box = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", Wide(text).c_str(),
-                             WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0,
-                             Px(1845), Px(885), window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDetailTextId)),
+                             WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                             Px(forms::kDisplayText.left), Px(forms::kDisplayText.top), Px(forms::kDisplayText.width),
+                             Px(forms::kDisplayText.height), window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDetailTextId)),
                              GetModuleHandleW(nullptr), nullptr);
   SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(ButtonFont()), FALSE);
-  ShowWindow(window, SW_SHOW);
   // Modal: the owner takes no input until the window is closed.
   if (owner != nullptr) EnableWindow(owner, FALSE);
+  ShowWindow(window, SW_SHOW);
   MSG msg;
   while (IsWindow(window) && GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
