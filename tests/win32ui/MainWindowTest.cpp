@@ -290,8 +290,10 @@ TEST(Win32DetailWindow, ShowsTheTextModallyAndTheBoxFillsItAtAnySize) {
   // The window is modal: it is looked at and closed from another thread.
   std::thread user([&] {
     HWND display = nullptr;
+    // Found once shown (a window is found as soon as it is made).
     for (int tries = 0; tries < 500 && display == nullptr; ++tries) {
       display = FindWindowW(L"Korvane.Display", L"selection info");
+      if (display != nullptr && !IsWindowVisible(display)) display = nullptr;
       if (display == nullptr) Sleep(10);
     }
     if (display == nullptr) return;
