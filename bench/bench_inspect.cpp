@@ -11,10 +11,10 @@
 
 #include <unistd.h>
 
-#include "formats/TypeLibFile.h"
 #include "inspection/FlexGrid.h"
 #include "inspection/clsActiveX.h"
 #include "inspection/clsGrid.h"
+#include "platform/TypeLibFile.h"
 
 namespace {
 
@@ -72,12 +72,10 @@ const std::vector<std::string>& CorpusLibraries() {
       std::error_code ec;
       for (const auto& entry : fs::directory_iterator(folder, ec)) {
         if (!entry.is_regular_file()) continue;
-        try {
-          for (const auto& r : korvane::formats::ListTypeLibResources(entry.path().string())) {
-            out.push_back(entry.path().string() + "/" + std::to_string(r.id));
-          }
-        } catch (const korvane::formats::TypeLibError&) {
-        }
+        // Files that are no readable PE image list nothing.
+        const auto listed = korvane::platform::ListTypeLibResources(entry.path().string());
+        if (!listed) continue;
+        for (const auto& r : *listed) out.push_back(entry.path().string() + "/" + std::to_string(r.id));
       }
     }
     return out;
@@ -90,7 +88,7 @@ void BM_ReadAllCorpusLibraries(benchmark::State& state) {
   if (paths.empty()) return state.SkipWithError("Wine is not installed");
   for (auto _ : state) {
     for (const auto& path : paths) {
-      benchmark::DoNotOptimize(korvane::formats::ReadTypeLibFile(path, '/').name.size());
+      benchmark::DoNotOptimize(korvane::platform::ReadTypeLibFile(path, '/')->name.size());
     }
   }
   state.counters["libraries"] = static_cast<double>(paths.size());

@@ -9,14 +9,15 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace korvane::formats;
-  PeImage image;
-  if (image.OpenBytes(std::span<const std::uint8_t>(data, size)) != PeError::kOk) return 0;
-  std::vector<ResourceEntry> entries;
-  image.Resources(entries);
-  std::vector<std::uint8_t> bytes;
-  for (const auto& entry : entries) image.ReadResource(entry, bytes);
-  image.ResourcesOfType(ResourceId::Named("TYPELIB"), entries);
-  image.ResourcesOfType(ResourceId::Number(kRtVersion), entries);
-  for (const auto& entry : entries) image.ReadResource(entry, bytes);
+  const auto image = PeImage::FromBytes(std::span<const std::uint8_t>(data, size));
+  if (!image) return 0;
+  for (const auto& listing : {image->Resources(), image->ResourcesOfType(ResourceId::Named("TYPELIB")),
+                              image->ResourcesOfType(ResourceId::Number(kRtVersion))}) {
+    if (!listing) continue;
+    for (const auto& entry : listing->entries) {
+      const auto bytes = image->ReadResource(entry);
+      if (bytes && bytes->size() != entry.size) __builtin_trap();
+    }
+  }
   return 0;
 }

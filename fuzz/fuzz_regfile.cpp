@@ -7,16 +7,19 @@
 #include <cstdint>
 #include <cstdlib>
 #include <span>
+#include <vector>
 
 #include "formats/RegFileParser.h"
 #include "formats/RegFileWriter.h"
 
 namespace {
 
-void ExpectSame(const korvane::formats::RegParseResult& a, const korvane::formats::RegParseResult& b) {
-  if (!a.ok() || !b.ok() || a.operations.size() != b.operations.size()) std::abort();
-  for (std::size_t i = 0; i < a.operations.size(); ++i) {
-    if (!a.operations[i].SameAs(b.operations[i])) std::abort();
+using Parsed = korvane::formats::Expected<std::vector<korvane::formats::RegOperation>>;
+
+void ExpectSame(const Parsed& a, const Parsed& b) {
+  if (!a.has_value() || !b.has_value() || a->size() != b->size()) std::abort();
+  for (std::size_t i = 0; i < a->size(); ++i) {
+    if (!(*a)[i].SameAs((*b)[i])) std::abort();
   }
 }
 
@@ -24,14 +27,14 @@ void ExpectSame(const korvane::formats::RegParseResult& a, const korvane::format
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace korvane::formats;
-  RegParseResult first = ParseRegFile(std::span<const std::uint8_t>(data, size));
-  if (!first.ok()) {
-    if (!first.operations.empty() || first.errorLine < 1) std::abort();
+  auto first = ParseRegFile(std::span<const std::uint8_t>(data, size));
+  if (!first.has_value()) {
+    if (first.error().kind != ErrorKind::kBadRegFile || first.error().line < 1) std::abort();
     return 0;
   }
-  RegParseResult second = ParseRegFile(WriteRegFile(first.operations));
-  if (!second.ok() || second.operations.size() != first.operations.size()) std::abort();
-  RegParseResult third = ParseRegFile(WriteRegFile(second.operations));
+  auto second = ParseRegFile(WriteRegFile(*first));
+  if (!second.has_value() || second->size() != first->size()) std::abort();
+  auto third = ParseRegFile(WriteRegFile(*second));
   ExpectSame(second, third);
   return 0;
 }

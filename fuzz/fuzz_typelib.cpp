@@ -46,19 +46,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!pe) {
     // Raw library data: read it and show it the way the inspector does.
     shared->info.Clear();
-    try {
-      const auto attr = korvane::formats::ReadTypeLib(std::span<const std::uint8_t>(data, size));
-      const std::string guid = korvane::formats::GuidToRegistryText(attr.guid);
-      if (guid.size() != 38) std::abort();
-      shared->info.AddRow("TypeLib Info", "", true);
-      shared->info.AddRow("TypeLib Name:", attr.name + " (" + attr.helpString + ")", false);
-      shared->info.AddRow("GUID:", guid, false);
-      shared->info.AddRow("Version:", std::to_string(attr.majorVersion) + "." + std::to_string(attr.minorVersion),
-                          false);
-      if (shared->grid.Rows() != 4) std::abort();
-    } catch (const korvane::formats::TypeLibError&) {
+    const auto attr = korvane::formats::ReadTypeLib(std::span<const std::uint8_t>(data, size));
+    if (!attr) {
+      if (attr.error().message.empty()) std::abort();
       shared->info.ShowMsg("not a type library");
+      return 0;
     }
+    const std::string guid = korvane::formats::GuidToRegistryText(attr->guid);
+    if (guid.size() != 38) std::abort();
+    shared->info.AddRow("TypeLib Info", "", true);
+    shared->info.AddRow("TypeLib Name:", attr->name + " (" + attr->helpString + ")", false);
+    shared->info.AddRow("GUID:", guid, false);
+    shared->info.AddRow("Version:", std::to_string(attr->majorVersion) + "." + std::to_string(attr->minorVersion),
+                        false);
+    if (shared->grid.Rows() != 4) std::abort();
     return 0;
   }
 

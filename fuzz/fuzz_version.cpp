@@ -14,12 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const VersionBlock tree(block);
   const VersionStrings strings = tree.Strings();
   LookupVersionString(strings, "OriginalFileName");
-  std::size_t offset = 0;
-  std::size_t length = 0;
-  if (tree.RootValue(offset, length)) {
-    if (offset + length > size) __builtin_trap();
-    FixedFileInfo info;
-    DecodeFixedFileInfo(block.subspan(offset, length), info);
+  if (const auto root = tree.RootValue()) {
+    if (root->offset + root->length > size) __builtin_trap();
+    const auto info = DecodeFixedFileInfo(block.subspan(root->offset, root->length));
+    if (info.has_value() != (root->length >= kFixedFileInfoSize)) __builtin_trap();
   }
   LanguageIdFromLocale(std::string(reinterpret_cast<const char*>(data), size < 32 ? size : 32));
   return 0;

@@ -8,7 +8,8 @@
 #   4. the load-failure diagnosis against the real loader (wine-diagnosis.sh);
 #   5. korvane.exe, the desktop program: its windows under an Xvfb server
 #      (test_win32ui), -r unattended against the Linux program's lines, and a
-#      real message box answered by message.
+#      real message box answered by message;
+#   and scripts/wine-prefix-tests.sh: the Linux programs on a Wine prefix.
 # Exit status 0 only when everything passed. Needs wine, wine64 and wine32:i386.
 #
 # Environment: KORVANE_WINE_SKIP_BUILD=1 uses the existing build folders;
@@ -141,6 +142,10 @@ for b in "${builds[@]}"; do
   rm -f "$trace"
 done
 registration_done=$(date +%s)
+
+# --- 2b. the Linux programs on a Wine prefix (their own fresh prefix) ------------------
+echo "== the Linux programs on a Wine prefix"
+( unset WINEPREFIX; bash scripts/wine-prefix-tests.sh ) || fail "wine-prefix-tests"
 
 # --- 3. cross-checks on real PE files ---------------------------------------------------
 echo "== cross-checks"

@@ -6,6 +6,7 @@
 #include "common/VbError.h"
 #include "install/basSelfInstall.h"
 #include "platform/Process.h"
+#include "platform/RegistryChoice.h"
 #include "registry/ShellVerbs.h"
 #include "report/CreateReport.h"
 
@@ -66,7 +67,7 @@ bool basMain::ProcessCommandLine(const std::string& argumentText) {
   ParsedCommandLine parsed = SplitCommandLine(argumentText);
   const std::string& sw = parsed.switchText;
   if (sw == "-r" || sw == "-u" || sw == "-f") {
-    RunSwitch(sw, ResolveCommandPath(parsed.path, appPath_));
+    RunSwitch(sw, ResolveCommandPath(platform::FileFromRegistryPath(parsed.path), appPath_));
     return true;
   }
   if (sw == "-s") {
@@ -77,7 +78,7 @@ bool basMain::ProcessCommandLine(const std::string& argumentText) {
     EndApplication(false);
     return true;
   }
-  ShowPlainPath(ResolveCommandPath(sw, appPath_));
+  ShowPlainPath(ResolveCommandPath(platform::FileFromRegistryPath(sw), appPath_));
   return false;
 }
 

@@ -4,8 +4,9 @@
 
 #include "cli/CliCommand.h"
 #include "cli/GridOutput.h"
-#include "formats/TypeLibFile.h"
+#include "common/RegistryOption.h"
 #include "platform/Process.h"
+#include "platform/TypeLibFile.h"
 
 namespace korvane::cli {
 
@@ -17,7 +18,7 @@ int RunCompare(CliArgs& args) {
   if (args.operands.size() != 2) return UsageError("compare takes two files: FILE1 FILE2");
   for (const auto& file : args.operands) {
     if (file.empty()) return UsageError("compare needs two non-empty file names");
-    if (!PathExists(formats::LocateTypeLib(file, platform::kPathSeparator).file)) {
+    if (!PathExists(platform::LocateTypeLib(file).file)) {
       return UsageError("no such file: " + file);
     }
   }
@@ -29,7 +30,8 @@ int RunCompare(CliArgs& args) {
   if (const auto& failure = bound.inspector.RegistryFailure()) {
     return Fail(kExitRegistryUnreadable, failure->Description());
   }
-  PrintGridRows(bound.comparisonGrid, args.json, Json{{"files", args.operands}});
+  PrintGridRows(bound.comparisonGrid, args.json,
+                Json{{"files", args.operands}, {"registry", RegistryInUseJson()}});
   return kExitOk;
 }
 

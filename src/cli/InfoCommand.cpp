@@ -4,8 +4,9 @@
 
 #include "cli/CliCommand.h"
 #include "cli/GridOutput.h"
-#include "formats/TypeLibFile.h"
+#include "common/RegistryOption.h"
 #include "platform/Process.h"
+#include "platform/TypeLibFile.h"
 
 namespace korvane::cli {
 
@@ -17,7 +18,7 @@ int RunInfo(CliArgs& args) {
   if (args.operands.size() != 1) return UsageError("info takes one FILE");
   const std::string& file = args.operands[0];
   // "file.dll/2" names a type-library resource of file.dll.
-  if (!PathExists(formats::LocateTypeLib(file, platform::kPathSeparator).file)) {
+  if (!PathExists(platform::LocateTypeLib(file).file)) {
     return UsageError("no such file: " + file);
   }
 
@@ -28,7 +29,8 @@ int RunInfo(CliArgs& args) {
   if (const auto& failure = bound.inspector.RegistryFailure()) {
     return Fail(kExitRegistryUnreadable, failure->Description());
   }
-  PrintGridRows(bound.infoGrid, args.json, Json{{"file", file}});
+  PrintGridRows(bound.infoGrid, args.json,
+                Json{{"file", file}, {"registry", RegistryInUseJson()}});
   return kExitOk;
 }
 

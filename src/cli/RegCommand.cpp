@@ -117,8 +117,8 @@ int Run(CliArgs& args) {
     }
   }
 
-  std::optional<formats::RegKeyName> key = formats::ParseRegKeyName(line->operands[0], &error);
-  if (!key) return UsageError(error);
+  const auto key = formats::ParseRegKeyName(line->operands[0]);
+  if (!key) return UsageError(key.error().message);
   if (line->action == "query") return Query(*line, *key);
   if (line->action == "add") return Add(*line, *key);
   if (line->action == "delete") return Delete(*line, *key);

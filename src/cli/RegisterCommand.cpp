@@ -6,6 +6,7 @@
 
 #include "cli/CliCommand.h"
 #include "cli/JsonOutput.h"
+#include "common/RegistryOption.h"
 #include "diagnosis/DiagnosisText.h"
 #include "platform/Process.h"
 #include "registration/RegistrationOutcome.h"
@@ -40,11 +41,14 @@ int Run(CliArgs& args, bool unregister) {
     Json document{{"outcome", r.outcome}, {"message", message ? message : ""}};
     if (r.outOfProcess) document["commandLine"] = r.commandLine;
     if (r.diagnosis) document["diagnosis"] = diagnosis::DiagnosisJson(*r.diagnosis);
+    if (!r.detail.empty()) document["detail"] = r.detail;
+    document["registry"] = RegistryInUseJson();
     PrintJson(document);
   } else if (!text.empty()) {
     // The reason goes on a line of its own (its notes after it).
     if (r.diagnosis) text += "\n" + diagnosis::DiagnosisText(*r.diagnosis);
     std::printf("%s\n", text.c_str());
+    if (!r.detail.empty()) std::fprintf(stderr, "korvane-cli: %s\n", r.detail.c_str());
   } else {
     std::fprintf(stderr, "korvane-cli: the worker thread could not be started\n");
   }

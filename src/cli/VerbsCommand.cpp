@@ -6,6 +6,7 @@
 
 #include "cli/CliCommand.h"
 #include "cli/JsonOutput.h"
+#include "common/RegistryOption.h"
 #include "registry/ShellVerbs.h"
 #include "registry/clsRegistry.h"
 
@@ -40,7 +41,7 @@ int RunVerbs(CliArgs& args) {
       return Fail(kExitRegistryUnreadable, registry.RegistryFailure()->Description());
     }
     if (args.json) {
-      PrintJson(Json{{"status", state}});
+      PrintJson(Json{{"status", state}, {"registry", RegistryInUseJson()}});
     } else {
       std::printf("%s\n", state);
     }

@@ -1,34 +1,34 @@
 #include "diagnosis/ModuleFile.h"
 
-#include "formats/PeSource.h"
+#include "platform/FileReader.h"
 
 namespace korvane::diagnosis {
 
 namespace {
 
-// The PE reader's paged file access behind the import reader's byte source.
+// The platform's file reader behind the import reader's byte source.
 class FileBytes final : public formats::PeByteSource {
  public:
-  bool Open(const std::string& path) { return source_.OpenFile(path); }
-  std::uint64_t Size() const override { return source_.Size(); }
+  explicit FileBytes(std::shared_ptr<const formats::ByteSource> file) : file_(std::move(file)) {}
+  std::uint64_t Size() const override { return file_->Size(); }
   bool Read(std::uint64_t offset, void* dst, std::size_t length) const override {
-    return source_.Read(offset, dst, length);
+    return file_->Read(offset, std::span(static_cast<std::uint8_t*>(dst), length)).has_value();
   }
 
  private:
-  formats::PeSource source_;
+  std::shared_ptr<const formats::ByteSource> file_;
 };
 
 }  // namespace
 
 formats::PeModuleError ReadModuleFile(const std::string& path, formats::PeModuleInfo& info,
                                       formats::PeModuleParts parts) {
-  FileBytes bytes;
-  if (!bytes.Open(path)) {
+  auto file = platform::OpenFileReader(path);
+  if (!file) {
     info = formats::PeModuleInfo{};
     return formats::PeModuleError::kCannotRead;
   }
-  return formats::ReadPeModule(bytes, info, parts);
+  return formats::ReadPeModule(FileBytes(std::move(*file)), info, parts);
 }
 
 }  // namespace korvane::diagnosis

@@ -3,19 +3,66 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "formats/PeSource.h"
+#include "formats/LittleEndian.h"
 #include "formats/TextCodec.h"
 
 namespace korvane::formats {
 
 namespace {
 
+// The DOS header: its magic and where it keeps the offset of the PE headers.
+constexpr std::uint64_t kDosMagicAt = 0x00;
+constexpr std::uint16_t kDosMagic = 0x5A4D;  // "MZ"
+constexpr std::uint64_t kPeOffsetAt = 0x3C;
+
+// The PE signature, followed by the COFF file header.
+constexpr std::uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
+constexpr std::uint64_t kPeSignatureSize = 4;
+constexpr std::size_t kCoffHeaderSize = 20;
+constexpr std::size_t kCoffSectionCountAt = 2;
+constexpr std::size_t kCoffOptionalSizeAt = 16;
+
+// The optional header: its magic tells PE32 from PE32+, which differ in where
+// the count of data directories and the directories themselves lie.
+constexpr std::uint64_t kOptionalMagicAt = 0;
+constexpr std::uint16_t kOptionalMagicSize = 2;
+constexpr std::uint16_t kPe32Magic = 0x10B;
+constexpr std::uint16_t kPe32PlusMagic = 0x20B;
+struct OptionalLayout {
+  std::uint32_t directoryCountAt;
+  std::uint32_t directoriesAt;
+};
+constexpr OptionalLayout kPe32Layout{92, 96};
+constexpr OptionalLayout kPe32PlusLayout{108, 112};
+constexpr std::uint32_t kDataDirectorySize = 8;  // RVA, size
+constexpr std::uint32_t kResourceDirectoryIndex = 2;
+
+// One section header.
+constexpr std::size_t kSectionHeaderSize = 40;
+constexpr std::size_t kSectionVirtualSizeAt = 8;
+constexpr std::size_t kSectionVirtualAddressAt = 12;
+constexpr std::size_t kSectionRawSizeAt = 16;
+constexpr std::size_t kSectionRawOffsetAt = 20;
+
+// The resource directory: tables of entries, names, and data entries, at
+// offsets from the start of the directory.
+constexpr std::size_t kTableHeaderSize = 16;
+constexpr std::size_t kTableNamedCountAt = 12;
+constexpr std::size_t kTableIdCountAt = 14;
+constexpr std::size_t kTableEntrySize = 8;
+constexpr std::size_t kEntryIdAt = 0;
+constexpr std::size_t kEntryTargetAt = 4;
+constexpr std::size_t kNameLengthSize = 2;  // a count of UTF-16 units, then the units
+constexpr std::size_t kDataEntryReadSize = 12;  // RVA, size, code page (the reserved word is not read)
+constexpr std::size_t kDataRvaAt = 0;
+constexpr std::size_t kDataSizeAt = 4;
+constexpr std::size_t kDataCodePageAt = 8;
+constexpr std::uint32_t kHighBit = 0x80000000u;  // a name (in an id) or a subtable (in a target)
+constexpr int kResourceLevels = 3;  // type, name, language
+
 // Limits no real image comes near; they bound time and memory on hostile input.
 constexpr std::uint32_t kMaxSections = 1024;
 constexpr std::size_t kMaxDirectoryEntries = 1u << 16;
-constexpr int kResourceLevels = 3;  // type, name, language
-
-constexpr std::uint32_t kHighBit = 0x80000000u;
 
 struct Section {
   std::uint32_t virtualAddress = 0;
@@ -24,12 +71,10 @@ struct Section {
   std::uint32_t rawOffset = 0;
 };
 
-
 }  // namespace
 
 struct PeImage::State {
-  PeSource source;
-  PeError openError = PeError::kCannotOpen;
+  std::shared_ptr<const ByteSource> source;
   bool is64 = false;
   std::vector<Section> sections;
   // The resource directory: its file offset and the end of the bytes that
@@ -38,27 +83,11 @@ struct PeImage::State {
   std::uint64_t rsrcBase = 0;
   std::uint64_t rsrcEnd = 0;
 
-  PeError ParseHeaders();
-  // The file offset of [rva, rva + length), or false when it is not backed by file bytes.
-  bool MapRva(std::uint32_t rva, std::uint32_t length, std::uint64_t& offset) const;
+  Expected<void> ParseHeaders();
+  void LocateResources(std::uint32_t rva);
+  // The file offset of [rva, rva + length); nullopt when not all backed by file bytes.
+  std::optional<std::uint64_t> MapRva(std::uint32_t rva, std::uint32_t length) const;
 };
-
-const char* PeErrorText(PeError error) {
-  switch (error) {
-    case PeError::kOk: return "";
-    case PeError::kCannotOpen: return "the file cannot be opened or read";
-    case PeError::kNotPe: return "not a PE image";
-    case PeError::kBadHeaders: return "malformed PE headers or section table";
-    case PeError::kNoResources: return "the image has no resources";
-    case PeError::kBadResourceDirectory: return "malformed resource directory";
-    case PeError::kResourceLoop: return "the resource directory refers to itself";
-    case PeError::kTooManyEntries: return "too many resource directory entries";
-    case PeError::kResourceOutOfFile: return "resource data lies outside the file";
-    case PeError::kResourceTooLarge: return "resource too large";
-    case PeError::kNotFound: return "resource not found";
-  }
-  return "unknown error";
-}
 
 ResourceId ResourceId::Number(std::uint16_t value) {
   ResourceId r;
@@ -81,103 +110,105 @@ bool ResourceId::Matches(const ResourceId& other) const {
 
 std::string ResourceId::ToString() const { return isName ? name : "#" + std::to_string(id); }
 
-PeImage::PeImage() : state_(std::make_unique<State>()) {}
+PeImage::PeImage(std::unique_ptr<State> state) : state_(std::move(state)) {}
 PeImage::~PeImage() = default;
 PeImage::PeImage(PeImage&&) noexcept = default;
 PeImage& PeImage::operator=(PeImage&&) noexcept = default;
 
-PeError PeImage::Open(const std::string& path) {
-  state_ = std::make_unique<State>();
-  if (!state_->source.OpenFile(path)) return state_->openError = PeError::kCannotOpen;
-  return state_->openError = state_->ParseHeaders();
+Expected<PeImage> PeImage::Open(std::shared_ptr<const ByteSource> source) {
+  auto state = std::make_unique<State>();
+  state->source = std::move(source);
+  if (auto parsed = state->ParseHeaders(); !parsed) return parsed.error();
+  return PeImage(std::move(state));
 }
 
-PeError PeImage::OpenBytes(std::span<const std::uint8_t> bytes) {
-  state_ = std::make_unique<State>();
-  state_->source.OpenBytes(bytes);
-  return state_->openError = state_->ParseHeaders();
+Expected<PeImage> PeImage::FromBytes(std::span<const std::uint8_t> bytes) {
+  return Open(std::make_shared<MemorySource>(std::vector<std::uint8_t>(bytes.begin(), bytes.end())));
 }
 
-PeError PeImage::OpenError() const { return state_ ? state_->openError : PeError::kCannotOpen; }
-bool PeImage::Is64Bit() const { return state_ && state_->is64; }
+bool PeImage::Is64Bit() const { return state_->is64; }
 
-PeError PeImage::State::ParseHeaders() {
-  PeSource& s = source;
-  std::uint16_t mz = 0;
-  std::uint32_t peOffset = 0;
-  if (!s.U16(0, mz) || mz != 0x5A4D || !s.U32(0x3C, peOffset)) return PeError::kNotPe;
-  std::uint32_t signature = 0;
-  if (!s.U32(peOffset, signature) || signature != 0x00004550) return PeError::kNotPe;
+Expected<void> PeImage::State::ParseHeaders() {
+  const ByteSource& s = *source;
+  const auto mz = s.U16(kDosMagicAt);
+  const auto peOffset = s.U32(kPeOffsetAt);
+  if (!mz || *mz != kDosMagic || !peOffset) return MakeError(ErrorKind::kNotPe, "no DOS header");
+  const auto signature = s.U32(*peOffset);
+  if (!signature || *signature != kPeSignature) return MakeError(ErrorKind::kNotPe, "no PE signature");
 
-  const std::uint64_t coff = std::uint64_t{peOffset} + 4;
-  std::uint16_t sectionCount = 0;
-  std::uint16_t optionalSize = 0;
-  if (!s.U16(coff + 2, sectionCount) || !s.U16(coff + 16, optionalSize)) return PeError::kBadHeaders;
-  if (sectionCount > kMaxSections) return PeError::kBadHeaders;
+  const std::uint64_t coffAt = std::uint64_t{*peOffset} + kPeSignatureSize;
+  std::uint8_t coff[kCoffHeaderSize];
+  if (!s.Read(coffAt, coff)) return MakeError(ErrorKind::kBadHeaders, "the file header is truncated");
+  const std::uint16_t sectionCount = LoadU16(coff + kCoffSectionCountAt);
+  const std::uint16_t optionalSize = LoadU16(coff + kCoffOptionalSizeAt);
+  if (sectionCount > kMaxSections) return MakeError(ErrorKind::kBadHeaders, "too many sections");
 
-  const std::uint64_t optional = coff + 20;
-  std::uint16_t magic = 0;
-  if (optionalSize < 2 || !s.U16(optional, magic)) return PeError::kBadHeaders;
-  if (magic == 0x20B) {
-    is64 = true;
-  } else if (magic != 0x10B) {
-    return PeError::kBadHeaders;
+  const std::uint64_t optional = coffAt + kCoffHeaderSize;
+  if (optionalSize < kOptionalMagicSize) return MakeError(ErrorKind::kBadHeaders, "no optional header");
+  const auto magic = s.U16(optional + kOptionalMagicAt);
+  if (!magic) return MakeError(ErrorKind::kBadHeaders, "the optional header is truncated");
+  if (*magic != kPe32Magic && *magic != kPe32PlusMagic) {
+    return MakeError(ErrorKind::kBadHeaders, "unknown optional header magic");
   }
-  const std::uint32_t countField = is64 ? 108 : 92;
-  const std::uint32_t directories = is64 ? 112 : 96;
+  is64 = *magic == kPe32PlusMagic;
+  const OptionalLayout& layout = is64 ? kPe32PlusLayout : kPe32Layout;
 
-  // Section table: it follows the optional header whatever size that declares.
+  // The section table follows the optional header whatever size that declares.
   const std::uint64_t table = optional + optionalSize;
   sections.reserve(sectionCount);
   for (std::uint32_t i = 0; i < sectionCount; ++i) {
-    const std::uint64_t at = table + std::uint64_t{i} * 40;
-    Section sec;
-    if (!s.U32(at + 8, sec.virtualSize) || !s.U32(at + 12, sec.virtualAddress) ||
-        !s.U32(at + 16, sec.rawSize) || !s.U32(at + 20, sec.rawOffset)) {
-      return PeError::kBadHeaders;
+    std::uint8_t header[kSectionHeaderSize];
+    if (!s.Read(table + std::uint64_t{i} * kSectionHeaderSize, header)) {
+      return MakeError(ErrorKind::kBadHeaders, "the section table is truncated");
     }
+    Section sec;
+    sec.virtualSize = LoadU32(header + kSectionVirtualSizeAt);
+    sec.virtualAddress = LoadU32(header + kSectionVirtualAddressAt);
+    sec.rawSize = LoadU32(header + kSectionRawSizeAt);
+    sec.rawOffset = LoadU32(header + kSectionRawOffsetAt);
     sections.push_back(sec);
   }
 
-  // The resource data directory (index 2), when the header has room for it.
-  std::uint32_t directoryCount = 0;
-  std::uint32_t rsrcRva = 0;
-  std::uint32_t rsrcSize = 0;
-  const std::uint32_t rsrcEntry = directories + 2 * 8;
-  if (optionalSize >= countField + 4 && s.U32(optional + countField, directoryCount) &&
-      directoryCount > 2 && optionalSize >= rsrcEntry + 8) {
-    if (!s.U32(optional + rsrcEntry, rsrcRva) || !s.U32(optional + rsrcEntry + 4, rsrcSize)) {
-      return PeError::kBadHeaders;
-    }
-  }
-  if (rsrcRva == 0 || rsrcSize == 0) return PeError::kOk;
-
-  // Directory offsets are relative to the directory's start; every one must
-  // stay inside the file bytes of the section that holds the directory.
-  for (const Section& sec : sections) {
-    const std::uint32_t span = std::max(sec.virtualSize, sec.rawSize);
-    if (rsrcRva >= sec.virtualAddress && rsrcRva - sec.virtualAddress < span) {
-      const std::uint32_t delta = rsrcRva - sec.virtualAddress;
-      if (delta >= sec.rawSize) break;
-      rsrcBase = std::uint64_t{sec.rawOffset} + delta;
-      rsrcEnd = std::min<std::uint64_t>(std::uint64_t{sec.rawOffset} + sec.rawSize, s.Size());
-      hasResources = rsrcBase < rsrcEnd;
-      break;
-    }
-  }
-  return PeError::kOk;
+  // The resource data directory, when the header has room for it (and so for
+  // the count before the directories) and counts it.
+  const std::uint32_t resourceAt = layout.directoriesAt + kResourceDirectoryIndex * kDataDirectorySize;
+  if (optionalSize < resourceAt + kDataDirectorySize) return {};
+  const auto directoryCount = s.U32(optional + layout.directoryCountAt);
+  if (!directoryCount) return MakeError(ErrorKind::kBadHeaders, "the data directories are truncated");
+  if (*directoryCount <= kResourceDirectoryIndex) return {};
+  const auto rsrcRva = s.U32(optional + resourceAt);
+  const auto rsrcSize = s.U32(optional + resourceAt + 4);
+  if (!rsrcRva || !rsrcSize) return MakeError(ErrorKind::kBadHeaders, "the data directories are truncated");
+  if (*rsrcRva != 0 && *rsrcSize != 0) LocateResources(*rsrcRva);
+  return {};
 }
 
-bool PeImage::State::MapRva(std::uint32_t rva, std::uint32_t length, std::uint64_t& offset) const {
+// Directory offsets are relative to the directory's start; every one must
+// stay inside the file bytes of the section that holds the directory.
+void PeImage::State::LocateResources(std::uint32_t rva) {
+  for (const Section& sec : sections) {
+    const std::uint32_t span = std::max(sec.virtualSize, sec.rawSize);
+    if (rva < sec.virtualAddress || rva - sec.virtualAddress >= span) continue;
+    // A directory beyond the section's file bytes (or the file's end) leaves
+    // nothing to read.
+    rsrcBase = std::uint64_t{sec.rawOffset} + (rva - sec.virtualAddress);
+    rsrcEnd = std::min<std::uint64_t>(std::uint64_t{sec.rawOffset} + sec.rawSize, source->Size());
+    hasResources = rsrcBase < rsrcEnd;
+    return;
+  }
+}
+
+std::optional<std::uint64_t> PeImage::State::MapRva(std::uint32_t rva, std::uint32_t length) const {
   for (const Section& sec : sections) {
     const std::uint32_t span = std::max(sec.virtualSize, sec.rawSize);
     if (rva < sec.virtualAddress || rva - sec.virtualAddress >= span) continue;
     const std::uint64_t delta = rva - sec.virtualAddress;
-    if (delta + length > sec.rawSize) return false;
-    offset = sec.rawOffset + delta;
-    return offset + length <= source.Size();
+    if (delta + length > sec.rawSize) return std::nullopt;
+    const std::uint64_t offset = sec.rawOffset + delta;
+    if (offset + length > source->Size()) return std::nullopt;
+    return offset;
   }
-  return false;
+  return std::nullopt;
 }
 
 namespace {
@@ -185,133 +216,113 @@ namespace {
 // One walk of the resource tree, optionally limited to one type.
 class DirectoryWalk {
  public:
-  DirectoryWalk(const PeImage::State& state, const ResourceId* onlyType, std::vector<ResourceEntry>& out)
-      : state_(state), onlyType_(onlyType), out_(out) {}
+  DirectoryWalk(const PeImage::State& state, const ResourceId* onlyType) : state_(state), onlyType_(onlyType) {}
 
-  PeError Run() {
+  ResourceListing Run() {
     ResourceEntry path;
-    Directory(0, 0, path);
-    return error_;
+    Table(0, 0, path);
+    return std::move(listing_);
   }
 
  private:
-  void Fault(PeError e) {
-    if (error_ == PeError::kOk) error_ = e;
+  void Fault(ErrorKind kind, const std::string& detail) {
+    if (!listing_.damage) listing_.damage = MakeError(kind, detail);
   }
 
-  bool U16(std::uint64_t offset, std::uint16_t& v) const {
-    return offset + 2 <= Length() && state_.source.U16(Base() + offset, v);
-  }
-  bool U32(std::uint64_t offset, std::uint32_t& v) const {
-    return offset + 4 <= Length() && state_.source.U32(Base() + offset, v);
-  }
-  std::uint64_t Base() const { return state_.rsrcBase; }
-  std::uint64_t Length() const { return state_.rsrcEnd - state_.rsrcBase; }
-
-  bool ReadName(std::uint32_t offset, ResourceId& id) const {
-    std::uint16_t chars = 0;
-    if (!U16(offset, chars)) return false;
-    const std::uint64_t bytes = std::uint64_t{chars} * 2;
-    if (offset + 2 + bytes > Length()) return false;
-    std::vector<std::uint8_t> text(bytes);
-    if (bytes != 0 && !state_.source.Read(Base() + offset + 2, text.data(), bytes)) return false;
-    id = ResourceId::Named(Utf16LeToUtf8(text));
-    return true;
+  // Bytes at an offset from the directory's start, all inside its section.
+  bool Read(std::uint64_t offset, std::span<std::uint8_t> out) const {
+    const std::uint64_t length = state_.rsrcEnd - state_.rsrcBase;
+    return offset <= length && out.size() <= length - offset && state_.source->Read(state_.rsrcBase + offset, out);
   }
 
-  void Directory(std::uint32_t offset, int level, ResourceEntry& path) {
-    if (!visited_.insert(offset).second) return Fault(PeError::kResourceLoop);
-    std::uint16_t named = 0;
-    std::uint16_t numbered = 0;
-    if (!U16(std::uint64_t{offset} + 12, named) || !U16(std::uint64_t{offset} + 14, numbered)) {
-      return Fault(PeError::kBadResourceDirectory);
-    }
-    const std::uint32_t count = std::uint32_t{named} + numbered;
+  std::optional<ResourceId> ReadName(std::uint32_t offset) const {
+    std::uint8_t count[kNameLengthSize];
+    if (!Read(offset, count)) return std::nullopt;
+    std::vector<std::uint8_t> text(std::size_t{LoadU16(count)} * 2);
+    if (!Read(std::uint64_t{offset} + kNameLengthSize, text)) return std::nullopt;
+    return ResourceId::Named(Utf16LeToUtf8(text));
+  }
+
+  void Table(std::uint32_t offset, int level, ResourceEntry& path) {
+    if (!visited_.insert(offset).second) return Fault(ErrorKind::kResourceLoop, "table at " + std::to_string(offset));
+    std::uint8_t header[kTableHeaderSize];
+    if (!Read(offset, header)) return Fault(ErrorKind::kBadResourceDirectory, "table at " + std::to_string(offset));
+    const std::uint32_t count = std::uint32_t{LoadU16(header + kTableNamedCountAt)} + LoadU16(header + kTableIdCountAt);
     for (std::uint32_t i = 0; i < count; ++i) {
-      if (++entriesSeen_ > kMaxDirectoryEntries) return Fault(PeError::kTooManyEntries);
-      const std::uint64_t at = std::uint64_t{offset} + 16 + std::uint64_t{i} * 8;
-      std::uint32_t nameField = 0;
-      std::uint32_t dataField = 0;
-      if (!U32(at, nameField) || !U32(at + 4, dataField)) return Fault(PeError::kBadResourceDirectory);
-
-      ResourceId id;
-      if (nameField & kHighBit) {
-        if (!ReadName(nameField & ~kHighBit, id)) {
-          Fault(PeError::kBadResourceDirectory);
-          continue;
-        }
-      } else {
-        id = ResourceId::Number(static_cast<std::uint16_t>(nameField & 0xFFFF));
+      if (++entriesSeen_ > kMaxDirectoryEntries) {
+        stopped_ = true;
+        return Fault(ErrorKind::kTooManyEntries, {});
       }
-
-      const bool isDirectory = (dataField & kHighBit) != 0;
-      const std::uint32_t target = dataField & ~kHighBit;
-      if (level < kResourceLevels - 1) {
-        if (!isDirectory) {
-          Fault(PeError::kBadResourceDirectory);
-          continue;
-        }
-        if (level == 0) {
-          if (onlyType_ != nullptr && !onlyType_->Matches(id)) continue;
-          path.type = id;
-        } else {
-          path.name = id;
-        }
-        Directory(target, level + 1, path);
-        if (error_ == PeError::kTooManyEntries) return;
-        continue;
-      }
-      if (isDirectory || id.isName) {
-        Fault(PeError::kBadResourceDirectory);
-        continue;
-      }
-      ResourceEntry entry = path;
-      entry.language = id.id;
-      if (!U32(target, entry.dataRva) || !U32(std::uint64_t{target} + 4, entry.size) ||
-          !U32(std::uint64_t{target} + 8, entry.codePage)) {
-        Fault(PeError::kBadResourceDirectory);
-        continue;
-      }
-      out_.push_back(std::move(entry));
+      const std::uint64_t at = std::uint64_t{offset} + kTableHeaderSize + std::uint64_t{i} * kTableEntrySize;
+      std::uint8_t entry[kTableEntrySize];
+      if (!Read(at, entry)) return Fault(ErrorKind::kBadResourceDirectory, "entry at " + std::to_string(at));
+      const std::uint32_t idField = LoadU32(entry + kEntryIdAt);
+      const std::uint32_t targetField = LoadU32(entry + kEntryTargetAt);
+      Entry(at, idField, targetField, level, path);
+      if (stopped_) return;
     }
+  }
+
+  void Entry(std::uint64_t at, std::uint32_t idField, std::uint32_t targetField, int level, ResourceEntry& path) {
+    const std::string where = "entry at " + std::to_string(at);
+    ResourceId id = ResourceId::Number(static_cast<std::uint16_t>(idField & 0xFFFF));
+    if ((idField & kHighBit) != 0) {
+      auto name = ReadName(idField & ~kHighBit);
+      if (!name) return Fault(ErrorKind::kBadResourceDirectory, "the name of the " + where);
+      id = std::move(*name);
+    }
+    const bool isTable = (targetField & kHighBit) != 0;
+    const std::uint32_t target = targetField & ~kHighBit;
+    if (level < kResourceLevels - 1) {
+      if (!isTable) return Fault(ErrorKind::kBadResourceDirectory, where + " names data above the language level");
+      if (level == 0) {
+        if (onlyType_ != nullptr && !onlyType_->Matches(id)) return;
+        path.type = id;
+      } else {
+        path.name = id;
+      }
+      return Table(target, level + 1, path);
+    }
+    if (isTable || id.isName) return Fault(ErrorKind::kBadResourceDirectory, where + " is no language leaf");
+    std::uint8_t data[kDataEntryReadSize];
+    if (!Read(target, data)) return Fault(ErrorKind::kBadResourceDirectory, "the data entry of the " + where);
+    ResourceEntry leaf = path;
+    leaf.language = id.id;
+    leaf.dataRva = LoadU32(data + kDataRvaAt);
+    leaf.size = LoadU32(data + kDataSizeAt);
+    leaf.codePage = LoadU32(data + kDataCodePageAt);
+    listing_.entries.push_back(std::move(leaf));
   }
 
   const PeImage::State& state_;
   const ResourceId* onlyType_;
-  std::vector<ResourceEntry>& out_;
+  ResourceListing listing_;
   std::unordered_set<std::uint32_t> visited_;
   std::size_t entriesSeen_ = 0;
-  PeError error_ = PeError::kOk;
+  bool stopped_ = false;  // the entry limit was reached: the walk ends
 };
 
 }  // namespace
 
-PeError PeImage::Resources(std::vector<ResourceEntry>& out) const {
-  out.clear();
-  if (state_->openError != PeError::kOk) return state_->openError;
-  if (!state_->hasResources) return PeError::kNoResources;
-  return DirectoryWalk(*state_, nullptr, out).Run();
+Expected<ResourceListing> PeImage::Resources() const {
+  if (!state_->hasResources) return MakeError(ErrorKind::kNoResources);
+  return DirectoryWalk(*state_, nullptr).Run();
 }
 
-PeError PeImage::ResourcesOfType(const ResourceId& type, std::vector<ResourceEntry>& out) const {
-  out.clear();
-  if (state_->openError != PeError::kOk) return state_->openError;
-  if (!state_->hasResources) return PeError::kNoResources;
-  return DirectoryWalk(*state_, &type, out).Run();
+Expected<ResourceListing> PeImage::ResourcesOfType(const ResourceId& type) const {
+  if (!state_->hasResources) return MakeError(ErrorKind::kNoResources);
+  return DirectoryWalk(*state_, &type).Run();
 }
 
-PeError PeImage::ReadResource(const ResourceEntry& entry, std::vector<std::uint8_t>& out) const {
-  out.clear();
-  if (state_->openError != PeError::kOk) return state_->openError;
-  if (entry.size > kMaxResourceSize) return PeError::kResourceTooLarge;
-  std::uint64_t offset = 0;
-  if (!state_->MapRva(entry.dataRva, entry.size, offset)) return PeError::kResourceOutOfFile;
-  out.resize(entry.size);
-  if (entry.size != 0 && !state_->source.Read(offset, out.data(), entry.size)) {
-    out.clear();
-    return PeError::kCannotOpen;
+Expected<std::vector<std::uint8_t>> PeImage::ReadResource(const ResourceEntry& entry) const {
+  if (entry.size > kMaxResourceSize) {
+    return MakeError(ErrorKind::kTooLarge, "resource of " + std::to_string(entry.size) + " bytes");
   }
-  return PeError::kOk;
+  const auto offset = state_->MapRva(entry.dataRva, entry.size);
+  if (!offset) return MakeError(ErrorKind::kResourceOutOfFile);
+  std::vector<std::uint8_t> bytes(entry.size);
+  if (auto read = state_->source->Read(*offset, bytes); !read) return read.error();
+  return bytes;
 }
 
 }  // namespace korvane::formats

@@ -49,11 +49,8 @@ std::optional<RegRoot> ParseRegRootName(std::string_view name) {
   return std::nullopt;
 }
 
-std::optional<RegKeyName> ParseRegKeyName(std::string_view full, std::string* error) {
-  auto fail = [&](std::string message) -> std::optional<RegKeyName> {
-    if (error != nullptr) *error = std::move(message);
-    return std::nullopt;
-  };
+Expected<RegKeyName> ParseRegKeyName(std::string_view full) {
+  auto fail = [](std::string message) { return Error{ErrorKind::kBadKeyName, std::move(message)}; };
   std::size_t slash = full.find('\\');
   std::string_view rootText = full.substr(0, slash);
   std::optional<RegRoot> root = ParseRegRootName(rootText);

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/Expected.h"
+
 namespace korvane::formats {
 
 enum class RegRoot { ClassesRoot, CurrentUser, LocalMachine, Users };
@@ -30,10 +32,10 @@ struct RegKeyName {
   std::string path;
   bool operator==(const RegKeyName&) const = default;
 };
-// "HKCU\Software\x" (a trailing backslash is allowed); nullopt with *error set
-// for an unknown root, an empty path component, a name too long or a key
-// nested too deep for the registry.
-std::optional<RegKeyName> ParseRegKeyName(std::string_view full, std::string* error = nullptr);
+// "HKCU\Software\x" (a trailing backslash is allowed); kBadKeyName for an
+// unknown root, an empty path component, a name too long or a key nested too
+// deep for the registry.
+Expected<RegKeyName> ParseRegKeyName(std::string_view full);
 // The long form, "HKEY_CURRENT_USER\Software\x".
 std::string RegKeyFullName(const RegKeyName& key);
 

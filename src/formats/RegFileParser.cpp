@@ -101,7 +101,7 @@ class LineReader {
 
 class Parser {
  public:
-  Parser(std::string_view text, RegParseResult& result) : lines_(text), result_(result) {}
+  Parser(std::string_view text, std::vector<RegOperation>& operations) : lines_(text), operations_(operations) {}
 
   void Run() {
     std::string_view first;
@@ -147,15 +147,14 @@ class Parser {
     std::string_view inner = line.substr(1, line.size() - 2);
     bool remove = !inner.empty() && inner.front() == '-';
     if (remove) inner.remove_prefix(1);
-    std::string error;
-    std::optional<RegKeyName> key = ParseRegKeyName(inner, &error);
-    if (!key) Fail(number, error);
+    Expected<RegKeyName> key = ParseRegKeyName(inner);
+    if (!key) Fail(number, key.error().message);
     RegOperation op;
     op.kind = remove ? RegOpKind::DeleteKey : RegOpKind::CreateKey;
     op.key = *key;
     op.line = number;
     if (remove && key->path.empty()) Fail(number, "a root key cannot be deleted");
-    result_.operations.push_back(op);
+    operations_.push_back(op);
     current_ = remove ? std::nullopt : std::optional<RegKeyName>(*key);
   }
 
@@ -231,7 +230,7 @@ class Parser {
     } else {
       Fail(number, "unknown kind of value data (expected \"...\", dword:, hex: or -)");
     }
-    result_.operations.push_back(std::move(op));
+    operations_.push_back(std::move(op));
   }
 
   static std::vector<std::uint8_t> Dword(std::string_view digits, int number) {
@@ -301,24 +300,22 @@ class Parser {
   }
 
   LineReader lines_;
-  RegParseResult& result_;
+  std::vector<RegOperation>& operations_;
   bool unicodeHex_ = true;
   std::optional<RegKeyName> current_;
 };
 
 }  // namespace
 
-RegParseResult ParseRegFile(std::span<const std::uint8_t> bytes) {
-  RegParseResult result;
+Expected<std::vector<RegOperation>> ParseRegFile(std::span<const std::uint8_t> bytes) {
+  std::vector<RegOperation> operations;
   const std::string text = Decode(bytes);
   try {
-    Parser(text, result).Run();
+    Parser(text, operations).Run();
   } catch (const ParseError& e) {
-    result.operations.clear();
-    result.errorLine = e.line;
-    result.error = "line " + std::to_string(e.line) + ": " + e.message;
+    return Error{ErrorKind::kBadRegFile, "line " + std::to_string(e.line) + ": " + e.message, e.line};
   }
-  return result;
+  return operations;
 }
 
 }  // namespace korvane::formats

@@ -9,17 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "formats/Expected.h"
 #include "formats/RegFile.h"
 
 namespace korvane::formats {
 
-struct RegParseResult {
-  std::vector<RegOperation> operations;
-  std::string error;   // "line N: what is wrong"; empty when the file is good
-  int errorLine = 0;
-  bool ok() const { return error.empty(); }
-};
-
-RegParseResult ParseRegFile(std::span<const std::uint8_t> bytes);
+// The file's operations in order; kBadRegFile with the message "line N: what
+// is wrong" and Error::line N otherwise.
+Expected<std::vector<RegOperation>> ParseRegFile(std::span<const std::uint8_t> bytes);
 
 }  // namespace korvane::formats

@@ -22,10 +22,10 @@ bool IsTypeLibData(std::span<const std::uint8_t> data) {
   return StartsWith(data, kMsftMagic) || StartsWith(data, kSltgMagic);
 }
 
-TypeLibAttributes ReadTypeLib(std::span<const std::uint8_t> data) {
+Expected<TypeLibAttributes> ReadTypeLib(std::span<const std::uint8_t> data) {
   if (StartsWith(data, kMsftMagic)) return ReadMsftTypeLib(data);
   if (StartsWith(data, kSltgMagic)) return ReadSltgTypeLib(data);
-  throw TypeLibError("no type library signature (MSFT or SLTG)");
+  return MakeError(ErrorKind::kNotTypeLib, "no MSFT or SLTG signature");
 }
 
 Guid GuidFromBytes(std::span<const std::uint8_t, 16> bytes) {

@@ -5,16 +5,11 @@
 #include <array>
 #include <cstdint>
 #include <span>
-#include <stdexcept>
 #include <string>
 
-namespace korvane::formats {
+#include "formats/Expected.h"
 
-// Raised for data that is not a readable type library.
-class TypeLibError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+namespace korvane::formats {
 
 enum class TypeLibFormat { Msft, Sltg };
 
@@ -44,10 +39,11 @@ struct TypeLibAttributes {
   std::uint16_t libFlags = 0;
 };
 
-// Reads the attributes of MSFT or SLTG data, chosen by the first four bytes.
-TypeLibAttributes ReadTypeLib(std::span<const std::uint8_t> data);
-TypeLibAttributes ReadMsftTypeLib(std::span<const std::uint8_t> data);
-TypeLibAttributes ReadSltgTypeLib(std::span<const std::uint8_t> data);
+// Reads the attributes of MSFT or SLTG data, chosen by the first four bytes:
+// kNotTypeLib without either signature, kBadTypeLib for damaged data.
+Expected<TypeLibAttributes> ReadTypeLib(std::span<const std::uint8_t> data);
+Expected<TypeLibAttributes> ReadMsftTypeLib(std::span<const std::uint8_t> data);
+Expected<TypeLibAttributes> ReadSltgTypeLib(std::span<const std::uint8_t> data);
 
 // True when the data starts with the MSFT or SLTG signature.
 bool IsTypeLibData(std::span<const std::uint8_t> data);

@@ -1,6 +1,6 @@
 #pragma once
 // Bounded little-endian reads over the bytes of a type library. Every read
-// checks its range first and throws TypeLibError when it would leave the data,
+// checks its range first and gives kBadTypeLib when it would leave the data,
 // so a parser never touches memory outside the span it was given.
 
 #include <cstddef>
@@ -8,7 +8,8 @@
 #include <span>
 #include <string>
 
-#include "formats/TypeLib.h"
+#include "formats/Expected.h"
+#include "formats/LittleEndian.h"
 
 namespace korvane::formats {
 
@@ -23,32 +24,23 @@ class TypeLibBytes {
     return offset <= data_.size() && length <= data_.size() - offset;
   }
 
-  std::uint8_t U8(std::uint64_t offset) const {
-    Require(offset, 1);
-    return data_[static_cast<std::size_t>(offset)];
-  }
-  std::uint16_t U16(std::uint64_t offset) const {
-    Require(offset, 2);
-    auto p = data_.data() + offset;
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-  }
-  std::uint32_t U32(std::uint64_t offset) const {
-    Require(offset, 4);
-    auto p = data_.data() + offset;
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-  }
-  std::int32_t I32(std::uint64_t offset) const { return static_cast<std::int32_t>(U32(offset)); }
-
-  std::span<const std::uint8_t> Bytes(std::uint64_t offset, std::uint64_t length) const {
-    Require(offset, length);
+  // The bytes [offset, offset + length); what names them in the error.
+  Expected<std::span<const std::uint8_t>> Bytes(std::uint64_t offset, std::uint64_t length, const char* what) const {
+    if (!Contains(offset, length)) {
+      return MakeError(ErrorKind::kBadTypeLib, std::string(what) + " ends after the data, at offset 0x" +
+                                                   Hex(offset + length));
+    }
     return data_.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(length));
   }
-
-  void Require(std::uint64_t offset, std::uint64_t length) const {
-    if (!Contains(offset, length)) {
-      throw TypeLibError("type library data ends before offset 0x" + Hex(offset + length));
-    }
+  Expected<std::uint16_t> U16(std::uint64_t offset, const char* what) const {
+    const auto b = Bytes(offset, 2, what);
+    if (!b) return b.error();
+    return LoadU16(b->data());
+  }
+  Expected<std::uint32_t> U32(std::uint64_t offset, const char* what) const {
+    const auto b = Bytes(offset, 4, what);
+    if (!b) return b.error();
+    return LoadU32(b->data());
   }
 
  private:

@@ -1,8 +1,7 @@
 #include "formats/TypeLibFile.h"
 
+#include <algorithm>
 #include <cctype>
-#include <filesystem>
-#include <fstream>
 
 #include "formats/PeImage.h"
 
@@ -10,87 +9,72 @@ namespace korvane::formats {
 
 namespace {
 
+constexpr std::size_t kMaxResourceIdDigits = 5;
+
 const ResourceId& TypeLibType() {
   static const ResourceId type = ResourceId::Named("TYPELIB");
   return type;
 }
 
+// The same fault, told about a named file.
+Error About(const std::string& file, const Error& error) { return Error{error.kind, file + ": " + error.message}; }
+
 enum class FileKind { Pe, TypeLib, Other };
 
-FileKind KindOf(const std::string& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw TypeLibError("cannot open " + file);
-  char head[4] = {};
-  in.read(head, 4);
-  const auto got = static_cast<std::size_t>(in.gcount());
+Expected<FileKind> KindOf(const ByteSource& file) {
+  std::uint8_t head[4] = {};
+  const std::size_t got = static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), sizeof head));
+  if (auto read = file.Read(0, std::span(head, got)); !read) return read.error();
   if (got >= 2 && head[0] == 'M' && head[1] == 'Z') return FileKind::Pe;
-  const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(head), got);
-  return IsTypeLibData(bytes) ? FileKind::TypeLib : FileKind::Other;
+  return IsTypeLibData(std::span(head, got)) ? FileKind::TypeLib : FileKind::Other;
 }
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& file) {
-  std::ifstream in(file, std::ios::binary | std::ios::ate);
-  if (!in) throw TypeLibError("cannot open " + file);
-  const std::streamoff size = in.tellg();
-  if (size < 0) throw TypeLibError("cannot read " + file);
-  if (static_cast<std::uint64_t>(size) > kMaxTypeLibFileSize) throw TypeLibError("file is too large: " + file);
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  in.seekg(0);
-  in.read(reinterpret_cast<char*>(bytes.data()), size);
-  if (in.gcount() != size) throw TypeLibError("cannot read " + file);
-  return bytes;
-}
-
-PeImage OpenPe(const std::string& file) {
-  PeImage image;
-  const PeError error = image.Open(file);
-  if (error != PeError::kOk) throw TypeLibError(file + ": " + PeErrorText(error));
+Expected<PeImage> OpenPe(std::shared_ptr<const ByteSource> file, const std::string& name) {
+  auto image = PeImage::Open(std::move(file));
+  if (!image) return About(name, image.error());
   return image;
 }
 
-std::vector<ResourceEntry> TypeLibEntries(const PeImage& image, const std::string& file) {
-  std::vector<ResourceEntry> entries;
-  const PeError error = image.ResourcesOfType(TypeLibType(), entries);
-  // A damaged directory still lists its sound entries; use what was found.
-  if (error != PeError::kOk && error != PeError::kNoResources && error != PeError::kNotFound &&
-      entries.empty()) {
-    throw TypeLibError(file + ": " + PeErrorText(error));
+Expected<std::vector<ResourceEntry>> TypeLibEntries(const PeImage& image, const std::string& name) {
+  auto listing = image.ResourcesOfType(TypeLibType());
+  if (!listing) {
+    if (listing.error().kind == ErrorKind::kNoResources) return std::vector<ResourceEntry>{};
+    return About(name, listing.error());
   }
-  return entries;
+  // A damaged directory still lists its sound entries; use what was found.
+  if (listing->entries.empty() && listing->damage) return About(name, *listing->damage);
+  return std::move(listing->entries);
 }
 
-std::vector<std::uint8_t> LoadFromPe(const TypeLibLocation& where) {
-  const PeImage image = OpenPe(where.file);
-  const std::vector<ResourceEntry> entries = TypeLibEntries(image, where.file);
-  const ResourceEntry* chosen = nullptr;
-  for (const auto& entry : entries) {
-    if (!where.hasResourceId || (!entry.name.isName && entry.name.id == where.resourceId)) {
-      chosen = &entry;
-      break;
-    }
-  }
-  if (chosen == nullptr) {
+Expected<std::vector<std::uint8_t>> LoadFromPe(std::shared_ptr<const ByteSource> file, const TypeLibLocation& where) {
+  const auto image = OpenPe(std::move(file), where.file);
+  if (!image) return image.error();
+  const auto entries = TypeLibEntries(*image, where.file);
+  if (!entries) return entries.error();
+  const auto chosen = std::find_if(entries->begin(), entries->end(), [&where](const ResourceEntry& entry) {
+    return !where.hasResourceId || (!entry.name.isName && entry.name.id == where.resourceId);
+  });
+  if (chosen == entries->end()) {
     if (where.hasResourceId) {
-      throw TypeLibError(where.file + " has no type library resource " + std::to_string(where.resourceId));
+      return MakeError(ErrorKind::kNotFound,
+                       where.file + " has no type library resource " + std::to_string(where.resourceId));
     }
-    throw TypeLibError(where.file + " holds no type library");
+    return MakeError(ErrorKind::kNotTypeLib, where.file + " holds no type library");
   }
-  std::vector<std::uint8_t> bytes;
-  const PeError error = image.ReadResource(*chosen, bytes);
-  if (error != PeError::kOk) throw TypeLibError(where.file + ": " + PeErrorText(error));
+  auto bytes = image->ReadResource(*chosen);
+  if (!bytes) return About(where.file, bytes.error());
   return bytes;
 }
 
 }  // namespace
 
-TypeLibLocation LocateTypeLib(const std::string& path, char separator) {
+TypeLibLocation LocateTypeLib(const std::string& path, char separator, bool pathIsFile) {
   TypeLibLocation where{path, false, 0};
-  std::error_code ec;
-  if (std::filesystem::is_regular_file(path, ec)) return where;
+  if (pathIsFile) return where;
   const std::size_t cut = path.rfind(separator);
   if (cut == std::string::npos || cut + 1 >= path.size()) return where;
   const std::string digits = path.substr(cut + 1);
-  if (digits.size() > 5) return where;
+  if (digits.size() > kMaxResourceIdDigits) return where;
   for (char c : digits) {
     if (!std::isdigit(static_cast<unsigned char>(c))) return where;
   }
@@ -102,29 +86,43 @@ TypeLibLocation LocateTypeLib(const std::string& path, char separator) {
   return where;
 }
 
-std::vector<std::uint8_t> LoadTypeLibBytes(const std::string& path, char separator) {
-  const TypeLibLocation where = LocateTypeLib(path, separator);
-  switch (KindOf(where.file)) {
+Expected<std::vector<std::uint8_t>> LoadTypeLibBytes(std::shared_ptr<const ByteSource> file,
+                                                     const TypeLibLocation& where) {
+  const auto kind = KindOf(*file);
+  if (!kind) return About(where.file, kind.error());
+  switch (*kind) {
     case FileKind::Pe:
-      return LoadFromPe(where);
-    case FileKind::TypeLib:
-      if (where.hasResourceId) throw TypeLibError(where.file + " is a stand-alone type library, not a PE file");
-      return ReadWholeFile(where.file);
+      return LoadFromPe(std::move(file), where);
+    case FileKind::TypeLib: {
+      if (where.hasResourceId) {
+        return MakeError(ErrorKind::kNotPe, where.file + " is a stand-alone type library, not a PE file");
+      }
+      auto bytes = ReadWhole(*file, kMaxTypeLibFileSize);
+      if (!bytes) return About(where.file, bytes.error());
+      return bytes;
+    }
     case FileKind::Other:
       break;
   }
-  throw TypeLibError(where.file + " holds no type library");
+  return MakeError(ErrorKind::kNotTypeLib, where.file + " holds no type library");
 }
 
-TypeLibAttributes ReadTypeLibFile(const std::string& path, char separator) {
-  const std::vector<std::uint8_t> bytes = LoadTypeLibBytes(path, separator);
-  return ReadTypeLib(bytes);
+Expected<TypeLibAttributes> ReadTypeLibFile(std::shared_ptr<const ByteSource> file, const TypeLibLocation& where) {
+  const auto bytes = LoadTypeLibBytes(std::move(file), where);
+  if (!bytes) return bytes.error();
+  auto attr = ReadTypeLib(*bytes);
+  if (!attr) return About(where.file, attr.error());
+  return attr;
 }
 
-std::vector<TypeLibResourceInfo> ListTypeLibResources(const std::string& file) {
-  const PeImage image = OpenPe(file);
+Expected<std::vector<TypeLibResourceInfo>> ListTypeLibResources(std::shared_ptr<const ByteSource> file,
+                                                                const std::string& name) {
+  const auto image = OpenPe(std::move(file), name);
+  if (!image) return image.error();
+  const auto entries = TypeLibEntries(*image, name);
+  if (!entries) return entries.error();
   std::vector<TypeLibResourceInfo> list;
-  for (const auto& entry : TypeLibEntries(image, file)) {
+  for (const auto& entry : *entries) {
     TypeLibResourceInfo info;
     info.isName = entry.name.isName;
     info.id = entry.name.id;

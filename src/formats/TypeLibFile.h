@@ -2,11 +2,15 @@
 // Type libraries in files: a stand-alone MSFT or SLTG file, or a TYPELIB
 // resource of a PE image, decided by the file's first bytes. A path that is
 // no file but ends in a separator and digits ("x.dll\2") names resource id 2.
+// The file itself is opened by the caller (the platform layer).
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "formats/ByteSource.h"
+#include "formats/Expected.h"
 #include "formats/TypeLib.h"
 
 namespace korvane::formats {
@@ -29,17 +33,21 @@ struct TypeLibLocation {
   std::uint16_t resourceId = 0;
 };
 
-// Splits the "file\N" form (separator is the platform's path separator). A
-// path that names an existing file is taken whole.
-TypeLibLocation LocateTypeLib(const std::string& path, char separator);
+// Splits the "file\N" form (separator is the platform's path separator).
+// pathIsFile tells whether the path as given names an existing file, which is
+// then taken whole.
+TypeLibLocation LocateTypeLib(const std::string& path, char separator, bool pathIsFile);
 
-// The raw bytes of the type library a path points to. Throws TypeLibError.
-std::vector<std::uint8_t> LoadTypeLibBytes(const std::string& path, char separator);
+// The raw bytes of the type library in file, the file where.file names:
+// kNotTypeLib when it holds none, kNotFound without the resource asked for.
+Expected<std::vector<std::uint8_t>> LoadTypeLibBytes(std::shared_ptr<const ByteSource> file,
+                                                     const TypeLibLocation& where);
 // LoadTypeLibBytes followed by ReadTypeLib.
-TypeLibAttributes ReadTypeLibFile(const std::string& path, char separator);
+Expected<TypeLibAttributes> ReadTypeLibFile(std::shared_ptr<const ByteSource> file, const TypeLibLocation& where);
 
 // Every TYPELIB resource of a PE file, in resource-directory order. Empty for
-// a PE without one; throws TypeLibError when the file is not a readable PE.
-std::vector<TypeLibResourceInfo> ListTypeLibResources(const std::string& file);
+// a PE without one; an error when the file is not a readable PE.
+Expected<std::vector<TypeLibResourceInfo>> ListTypeLibResources(std::shared_ptr<const ByteSource> file,
+                                                                const std::string& name);
 
 }  // namespace korvane::formats

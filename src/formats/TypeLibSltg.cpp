@@ -9,41 +9,80 @@ namespace korvane::formats {
 
 namespace {
 
+// The header.
 constexpr std::uint64_t kHeaderSize = 0x24;
+constexpr std::size_t kMagicAt = 0x00;
+constexpr std::size_t kBlockCountAt = 0x04;  // entries + 1
+constexpr std::size_t kIndexSizeAt = 0x08;
+constexpr std::size_t kFirstBlockAt = 0x0A;  // 1-based
+constexpr std::uint32_t kMagic = 0x47544C53;  // "SLTG"
+
+// The block entries after the header: {length, index-string offset, next}.
 constexpr std::uint64_t kBlockEntrySize = 8;
+constexpr std::size_t kEntryLengthAt = 0;
+constexpr std::size_t kEntryNextAt = 6;  // 1-based, 0 ends the chain
 constexpr std::uint64_t kPadAfterIndex = 9;
+
+// The library block: a magic, a name offset, an optional skipped part, the
+// help string and help file as counted texts, then fields of fixed size.
+constexpr std::uint64_t kLibMagicAt = 0;
 constexpr std::uint16_t kLibraryBlockMagic = 0x51CC;
+constexpr std::uint64_t kLibNameOffsetAt = 4;
+constexpr std::uint64_t kLibSkipAt = 6;
+constexpr std::uint64_t kLibTextsAt = 8;
 constexpr std::uint16_t kAbsent = 0xFFFF;
+// The fixed fields after the help file, from the help context on.
+constexpr std::uint64_t kTailSize = 34;
+constexpr std::size_t kTailSysKindAt = 4;
+constexpr std::size_t kTailLcidAt = 6;
+constexpr std::size_t kTailFlagsAt = 12;
+constexpr std::size_t kTailMajorAt = 14;
+constexpr std::size_t kTailMinorAt = 16;
+constexpr std::size_t kTailGuidAt = 18;
+constexpr std::size_t kGuidSize = 16;
 constexpr std::uint64_t kAfterLibraryBlock = 0x40;
-constexpr std::uint64_t kNameTableHeader = 0x216 + 2;
+
+// One per-type record: a number, two names, a word and a name offset, a help
+// string, then fixed fields (word, help context, word, GUID, type kind).
+constexpr std::uint64_t kRecordNumberSize = 2;
+constexpr std::uint64_t kRecordMiddleSize = 2 + 2;
+constexpr std::uint64_t kRecordTailSize = 2 + 4 + 2 + 16 + 2;
+
+// Behind the records: a word, then the 32-bit distance from the library block
+// to the name table, whose header is longer when it starts with a marker.
+constexpr std::uint64_t kBeforeNameTableOffset = 2;
+constexpr std::uint16_t kNameTableMarker = 0x0200;
 constexpr std::uint64_t kNameTableExtra = 0x20;
+constexpr std::uint64_t kNameTableHeader = 0x216 + 2;
 constexpr std::size_t kMaxNameLength = 0x10000;
 
-// Skips a counted 8-bit text (16-bit length, 0xFFFF for none) and returns it.
-std::string ReadCounted(const TypeLibBytes& bytes, std::uint64_t& pos) {
-  const std::uint16_t length = bytes.U16(pos);
+// A counted 8-bit text (16-bit length, 0xFFFF for none) at pos; pos moves past it.
+Expected<std::string> ReadCounted(const TypeLibBytes& bytes, std::uint64_t& pos, const char* what) {
+  const auto length = bytes.U16(pos, what);
+  if (!length) return length.error();
   pos += 2;
-  if (length == kAbsent) return {};
-  std::string text = Windows1252ToUtf8(bytes.Bytes(pos, length));
-  pos += length;
-  return text;
+  if (*length == kAbsent) return std::string();
+  const auto text = bytes.Bytes(pos, *length, what);
+  if (!text) return text.error();
+  pos += *length;
+  return Windows1252ToUtf8(*text);
 }
 
 // The offset of the library block: the last block of the chain that starts at
 // the header's first block, the blocks lying one after another in chain order.
-std::uint64_t FindLibraryBlock(const TypeLibBytes& bytes, std::uint16_t blockCount, std::uint64_t blocksStart,
-                               std::uint16_t firstBlock) {
-  const std::uint16_t entries = static_cast<std::uint16_t>(blockCount - 1);
+Expected<std::uint64_t> FindLibraryBlock(const TypeLibBytes& bytes, std::span<const std::uint8_t> entries,
+                                         std::uint64_t blocksStart, std::uint16_t firstBlock) {
+  const std::size_t count = entries.size() / kBlockEntrySize;
   std::uint64_t offset = blocksStart;
   std::uint16_t current = firstBlock;
-  for (std::uint16_t visited = 0;; ++visited) {
-    if (current == 0 || current > entries) throw TypeLibError("SLTG block chain names a missing block");
-    if (visited >= entries) throw TypeLibError("SLTG block chain loops");
-    const std::uint64_t entry = kHeaderSize + (current - 1u) * kBlockEntrySize;
-    const std::uint32_t length = bytes.U32(entry);
-    const std::uint16_t next = bytes.U16(entry + 6);
+  for (std::size_t visited = 0;; ++visited) {
+    if (current == 0 || current > count) return MakeError(ErrorKind::kBadTypeLib, "SLTG block chain names a missing block");
+    if (visited >= count) return MakeError(ErrorKind::kBadTypeLib, "SLTG block chain loops");
+    const std::uint8_t* entry = entries.data() + (current - 1u) * kBlockEntrySize;
+    const std::uint32_t length = LoadU32(entry + kEntryLengthAt);
+    const std::uint16_t next = LoadU16(entry + kEntryNextAt);
     if (next == 0) {
-      bytes.Require(offset, length);
+      if (const auto block = bytes.Bytes(offset, length, "SLTG library block"); !block) return block.error();
       return offset;
     }
     offset += length;
@@ -52,70 +91,93 @@ std::uint64_t FindLibraryBlock(const TypeLibBytes& bytes, std::uint16_t blockCou
 }
 
 // Steps over one per-type record behind the library block.
-void SkipTypeRecord(const TypeLibBytes& bytes, std::uint64_t& pos) {
-  pos += 2;                  // number
-  ReadCounted(bytes, pos);   // first name
-  ReadCounted(bytes, pos);   // second name
-  pos += 2 + 2;              // unknown word, name offset
-  ReadCounted(bytes, pos);   // help string
-  pos += 2 + 4 + 2 + 16 + 2; // unknown, help context, unknown, GUID, type kind
-  bytes.Require(pos, 0);
+Expected<void> SkipTypeRecord(const TypeLibBytes& bytes, std::uint64_t& pos) {
+  pos += kRecordNumberSize;
+  for (const char* what : {"SLTG type name", "SLTG second type name"}) {
+    if (auto text = ReadCounted(bytes, pos, what); !text) return text.error();
+  }
+  pos += kRecordMiddleSize;
+  if (auto help = ReadCounted(bytes, pos, "SLTG type help string"); !help) return help.error();
+  pos += kRecordTailSize;
+  if (auto end = bytes.Bytes(pos, 0, "SLTG type record"); !end) return end.error();
+  return {};
 }
 
-std::string ReadZeroTerminated(const TypeLibBytes& bytes, std::uint64_t pos) {
+Expected<std::string> ReadZeroTerminated(const TypeLibBytes& bytes, std::uint64_t pos) {
   std::string raw;
-  for (;;) {
-    const std::uint8_t c = bytes.U8(pos++);
-    if (c == 0) break;
-    if (raw.size() >= kMaxNameLength) throw TypeLibError("SLTG library name is unterminated");
-    raw.push_back(static_cast<char>(c));
+  for (;; ++pos) {
+    const auto c = bytes.Bytes(pos, 1, "SLTG library name");
+    if (!c) return c.error();
+    if ((*c)[0] == 0) break;
+    if (raw.size() >= kMaxNameLength) return MakeError(ErrorKind::kBadTypeLib, "SLTG library name is unterminated");
+    raw.push_back(static_cast<char>((*c)[0]));
   }
   return Windows1252ToUtf8({reinterpret_cast<const std::uint8_t*>(raw.data()), raw.size()});
 }
 
 }  // namespace
 
-TypeLibAttributes ReadSltgTypeLib(std::span<const std::uint8_t> data) {
+Expected<TypeLibAttributes> ReadSltgTypeLib(std::span<const std::uint8_t> data) {
   const TypeLibBytes bytes(data);
-  if (!bytes.Contains(0, kHeaderSize)) throw TypeLibError("SLTG header is truncated");
-  if (bytes.U32(0) != 0x47544C53) throw TypeLibError("not SLTG data");
-  const std::uint16_t blockCount = bytes.U16(0x04);
-  const std::uint16_t indexSize = bytes.U16(0x08);
-  const std::uint16_t firstBlock = bytes.U16(0x0A);
-  if (blockCount < 2) throw TypeLibError("SLTG library has no blocks");
+  const auto header = bytes.Bytes(0, kHeaderSize, "SLTG header");
+  if (!header) return header.error();
+  if (LoadU32(header->data() + kMagicAt) != kMagic) return MakeError(ErrorKind::kNotTypeLib, "not SLTG data");
+  const std::uint16_t blockCount = LoadU16(header->data() + kBlockCountAt);
+  const std::uint16_t indexSize = LoadU16(header->data() + kIndexSizeAt);
+  const std::uint16_t firstBlock = LoadU16(header->data() + kFirstBlockAt);
+  if (blockCount < 2) return MakeError(ErrorKind::kBadTypeLib, "SLTG library has no blocks");
 
-  const std::uint64_t entriesEnd = kHeaderSize + (blockCount - 1u) * kBlockEntrySize;
-  const std::uint64_t blocksStart = entriesEnd + indexSize + kPadAfterIndex;
-  bytes.Require(0, blocksStart);
-  const std::uint64_t lib = FindLibraryBlock(bytes, blockCount, blocksStart, firstBlock);
+  // The block entries and the index strings come before the blocks.
+  const std::uint64_t entriesSize = (blockCount - 1u) * kBlockEntrySize;
+  const std::uint64_t blocksStart = kHeaderSize + entriesSize + indexSize + kPadAfterIndex;
+  const auto front = bytes.Bytes(0, blocksStart, "SLTG block entries and index strings");
+  if (!front) return front.error();
+  const auto entries = front->subspan(kHeaderSize, entriesSize);
+  const auto lib = FindLibraryBlock(bytes, entries, blocksStart, firstBlock);
+  if (!lib) return lib.error();
 
-  if (bytes.U16(lib) != kLibraryBlockMagic) throw TypeLibError("SLTG library block has a wrong signature");
-  std::uint64_t pos = lib + 4;
-  const std::uint16_t nameOffset = bytes.U16(pos);
-  pos += 2;
-  const std::uint16_t skip = bytes.U16(pos);
-  pos += 2;
-  if (skip != kAbsent) pos += skip;
+  const auto magic = bytes.U16(*lib + kLibMagicAt, "SLTG library block");
+  if (!magic) return magic.error();
+  if (*magic != kLibraryBlockMagic) return MakeError(ErrorKind::kBadTypeLib, "SLTG library block has a wrong signature");
+  const auto nameOffset = bytes.U16(*lib + kLibNameOffsetAt, "SLTG library block");
+  const auto skip = bytes.U16(*lib + kLibSkipAt, "SLTG library block");
+  if (!nameOffset) return nameOffset.error();
+  if (!skip) return skip.error();
+  std::uint64_t pos = *lib + kLibTextsAt + (*skip != kAbsent ? *skip : 0);
 
   TypeLibAttributes attr;
   attr.format = TypeLibFormat::Sltg;
-  attr.helpString = ReadCounted(bytes, pos);
-  attr.helpFile = ReadCounted(bytes, pos);
-  pos += 4;  // help context
-  attr.sysKind = bytes.U16(pos);
-  attr.lcid = bytes.U16(pos + 2);
-  attr.libFlags = bytes.U16(pos + 8);
-  attr.majorVersion = bytes.U16(pos + 10);
-  attr.minorVersion = bytes.U16(pos + 12);
-  attr.guid = GuidFromBytes(bytes.Bytes(pos + 14, 16).first<16>());
-  pos += 14 + 16 + kAfterLibraryBlock;
+  auto helpString = ReadCounted(bytes, pos, "SLTG help string");
+  if (!helpString) return helpString.error();
+  attr.helpString = std::move(*helpString);
+  auto helpFile = ReadCounted(bytes, pos, "SLTG help file");
+  if (!helpFile) return helpFile.error();
+  attr.helpFile = std::move(*helpFile);
 
-  for (std::uint32_t i = 0; i + 2u < blockCount; ++i) SkipTypeRecord(bytes, pos);
-  pos += 2;
-  std::uint64_t nameTable = lib + bytes.U32(pos);
-  if (bytes.U16(nameTable) == 0x0200) nameTable += kNameTableExtra;
+  const auto tail = bytes.Bytes(pos, kTailSize, "SLTG library attributes");
+  if (!tail) return tail.error();
+  attr.sysKind = LoadU16(tail->data() + kTailSysKindAt);
+  attr.lcid = LoadU16(tail->data() + kTailLcidAt);
+  attr.libFlags = LoadU16(tail->data() + kTailFlagsAt);
+  attr.majorVersion = LoadU16(tail->data() + kTailMajorAt);
+  attr.minorVersion = LoadU16(tail->data() + kTailMinorAt);
+  attr.guid = GuidFromBytes(tail->subspan(kTailGuidAt).first<kGuidSize>());
+  pos += kTailSize + kAfterLibraryBlock;
+
+  for (std::uint32_t i = 0; i + 2u < blockCount; ++i) {
+    if (auto skipped = SkipTypeRecord(bytes, pos); !skipped) return skipped.error();
+  }
+  pos += kBeforeNameTableOffset;
+  const auto distance = bytes.U32(pos, "SLTG name-table distance");
+  if (!distance) return distance.error();
+  std::uint64_t nameTable = *lib + *distance;
+  const auto marker = bytes.U16(nameTable, "SLTG name table");
+  if (!marker) return marker.error();
+  if (*marker == kNameTableMarker) nameTable += kNameTableExtra;
   nameTable += kNameTableHeader;
-  attr.name = ReadZeroTerminated(bytes, nameTable + nameOffset);
+  auto name = ReadZeroTerminated(bytes, nameTable + *nameOffset);
+  if (!name) return name.error();
+  attr.name = std::move(*name);
   return attr;
 }
 

@@ -1,12 +1,26 @@
 #include "formats/VersionBlock.h"
 
 #include <algorithm>
+#include <iterator>
+#include <string>
 
+#include "formats/LittleEndian.h"
 #include "formats/TextCodec.h"
 
 namespace korvane::formats {
 
 namespace {
+
+// A node's header: its length, its value's length and (usual layout only) the
+// value's type. The key follows the header at once.
+constexpr std::size_t kLengthAt = 0;
+constexpr std::size_t kValueLengthAt = 2;
+constexpr std::size_t kTypeAt = 4;
+constexpr std::size_t kHeaderSize = 6;
+constexpr std::size_t kNarrowHeaderSize = 4;
+constexpr std::uint16_t kTypeText = 1;  // the value length counts characters
+// Where the old layout has the first key byte and the usual one the type.
+constexpr std::size_t kLayoutMarkerAt = 4;
 
 struct Node {
   std::size_t end = 0;            // one past the node, clamped to its parent
@@ -20,30 +34,28 @@ struct Node {
 
 std::size_t Align4(std::size_t offset) { return (offset + 3) & ~std::size_t{3}; }
 
-std::uint16_t U16At(std::span<const std::uint8_t> b, std::size_t at) {
-  return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
-}
-
 // The old layout (16-bit files) has 8-bit keys and no type field; it is told
 // apart by a printable byte where the usual layout keeps its type.
-bool IsNarrow(std::span<const std::uint8_t> block) { return block.size() > 4 && block[4] >= ' '; }
+bool IsNarrow(std::span<const std::uint8_t> block) {
+  return block.size() > kLayoutMarkerAt && block[kLayoutMarkerAt] >= ' ';
+}
 
 // Reads the node at `at`, which must end by `limit`.
 bool ReadNode(std::span<const std::uint8_t> block, bool narrow, std::size_t at, std::size_t limit, Node& node) {
-  const std::size_t header = narrow ? 4 : 6;
+  const std::size_t header = narrow ? kNarrowHeaderSize : kHeaderSize;
   if (at >= limit || limit - at < header) return false;
-  const std::uint16_t length = U16At(block, at);
-  if (length < header) return false;
-  node.end = std::min(limit, at + length);
-  node.valueLength = U16At(block, at + 2);
-  node.type = narrow ? 0 : U16At(block, at + 4);
+  const std::uint8_t* start = block.data() + at;
+  // A length shorter than the header fails the key's bound below.
+  node.end = std::min(limit, at + LoadU16(start + kLengthAt));
+  node.valueLength = LoadU16(start + kValueLengthAt);
+  node.type = narrow ? 0 : LoadU16(start + kTypeAt);
 
   std::size_t pos = at + header;
   const std::size_t unit = narrow ? 1 : 2;
   const std::size_t keyStart = pos;
   while (true) {
     if (pos + unit > node.end) return false;  // a key without its terminator
-    const bool nul = narrow ? block[pos] == 0 : U16At(block, pos) == 0;
+    const bool nul = narrow ? block[pos] == 0 : LoadU16(block.data() + pos) == 0;
     if (nul) break;
     pos += unit;
   }
@@ -51,7 +63,7 @@ bool ReadNode(std::span<const std::uint8_t> block, bool narrow, std::size_t at, 
   node.key = narrow ? Windows1252ToUtf8(keyBytes) : Utf16LeToUtf8(keyBytes);
 
   node.valueOffset = std::min(Align4(pos + unit), node.end);
-  const std::size_t recorded = (!narrow && node.type == 1) ? std::size_t{node.valueLength} * 2 : node.valueLength;
+  const std::size_t recorded = (!narrow && node.type == kTypeText) ? std::size_t{node.valueLength} * 2 : node.valueLength;
   node.valueBytes = std::min(recorded, node.end - node.valueOffset);
   node.children = Align4(node.valueOffset + recorded);
   return true;
@@ -62,7 +74,7 @@ template <typename Visit>
 void ForEachChild(std::span<const std::uint8_t> block, bool narrow, const Node& parent, Visit visit) {
   std::size_t at = parent.children;
   Node child;
-  while (at < parent.end && ReadNode(block, narrow, at, parent.end, child)) {
+  while (ReadNode(block, narrow, at, parent.end, child)) {
     if (!visit(child)) return;
     at = Align4(child.end);
   }
@@ -88,27 +100,25 @@ std::string TextValue(std::span<const std::uint8_t> block, bool narrow, const No
 
 }  // namespace
 
-bool DecodeFixedFileInfo(std::span<const std::uint8_t> bytes, FixedFileInfo& info) {
-  if (bytes.size() < kFixedFileInfoSize) return false;
-  std::uint32_t fields[13];
-  for (std::size_t i = 0; i < 13; ++i) {
-    const std::size_t at = i * 4;
-    fields[i] = static_cast<std::uint32_t>(bytes[at]) | (static_cast<std::uint32_t>(bytes[at + 1]) << 8) |
-                (static_cast<std::uint32_t>(bytes[at + 2]) << 16) | (static_cast<std::uint32_t>(bytes[at + 3]) << 24);
+Expected<FixedFileInfo> DecodeFixedFileInfo(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() < kFixedFileInfoSize) {
+    return MakeError(ErrorKind::kBadVersionBlock, "the fixed file information is " + std::to_string(bytes.size()) +
+                                                      " bytes, not " + std::to_string(kFixedFileInfoSize));
   }
-  info = FixedFileInfo{fields[0], fields[1], fields[2],  fields[3],  fields[4],  fields[5], fields[6],
-                       fields[7], fields[8], fields[9], fields[10], fields[11], fields[12]};
-  return true;
+  std::uint32_t f[kFixedFileInfoSize / 4];
+  for (std::size_t i = 0; i < std::size(f); ++i) f[i] = LoadU32(bytes.data() + i * 4);
+  return FixedFileInfo{f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9], f[10], f[11], f[12]};
 }
 
 VersionBlock::VersionBlock(std::span<const std::uint8_t> block) : block_(block) {}
 
-bool VersionBlock::RootValue(std::size_t& offset, std::size_t& length) const {
+Expected<BlockRange> VersionBlock::RootValue() const {
   Node root;
-  if (!ReadNode(block_, IsNarrow(block_), 0, block_.size(), root) || root.valueBytes == 0) return false;
-  offset = root.valueOffset;
-  length = root.valueBytes;
-  return true;
+  if (!ReadNode(block_, IsNarrow(block_), 0, block_.size(), root)) {
+    return MakeError(ErrorKind::kBadVersionBlock, "no root node");
+  }
+  if (root.valueBytes == 0) return MakeError(ErrorKind::kNotFound, "the root node has no value");
+  return BlockRange{root.valueOffset, root.valueBytes};
 }
 
 VersionStrings VersionBlock::Strings() const {

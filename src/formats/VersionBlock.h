@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+#include "formats/Expected.h"
+
 namespace korvane::formats {
 
 // The 52-byte VS_FIXEDFILEINFO: thirteen little-endian 32-bit fields.
@@ -37,8 +39,14 @@ struct FixedFileInfo {
   std::uint32_t fileDateLS = 0;
 };
 
-// Decodes the first 52 bytes; false when there are fewer.
-bool DecodeFixedFileInfo(std::span<const std::uint8_t> bytes, FixedFileInfo& info);
+// Decodes the first 52 bytes; kBadVersionBlock when there are fewer.
+Expected<FixedFileInfo> DecodeFixedFileInfo(std::span<const std::uint8_t> bytes);
+
+// A range of bytes inside a block.
+struct BlockRange {
+  std::size_t offset = 0;
+  std::size_t length = 0;
+};
 
 using VersionStrings = std::vector<std::pair<std::string, std::string>>;
 
@@ -52,9 +60,9 @@ class VersionBlock {
   explicit VersionBlock(std::span<const std::uint8_t> block);
 
   // Where the root node's value (the VS_FIXEDFILEINFO) lies inside the block,
-  // as VerQueryValue with the root sub-block reports it. False when the block
-  // is too short to hold a root node or the root has no value.
-  bool RootValue(std::size_t& offset, std::size_t& length) const;
+  // as VerQueryValue with the root sub-block reports it: kBadVersionBlock when
+  // the block holds no readable root node, kNotFound when the root has no value.
+  Expected<BlockRange> RootValue() const;
 
   // The strings of the first string table of the first StringFileInfo, in
   // their order: key and value, each value cut to its recorded length and at

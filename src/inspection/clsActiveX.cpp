@@ -10,6 +10,7 @@
 #include "common/VbError.h"
 #include "inspection/TypeLibInfo.h"
 #include "inspection/clsFileInfo.h"
+#include "platform/RegistryChoice.h"
 #include "registry/clsRegistry.h"
 
 namespace korvane {
@@ -68,7 +69,7 @@ std::string RegisteredPath(clsRegistry& registry, const TypeLibInfo& lib, const 
   for (const auto& locale : locales) {
     for (const char* plat : platforms) {
       const std::string section = versionSection + locale + "\\" + plat;
-      if (KeyExists(registry, section)) return DefaultValue(registry, section);
+      if (KeyExists(registry, section)) return platform::RegistryPathForDisplay(DefaultValue(registry, section));
     }
   }
   return {};

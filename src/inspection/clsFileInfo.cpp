@@ -97,11 +97,10 @@ void clsFileInfo::SelectFile(const std::string& sFile) {
 
   std::size_t offset = 0;
   std::size_t length = 0;
-  formats::FixedFileInfo fixed;
-  if (!platform::QueryFixedFileInfo(block, offset, length) ||
-      !formats::DecodeFixedFileInfo(std::span<const std::uint8_t>(block).subspan(offset, length), fixed)) {
-    return;
-  }
+  if (!platform::QueryFixedFileInfo(block, offset, length)) return;
+  const auto decoded = formats::DecodeFixedFileInfo(std::span<const std::uint8_t>(block).subspan(offset, length));
+  if (!decoded) return;
+  const formats::FixedFileInfo& fixed = *decoded;
   StrucVerEx = High(fixed.strucVersion) + "." + Low(fixed.strucVersion);
   FileVerEx = FourPartVersion(fixed.fileVersionMS, fixed.fileVersionLS);
   ProdVerEx = FourPartVersion(fixed.productVersionMS, fixed.productVersionLS);

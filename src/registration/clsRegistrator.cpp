@@ -7,6 +7,7 @@
 #include "platform/Thread.h"
 #include "registration/RegistrationOutcome.h"
 #include "registration/SelfRegistration.h"
+#include "registration/WineRegistration.h"
 
 namespace korvane {
 
@@ -49,6 +50,8 @@ clsRegistrator::Result PerformWithoutReason(const std::string& sFile, bool unreg
 }  // namespace
 
 clsRegistrator::Result clsRegistrator::Perform(const std::string& sFile, bool unregister) {
+  // In a Wine prefix, Wine's own loader decides; its reason comes back as detail.
+  if (WinePrefixChosen()) return PerformInWinePrefix(sFile, unregister);
   Result r = PerformWithoutReason(sFile, unregister);
   if (r.outcome == LoadFailed || r.outcome == EntryPointMissing) {
     r.diagnosis = diagnosis::DiagnoseLoadFailure(sFile);
@@ -73,6 +76,7 @@ void clsRegistrator::RegisterOrUnregisterActiveX(const std::string& sFile, bool 
     // The outcome's own message, and the reason as a paragraph of its own.
     std::string box = text;
     if (r.diagnosis) box += "\n\n" + diagnosis::DiagnosisText(*r.diagnosis);
+    if (!r.detail.empty()) box += "\n\n" + r.detail;
     MsgBox(box, kMbOkOnly + OutcomeIcon(r.outcome), unregister ? kTitleUnregistering : kTitleRegistering);
   }
 }

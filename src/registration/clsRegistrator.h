@@ -25,6 +25,7 @@ class clsRegistrator {
     std::string commandLine;     // out of process: what was started
     std::int32_t outcome = 0;    // in process: the outcome code; out of process
                                  // and not started: LoadFailed
+    std::string detail;          // why it could not be attempted (Wine prefix), else ""
     // Why, for LoadFailed and EntryPointMissing only (never computed otherwise).
     std::optional<diagnosis::Diagnosis> diagnosis;
   };

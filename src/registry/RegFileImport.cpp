@@ -89,13 +89,13 @@ RegImportResult ImportRegFile(const std::string& path) {
     result.message = "cannot read '" + path + "'";
     return result;
   }
-  formats::RegParseResult parsed = formats::ParseRegFile(bytes);
-  if (!parsed.ok()) {
+  const auto parsed = formats::ParseRegFile(bytes);
+  if (!parsed) {
     result.status = RegImportStatus::Malformed;
-    result.message = parsed.error;
+    result.message = parsed.error().message;
     return result;
   }
-  return ApplyRegOperations(parsed.operations);
+  return ApplyRegOperations(*parsed);
 }
 
 }  // namespace korvane

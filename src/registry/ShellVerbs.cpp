@@ -1,12 +1,14 @@
 #include "registry/ShellVerbs.h"
 
 #include <new>
+#include <stdexcept>
 
 #include "common/ErrorReport.h"
 #include "common/UserPort.h"
 #include "desktop/FileManagerActions.h"
 #include "formats/TextCodec.h"
 #include "platform/Process.h"
+#include "platform/RegistryChoice.h"
 
 namespace korvane {
 
@@ -16,6 +18,10 @@ namespace {
 constexpr long kObjectNotSet = 91;
 constexpr long kOutOfMemory = 7;
 constexpr long kInvalidCall = 5;
+
+void ThrowIfFailed(const std::string& problem) {
+  if (!problem.empty()) throw std::runtime_error(problem);
+}
 
 }  // namespace
 
@@ -51,6 +57,9 @@ void ToggleShellExtensions(const std::string& buttonCaption, clsRegistry* regist
     if (registry == nullptr) {
       throw VbError(kObjectNotSet, kAppTitle, "Object variable or With block variable not set");
     }
+    // A Wine prefix is written through Wine: give it the class keys first,
+    // and have the writes carried out before saying they were made.
+    if (enable) ThrowIfFailed(platform::EnsureWinePrefixClassKeys());
     // Registry failures stay inside the class: every step is attempted.
     for (const char* association : kToggleAssociations) {
       if (enable) {
@@ -64,6 +73,7 @@ void ToggleShellExtensions(const std::string& buttonCaption, clsRegistry* regist
     } else {
       desktop::RemoveUserActions();
     }
+    ThrowIfFailed(platform::FlushWinePrefixWrites());
     captions.setButton(enable ? kShellDisableCaption : kShellEnableCaption);
     MsgBox(enable ? kShellEnabledMessage : kShellDisabledMessage, kMbOkOnly + kMbIconInformation,
            kAppTitle);
@@ -77,10 +87,13 @@ void ToggleShellExtensions(const std::string& buttonCaption, clsRegistry* regist
 }
 
 void CreateSwitchAssociations(clsRegistry& registry, const std::string& exePath) {
+  // Nothing is reported here; in a Wine prefix a failure leaves the verbs out.
+  if (!platform::EnsureWinePrefixClassKeys().empty()) return;
   for (const char* association : kSwitchAssociations) {
     registry.CreateShellAssociation(exePath, association);
   }
   desktop::InstallUserActions(exePath, desktop::VerbSet::Files);
+  platform::FlushWinePrefixWrites();
 }
 
 }  // namespace korvane

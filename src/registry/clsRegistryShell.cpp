@@ -2,6 +2,7 @@
 // Register, UnRegister and Korvane verbs of a file class, and of the folder
 // verb ActiveX Report.
 
+#include "platform/RegistryChoice.h"
 #include "registry/ShellVerbs.h"
 #include "registry/clsRegistry.h"
 
@@ -31,11 +32,13 @@ std::string VerbKey(const std::string& fileClass, const char* verb) {
 
 void clsRegistry::CreateShellAssociation(const std::string& sExePath,
                                          const std::string& sAssociation) {
+  // In a Wine prefix the commands start the program through Wine.
+  const std::string exe = platform::ProgramPathForRegistry(sExePath);
   SetClassKey(kClassesRoot);
   if (IsFolderAssociation(sAssociation)) {
     SetSectionKey(sAssociation + kFolderVerbKey + "\\command");
     SetValueKey("");
-    SetValue(sExePath + kFolderArguments);
+    SetValue(exe + kFolderArguments);
     return;
   }
   // The verbs belong to the file class the extension names.
@@ -44,7 +47,7 @@ void clsRegistry::CreateShellAssociation(const std::string& sExePath,
   for (const FileVerb& verb : kFileVerbs) {
     SetSectionKey(VerbKey(fileClass, verb.name) + "\\command");
     SetValueKey("");
-    SetValue(sExePath + verb.arguments);
+    SetValue(exe + verb.arguments);
   }
 }
 

@@ -7,7 +7,7 @@
 
 #include "GridRows.h"
 #include "RegistryFixture.h"
-#include "formats/TypeLibFile.h"
+#include "platform/TypeLibFile.h"
 #include "inspection/clsActiveX.h"
 
 namespace korvane {
@@ -31,11 +31,8 @@ TEST(WineDisplay, LibraryRowsExactlyForFilesWithTypeLibraries) {
                            "kernel32.dll", "notepad.exe", "oleaut32.dll", "scrrun.dll", "wshom.ocx"}) {
     const fs::path file = folder / name;
     if (!fs::exists(file)) continue;
-    bool hasLibrary = false;
-    try {
-      hasLibrary = !formats::ListTypeLibResources(file.string()).empty();
-    } catch (const formats::TypeLibError&) {
-    }
+    const auto resources = platform::ListTypeLibResources(file.string());
+    const bool hasLibrary = resources && !resources->empty();
     inspector.SetFileName(file.string());
     inspector.DisplayInfo();
     const auto rows = test::RowsOf(grid);

@@ -91,6 +91,8 @@ TEST_F(ProgramTest, CliRegisterReportsOutcomesAsExitCodes) {
   EXPECT_EQ(plainJson["message"], "Selected file is not a valid ActiveX!");
   EXPECT_TRUE(plainJson["diagnosis"]["kind"].is_string()) << plain.out;
   EXPECT_TRUE(plainJson["diagnosis"]["reason"].is_string()) << plain.out;
+  // The JSON names the registry the registration used.
+  EXPECT_EQ(plainJson["registry"], Json({{"kind", "store"}, {"location", dir.File("registry.db")}}));
 
   ProcessResult failing = RunProcess(KORVANE_CLI_EXE, {"register", KORVANE_COMP_FAIL}, Env(), 60);
   EXPECT_EQ(failing.exitCode, 3);

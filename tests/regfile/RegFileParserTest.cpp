@@ -24,7 +24,7 @@ std::vector<std::uint8_t> Utf16File(const std::string& utf8) {
   return out;
 }
 
-RegParseResult Parse(const std::string& text) { return ParseRegFile(Bytes(text)); }
+Expected<std::vector<RegOperation>> Parse(const std::string& text) { return ParseRegFile(Bytes(text)); }
 
 std::vector<std::uint8_t> Sz(const std::string& s) {
   std::vector<std::uint8_t> d(s.begin(), s.end());
@@ -37,41 +37,41 @@ const std::string kV5 = "Windows Registry Editor Version 5.00\r\n\r\n";
 TEST(RegFileParser, ReadsTheRegistryEditorsOwnLayout) {
   std::string raw = test::ReadFile(std::string(KORVANE_REGFILE_DATA) + "/regedit_sample.reg");
   ASSERT_FALSE(raw.empty());
-  RegParseResult r = ParseRegFile(Bytes(raw));
-  ASSERT_TRUE(r.ok()) << r.error;
-  ASSERT_EQ(r.operations.size(), 12u);
+  auto r = ParseRegFile(Bytes(raw));
+  ASSERT_TRUE(r.has_value()) << r.error().message;
+  ASSERT_EQ(r->size(), 12u);
 
-  const RegOperation& key = r.operations[0];
+  const RegOperation& key = (*r)[0];
   EXPECT_EQ(key.kind, RegOpKind::CreateKey);
   EXPECT_EQ(key.key.root, RegRoot::CurrentUser);
   EXPECT_EQ(key.key.path, "Software\\KorvaneSample");
   EXPECT_EQ(key.line, 3);
 
-  EXPECT_EQ(r.operations[1].valueName, "");
-  EXPECT_EQ(r.operations[1].data, Sz("Sample default"));
-  EXPECT_EQ(r.operations[2].data, Sz("C:\\Program Files\\Sample\\"));
-  EXPECT_EQ(r.operations[3].data, Sz("say \"hi\""));
-  EXPECT_EQ(r.operations[4].type, kRegFileDword);
-  EXPECT_EQ(r.operations[4].data, (std::vector<std::uint8_t>{0x2a, 0, 0, 0}));
+  EXPECT_EQ((*r)[1].valueName, "");
+  EXPECT_EQ((*r)[1].data, Sz("Sample default"));
+  EXPECT_EQ((*r)[2].data, Sz("C:\\Program Files\\Sample\\"));
+  EXPECT_EQ((*r)[3].data, Sz("say \"hi\""));
+  EXPECT_EQ((*r)[4].type, kRegFileDword);
+  EXPECT_EQ((*r)[4].data, (std::vector<std::uint8_t>{0x2a, 0, 0, 0}));
 
-  const RegOperation& blob = r.operations[5];
+  const RegOperation& blob = (*r)[5];
   EXPECT_EQ(blob.type, kRegFileBinary);
   ASSERT_EQ(blob.data.size(), 0x30u);  // three wrapped lines joined
   for (std::size_t i = 0; i < blob.data.size(); ++i) EXPECT_EQ(blob.data[i], i);
 
-  EXPECT_EQ(r.operations[6].type, kRegFileExpandSz);
-  EXPECT_EQ(r.operations[6].data, Sz("%SystemRoot%\\x"));
-  EXPECT_EQ(r.operations[7].type, kRegFileMultiSz);
-  EXPECT_EQ(r.operations[7].data, Bytes(std::string("a\0bc\0\0", 6)));
-  EXPECT_EQ(r.operations[8].type, 11u);
-  EXPECT_EQ(r.operations[8].data, (std::vector<std::uint8_t>{1, 0, 0, 0, 0, 0, 0, 0x80}));
-  EXPECT_EQ(r.operations[9].type, 0u);
-  EXPECT_TRUE(r.operations[9].data.empty());
+  EXPECT_EQ((*r)[6].type, kRegFileExpandSz);
+  EXPECT_EQ((*r)[6].data, Sz("%SystemRoot%\\x"));
+  EXPECT_EQ((*r)[7].type, kRegFileMultiSz);
+  EXPECT_EQ((*r)[7].data, Bytes(std::string("a\0bc\0\0", 6)));
+  EXPECT_EQ((*r)[8].type, 11u);
+  EXPECT_EQ((*r)[8].data, (std::vector<std::uint8_t>{1, 0, 0, 0, 0, 0, 0, 0x80}));
+  EXPECT_EQ((*r)[9].type, 0u);
+  EXPECT_TRUE((*r)[9].data.empty());
 
-  EXPECT_EQ(r.operations[10].kind, RegOpKind::CreateKey);
-  EXPECT_EQ(r.operations[10].key.path, "Software\\KorvaneSample\\Caf\xC3\xA9");
-  EXPECT_EQ(r.operations[11].key, r.operations[10].key);
-  EXPECT_EQ(r.operations[11].data, Sz("\xC3\xA9t\xC3\xA9"));
+  EXPECT_EQ((*r)[10].kind, RegOpKind::CreateKey);
+  EXPECT_EQ((*r)[10].key.path, "Software\\KorvaneSample\\Caf\xC3\xA9");
+  EXPECT_EQ((*r)[11].key, (*r)[10].key);
+  EXPECT_EQ((*r)[11].data, Sz("\xC3\xA9t\xC3\xA9"));
 }
 
 TEST(RegFileParser, AcceptsUtf8WithAndWithoutBomAndUtf16WithoutBom) {
@@ -79,11 +79,11 @@ TEST(RegFileParser, AcceptsUtf8WithAndWithoutBomAndUtf16WithoutBom) {
   std::vector<std::uint8_t> utf16 = Utf16File(body);
   utf16.erase(utf16.begin(), utf16.begin() + 2);
   for (const auto& bytes : {Bytes(body), Bytes("\xEF\xBB\xBF" + body), utf16}) {
-    RegParseResult r = ParseRegFile(bytes);
-    ASSERT_TRUE(r.ok()) << r.error;
-    ASSERT_EQ(r.operations.size(), 2u);
-    EXPECT_EQ(r.operations[0].key.path, "Software\\\xC3\x9C");
-    EXPECT_EQ(r.operations[1].data, Sz("\xE2\x82\xAC"));
+    auto r = ParseRegFile(bytes);
+    ASSERT_TRUE(r.has_value()) << r.error().message;
+    ASSERT_EQ(r->size(), 2u);
+    EXPECT_EQ((*r)[0].key.path, "Software\\\xC3\x9C");
+    EXPECT_EQ((*r)[1].data, Sz("\xE2\x82\xAC"));
   }
 }
 
@@ -93,13 +93,13 @@ TEST(RegFileParser, Regedit4IsReadInTheAnsiCodePage) {
   std::string text =
       "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\Caf\xE9]\r\n\"Price\"=\"5\x80\"\r\n"
       "\"Exp\"=hex(2):25,41,25,00\r\n";
-  RegParseResult r = Parse(text);
-  ASSERT_TRUE(r.ok()) << r.error;
-  ASSERT_EQ(r.operations.size(), 3u);
-  EXPECT_EQ(r.operations[0].key.root, RegRoot::LocalMachine);
-  EXPECT_EQ(r.operations[0].key.path, "Software\\Caf\xC3\xA9");
-  EXPECT_EQ(r.operations[1].data, Sz("5\xE2\x82\xAC"));
-  EXPECT_EQ(r.operations[2].data, Sz("%A%"));
+  auto r = Parse(text);
+  ASSERT_TRUE(r.has_value()) << r.error().message;
+  ASSERT_EQ(r->size(), 3u);
+  EXPECT_EQ((*r)[0].key.root, RegRoot::LocalMachine);
+  EXPECT_EQ((*r)[0].key.path, "Software\\Caf\xC3\xA9");
+  EXPECT_EQ((*r)[1].data, Sz("5\xE2\x82\xAC"));
+  EXPECT_EQ((*r)[2].data, Sz("%A%"));
 }
 
 TEST(RegFileParser, ReadsDeletionsCommentsAndLooseSpacing) {
@@ -112,28 +112,28 @@ TEST(RegFileParser, ReadsDeletionsCommentsAndLooseSpacing) {
                      "@ = dword:FF ; trailing comment\n"
                      "\"bin\"=hex: 0a , 0B ,\n"
                      "\"one\"=hex:f\n";
-  RegParseResult r = Parse(text);
-  ASSERT_TRUE(r.ok()) << r.error;
-  ASSERT_EQ(r.operations.size(), 6u);
-  EXPECT_EQ(r.operations[0].kind, RegOpKind::DeleteKey);
-  EXPECT_EQ(r.operations[0].key.root, RegRoot::ClassesRoot);
-  EXPECT_EQ(r.operations[0].key.path, "Old\\Tree");
-  EXPECT_EQ(r.operations[1].key.path, ".DEFAULT\\x");  // trailing backslash dropped
-  EXPECT_EQ(r.operations[1].line, 6);
-  EXPECT_EQ(r.operations[2].kind, RegOpKind::DeleteValue);
-  EXPECT_EQ(r.operations[2].valueName, "gone");
-  EXPECT_EQ(r.operations[3].valueName, "");
-  EXPECT_EQ(r.operations[3].data, (std::vector<std::uint8_t>{0xFF, 0, 0, 0}));
-  EXPECT_EQ(r.operations[4].data, (std::vector<std::uint8_t>{0x0A, 0x0B}));
-  EXPECT_EQ(r.operations[5].data, (std::vector<std::uint8_t>{0x0F}));
+  auto r = Parse(text);
+  ASSERT_TRUE(r.has_value()) << r.error().message;
+  ASSERT_EQ(r->size(), 6u);
+  EXPECT_EQ((*r)[0].kind, RegOpKind::DeleteKey);
+  EXPECT_EQ((*r)[0].key.root, RegRoot::ClassesRoot);
+  EXPECT_EQ((*r)[0].key.path, "Old\\Tree");
+  EXPECT_EQ((*r)[1].key.path, ".DEFAULT\\x");  // trailing backslash dropped
+  EXPECT_EQ((*r)[1].line, 6);
+  EXPECT_EQ((*r)[2].kind, RegOpKind::DeleteValue);
+  EXPECT_EQ((*r)[2].valueName, "gone");
+  EXPECT_EQ((*r)[3].valueName, "");
+  EXPECT_EQ((*r)[3].data, (std::vector<std::uint8_t>{0xFF, 0, 0, 0}));
+  EXPECT_EQ((*r)[4].data, (std::vector<std::uint8_t>{0x0A, 0x0B}));
+  EXPECT_EQ((*r)[5].data, (std::vector<std::uint8_t>{0x0F}));
 }
 
 TEST(RegFileParser, ValueNamesKeepEscapedQuotesAndBackslashes) {
-  RegParseResult r = Parse(kV5 + "[HKCU\\k]\n\"a\\\\b \\\"c\\\"\"=\"\"\n\"@\"=\"x\"\n");
-  ASSERT_TRUE(r.ok()) << r.error;
-  EXPECT_EQ(r.operations[1].valueName, "a\\b \"c\"");
-  EXPECT_EQ(r.operations[1].data, Sz(""));
-  EXPECT_EQ(r.operations[2].valueName, "@");  // a named value, not the default
+  auto r = Parse(kV5 + "[HKCU\\k]\n\"a\\\\b \\\"c\\\"\"=\"\"\n\"@\"=\"x\"\n");
+  ASSERT_TRUE(r.has_value()) << r.error().message;
+  EXPECT_EQ((*r)[1].valueName, "a\\b \"c\"");
+  EXPECT_EQ((*r)[1].data, Sz(""));
+  EXPECT_EQ((*r)[2].valueName, "@");  // a named value, not the default
 }
 
 struct Malformed {
@@ -175,12 +175,14 @@ TEST(RegFileParser, RefusesMalformedFilesNamingTheLine) {
       {"key too deep", kV5 + "[HKCU\\x]\n[HKCU\\" + NestedKeyPath(kRegMaxKeyDepth + 1) + "]\n", 4, "deeper than 512"},
   };
   for (const Malformed& c : cases) {
-    RegParseResult r = Parse(c.text);
-    EXPECT_FALSE(r.ok()) << c.what;
-    EXPECT_TRUE(r.operations.empty()) << c.what;
-    EXPECT_EQ(r.errorLine, c.line) << c.what << ": " << r.error;
-    EXPECT_EQ(r.error.rfind("line " + std::to_string(c.line) + ": ", 0), 0u) << c.what << ": " << r.error;
-    EXPECT_NE(r.error.find(c.message), std::string::npos) << c.what << ": " << r.error;
+    auto r = Parse(c.text);
+    if (r) {
+      ADD_FAILURE() << c.what << ": accepted";
+      continue;
+    }
+    EXPECT_EQ(r.error().line, c.line) << c.what << ": " << r.error().message;
+    EXPECT_EQ(r.error().message.rfind("line " + std::to_string(c.line) + ": ", 0), 0u) << c.what << ": " << r.error().message;
+    EXPECT_NE(r.error().message.find(c.message), std::string::npos) << c.what << ": " << r.error().message;
   }
 }
 
@@ -191,21 +193,21 @@ TEST(RegFileParser, RefusesAbsurdSizesWithoutExhaustingMemory) {
   std::string piece = std::string(1000, '0') + "\\\n";
   for (std::size_t n = 0; n <= kRegFileMaxLineChars / 1000; ++n) chained += piece;
   chained += "00\n";
-  RegParseResult r = Parse(chained);
-  EXPECT_EQ(r.errorLine, 4);
-  EXPECT_NE(r.error.find("too long"), std::string::npos) << r.error;
+  auto r = Parse(chained);
+  EXPECT_EQ(r.error().line, 4);
+  EXPECT_NE(r.error().message.find("too long"), std::string::npos) << r.error().message;
 
   std::string big = kV5 + "[HKCU\\x]\n\"a\"=hex:";
   for (std::size_t n = 0; n <= kRegFileMaxValueBytes; ++n) big += "00,";
   big += "00\n";
   r = Parse(big);
-  EXPECT_EQ(r.errorLine, 4);
-  EXPECT_NE(r.error.find("too large"), std::string::npos) << r.error;
+  EXPECT_EQ(r.error().line, 4);
+  EXPECT_NE(r.error().message.find("too large"), std::string::npos) << r.error().message;
 
   std::string longKey = kV5 + "[HKCU\\" + std::string(256, 'k') + "]\n";
   r = Parse(longKey);
-  EXPECT_EQ(r.errorLine, 3);
-  EXPECT_NE(r.error.find("longer than 255"), std::string::npos) << r.error;
+  EXPECT_EQ(r.error().line, 3);
+  EXPECT_NE(r.error().message.find("longer than 255"), std::string::npos) << r.error().message;
 }
 
 TEST(RegFileKeyName, KeysNestAsDeepAsTheRegistryAllowsCountedFromItsRoot) {
@@ -223,9 +225,8 @@ TEST(RegFileKeyName, KeysNestAsDeepAsTheRegistryAllowsCountedFromItsRoot) {
       {"HKLM", kRegMaxKeyDepth, true},
   };
   for (const Case& c : cases) {
-    std::string error;
-    EXPECT_EQ(ParseRegKeyName(std::string(c.root) + "\\" + NestedKeyPath(c.levels), &error).has_value(), c.fits)
-        << c.root << " " << c.levels << ": " << error;
+    const auto key = ParseRegKeyName(std::string(c.root) + "\\" + NestedKeyPath(c.levels));
+    EXPECT_EQ(key.has_value(), c.fits) << c.root << " " << c.levels << ": " << (key ? "" : key.error().message);
   }
 }
 
@@ -239,9 +240,10 @@ TEST(RegFileKeyName, AcceptsShortAndLongRootsInAnyCase) {
   EXPECT_EQ(ParseRegKeyName("HKCR")->root, RegRoot::ClassesRoot);
   EXPECT_EQ(ParseRegKeyName("HKU\\x")->root, RegRoot::Users);
   EXPECT_EQ(ParseRegKeyName("HKEY_LOCAL_MACHINE")->path, "");
-  std::string error;
-  EXPECT_FALSE(ParseRegKeyName("HKCC\\x", &error).has_value());
-  EXPECT_NE(error.find("HKCC"), std::string::npos);
+  const auto unknown = ParseRegKeyName("HKCC\\x");
+  ASSERT_FALSE(unknown.has_value());
+  EXPECT_EQ(unknown.error().kind, ErrorKind::kBadKeyName);
+  EXPECT_NE(unknown.error().message.find("HKCC"), std::string::npos);
   EXPECT_FALSE(ParseRegKeyName("/tmp/file").has_value());
 }
 

@@ -167,11 +167,11 @@ TEST_F(RegFileStore, ClassesRootExportsUnderItsOwnName) {
   const std::string file = dir_.File("hkcr.reg");
   ASSERT_EQ(ExportRegFile({RegRoot::ClassesRoot, "korvane.test"}, file, false), "");
   std::string raw = test::ReadFile(file);
-  formats::RegParseResult parsed = formats::ParseRegFile(std::vector<std::uint8_t>(raw.begin(), raw.end()));
-  ASSERT_TRUE(parsed.ok()) << parsed.error;
-  ASSERT_EQ(parsed.operations.size(), 3u);
-  EXPECT_EQ(formats::RegKeyFullName(parsed.operations[0].key), "HKEY_CLASSES_ROOT\\korvane.test");
-  EXPECT_EQ(formats::RegKeyFullName(parsed.operations[1].key), "HKEY_CLASSES_ROOT\\korvane.test\\shell");
+  const auto parsed = formats::ParseRegFile(std::vector<std::uint8_t>(raw.begin(), raw.end()));
+  ASSERT_TRUE(parsed.has_value()) << parsed.error().message;
+  ASSERT_EQ(parsed->size(), 3u);
+  EXPECT_EQ(formats::RegKeyFullName((*parsed)[0].key), "HKEY_CLASSES_ROOT\\korvane.test");
+  EXPECT_EQ(formats::RegKeyFullName((*parsed)[1].key), "HKEY_CLASSES_ROOT\\korvane.test\\shell");
 }
 
 TEST_F(RegFileStore, TheRegistryEditorsSampleImports) {

@@ -95,9 +95,9 @@ TEST(RegFileWriter, WrapsLongHexDataBeforeColumnEighty) {
   // A line already past the wrap column breaks after its first byte.
   EXPECT_NE(text.find("=hex(2a):01,\\\r\n  02\r\n"), std::string::npos);
 
-  RegParseResult back = ParseRegFile(WriteRegFile({key, Value(key, "Blob", kRegFileBinary, blob)}));
-  ASSERT_TRUE(back.ok()) << back.error;
-  EXPECT_EQ(back.operations[1].data, std::vector<std::uint8_t>(blob.begin(), blob.end()));
+  auto back = ParseRegFile(WriteRegFile({key, Value(key, "Blob", kRegFileBinary, blob)}));
+  ASSERT_TRUE(back.has_value()) << back.error().message;
+  EXPECT_EQ((*back)[1].data, std::vector<std::uint8_t>(blob.begin(), blob.end()));
 }
 
 TEST(RegFileWriter, EveryKindOfValueReadsBackIdentically) {
@@ -135,11 +135,11 @@ TEST(RegFileWriter, EveryKindOfValueReadsBackIdentically) {
   ops.push_back(delValue);
   ops.push_back(delKey);
 
-  RegParseResult back = ParseRegFile(WriteRegFile(ops));
-  ASSERT_TRUE(back.ok()) << back.error;
-  ASSERT_EQ(back.operations.size(), ops.size());
+  auto back = ParseRegFile(WriteRegFile(ops));
+  ASSERT_TRUE(back.has_value()) << back.error().message;
+  ASSERT_EQ(back->size(), ops.size());
   for (std::size_t i = 0; i < ops.size(); ++i) {
-    EXPECT_TRUE(back.operations[i].SameAs(ops[i])) << "operation " << i << " (" << ops[i].valueName << ")";
+    EXPECT_TRUE((*back)[i].SameAs(ops[i])) << "operation " << i << " (" << ops[i].valueName << ")";
   }
 }
 
@@ -149,10 +149,10 @@ TEST(RegFileWriter, TheLargestValueTheReaderTakesReadsBackFromItsOwnExport) {
   std::string text(kRegFileMaxValueBytes - 1, 'a');
   text.push_back('\0');
   std::vector<RegOperation> ops = {key, Value(key, "expand", kRegFileExpandSz, text)};
-  RegParseResult back = ParseRegFile(WriteRegFile(ops));
-  ASSERT_TRUE(back.ok()) << back.error;
-  ASSERT_EQ(back.operations.size(), 2u);
-  EXPECT_TRUE(back.operations[1].SameAs(ops[1]));
+  auto back = ParseRegFile(WriteRegFile(ops));
+  ASSERT_TRUE(back.has_value()) << back.error().message;
+  ASSERT_EQ(back->size(), 2u);
+  EXPECT_TRUE((*back)[1].SameAs(ops[1]));
 }
 
 }  // namespace

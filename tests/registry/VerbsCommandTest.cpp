@@ -71,7 +71,8 @@ TEST_F(VerbsCommand, EnableStatusDisableRoundTrip) {
   EXPECT_EQ(Cli("verbs status").out, "disabled\n");
   EXPECT_FALSE(Exists(kHKeyClassesRoot, "dllfile\\shell\\Register"));
   EXPECT_FALSE(Exists(kHKeyClassesRoot, "Folder\\shell\\ActiveX Report"));
-  EXPECT_EQ(Json::parse(Cli("--json verbs status").out), Json::parse(R"({"status": "disabled"})"));
+  EXPECT_EQ(Json::parse(Cli("--json verbs status").out),
+            Json({{"status", "disabled"}, {"registry", {{"kind", "store"}, {"location", StoreFile()}}}}));
 }
 
 TEST_F(VerbsCommand, ExeNamesTheProgramTheVerbsStart) {

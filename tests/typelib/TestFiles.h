@@ -7,7 +7,21 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "formats/TypeLib.h"
+
 namespace korvane::test {
+
+// The attributes of a read that must succeed; a test failure (and empty
+// attributes) otherwise.
+inline formats::TypeLibAttributes MustRead(const formats::Expected<formats::TypeLibAttributes>& read) {
+  if (!read) {
+    ADD_FAILURE() << read.error().message;
+    return {};
+  }
+  return *read;
+}
 
 inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -8,13 +8,20 @@
 #include "SltgBuilder.h"
 #include "TestFiles.h"
 #include "common/VbError.h"
-#include "formats/TypeLibFile.h"
+#include "platform/TypeLibFile.h"
 #include "platform/Process.h"
 #include "platform/TypeLib.h"
+#include "support/FailureKind.h"
+#include "support/SpecialFiles.h"
 #include "support/TempDir.h"
 
 namespace korvane::formats {
 namespace {
+
+using platform::ListTypeLibResources;
+using platform::LocateTypeLib;
+using platform::ReadTypeLibFile;
+using test::MustRead;
 
 constexpr char kSep = '/';
 
@@ -25,48 +32,68 @@ std::string Copy(const test::TempDir& dir, const std::string& from, const std::s
 }
 
 TEST(TypeLibFile, FirstResourceOfAPeFile) {
-  const auto attr = ReadTypeLibFile(KORVANE_FIXTURE_ALPHA64_DLL, kSep);
+  const auto attr = MustRead(ReadTypeLibFile(KORVANE_FIXTURE_ALPHA64_DLL, kSep));
   EXPECT_EQ(attr.name, "KorvaneAlpha");
   EXPECT_EQ(attr.sysKind, kSysWin64);
-  const auto attr32 = ReadTypeLibFile(KORVANE_FIXTURE_ALPHA32_DLL, kSep);
+  const auto attr32 = MustRead(ReadTypeLibFile(KORVANE_FIXTURE_ALPHA32_DLL, kSep));
   EXPECT_EQ(attr32.sysKind, kSysWin32);
   EXPECT_EQ(attr32.minorVersion, 10);
 }
 
 TEST(TypeLibFile, ListsEveryTypeLibResource) {
   const auto list = ListTypeLibResources(KORVANE_FIXTURE_MULTI_DLL);
-  ASSERT_EQ(list.size(), 3u);
-  EXPECT_EQ(list[0].id, 1);
-  EXPECT_EQ(list[1].id, 2);
-  EXPECT_EQ(list[2].id, 5);
-  for (const auto& r : list) {
+  ASSERT_TRUE(list);
+  ASSERT_EQ(list->size(), 3u);
+  EXPECT_EQ((*list)[0].id, 1);
+  EXPECT_EQ((*list)[1].id, 2);
+  EXPECT_EQ((*list)[2].id, 5);
+  for (const auto& r : *list) {
     EXPECT_FALSE(r.isName);
     EXPECT_GT(r.size, 0x54u);
   }
-  EXPECT_TRUE(ListTypeLibResources(KORVANE_FIXTURE_PLAIN_DLL).empty());
-  EXPECT_THROW(ListTypeLibResources(KORVANE_FIXTURE_ALPHA32_TLB), TypeLibError);
+  EXPECT_TRUE(ListTypeLibResources(KORVANE_FIXTURE_PLAIN_DLL)->empty());
+  EXPECT_FALSE(ListTypeLibResources(KORVANE_FIXTURE_ALPHA32_TLB));
 }
 
 TEST(TypeLibFile, ResourceIdSuffixSelectsTheResource) {
   const std::string multi = KORVANE_FIXTURE_MULTI_DLL;
-  EXPECT_EQ(ReadTypeLibFile(multi, kSep).minorVersion, 10);  // resource 1: Alpha 1.10
-  const auto second = ReadTypeLibFile(multi + "/2", kSep);
+  EXPECT_EQ(MustRead(ReadTypeLibFile(multi, kSep)).minorVersion, 10);  // resource 1: Alpha 1.10
+  const auto second = MustRead(ReadTypeLibFile(multi + "/2", kSep));
   EXPECT_EQ(second.name, "KorvaneAlpha");
   EXPECT_EQ(second.majorVersion, 2);
   EXPECT_EQ(second.minorVersion, 0);
-  const auto fifth = ReadTypeLibFile(multi + "/5", kSep);
+  const auto fifth = MustRead(ReadTypeLibFile(multi + "/5", kSep));
   EXPECT_EQ(fifth.name, "KorvaneBeta");
-  EXPECT_EQ(ReadTypeLibFile(multi + "/1", kSep).majorVersion, 1);
-  EXPECT_THROW(ReadTypeLibFile(multi + "/3", kSep), TypeLibError);
-  EXPECT_THROW(ReadTypeLibFile(multi + "/70000", kSep), TypeLibError);
-  EXPECT_THROW(ReadTypeLibFile(multi + "/x2", kSep), TypeLibError);
-  EXPECT_THROW(ReadTypeLibFile(std::string(KORVANE_FIXTURE_ALPHA32_TLB) + "/1", kSep), TypeLibError);
+  EXPECT_EQ(MustRead(ReadTypeLibFile(multi + "/1", kSep)).majorVersion, 1);
+  EXPECT_FALSE(ReadTypeLibFile(multi + "/3", kSep));
+  EXPECT_FALSE(ReadTypeLibFile(multi + "/70000", kSep));
+  EXPECT_FALSE(ReadTypeLibFile(multi + "/x2", kSep));
+  EXPECT_FALSE(ReadTypeLibFile(std::string(KORVANE_FIXTURE_ALPHA32_TLB) + "/1", kSep));
 }
 
 TEST(TypeLibFile, SeparatorIsThePlatformsOwn) {
   const std::string multi = KORVANE_FIXTURE_MULTI_DLL;
-  EXPECT_EQ(ReadTypeLibFile(multi + "\\2", '\\').majorVersion, 2);
-  EXPECT_THROW(ReadTypeLibFile(multi + "\\2", '/'), TypeLibError);
+  EXPECT_EQ(MustRead(ReadTypeLibFile(multi + "\\2", '\\')).majorVersion, 2);
+  EXPECT_FALSE(ReadTypeLibFile(multi + "\\2", '/'));
+}
+
+TEST(TypeLibFile, ResourceIdsOfAtMostFiveDigitsUpTo65535) {
+  struct Case {
+    const char* path;
+    bool split;
+    std::uint16_t id;
+  };
+  const Case cases[] = {
+      {"x.dll/65534", true, 65534}, {"x.dll/65535", true, 65535}, {"x.dll/65536", false, 0},
+      {"x.dll/0007", true, 7},      {"x.dll/00007", true, 7},     {"x.dll/000007", false, 0},
+      {"x.dll/", false, 0},         {"x.dll/7", true, 7},
+  };
+  for (const auto& c : cases) {
+    const TypeLibLocation where = formats::LocateTypeLib(c.path, kSep, false);
+    EXPECT_EQ(where.hasResourceId, c.split) << c.path;
+    EXPECT_EQ(where.resourceId, c.id) << c.path;
+    EXPECT_EQ(where.file, c.split ? "x.dll" : c.path) << c.path;
+  }
 }
 
 TEST(TypeLibFile, AnExistingFileIsTakenWholeEvenWhenItsNameIsDigits) {
@@ -74,28 +101,36 @@ TEST(TypeLibFile, AnExistingFileIsTakenWholeEvenWhenItsNameIsDigits) {
   const std::string file = Copy(dir, KORVANE_FIXTURE_BETA64_DLL, "7");
   EXPECT_EQ(LocateTypeLib(file, kSep).file, file);
   EXPECT_FALSE(LocateTypeLib(file, kSep).hasResourceId);
-  EXPECT_EQ(ReadTypeLibFile(file, kSep).name, "KorvaneBeta");
+  EXPECT_EQ(MustRead(ReadTypeLibFile(file, kSep)).name, "KorvaneBeta");
 }
 
 TEST(TypeLibFile, DecidesByFirstBytesNotByExtension) {
   test::TempDir dir;
-  EXPECT_EQ(ReadTypeLibFile(Copy(dir, KORVANE_FIXTURE_ALPHA64_DLL, "pe.tlb"), kSep).sysKind, kSysWin64);
-  EXPECT_EQ(ReadTypeLibFile(Copy(dir, KORVANE_FIXTURE_ALPHA32_TLB, "raw.dll"), kSep).sysKind, kSysWin32);
+  EXPECT_EQ(MustRead(ReadTypeLibFile(Copy(dir, KORVANE_FIXTURE_ALPHA64_DLL, "pe.tlb"), kSep)).sysKind, kSysWin64);
+  EXPECT_EQ(MustRead(ReadTypeLibFile(Copy(dir, KORVANE_FIXTURE_ALPHA32_TLB, "raw.dll"), kSep)).sysKind, kSysWin32);
   const std::string sltg = dir.File("old.ocx");
   test::WriteBytes(sltg, test::BuildSltg(test::SltgFixture{}));
-  EXPECT_EQ(ReadTypeLibFile(sltg, kSep).format, TypeLibFormat::Sltg);
-  EXPECT_THROW(ReadTypeLibFile(dir.Write("notes.tlb", "MSFT is not enough"), kSep), TypeLibError);
-  EXPECT_THROW(ReadTypeLibFile(dir.Write("text.dll", "plain words"), kSep), TypeLibError);
-  EXPECT_THROW(ReadTypeLibFile(dir.Write("empty.tlb", ""), kSep), TypeLibError);
-  EXPECT_THROW(ReadTypeLibFile(dir.Write("mz.dll", "MZ but nothing else"), kSep), TypeLibError);
+  EXPECT_EQ(MustRead(ReadTypeLibFile(sltg, kSep)).format, TypeLibFormat::Sltg);
+  const auto kindOf = [&](const char* content) {
+    return test::FailureKind(ReadTypeLibFile(dir.Write("file.tlb", content), kSep));
+  };
+  EXPECT_EQ(kindOf("MSFT is not enough"), ErrorKind::kBadTypeLib);
+  EXPECT_EQ(kindOf("plain words"), ErrorKind::kNotTypeLib);
+  EXPECT_EQ(kindOf("MZ but nothing else"), ErrorKind::kNotPe);
+  // Files shorter than a signature are sniffed by the bytes they have.
+  EXPECT_EQ(kindOf(""), ErrorKind::kNotTypeLib);
+  EXPECT_EQ(kindOf("M"), ErrorKind::kNotTypeLib);
+  EXPECT_EQ(kindOf("MZ"), ErrorKind::kNotPe);
+  EXPECT_EQ(kindOf("MSF"), ErrorKind::kNotTypeLib);
+  EXPECT_EQ(kindOf("MSFT"), ErrorKind::kBadTypeLib);
 }
 
 TEST(TypeLibFile, MissingFilesAndFoldersAreErrors) {
   test::TempDir dir;
-  EXPECT_THROW(ReadTypeLibFile(dir.File("absent.dll"), kSep), TypeLibError);
-  EXPECT_THROW(ReadTypeLibFile(dir.File("absent.dll/1"), kSep), TypeLibError);
-  EXPECT_THROW(ReadTypeLibFile(dir.path().string(), kSep), TypeLibError);
-  EXPECT_THROW(ReadTypeLibFile(KORVANE_FIXTURE_PLAIN_DLL, kSep), TypeLibError);
+  EXPECT_FALSE(ReadTypeLibFile(dir.File("absent.dll"), kSep));
+  EXPECT_FALSE(ReadTypeLibFile(dir.File("absent.dll/1"), kSep));
+  EXPECT_FALSE(ReadTypeLibFile(dir.path().string(), kSep));
+  EXPECT_FALSE(ReadTypeLibFile(KORVANE_FIXTURE_PLAIN_DLL, kSep));
 }
 
 TEST(TypeLibPort, AttributesInRegistryForm) {
@@ -142,9 +177,12 @@ TEST(TypeLibPort, SameLibraryMeansGuidVersionAndLocale) {
 namespace korvane::formats {
 namespace {
 
+using platform::ReadTypeLibFile;
+using test::MustRead;
+
 TEST(TypeLibFile, SltgStandAloneAndAsResource) {
   for (const char* file : {KORVANE_FIXTURE_SLTG_TLB, KORVANE_FIXTURE_SLTG_DLL}) {
-    const auto attr = ReadTypeLibFile(file, '/');
+    const auto attr = MustRead(ReadTypeLibFile(file, '/'));
     EXPECT_EQ(attr.format, TypeLibFormat::Sltg) << file;
     EXPECT_EQ(attr.name, "KorvaneOld") << file;
     EXPECT_EQ(attr.helpString, "Korvane SLTG Library") << file;
@@ -158,3 +196,47 @@ TEST(TypeLibFile, SltgStandAloneAndAsResource) {
 
 }  // namespace
 }  // namespace korvane::formats
+
+#ifndef _WIN32
+namespace korvane::formats {
+namespace {
+
+TEST(TypeLibFile, FifoNamedLikeAComponentIsNoLibraryAndIsNotWaitedOn) {
+  test::TempDir dir;
+  const test::ScopedFifo fifo(dir.File("x.dll"));
+  std::optional<ErrorKind> read, listed;
+  bool portRaised = false;
+  const bool ended = test::EndsWithin(
+      std::chrono::seconds(5),
+      [&] {
+        read = test::FailureKind(platform::ReadTypeLibFile(fifo.path()));
+        listed = test::FailureKind(platform::ListTypeLibResources(fifo.path()));
+        try {
+          platform::TypeLibInfoFromFile(fifo.path());
+        } catch (const VbError&) {
+          portRaised = true;
+        }
+      },
+      fifo);
+  EXPECT_TRUE(ended) << "reading the type library of a FIFO waited for a writer";
+  EXPECT_EQ(read, ErrorKind::kNotRegularFile);
+  EXPECT_EQ(listed, ErrorKind::kNotRegularFile);
+  EXPECT_TRUE(portRaised);
+}
+
+TEST(TypeLibFile, LibraryDeeperThanThePathLimitIsRead) {
+  test::TempDir dir;
+  const test::DeepFile deep(dir.path().string(), "multi.dll", test::ReadFile(KORVANE_FIXTURE_MULTI_DLL));
+  ASSERT_GT(deep.path().size(), 6000u);
+  EXPECT_FALSE(platform::LocateTypeLib(deep.path()).hasResourceId);
+  EXPECT_EQ(test::MustRead(platform::ReadTypeLibFile(deep.path())).name, "KorvaneAlpha");
+  EXPECT_EQ(test::MustRead(platform::ReadTypeLibFile(deep.path() + "/5")).name, "KorvaneBeta");
+  const auto listed = platform::ListTypeLibResources(deep.path());
+  ASSERT_TRUE(listed);
+  EXPECT_EQ(listed->size(), 3u);
+  EXPECT_EQ(platform::TypeLibInfoFromFile(deep.path() + "/2").MajorVersion(), 2);
+}
+
+}  // namespace
+}  // namespace korvane::formats
+#endif

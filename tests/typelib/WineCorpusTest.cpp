@@ -7,7 +7,7 @@
 #include <map>
 #include <set>
 
-#include "formats/TypeLibFile.h"
+#include "platform/TypeLibFile.h"
 
 namespace korvane::formats {
 namespace {
@@ -31,18 +31,15 @@ std::vector<CorpusLibrary> ReadFolder(const std::string& folder, std::vector<std
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(folder, ec)) {
     if (!entry.is_regular_file() || !StartsWithMz(entry.path())) continue;
-    std::vector<TypeLibResourceInfo> resources;
-    try {
-      resources = ListTypeLibResources(entry.path().string());
-    } catch (const TypeLibError&) {
-      continue;  // 16-bit modules and other images without a readable directory
-    }
-    for (const auto& r : resources) {
+    const auto resources = platform::ListTypeLibResources(entry.path().string());
+    if (!resources) continue;  // 16-bit modules and other images without a readable directory
+    for (const auto& r : *resources) {
       const std::string path = entry.path().string() + "/" + std::to_string(r.id);
-      try {
-        found.push_back({entry.path().filename().string(), r.id, ReadTypeLibFile(path, '/')});
-      } catch (const TypeLibError& e) {
-        failures.push_back(path + ": " + e.what());
+      auto attr = platform::ReadTypeLibFile(path, '/');
+      if (attr) {
+        found.push_back({entry.path().filename().string(), r.id, std::move(*attr)});
+      } else {
+        failures.push_back(attr.error().message);
       }
     }
   }

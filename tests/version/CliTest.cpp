@@ -8,6 +8,8 @@
 #include <string>
 
 #include "common/Json.h"
+#include "support/SpecialFiles.h"
+#include "support/TempDir.h"
 
 namespace korvane {
 namespace {
@@ -17,9 +19,13 @@ struct CliRun {
   std::string out;
 };
 
+// A run longer than this is stopped (exit code 124) and counts as hanging.
+constexpr int kCliSeconds = 20;
+
 CliRun Cli(const std::string& arguments) {
   CliRun r;
-  const std::string command = std::string("'") + KORVANE_CLI_PROGRAM + "' " + arguments + " 2>/dev/null";
+  const std::string command = "timeout " + std::to_string(kCliSeconds) + " '" + KORVANE_CLI_PROGRAM + "' " +
+                              arguments + " 2>/dev/null";
   FILE* pipe = ::popen(command.c_str(), "r");
   if (pipe == nullptr) return r;
   char buffer[4096];
@@ -81,6 +87,19 @@ TEST(VersionCli, UsageErrors) {
   EXPECT_EQ(Cli("version").exitCode, 2);
   EXPECT_EQ(Cli("version " + Fixture("full64.dll") + " " + Fixture("full64.dll")).exitCode, 2);
   EXPECT_EQ(Cli("version " + Fixture("no-such-file.dll")).out, "");
+}
+
+TEST(VersionCli, FifoNamedLikeAComponentGivesEmptyPropertiesAtOnce) {
+  test::TempDir dir;
+  const test::ScopedFifo fifo(dir.File("x.dll"));
+  test::ScopedEnv registry("KORVANE_REGISTRY", dir.File("registry.db"));
+  for (const char* command : {"version", "info"}) {
+    SCOPED_TRACE(command);
+    const CliRun r = Cli(std::string(command) + " '" + fifo.path() + "'");
+    EXPECT_EQ(r.exitCode, 0) << "124: stopped after " << kCliSeconds << " seconds";
+    EXPECT_NE(r.out.find("CompanyName"), std::string::npos);
+  }
+  EXPECT_EQ(Cli("version '" + fifo.path() + "'").out.find("CompanyName\t\n"), 0u);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ImageBuilder.h"
 #include "formats/PeImage.h"
 #include "formats/VersionBlock.h"
 #include "inspection/clsFileInfo.h"
@@ -44,15 +45,18 @@ TEST(VersionCorpus, EveryWinePeFileParses) {
       if (!item.is_regular_file() || item.path().extension() == ".a") continue;
       ++files;
       const std::string path = item.path().string();
-      formats::PeImage image;
-      if (image.Open(path) != formats::PeError::kOk) continue;
+      const auto image = test::OpenImageFile(path);
+      if (!image) continue;
       ++images;
-      std::vector<formats::ResourceEntry> entries;
-      const formats::PeError walked = image.Resources(entries);
-      EXPECT_TRUE(walked == formats::PeError::kOk || walked == formats::PeError::kNoResources) << path;
-      for (const auto& entry : entries) {
-        std::vector<std::uint8_t> bytes;
-        EXPECT_EQ(image.ReadResource(entry, bytes), formats::PeError::kOk) << path << " " << entry.type.ToString();
+      const auto walked = image->Resources();
+      if (!walked) {
+        EXPECT_EQ(walked.error().kind, formats::ErrorKind::kNoResources) << path;
+        continue;
+      }
+      EXPECT_FALSE(walked->damage) << path << ": " << walked->damage->message;
+      for (const auto& entry : walked->entries) {
+        const auto bytes = image->ReadResource(entry);
+        EXPECT_TRUE(bytes) << path << " " << entry.type.ToString();
         ++resources;
       }
       info.SelectFile(path);
@@ -109,12 +113,12 @@ TEST(VersionCorpus, KnownValues) {
 TEST(VersionCorpus, ManyLanguagesShowTheUsersOrEnglish) {
   if (!fs::exists(std::string(kWine64) + "/kernel32.dll")) GTEST_SKIP() << "Wine's 64-bit PE files are not installed";
   const std::string kernel32 = std::string(kWine64) + "/kernel32.dll";
-  formats::PeImage image;
-  ASSERT_EQ(image.Open(kernel32), formats::PeError::kOk);
-  std::vector<formats::ResourceEntry> versions;
-  ASSERT_EQ(image.ResourcesOfType(formats::ResourceId::Number(formats::kRtVersion), versions), formats::PeError::kOk);
-  EXPECT_EQ(versions.size(), 36u);
-  EXPECT_NE(versions.front().language, 0x409) << "the English block is not the first one";
+  const auto image = test::OpenImageFile(kernel32);
+  ASSERT_TRUE(image);
+  const auto versions = image->ResourcesOfType(formats::ResourceId::Number(formats::kRtVersion));
+  ASSERT_TRUE(versions && !versions->damage);
+  EXPECT_EQ(versions->entries.size(), 36u);
+  EXPECT_NE(versions->entries.front().language, 0x409) << "the English block is not the first one";
 
   clsFileInfo info;
   {

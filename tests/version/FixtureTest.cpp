@@ -5,8 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "ImageBuilder.h"
 #include "formats/PeImage.h"
 #include "inspection/clsFileInfo.h"
+#include "platform/VersionInfo.h"
+#include "support/SpecialFiles.h"
 #include "support/TempDir.h"
 
 namespace korvane {
@@ -57,9 +60,9 @@ TEST(VersionFixture, AllSixteenPropertiesOfAFullResource) {
 }
 
 TEST(VersionFixture, Pe32ProgramGivesTheSameProperties) {
-  formats::PeImage image;
-  ASSERT_EQ(image.Open(Fixture("full32.exe")), formats::PeError::kOk);
-  EXPECT_FALSE(image.Is64Bit());
+  const auto image = test::OpenImageFile(Fixture("full32.exe"));
+  ASSERT_TRUE(image) << image.error().message;
+  EXPECT_FALSE(image->Is64Bit());
   ExpectFull(Read("full32.exe"));
 }
 
@@ -160,48 +163,79 @@ TEST(VersionFixture, LanguageChoice) {
 }
 
 TEST(VersionFixture, ResourceListOfAFullImage) {
-  formats::PeImage image;
-  ASSERT_EQ(image.Open(Fixture("full64.dll")), formats::PeError::kOk);
-  EXPECT_TRUE(image.Is64Bit());
-  std::vector<formats::ResourceEntry> all;
-  ASSERT_EQ(image.Resources(all), formats::PeError::kOk);
-  ASSERT_EQ(all.size(), 3u);
+  const auto image = test::OpenImageFile(Fixture("full64.dll"));
+  ASSERT_TRUE(image) << image.error().message;
+  EXPECT_TRUE(image->Is64Bit());
+  const auto all = image->Resources();
+  ASSERT_TRUE(all && !all->damage);
+  ASSERT_EQ(all->entries.size(), 3u);
   // Named types come before numbered ones in a resource directory.
-  EXPECT_TRUE(all[0].type.Matches(formats::ResourceId::Named("typelib")));
-  EXPECT_EQ(all[0].name.ToString(), "NAMEDRES");
-  EXPECT_EQ(all[1].type.ToString(), "#10");  // RCDATA
-  EXPECT_EQ(all[2].type.ToString(), "#16");
-  EXPECT_EQ(all[2].language, 0x409);
+  EXPECT_TRUE(all->entries[0].type.Matches(formats::ResourceId::Named("typelib")));
+  EXPECT_EQ(all->entries[0].name.ToString(), "NAMEDRES");
+  EXPECT_EQ(all->entries[1].type.ToString(), "#10");  // RCDATA
+  EXPECT_EQ(all->entries[2].type.ToString(), "#16");
+  EXPECT_EQ(all->entries[2].language, 0x409);
 
-  std::vector<formats::ResourceEntry> typelibs;
-  ASSERT_EQ(image.ResourcesOfType(formats::ResourceId::Named("TYPELIB"), typelibs), formats::PeError::kOk);
-  ASSERT_EQ(typelibs.size(), 1u);
-  std::vector<std::uint8_t> bytes;
-  ASSERT_EQ(image.ReadResource(typelibs[0], bytes), formats::PeError::kOk);
-  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "not really a type library");
+  const auto typelibs = image->ResourcesOfType(formats::ResourceId::Named("TYPELIB"));
+  ASSERT_TRUE(typelibs && !typelibs->damage);
+  ASSERT_EQ(typelibs->entries.size(), 1u);
+  const auto bytes = image->ReadResource(typelibs->entries[0]);
+  ASSERT_TRUE(bytes);
+  EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "not really a type library");
 
-  std::vector<formats::ResourceEntry> none;
-  EXPECT_EQ(image.ResourcesOfType(formats::ResourceId::Number(3), none), formats::PeError::kOk);
-  EXPECT_TRUE(none.empty());
+  const auto none = image->ResourcesOfType(formats::ResourceId::Number(3));
+  ASSERT_TRUE(none && !none->damage);
+  EXPECT_TRUE(none->entries.empty());
 }
 
 TEST(VersionFixture, ImageWithOtherResourcesOnly) {
-  formats::PeImage image;
-  std::vector<formats::ResourceEntry> found;
-  ASSERT_EQ(image.Open(Fixture("noversion.dll")), formats::PeError::kOk);
-  EXPECT_EQ(image.ResourcesOfType(formats::ResourceId::Number(formats::kRtVersion), found), formats::PeError::kOk);
-  EXPECT_TRUE(found.empty());
-  EXPECT_EQ(image.Resources(found), formats::PeError::kOk);
-  EXPECT_EQ(found.size(), 1u);
+  const auto image = test::OpenImageFile(Fixture("noversion.dll"));
+  ASSERT_TRUE(image) << image.error().message;
+  const auto versions = image->ResourcesOfType(formats::ResourceId::Number(formats::kRtVersion));
+  ASSERT_TRUE(versions && !versions->damage);
+  EXPECT_TRUE(versions->entries.empty());
+  const auto all = image->Resources();
+  ASSERT_TRUE(all && !all->damage);
+  EXPECT_EQ(all->entries.size(), 1u);
 }
 
 TEST(VersionFixture, FileThatCannotBeOpened) {
-  formats::PeImage image;
   test::TempDir dir;
-  std::vector<formats::ResourceEntry> found;
-  EXPECT_EQ(image.Open(dir.File("absent.dll")), formats::PeError::kCannotOpen);
-  EXPECT_EQ(image.Resources(found), formats::PeError::kCannotOpen);
-  EXPECT_EQ(image.Open(dir.path().string()), formats::PeError::kCannotOpen);
+  const auto absent = test::OpenImageFile(dir.File("absent.dll"));
+  ASSERT_FALSE(absent);
+  EXPECT_EQ(absent.error().kind, formats::ErrorKind::kCannotOpen);
+  const auto folder = test::OpenImageFile(dir.path().string());
+  ASSERT_FALSE(folder);
+  EXPECT_EQ(folder.error().kind, formats::ErrorKind::kNotRegularFile);
+}
+
+TEST(VersionFixture, FifoNamedLikeAComponentHasNoPropertiesAndIsNotWaitedOn) {
+  test::TempDir dir;
+  const test::ScopedFifo fifo(dir.File("x.dll"));
+  clsFileInfo info;
+  std::uint32_t size = 1;
+  const bool ended = test::EndsWithin(
+      std::chrono::seconds(5),
+      [&] {
+        size = platform::GetFileVersionInfoSize(fifo.path());
+        info.SelectFile(fifo.path());
+      },
+      fifo);
+  EXPECT_TRUE(ended) << "reading the version of a FIFO waited for a writer";
+  EXPECT_EQ(size, 0u);
+  ExpectAllEmpty(info);
+  const auto image = test::OpenImageFile(fifo.path());
+  ASSERT_FALSE(image);
+  EXPECT_EQ(image.error().kind, formats::ErrorKind::kNotRegularFile);
+}
+
+TEST(VersionFixture, ComponentDeeperThanThePathLimitIsReadFully) {
+  test::TempDir dir;
+  const test::DeepFile deep(dir.path().string(), "full64.dll", test::ReadFile(Fixture("full64.dll")));
+  ASSERT_GT(deep.path().size(), 6000u);
+  clsFileInfo info;
+  info.SelectFile(deep.path());
+  ExpectFull(info);
 }
 
 }  // namespace

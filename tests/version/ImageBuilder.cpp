@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/FileReader.h"
 
 namespace korvane::test {
 
@@ -27,6 +28,12 @@ Bytes NameString(const std::string& name) {
 }
 
 }  // namespace
+
+formats::Expected<formats::PeImage> OpenImageFile(const std::string& path) {
+  auto file = platform::OpenFileReader(path);
+  if (!file) return file.error();
+  return formats::PeImage::Open(std::move(*file));
+}
 
 void PutU16(Bytes& b, std::size_t at, std::uint16_t v) {
   b.at(at) = static_cast<std::uint8_t>(v);

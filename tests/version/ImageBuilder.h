@@ -35,6 +35,9 @@ struct BuiltImage {
   std::vector<std::size_t> boundaries;   // ends of every structure, for truncation
 };
 
+// An image file opened the way the program opens one.
+formats::Expected<formats::PeImage> OpenImageFile(const std::string& path);
+
 // One image with a single .rsrc section holding the resources (grouped by type,
 // then name, as given). stubSize: where the PE header starts (a DOS program
 // of that size before it).

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,9 +16,8 @@
 namespace korvane {
 namespace {
 
-using formats::PeError;
+using formats::ErrorKind;
 using formats::PeImage;
-using formats::ResourceEntry;
 using formats::ResourceId;
 using test::Bytes;
 
@@ -29,22 +29,28 @@ std::vector<test::BuiltResource> SampleResources() {
   };
 }
 
-// Everything a caller can do with an image; the first error met.
-PeError UseImage(std::span<const std::uint8_t> bytes, std::string* company = nullptr) {
-  PeImage image;
-  PeError error = image.OpenBytes(bytes);
-  if (error != PeError::kOk) return error;
-  std::vector<ResourceEntry> entries;
-  error = image.Resources(entries);
-  for (const auto& entry : entries) {
-    Bytes data;
-    const PeError read = image.ReadResource(entry, data);
-    if (error == PeError::kOk) error = read;
-    if (read == PeError::kOk && entry.type.Matches(ResourceId::Number(formats::kRtVersion)) && company) {
-      *company = formats::VersionBlock(data).StringValue("CompanyName");
+// The first fault met by everything a caller can do with an image; nullopt
+// when there is none.
+using Outcome = std::optional<ErrorKind>;
+constexpr Outcome kSound = std::nullopt;
+
+Outcome UseImage(std::span<const std::uint8_t> bytes, std::string* company = nullptr) {
+  const auto image = PeImage::FromBytes(bytes);
+  if (!image) return image.error().kind;
+  const auto listing = image->Resources();
+  if (!listing) return listing.error().kind;
+  Outcome first = listing->damage ? Outcome(listing->damage->kind) : kSound;
+  for (const auto& entry : listing->entries) {
+    const auto data = image->ReadResource(entry);
+    if (!data) {
+      if (!first) first = data.error().kind;
+      continue;
+    }
+    if (entry.type.Matches(ResourceId::Number(formats::kRtVersion)) && company) {
+      *company = formats::VersionBlock(*data).StringValue("CompanyName");
     }
   }
-  return error;
+  return first;
 }
 
 clsFileInfo ReadAsFile(const Bytes& bytes) {
@@ -60,7 +66,7 @@ TEST(MalformedImage, WellFormedBuiltImagesReadBack) {
     SCOPED_TRACE(pe64 ? "PE32+" : "PE32");
     const auto img = test::BuildImage(SampleResources(), pe64);
     std::string company;
-    EXPECT_EQ(UseImage(img.bytes, &company), PeError::kOk);
+    EXPECT_EQ(UseImage(img.bytes, &company), kSound);
     EXPECT_EQ(company, "Built");
     const clsFileInfo info = ReadAsFile(img.bytes);
     EXPECT_EQ(info.CompanyName, "Built");
@@ -76,8 +82,7 @@ TEST(MalformedImage, TruncatedAtEveryLength) {
   for (std::size_t length = 0; length < img.bytes.size(); ++length) {
     std::span<const std::uint8_t> cut(img.bytes.data(), length);
     std::string company;
-    const PeError error = UseImage(cut, &company);
-    if (error == PeError::kOk) ++readable;
+    if (UseImage(cut, &company) == kSound) ++readable;
     // A short image never yields a value that is not in the full one.
     EXPECT_TRUE(company.empty() || company == "Built") << length;
   }
@@ -101,31 +106,31 @@ TEST(MalformedImage, HeaderFaults) {
   struct Damage {
     const char* what;
     void (*apply)(test::BuiltImage&);
-    PeError expected;
+    Outcome expected;
   };
   const Damage damages[] = {
-      {"no MZ", [](test::BuiltImage& i) { i.bytes[0] = 'X'; }, PeError::kNotPe},
+      {"no MZ", [](test::BuiltImage& i) { i.bytes[0] = 'X'; }, ErrorKind::kNotPe},
       {"PE offset past the end", [](test::BuiltImage& i) { test::PutU32(i.bytes, 0x3C, 0xFFFFFFF0u); },
-       PeError::kNotPe},
+       ErrorKind::kNotPe},
       {"PE offset at the last bytes",
        [](test::BuiltImage& i) { test::PutU32(i.bytes, 0x3C, static_cast<std::uint32_t>(i.bytes.size() - 2)); },
-       PeError::kNotPe},
-      {"no PE signature", [](test::BuiltImage& i) { i.bytes[i.peOffset + 1] = 'X'; }, PeError::kNotPe},
+       ErrorKind::kNotPe},
+      {"no PE signature", [](test::BuiltImage& i) { i.bytes[i.peOffset + 1] = 'X'; }, ErrorKind::kNotPe},
       {"unknown optional header magic", [](test::BuiltImage& i) { test::PutU16(i.bytes, i.optionalOffset, 0x107); },
-       PeError::kBadHeaders},
+       ErrorKind::kBadHeaders},
       {"optional header of size 0", [](test::BuiltImage& i) { test::PutU16(i.bytes, i.peOffset + 20, 0); },
-       PeError::kBadHeaders},
+       ErrorKind::kBadHeaders},
       {"65535 sections", [](test::BuiltImage& i) { test::PutU16(i.bytes, i.peOffset + 6, 0xFFFF); },
-       PeError::kBadHeaders},
+       ErrorKind::kBadHeaders},
       {"section table past the end", [](test::BuiltImage& i) { test::PutU16(i.bytes, i.peOffset + 20, 0xFFFF); },
-       PeError::kBadHeaders},
+       ErrorKind::kBadHeaders},
       {"two data directories only",
-       [](test::BuiltImage& i) { test::PutU32(i.bytes, i.optionalOffset + 108, 2); }, PeError::kNoResources},
+       [](test::BuiltImage& i) { test::PutU32(i.bytes, i.optionalOffset + 108, 2); }, ErrorKind::kNoResources},
       {"resource directory outside every section",
        [](test::BuiltImage& i) { test::PutU32(i.bytes, i.optionalOffset + 112 + 16, 0x7FFF0000u); },
-       PeError::kNoResources},
+       ErrorKind::kNoResources},
       {"section bytes past the end of the file",
-       [](test::BuiltImage& i) { test::PutU32(i.bytes, i.sectionTable + 20, 0x7FFFFFFFu); }, PeError::kNoResources},
+       [](test::BuiltImage& i) { test::PutU32(i.bytes, i.sectionTable + 20, 0x7FFFFFFFu); }, ErrorKind::kNoResources},
   };
   for (const auto& d : damages) {
     SCOPED_TRACE(d.what);
@@ -146,7 +151,7 @@ TEST(MalformedImage, DirectoriesThatReferToThemselves) {
     SCOPED_TRACE("root entry pointing at the root");
     auto img = base;
     test::PutU32(img.bytes, firstEntry + 4, 0x80000000u);
-    EXPECT_EQ(UseImage(img.bytes), PeError::kResourceLoop);
+    EXPECT_EQ(UseImage(img.bytes), ErrorKind::kResourceLoop);
   }
   {
     SCOPED_TRACE("name directory pointing back at its type directory");
@@ -155,7 +160,7 @@ TEST(MalformedImage, DirectoriesThatReferToThemselves) {
     const auto& b = img.bytes;
     typeDir = (b[firstEntry + 4] | (b[firstEntry + 5] << 8) | (b[firstEntry + 6] << 16)) & 0x7FFFFFFF;
     test::PutU32(img.bytes, root + typeDir + 16 + 4, 0x80000000u | typeDir);
-    EXPECT_EQ(UseImage(img.bytes), PeError::kResourceLoop);
+    EXPECT_EQ(UseImage(img.bytes), ErrorKind::kResourceLoop);
   }
   {
     SCOPED_TRACE("every root entry of a huge count pointing at the root");
@@ -171,8 +176,8 @@ TEST(MalformedImage, DirectoriesThatReferToThemselves) {
       test::PutU32(img.bytes, firstEntry + e * 8, 0x80000000u);  // a name at offset 0
       test::PutU32(img.bytes, firstEntry + e * 8 + 4, 0x80000000u);
     }
-    const PeError error = UseImage(img.bytes);
-    EXPECT_TRUE(error == PeError::kTooManyEntries || error == PeError::kResourceLoop) << formats::PeErrorText(error);
+    const Outcome error = UseImage(img.bytes);
+    EXPECT_TRUE(error == ErrorKind::kTooManyEntries || error == ErrorKind::kResourceLoop);
   }
 }
 
@@ -183,19 +188,19 @@ TEST(MalformedImage, DirectoryEntriesOutsideTheSection) {
     SCOPED_TRACE("counts far larger than the section");
     auto img = base;
     test::PutU16(img.bytes, root + 14, 0xFFFF);
-    EXPECT_EQ(UseImage(img.bytes), PeError::kBadResourceDirectory);
+    EXPECT_EQ(UseImage(img.bytes), ErrorKind::kBadResourceDirectory);
   }
   {
     SCOPED_TRACE("subdirectory offset past the section");
     auto img = base;
     test::PutU32(img.bytes, root + 16 + 4, 0xFFFFFFFFu);
-    EXPECT_EQ(UseImage(img.bytes), PeError::kBadResourceDirectory);
+    EXPECT_EQ(UseImage(img.bytes), ErrorKind::kBadResourceDirectory);
   }
   {
     SCOPED_TRACE("name offset past the section");
     auto img = base;
     test::PutU32(img.bytes, root + 16, 0xFFFFFFF0u);
-    EXPECT_EQ(UseImage(img.bytes), PeError::kBadResourceDirectory);
+    EXPECT_EQ(UseImage(img.bytes), ErrorKind::kBadResourceDirectory);
   }
   {
     SCOPED_TRACE("data entry offset past the section");
@@ -208,13 +213,13 @@ TEST(MalformedImage, DirectoryEntriesOutsideTheSection) {
       if (v == lastData - root) test::PutU32(img.bytes, at, 0x7FFFFFF0u);
     }
     std::string company;
-    EXPECT_EQ(UseImage(img.bytes, &company), PeError::kBadResourceDirectory);
+    EXPECT_EQ(UseImage(img.bytes, &company), ErrorKind::kBadResourceDirectory);
     // The other resource is still listed and read.
-    PeImage image;
-    ASSERT_EQ(image.OpenBytes(img.bytes), PeError::kOk);
-    std::vector<ResourceEntry> entries;
-    image.Resources(entries);
-    EXPECT_EQ(entries.size(), 1u);
+    const auto image = PeImage::FromBytes(img.bytes);
+    ASSERT_TRUE(image);
+    const auto listing = image->Resources();
+    ASSERT_TRUE(listing);
+    EXPECT_EQ(listing->entries.size(), 1u);
   }
 }
 
@@ -227,17 +232,17 @@ TEST(MalformedImage, ResourceSizesAndAddresses) {
     test::PutU32(img.bytes, version + 4, size);
     return img;
   };
-  EXPECT_EQ(UseImage(withEntry(0, 0xFFFFFFFFu).bytes), PeError::kResourceTooLarge);
-  EXPECT_EQ(UseImage(withEntry(0, formats::kMaxResourceSize).bytes), PeError::kResourceOutOfFile);
-  EXPECT_EQ(UseImage(withEntry(0xFFFFFF00u, 16).bytes), PeError::kResourceOutOfFile);
-  EXPECT_EQ(UseImage(withEntry(0x10, 16).bytes), PeError::kResourceOutOfFile);
+  EXPECT_EQ(UseImage(withEntry(0, 0xFFFFFFFFu).bytes), ErrorKind::kTooLarge);
+  EXPECT_EQ(UseImage(withEntry(0, formats::kMaxResourceSize).bytes), ErrorKind::kResourceOutOfFile);
+  EXPECT_EQ(UseImage(withEntry(0xFFFFFF00u, 16).bytes), ErrorKind::kResourceOutOfFile);
+  EXPECT_EQ(UseImage(withEntry(0x10, 16).bytes), ErrorKind::kResourceOutOfFile);
   // Just past the section's end.
   const std::uint32_t sectionEnd = base.rsrcRva + static_cast<std::uint32_t>(base.bytes.size() - base.rsrcOffset);
-  EXPECT_EQ(UseImage(withEntry(sectionEnd - 8, 9).bytes), PeError::kResourceOutOfFile);
-  EXPECT_EQ(UseImage(withEntry(sectionEnd - 8, 8).bytes), PeError::kOk);
+  EXPECT_EQ(UseImage(withEntry(sectionEnd - 8, 9).bytes), ErrorKind::kResourceOutOfFile);
+  EXPECT_EQ(UseImage(withEntry(sectionEnd - 8, 8).bytes), kSound);
   // A size of 0 is read as no bytes, and gives no properties.
   const auto empty = withEntry(0, 0);
-  EXPECT_EQ(UseImage(empty.bytes), PeError::kOk);
+  EXPECT_EQ(UseImage(empty.bytes), kSound);
   EXPECT_EQ(ReadAsFile(empty.bytes).FileVerEx, "");
   EXPECT_EQ(ReadAsFile(withEntry(0, 0xFFFFFFFFu).bytes).CompanyName, "");
 }
@@ -249,22 +254,20 @@ TEST(MalformedImage, SectionWhoseFileBytesAreShorterThanItsMemory) {
   const std::uint32_t rawSize = static_cast<std::uint32_t>(img.dataEntries.back() - img.rsrcOffset + 16);
   test::PutU32(img.bytes, img.sectionTable + 16, rawSize);
   test::PutU32(img.bytes, img.sectionTable + 8, 0x10000);
-  EXPECT_NE(UseImage(img.bytes), PeError::kOk);
+  EXPECT_NE(UseImage(img.bytes), kSound);
   EXPECT_EQ(ReadAsFile(img.bytes).CompanyName, "");
 }
 
 TEST(MalformedImage, ResourceNamesAreMatchedIgnoringCase) {
   const auto img = test::BuildImage(SampleResources());
-  PeImage image;
-  ASSERT_EQ(image.OpenBytes(img.bytes), PeError::kOk);
-  std::vector<ResourceEntry> found;
-  ASSERT_EQ(image.ResourcesOfType(ResourceId::Named("TypeLib"), found), PeError::kOk);
-  ASSERT_EQ(found.size(), 1u);
-  EXPECT_EQ(found[0].type.ToString(), "TYPELIB");
+  const auto image = PeImage::FromBytes(img.bytes);
+  ASSERT_TRUE(image);
+  const auto found = image->ResourcesOfType(ResourceId::Named("TypeLib"));
+  ASSERT_TRUE(found && !found->damage);
+  ASSERT_EQ(found->entries.size(), 1u);
+  EXPECT_EQ(found->entries[0].type.ToString(), "TYPELIB");
   EXPECT_FALSE(ResourceId::Named("1").Matches(ResourceId::Number(1)));
   EXPECT_FALSE(ResourceId::Named("TYPELIBX").Matches(ResourceId::Named("TYPELIB")));
-  EXPECT_STREQ(formats::PeErrorText(PeError::kOk), "");
-  EXPECT_STRNE(formats::PeErrorText(PeError::kResourceLoop), "");
 }
 
 }  // namespace

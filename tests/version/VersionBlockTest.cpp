@@ -7,6 +7,7 @@
 #include "ImageBuilder.h"
 #include "formats/VersionBlock.h"
 #include "formats/VersionLanguage.h"
+#include "support/Boundary.h"
 
 namespace korvane {
 namespace {
@@ -38,27 +39,25 @@ TEST(VersionBlock, StringsOfTheFirstTableInOrder) {
 
 TEST(VersionBlock, RootValueIsTheFixedBlock) {
   const Bytes block = test::SimpleBlock({}, test::FixedInfo(0x00018000, 0x9C400000, 0x3F, 0x40004, 3, 7));
-  std::size_t offset = 0;
-  std::size_t length = 0;
-  ASSERT_TRUE(VersionBlock(block).RootValue(offset, length));
-  EXPECT_EQ(offset, 40u);  // 6 bytes of header and "VS_VERSION_INFO" with its NUL, aligned
-  EXPECT_EQ(length, 52u);
-  formats::FixedFileInfo info;
-  ASSERT_TRUE(formats::DecodeFixedFileInfo(std::span(block).subspan(offset, length), info));
-  EXPECT_EQ(info.signature, 0xFEEF04BDu);
-  EXPECT_EQ(info.fileVersionMS, 0x00018000u);
-  EXPECT_EQ(info.fileVersionLS, 0x9C400000u);
-  EXPECT_EQ(info.fileFlags, 0x3Fu);
-  EXPECT_EQ(info.fileOS, 0x40004u);
-  EXPECT_EQ(info.fileSubtype, 7u);
-  EXPECT_FALSE(formats::DecodeFixedFileInfo(std::span(block).subspan(offset, 51), info));
+  const auto root = VersionBlock(block).RootValue();
+  ASSERT_TRUE(root);
+  EXPECT_EQ(root->offset, 40u);  // 6 bytes of header and "VS_VERSION_INFO" with its NUL, aligned
+  EXPECT_EQ(root->length, 52u);
+  const auto info = formats::DecodeFixedFileInfo(std::span(block).subspan(root->offset, root->length));
+  ASSERT_TRUE(info);
+  EXPECT_EQ(info->signature, 0xFEEF04BDu);
+  EXPECT_EQ(info->fileVersionMS, 0x00018000u);
+  EXPECT_EQ(info->fileVersionLS, 0x9C400000u);
+  EXPECT_EQ(info->fileFlags, 0x3Fu);
+  EXPECT_EQ(info->fileOS, 0x40004u);
+  EXPECT_EQ(info->fileSubtype, 7u);
+  EXPECT_EQ(formats::DecodeFixedFileInfo(std::span(block).subspan(root->offset, 51)).error().kind,
+            formats::ErrorKind::kBadVersionBlock);
 }
 
 TEST(VersionBlock, RootWithoutValue) {
   const Bytes block = VersionNode("VS_VERSION_INFO", {}, 0);
-  std::size_t offset = 0;
-  std::size_t length = 0;
-  EXPECT_FALSE(VersionBlock(block).RootValue(offset, length));
+  EXPECT_EQ(VersionBlock(block).RootValue().error().kind, formats::ErrorKind::kNotFound);
   EXPECT_TRUE(VersionBlock(block).Strings().empty());
 }
 
@@ -116,9 +115,7 @@ TEST(VersionBlock, NodeLengthsOfZeroAndBeyondTheParent) {
 
   Bytes rootZero = BlockOf({VersionNode("CompanyName", Text("x"), 1)});
   test::PutU16(rootZero, 0, 0);
-  std::size_t offset = 0;
-  std::size_t length = 0;
-  EXPECT_FALSE(VersionBlock(rootZero).RootValue(offset, length));
+  EXPECT_EQ(VersionBlock(rootZero).RootValue().error().kind, formats::ErrorKind::kBadVersionBlock);
   EXPECT_TRUE(VersionBlock(rootZero).Strings().empty());
 }
 
@@ -140,11 +137,119 @@ TEST(VersionBlock, EveryPrefixOfABlock) {
       EXPECT_TRUE(value == "" || std::string("Company").starts_with(value) || std::string("text").starts_with(value))
           << length << " " << key << "=" << value;
     }
-    std::size_t offset = 0;
-    std::size_t size = 0;
-    if (prefix.RootValue(offset, size)) {
-      EXPECT_LE(offset + size, length);
+    if (const auto root = prefix.RootValue()) {
+      EXPECT_LE(root->offset + root->length, length);
     }
+  }
+}
+
+// The old layout: a 16-bit length and value length, an 8-bit key with its
+// NUL, the value aligned to 32 bits.
+Bytes NarrowNode(const std::string& key, const std::string& value, const Bytes& children = {}) {
+  Bytes n(4, 0);
+  n.insert(n.end(), key.begin(), key.end());
+  n.push_back(0);
+  while (n.size() % 4 != 0) n.push_back(0);
+  n.insert(n.end(), value.begin(), value.end());
+  if (!children.empty()) {
+    while (n.size() % 4 != 0) n.push_back(0);
+    n.insert(n.end(), children.begin(), children.end());
+  }
+  test::PutU16(n, 0, static_cast<std::uint16_t>(n.size()));
+  test::PutU16(n, 2, static_cast<std::uint16_t>(value.size()));
+  return n;
+}
+
+// "root offset+length | key=value,..." or "root <error kind>" for the rest.
+std::string Describe(const Bytes& block) {
+  const VersionBlock walk(block);
+  const auto root = walk.RootValue();
+  std::string text = "root ";
+  if (root) {
+    text += std::to_string(root->offset) + "+" + std::to_string(root->length);
+  } else {
+    text += root.error().kind == formats::ErrorKind::kNotFound ? "none" : "bad";
+  }
+  text += " |";
+  for (const auto& [key, value] : walk.Strings()) text += " " + key + "=" + value;
+  return text;
+}
+
+TEST(VersionBlock, EveryCheckAtItsLimit) {
+  // A string table whose first entry has no value and a key ending at a
+  // 32-bit boundary (6 + 18 bytes), its length set by the case.
+  const auto keyOnly = [](int d) {
+    Bytes entry = VersionNode("Comments", {}, 1);
+    test::PutU16(entry, 0, static_cast<std::uint16_t>(24 + d));
+    return BlockOf({entry});
+  };
+  test::ExpectAtLimits({
+      {"the old layout is told by the byte after the length fields",
+       [](int d) {
+         // Copies of exactly the size, so that a read past the end is one
+         // past the allocation (which the address sanitizer reports).
+         const Bytes block = {6, 0, 0, 0, 'A', 0};
+         return Bytes(block.begin(), block.begin() + 5 + d);
+       },
+       "root bad |", "root bad |", "root none |"},
+      {"a node's header lies inside the block",
+       [](int d) {
+         const Bytes block = VersionNode("VS_VERSION_INFO", {}, 0);
+         return Bytes(block.begin(), block.begin() + 6 + d);
+       },
+       "root bad |", "root bad |", "root bad |"},
+      {"a key ends with its terminator inside its node", keyOnly, "root 40+52 |", "root 40+52 | Comments=",
+       "root 40+52 | Comments="},
+      {"an old-layout key ends with its terminator inside its node",
+       [](int d) {
+         Bytes entry = NarrowNode("Key", "");
+         test::PutU16(entry, 0, static_cast<std::uint16_t>(8 + d));
+         Bytes block = NarrowNode("VS_VERSION_INFO", "", NarrowNode("StringFileInfo", "", NarrowNode("040904E4", "", entry)));
+         return block;
+       },
+       "root none |", "root none | Key=", "root none | Key="},
+      {"a value starts no further than its node's end",
+       [](int d) {
+         // "Comment" and its NUL end 2 bytes short of a 32-bit boundary; the
+         // next entry starts at that boundary.
+         Bytes entry = VersionNode("Comment", {}, 1, {}, 1);
+         test::PutU16(entry, 0, static_cast<std::uint16_t>(24 + d));
+         return BlockOf({entry, VersionNode("Next", Text("n"), 1)});
+       },
+       "root 40+52 | Comment= Next=n", "root 40+52 | Comment= Next=n", "root 40+52 | Comment="},
+      {"a root value is reported only as far as its node reaches",
+       [](int d) {
+         Bytes block = VersionNode("VS_VERSION_INFO", test::FixedInfo(1, 2, 0, 0, 0, 0), 0);
+         test::PutU16(block, 0, static_cast<std::uint16_t>(92 + d));
+         return block;
+       },
+       "root 40+51 |", "root 40+52 |", "root 40+52 |"},
+      {"a node reaches no further than its parent",
+       [](int d) {
+         // The root records a 60-byte value but the block ends 52 bytes in.
+         Bytes block = VersionNode("VS_VERSION_INFO", test::FixedInfo(1, 2, 0, 0, 0, 0), 0, {}, 60);
+         test::PutU16(block, 0, static_cast<std::uint16_t>(92 + d));
+         return block;
+       },
+       "root 40+51 |", "root 40+52 |", "root 40+52 |"},
+      {"a text value is read only as far as its node reaches",
+       [](int d) {
+         // The entry's recorded length (10) is longer than its node; the next
+         // entry's length byte (9) follows the node at once.
+         Bytes entry = NarrowNode("C", "abcd");
+         test::PutU16(entry, 2, 10);
+         test::PutU16(entry, 0, static_cast<std::uint16_t>(12 + d));
+         return NarrowNode("VS_VERSION_INFO", "",
+                           NarrowNode("StringFileInfo", "", NarrowNode("040904E4", "", Siblings({entry, NarrowNode("N", "n")}))));
+       },
+       "root none | C=abc N=n", "root none | C=abcd N=n", "root none | C=abcd\t"},
+  }, Describe);
+
+  const Bytes fixed = test::FixedInfo(1, 2, 0, 0, 0, 0);
+  for (std::size_t size : {51u, 52u, 53u}) {
+    Bytes bytes = fixed;
+    bytes.resize(size);
+    EXPECT_EQ(formats::DecodeFixedFileInfo(bytes).has_value(), size >= 52) << size;
   }
 }
 

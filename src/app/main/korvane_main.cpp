@@ -2,9 +2,12 @@
 
 #include <QApplication>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/InformationRequest.h"
 #include "app/basMain.h"
+#include "common/RegistryOption.h"
 #include "common/UnattendedPort.h"
 #include "platform/Process.h"
 #include "ui/QtUserPort.h"
@@ -12,7 +15,17 @@
 
 int main(int argc, char** argv) {
   if (korvane::AnsweredInformationRequest(argc, argv)) return 0;
-  korvane::platform::SetArguments(argc, argv);
+  // Leading --wineprefix DIR options choose a Wine prefix; the switch text follows them.
+  const std::vector<std::string> args(argv, argv + argc);
+  std::vector<char*> kept = {argv[0]};
+  std::string optionError;
+  std::size_t i = 1;
+  for (std::size_t at = i; i < args.size() && korvane::TakeWinePrefixOption(args, at, &optionError);
+       at = i) {
+    i = at + 1;
+  }
+  for (; i < args.size(); ++i) kept.push_back(argv[i]);
+  korvane::platform::SetArguments(static_cast<int>(kept.size()), kept.data());
   QApplication application(argc, argv);
 
   // Unattended, the boxes become lines on standard output while the Qt port
@@ -20,6 +33,12 @@ int main(int argc, char** argv) {
   korvane::ui::QtUserPort qtPort;
   std::unique_ptr<korvane::UserPort> unattended = korvane::UnattendedPortFromEnvironment(qtPort);
   korvane::SetUserPort(unattended ? unattended.get() : &qtPort);
+
+  const std::string problem = optionError.empty() ? korvane::RegistryChoiceProblem() : optionError;
+  if (!problem.empty()) {
+    korvane::MsgBox(problem, korvane::kMbOkOnly + korvane::kMbIconError);
+    return 2;
+  }
 
   korvane::ui::QtWindowHost windows;
   korvane::basMain start(windows);

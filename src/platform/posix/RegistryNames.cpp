@@ -3,7 +3,9 @@
 #include <locale.h>
 #include <wctype.h>
 
+#include "formats/RegFile.h"
 #include "formats/TextCodec.h"
+#include "platform/Registry.h"
 
 namespace korvane::platform::posix {
 
@@ -81,6 +83,25 @@ std::string FoldName(std::string_view name) {
     }
   }
   return out;
+}
+
+long SplitKeyPath(const std::string& path, std::vector<std::string>* names) {
+  names->clear();
+  if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
+  std::size_t end = path.size();
+  while (end > 0 && path[end - 1] == '\\') --end;
+  std::size_t pos = 0;
+  while (pos < end) {
+    std::size_t next = path.find('\\', pos);
+    if (next == std::string::npos || next > end) next = end;
+    if (next == pos) return kErrorBadPathname;
+    names->push_back(path.substr(pos, next - pos));
+    if (formats::RegNameLength(names->back()) > formats::kRegMaxKeyNameChars) {
+      return kErrorInvalidParameter;
+    }
+    pos = next + 1;
+  }
+  return kErrorSuccess;
 }
 
 }  // namespace korvane::platform::posix

@@ -9,33 +9,6 @@
 
 namespace korvane::platform::posix {
 
-namespace {
-
-// Splits a key path into its names. A leading backslash or an empty name
-// between two backslashes is a bad path (ERROR_BAD_PATHNAME, as Windows
-// answers a leading backslash); trailing backslashes are ignored, as Windows
-// ignores them. A name longer than the registry allows is an invalid parameter.
-long SplitPath(const std::string& path, std::vector<std::string>* names) {
-  names->clear();
-  if (!path.empty() && path.front() == '\\') return kErrorBadPathname;
-  std::size_t end = path.size();
-  while (end > 0 && path[end - 1] == '\\') --end;
-  std::size_t pos = 0;
-  while (pos < end) {
-    std::size_t next = path.find('\\', pos);
-    if (next == std::string::npos || next > end) next = end;
-    if (next == pos) return kErrorBadPathname;
-    names->push_back(path.substr(pos, next - pos));
-    if (formats::RegNameLength(names->back()) > formats::kRegMaxKeyNameChars) {
-      return kErrorInvalidParameter;
-    }
-    pos = next + 1;
-  }
-  return kErrorSuccess;
-}
-
-}  // namespace
-
 long RegistryStore::ResolveHandle(HKey key, KeyRef* ref) const {
   switch (key) {
     case kHKeyClassesRoot:
@@ -63,7 +36,7 @@ long RegistryStore::ResolvePath(KeyRef start, const std::string& subKey, bool cr
                                 KeyRef* found, bool* created) {
   if (created != nullptr) *created = false;
   std::vector<std::string> names;
-  long rc = SplitPath(subKey, &names);
+  long rc = SplitKeyPath(subKey, &names);
   if (rc != kErrorSuccess) return rc;
   // Nothing may be created below a key another handle or process deleted.
   if ((names.empty() || create) && !KeyAlive(start.id)) return kErrorKeyDeleted;

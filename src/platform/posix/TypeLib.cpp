@@ -3,8 +3,7 @@
 #include "platform/TypeLib.h"
 
 #include "common/VbError.h"
-#include "formats/TypeLibFile.h"
-#include "platform/Process.h"
+#include "platform/TypeLibFile.h"
 
 namespace korvane::platform {
 
@@ -15,15 +14,10 @@ constexpr long kCantLoadLibrary = static_cast<long>(static_cast<std::int32_t>(0x
 }  // namespace
 
 TypeLibrary TypeLibInfoFromFile(const std::string& path) {
-  try {
-    const formats::TypeLibAttributes attr = formats::ReadTypeLibFile(path, kPathSeparator);
-    return TypeLibrary(attr.name, attr.helpString, formats::GuidToRegistryText(attr.guid), attr.majorVersion,
-                       attr.minorVersion, attr.lcid, attr.sysKind, attr.libFlags);
-  } catch (const formats::TypeLibError& e) {
-    throw korvane::VbError(kCantLoadLibrary, "TypeLibInfoFromFile", e.what());
-  } catch (const std::exception& e) {
-    throw korvane::VbError(kCantLoadLibrary, "TypeLibInfoFromFile", path + ": " + e.what());
-  }
+  const auto attr = ReadTypeLibFile(path);
+  if (!attr) throw korvane::VbError(kCantLoadLibrary, "TypeLibInfoFromFile", attr.error().message);
+  return TypeLibrary(attr->name, attr->helpString, formats::GuidToRegistryText(attr->guid), attr->majorVersion,
+                     attr->minorVersion, attr->lcid, attr->sysKind, attr->libFlags);
 }
 
 }  // namespace korvane::platform

@@ -5,10 +5,12 @@
 #include "platform/VersionInfo.h"
 
 #include <cstdlib>
+#include <optional>
 
 #include "formats/PeImage.h"
 #include "formats/VersionBlock.h"
 #include "formats/VersionLanguage.h"
+#include "platform/FileReader.h"
 
 namespace korvane::platform {
 
@@ -21,41 +23,55 @@ std::uint16_t UserLanguage() {
   return formats::LanguageIdFromLocale(lang != nullptr ? lang : "");
 }
 
-// Finds the version resource; false when the file has none.
-bool FindVersionResource(const formats::PeImage& image, formats::ResourceEntry& found) {
-  std::vector<formats::ResourceEntry> entries;
+// The file's image and its version resource; nullopt when the file cannot be
+// read as an image or has no version resource.
+struct VersionResource {
+  formats::PeImage image;
+  formats::ResourceEntry entry;
+};
+
+std::optional<VersionResource> FindVersionResource(const std::string& path) {
+  auto file = OpenFileReader(path);
+  if (!file) return std::nullopt;
+  auto image = formats::PeImage::Open(std::move(*file));
+  if (!image) return std::nullopt;
   // A fault elsewhere in the directory does not hide a well-formed version resource.
-  image.ResourcesOfType(formats::ResourceId::Number(formats::kRtVersion), entries);
+  auto listing = image->ResourcesOfType(formats::ResourceId::Number(formats::kRtVersion));
+  if (!listing) return std::nullopt;
   std::vector<formats::ResourceEntry> named;
   const auto wanted = formats::ResourceId::Number(kVersionInfoId);
-  for (auto& entry : entries) {
+  for (auto& entry : listing->entries) {
     if (entry.name.Matches(wanted)) named.push_back(std::move(entry));
   }
   const formats::ResourceEntry* pick = formats::PickVersionResource(named, UserLanguage());
-  if (pick == nullptr) return false;
-  found = *pick;
-  return true;
+  if (pick == nullptr) return std::nullopt;
+  return VersionResource{std::move(*image), *pick};
 }
 
 }  // namespace
 
 std::uint32_t GetFileVersionInfoSize(const std::string& path) {
-  formats::PeImage image;
-  formats::ResourceEntry entry;
-  if (image.Open(path) != formats::PeError::kOk || !FindVersionResource(image, entry)) return 0;
-  return entry.size <= formats::kMaxResourceSize ? entry.size : 0;
+  const auto found = FindVersionResource(path);
+  if (!found) return 0;
+  return found->entry.size <= formats::kMaxResourceSize ? found->entry.size : 0;
 }
 
 bool GetFileVersionInfo(const std::string& path, std::vector<std::uint8_t>& block) {
   block.clear();
-  formats::PeImage image;
-  formats::ResourceEntry entry;
-  if (image.Open(path) != formats::PeError::kOk || !FindVersionResource(image, entry)) return false;
-  return image.ReadResource(entry, block) == formats::PeError::kOk && !block.empty();
+  const auto found = FindVersionResource(path);
+  if (!found) return false;
+  auto bytes = found->image.ReadResource(found->entry);
+  if (!bytes) return false;
+  block = std::move(*bytes);
+  return !block.empty();
 }
 
 bool QueryFixedFileInfo(std::span<const std::uint8_t> block, std::size_t& offset, std::size_t& length) {
-  return formats::VersionBlock(block).RootValue(offset, length);
+  const auto root = formats::VersionBlock(block).RootValue();
+  if (!root) return false;
+  offset = root->offset;
+  length = root->length;
+  return true;
 }
 
 }  // namespace korvane::platform

@@ -22,11 +22,12 @@
 
 #include "common/VbError.h"
 #include "formats/PeImage.h"
-#include "formats/TypeLibFile.h"
 #include "formats/VersionBlock.h"
 #include "formats/VersionLanguage.h"
 #include "inspection/clsFileInfo.h"
+#include "platform/FileReader.h"
 #include "platform/TypeLib.h"
+#include "platform/TypeLibFile.h"
 #include "platform/VersionInfo.h"
 
 namespace {
@@ -83,8 +84,10 @@ VersionFacts WindowsVersion(const std::string& path) {
   void* value = nullptr;
   UINT size = 0;
   if (::VerQueryValueW(block.data(), L"\\", &value, &size) && size >= formats::kFixedFileInfoSize) {
-    f.hasFixed = formats::DecodeFixedFileInfo(
-        std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(value), size), f.fixed);
+    const auto fixed =
+        formats::DecodeFixedFileInfo(std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(value), size));
+    f.hasFixed = fixed.has_value();
+    if (fixed) f.fixed = *fixed;
   }
   // The first string table is the one named by the first translation entry
   // in well-formed files; VerQueryValueW cannot enumerate tables.
@@ -112,23 +115,28 @@ VersionFacts WindowsVersion(const std::string& path) {
 // neutral lookup makes, and the walk of the block.
 VersionFacts PortableVersion(const std::string& path) {
   VersionFacts f;
-  formats::PeImage image;
-  if (image.Open(path) != formats::PeError::kOk) return f;
-  std::vector<formats::ResourceEntry> all, named;
-  image.ResourcesOfType(formats::ResourceId::Number(formats::kRtVersion), all);
-  for (auto& e : all) {
+  auto file = platform::OpenFileReader(path);
+  if (!file) return f;
+  const auto image = formats::PeImage::Open(std::move(*file));
+  if (!image) return f;
+  const auto all = image->ResourcesOfType(formats::ResourceId::Number(formats::kRtVersion));
+  if (!all) return f;
+  std::vector<formats::ResourceEntry> named;
+  for (const auto& e : all->entries) {
     if (e.name.Matches(formats::ResourceId::Number(1))) named.push_back(e);
   }
   const formats::ResourceEntry* pick = formats::PickVersionResource(named, ::GetUserDefaultUILanguage());
-  std::vector<std::uint8_t> block;
-  if (pick == nullptr || image.ReadResource(*pick, block) != formats::PeError::kOk || block.empty()) {
-    return f;
-  }
+  if (pick == nullptr) return f;
+  const auto read = image->ReadResource(*pick);
+  if (!read || read->empty()) return f;
+  const std::vector<std::uint8_t>& block = *read;
   f.present = true;
   formats::VersionBlock walk(block);
-  std::size_t offset = 0, length = 0;
-  if (walk.RootValue(offset, length) && length >= formats::kFixedFileInfoSize) {
-    f.hasFixed = formats::DecodeFixedFileInfo(std::span(block).subspan(offset, length), f.fixed);
+  const auto root = walk.RootValue();
+  if (root && root->length >= formats::kFixedFileInfoSize) {
+    const auto fixed = formats::DecodeFixedFileInfo(std::span(block).subspan(root->offset, root->length));
+    f.hasFixed = fixed.has_value();
+    if (fixed) f.fixed = *fixed;
   }
   for (const char* name : kStringNames) f.strings.push_back(walk.StringValue(name));
   return f;
@@ -177,13 +185,12 @@ void CheckLibrary(Tally& t, const std::string& path) {
     Compare(t, path, "loads", "no: " + e.Description(), "yes");
     return;
   }
-  formats::TypeLibAttributes ours;
-  try {
-    ours = formats::ReadTypeLibFile(path, '\\');
-  } catch (const std::exception& e) {
-    Compare(t, path, "loads", "yes", std::string("no: ") + e.what());
+  const auto read = platform::ReadTypeLibFile(path, '\\');
+  if (!read) {
+    Compare(t, path, "loads", "yes", "no: " + read.error().message);
     return;
   }
+  const formats::TypeLibAttributes& ours = *read;
   Compare(t, path, "Name", win.Name(), ours.name);
   Compare(t, path, "HelpString", win.HelpString(), ours.helpString);
   Compare(t, path, "GUID", win.GUID(), formats::GuidToRegistryText(ours.guid));
@@ -194,10 +201,8 @@ void CheckLibrary(Tally& t, const std::string& path) {
 }
 
 void CheckTypeLibraries(Tally& t, const std::string& path) {
-  std::vector<formats::TypeLibResourceInfo> resources;
-  try {
-    resources = formats::ListTypeLibResources(path);
-  } catch (const std::exception&) {
+  const auto listed = platform::ListTypeLibResources(path);
+  if (!listed) {
     // Not a PE image: a stand-alone library or no library at all.
     bool windowsLoads = true;
     try {
@@ -208,6 +213,7 @@ void CheckTypeLibraries(Tally& t, const std::string& path) {
     if (windowsLoads) CheckLibrary(t, path);
     return;
   }
+  const std::vector<formats::TypeLibResourceInfo>& resources = *listed;
   if (resources.empty()) {
     // The system loader must not find a library our reader does not list.
     bool windowsLoads = true;

@@ -1,0 +1,26 @@
+#pragma once
+// Type libraries in files, read by our own reader on every platform: the
+// "file\N" form resolved against the file system, the file opened without
+// waiting on what is no regular file, and its library read from the bytes.
+
+#include <string>
+#include <vector>
+
+#include "formats/Expected.h"
+#include "formats/TypeLibFile.h"
+#include "platform/Process.h"
+
+namespace korvane::platform {
+
+// Where a type-library path points: an existing file is taken whole;
+// otherwise a final separator and digits name a TYPELIB resource id.
+formats::TypeLibLocation LocateTypeLib(const std::string& path, char separator = kPathSeparator);
+
+// The attributes of the library a path points to.
+formats::Expected<formats::TypeLibAttributes> ReadTypeLibFile(const std::string& path,
+                                                              char separator = kPathSeparator);
+
+// Every TYPELIB resource of a PE file (empty for a PE without one).
+formats::Expected<std::vector<formats::TypeLibResourceInfo>> ListTypeLibResources(const std::string& file);
+
+}  // namespace korvane::platform

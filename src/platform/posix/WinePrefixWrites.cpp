@@ -1,0 +1,158 @@
+// Writing into a Wine prefix: the planned writes of WinePrefixRegistry and
+// how they reach the prefix (a .reg file imported by the Windows korvane-cli
+// under Wine).
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <utility>
+
+#include "formats/RegFileWriter.h"
+#include "platform/WineRunner.h"
+#include "platform/posix/RegistryNames.h"
+#include "platform/posix/WinePrefixRegistry.h"
+
+namespace korvane::platform::posix {
+
+namespace {
+
+formats::RegRoot RootOf(HKey key) {
+  switch (key) {
+    case kHKeyClassesRoot: return formats::RegRoot::ClassesRoot;
+    case kHKeyLocalMachine: return formats::RegRoot::LocalMachine;
+    case kHKeyUsers: return formats::RegRoot::Users;
+    default: return formats::RegRoot::CurrentUser;
+  }
+}
+
+// One name for each key whatever way it was reached, for telling whether a
+// read concerns a planned key: the classes keys of the machine, the user and
+// the merged root share one space.
+std::string Canonical(formats::RegRoot root, const std::string& path) {
+  const std::string fold = FoldName(path);
+  const std::string classes = "SOFTWARE\\CLASSES";
+  if (root == formats::RegRoot::ClassesRoot) return fold.empty() ? "CLASSES" : "CLASSES\\" + fold;
+  if ((root == formats::RegRoot::LocalMachine || root == formats::RegRoot::CurrentUser) &&
+      (fold == classes || fold.rfind(classes + "\\", 0) == 0)) {
+    return "CLASSES" + fold.substr(classes.size());
+  }
+  return std::string(formats::RegRootLongName(root)) + (fold.empty() ? "" : "\\" + fold);
+}
+
+bool Related(const std::string& a, const std::string& b) {
+  const std::string& shorter = a.size() <= b.size() ? a : b;
+  const std::string& longer = a.size() <= b.size() ? b : a;
+  return longer.compare(0, shorter.size(), shorter) == 0 &&
+         (longer.size() == shorter.size() || longer[shorter.size()] == '\\');
+}
+
+struct ClassMapping {
+  const char* extension;
+  const char* fileClass;
+};
+constexpr ClassMapping kClassMappings[] = {{".dll", "dllfile"}, {".exe", "exefile"}, {".ocx", "ocxfile"}};
+
+}  // namespace
+
+long WinePrefixRegistry::BeforeRead(HKey key, const std::string& subKey) {
+  if (pending_.empty()) return kErrorSuccess;
+  HKey root = key;
+  std::string path = subKey;
+  if (key != kHKeyClassesRoot && key != kHKeyLocalMachine && key != kHKeyCurrentUser &&
+      key != kHKeyUsers) {
+    OpenKey k;
+    if (Lookup(key, &k) != kErrorSuccess) return kErrorSuccess;  // the read reports it
+    root = k.root;
+    path = k.path + (subKey.empty() ? "" : "\\" + subKey);
+  }
+  const std::string target = Canonical(RootOf(root), path);
+  for (const formats::RegOperation& op : pending_) {
+    if (Related(target, Canonical(op.key.root, op.key.path))) {
+      // A failure stays for FlushWrites to report; the read then sees the files.
+      flushError_ = Flush();
+      break;
+    }
+  }
+  return kErrorSuccess;
+}
+
+long WinePrefixRegistry::Plan(formats::RegOperation operation, const OpenKey& key) {
+  operation.key.root = RootOf(key.root);
+  operation.key.path = key.path;
+  pending_.push_back(std::move(operation));
+  if (!exitHook_) {
+    exitHook_ = true;
+    std::atexit([] { Instance().FlushWrites(); });
+  }
+  return kErrorSuccess;
+}
+
+std::string WinePrefixRegistry::Flush() {
+  if (pending_.empty()) return {};
+  const std::vector<formats::RegOperation> operations = std::move(pending_);
+  pending_.clear();
+  const std::vector<std::uint8_t> bytes = formats::WriteRegFile(operations);
+
+  std::error_code ec;
+  std::string file = (std::filesystem::temp_directory_path(ec) / "korvane-prefix-XXXXXX.reg").string();
+  const int fd = ::mkstemps(file.data(), 4);
+  if (fd < 0) return "cannot write a temporary file for the prefix's changes";
+  const bool written = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+  ::close(fd);
+  std::string problem;
+  const std::string windowsFile = ToWindowsPath(prefix_, file);
+  if (!written || windowsFile.empty()) {
+    problem = "cannot hand the changes to Wine through " + file;
+  } else {
+    const bool x86 = viewBits_ == 32 || !WinePrefixIs64Bit(prefix_);
+    const WineRunResult run =
+        RunWindowsCli(x86 ? WindowsArch::X86 : WindowsArch::X64, {"reg", "import", windowsFile});
+    if (!run.ran) {
+      problem = run.problem;
+    } else if (run.exitCode != 0) {
+      problem = "the Wine prefix's registry was not changed: " +
+                (run.errors.empty() ? "reg import ended with code " + std::to_string(run.exitCode)
+                                    : run.errors.substr(0, run.errors.find('\n')));
+    }
+  }
+  std::filesystem::remove(file, ec);
+  // What Wine wrote is read at once, so that open handles see it too.
+  forceReload_ = true;
+  Refresh(prefix_);
+  return problem;
+}
+
+std::string WinePrefixRegistry::FlushWrites() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  std::string problem = Flush();
+  if (problem.empty()) problem = std::exchange(flushError_, {});
+  return problem;
+}
+
+std::string WinePrefixRegistry::EnsureClassKeys() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  OpenKey root;
+  long rc = Resolve(kHKeyClassesRoot, "", &root);
+  if (rc != kErrorSuccess) return loadError_.empty() ? "the Wine prefix cannot be read" : loadError_;
+  for (const ClassMapping& m : kClassMappings) {
+    OpenKey found;
+    if (Resolve(kHKeyClassesRoot, m.extension, &found) == kErrorSuccess) continue;
+    OpenKey key = root;
+    key.path = m.extension;
+    formats::RegOperation op;
+    op.kind = formats::RegOpKind::SetValue;
+    op.type = kRegSz;
+    const std::string data = m.fileClass;
+    op.data.assign(data.begin(), data.end());
+    op.data.push_back(0);
+    Plan(std::move(op), key);
+    key.path = m.fileClass;
+    formats::RegOperation create;
+    create.kind = formats::RegOpKind::CreateKey;
+    Plan(std::move(create), key);
+  }
+  return Flush();
+}
+
+}  // namespace korvane::platform::posix

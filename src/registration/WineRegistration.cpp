@@ -1,0 +1,98 @@
+#include "registration/WineRegistration.h"
+
+#include <fstream>
+#include <vector>
+
+#include "formats/PeImports.h"
+#include "platform/RegistryChoice.h"
+#include "platform/WineRunner.h"
+#include "registration/RegistrationOutcome.h"
+
+namespace korvane {
+
+namespace {
+
+// The Windows korvane-cli's exit codes that are outcomes (CLI contract).
+constexpr int kExitSuccess = 0;
+constexpr int kExitThreadNotStarted = 9;
+// Enough of a file's start for its headers and section table.
+constexpr std::size_t kHeaderBytes = 64 * 1024;
+
+clsRegistrator::Result Refused(std::int32_t outcome, std::string why) {
+  clsRegistrator::Result r;
+  r.outcome = outcome;
+  r.detail = std::move(why);
+  return r;
+}
+
+// The outcome a Windows korvane-cli exit code stands for; -1 for none.
+std::int32_t OutcomeOfExit(int code, bool unregister, bool program) {
+  if (code == kExitSuccess) return program ? 0 : unregister ? UnregistrationSucceeded : RegistrationSucceeded;
+  if (code == kExitThreadNotStarted) return ThreadNotStarted;
+  if (code == LoadFailed || code == EntryPointMissing || code == RegistrationFailed ||
+      code == UnregistrationFailed || code == NoFile) {
+    return code;
+  }
+  return -1;
+}
+
+}  // namespace
+
+bool WinePrefixChosen() { return !platform::ChosenWinePrefix().empty(); }
+
+clsRegistrator::Result PerformInWinePrefix(const std::string& file, bool unregister) {
+  if (file.empty()) return Refused(NoFile, {});
+  const std::string prefix = platform::ChosenWinePrefix();
+
+  // The headers lie at the start of the file.
+  std::vector<std::uint8_t> head(kHeaderBytes);
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return Refused(LoadFailed, "cannot open " + file);
+  in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<std::size_t>(in.gcount()));
+  formats::PeModuleInfo pe;
+  const formats::PeModuleError error =
+      formats::ReadPeModule(formats::PeMemoryBytes(head), pe, formats::PeModuleParts::kHeadersOnly);
+  if (error == formats::PeModuleError::kNotPe) {
+    return Refused(LoadFailed, file + " is not a Windows program or library (no PE header)");
+  }
+
+  platform::WindowsArch arch = platform::WindowsArch::X64;
+  if (pe.machine == formats::kMachineI386) {
+    arch = platform::WindowsArch::X86;
+  } else if (pe.machine != formats::kMachineAmd64) {
+    return Refused(LoadFailed, file + " is built for " + formats::MachineName(pe.machine) +
+                                   ", which Wine cannot run here (x86 and x64 only)");
+  }
+  if (arch == platform::WindowsArch::X64 && !platform::WinePrefixIs64Bit(prefix)) {
+    return Refused(LoadFailed, file + " is a 64-bit component and the Wine prefix " + prefix +
+                                   " is a 32-bit one");
+  }
+  const std::string windowsPath = platform::ToWindowsPath(prefix, file);
+  if (windowsPath.empty()) {
+    return Refused(LoadFailed, file + " lies on no drive of the Wine prefix " + prefix);
+  }
+
+  const bool program = IsProgramFile(file);
+  platform::WineRunResult run =
+      platform::RunWindowsCli(arch, {unregister ? "unregister" : "register", windowsPath});
+  if (!run.ran) return Refused(LoadFailed, run.problem);
+  const std::int32_t outcome = OutcomeOfExit(run.exitCode, unregister, program);
+  if (outcome < 0) {
+    std::string why = "the Windows korvane-cli ended with code " + std::to_string(run.exitCode);
+    if (!run.errors.empty()) why += ": " + run.errors.substr(0, run.errors.find('\n'));
+    return Refused(LoadFailed, why);
+  }
+  clsRegistrator::Result r;
+  r.outcome = outcome;
+  if (program) {
+    // It prints the command line it started; a failure to start is outcome 1.
+    r.outOfProcess = true;
+    r.started = outcome == 0;
+    r.commandLine = run.output.substr(0, run.output.find('\n'));
+    if (!r.started) r.commandLine = windowsPath + (unregister ? " /unregserver" : " /regserver");
+  }
+  return r;
+}
+
+}  // namespace korvane

@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "formats/PeImports.h"
+#include "platform/posix/WinePrefixRegistry.h"
+#include "registration/RegistrationOutcome.h"
+#include "registration/clsRegistrator.h"
+#include "support/TempDir.h"
+#include "wineprefix/PeBytes.h"
+
+namespace korvane {
+namespace {
+
+const char kPrefix32[] =
+    "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win32\n\n"
+    "[Software\\\\Classes\\\\.dll] 1\n@=\"dllfile\"\n";
+const char kUser[] =
+    "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\n\n";
+
+std::string Bytes(const std::vector<std::uint8_t>& b) { return std::string(b.begin(), b.end()); }
+
+// Registration into a prefix that cannot happen says why, with outcome 1 (the
+// file could not be loaded), and never starts Wine.
+TEST(WineRegistration, RefusalsGiveOutcomeOneAndTheReason) {
+  test::TempDir dir;
+  dir.Write("system.reg", kPrefix32);
+  dir.Write("user.reg", kUser);
+  std::filesystem::create_directories(dir.path() / "dosdevices");
+  std::filesystem::create_directory_symlink("/", dir.path() / "dosdevices" / "z:");
+  test::ScopedEnv store("KORVANE_REGISTRY", "");
+  test::ScopedEnv prefix("WINEPREFIX", dir.path().string());
+  test::ScopedEnv noWine("PATH", dir.File("no-programs"));
+  struct Case {
+    std::string file;
+    std::int32_t outcome;
+    const char* why;
+  };
+  const Case cases[] = {
+      {"", NoFile, ""},
+      {dir.File("missing.dll"), LoadFailed, "cannot open"},
+      {dir.Write("text.dll", "just text"), LoadFailed, "no PE header"},
+      {dir.Write("arm.ocx", Bytes(test::PeBytes(formats::kMachineArm64))), LoadFailed,
+       "ARM64, which Wine cannot run"},
+      {dir.Write("x64.dll", Bytes(test::PeBytes(formats::kMachineAmd64))), LoadFailed,
+       "is a 32-bit one"},
+      {dir.Write("x86.dll", Bytes(test::PeBytes(formats::kMachineI386))), LoadFailed,
+       "Wine is not installed"},
+  };
+  for (const Case& c : cases) {
+    for (bool unregister : {false, true}) {
+      const clsRegistrator::Result r = clsRegistrator::Perform(c.file, unregister);
+      EXPECT_EQ(r.outcome, c.outcome) << c.file;
+      EXPECT_NE(r.detail.find(c.why), std::string::npos) << c.file << ": " << r.detail;
+      EXPECT_FALSE(r.started);
+    }
+  }
+  platform::posix::WinePrefixRegistry::Instance().Reset();
+}
+
+struct CliRun {
+  int exitCode = -1;
+  std::string output;  // standard output and error
+};
+
+CliRun Cli(const std::string& environment, const std::string& arguments) {
+  const std::string line = "env -u KORVANE_REGISTRY -u WINEPREFIX " + environment + " '" +
+                           std::string(KORVANE_CLI_PATH) + "' " + arguments + " 2>&1";
+  CliRun run;
+  FILE* pipe = ::popen(line.c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buffer[4096];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
+  const int status = ::pclose(pipe);
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+// The choice of registry on korvane-cli's command line.
+TEST(WinePrefixOption, ChoosesTheRegistryOrRefusesTheMixture) {
+  test::TempDir dir;
+  dir.Write("p/system.reg", kPrefix32);
+  dir.Write("p/user.reg", kUser);
+  const std::string p = dir.File("p");
+  const std::string file = dir.Write("x86.dll", Bytes(test::PeBytes(formats::kMachineI386)));
+  struct Case {
+    std::string environment;
+    std::string arguments;
+    int exitCode;
+    std::string shown;
+  };
+  const Case cases[] = {
+      {"", "--wineprefix", 2, "--wineprefix needs a folder"},
+      {"", "--registry " + dir.File("r.db") + " --wineprefix " + p + " info " + file, 2,
+       "cannot be used together"},
+      {"KORVANE_REGISTRY=" + dir.File("r.db") + " WINEPREFIX=" + p, "info " + file, 2,
+       "cannot be used together"},
+      {"", "--wineprefix " + dir.File("none") + " info " + file, 2, "does not exist"},
+      {"", "--wineprefix=" + p + " --json info " + file, 0,
+       "\"registry\":{\"kind\":\"wineprefix\",\"location\":\"" + p + "\"}"},
+      {"WINEPREFIX=" + p, "--help", 0, "now: Wine prefix " + p},
+      {"", "--registry " + dir.File("r.db") + " --help", 0, "now: registry store " + dir.File("r.db")},
+      // After reg, --wineprefix is still an option; the query reads the prefix.
+      {"", "reg query 'HKCR\\.dll' --wineprefix " + p, 0, "(Default)    REG_SZ    dllfile"},
+  };
+  for (const Case& c : cases) {
+    const CliRun run = Cli(c.environment, c.arguments);
+    EXPECT_EQ(run.exitCode, c.exitCode) << c.arguments << "\n" << run.output;
+    EXPECT_NE(run.output.find(c.shown), std::string::npos) << c.arguments << "\n" << run.output;
+  }
+}
+
+}  // namespace
+}  // namespace korvane
