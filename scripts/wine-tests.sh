@@ -196,9 +196,10 @@ expected_fail=$'MSGBOX\tquestion\tKorvane - Registering ActiveX\tAre You Sure?\t
 if [ -x build/dev/bin/korvane ]; then
   linux_store=$(mktemp /tmp/korvane-linux-store.XXXXXX)
   rm -f "$linux_store"
-  expected_ok=$(KORVANE_REGISTRY=$linux_store KORVANE_UNATTENDED=1 QT_QPA_PLATFORM=offscreen \
+  # The Linux program on a store of its own (not on this Wine prefix).
+  expected_ok=$(env -u WINEPREFIX KORVANE_REGISTRY=$linux_store KORVANE_UNATTENDED=1 QT_QPA_PLATFORM=offscreen \
                 build/dev/bin/korvane -r "$root/build/dev/components/comp_ok.so" 2>/dev/null)
-  expected_fail=$(KORVANE_REGISTRY=$linux_store KORVANE_UNATTENDED=1 QT_QPA_PLATFORM=offscreen \
+  expected_fail=$(env -u WINEPREFIX KORVANE_REGISTRY=$linux_store KORVANE_UNATTENDED=1 QT_QPA_PLATFORM=offscreen \
                   build/dev/bin/korvane -r "$root/build/dev/components/comp_fail.so" 2>/dev/null)
   rm -f "$linux_store"
 fi
