@@ -6,6 +6,9 @@
 #      Wine's registry (`wine reg query`);
 #   3. the reader cross-check on a tree of real PE files (make-pe-corpus);
 #   4. the load-failure diagnosis against the real loader (wine-diagnosis.sh);
+#   5. korvane.exe, the desktop program: its windows under an Xvfb server
+#      (test_win32ui), -r unattended against the Linux program's lines, and a
+#      real message box answered by message;
 #   and scripts/wine-prefix-tests.sh: the Linux programs on a Wine prefix.
 # Exit status 0 only when everything passed. Needs wine, wine64 and wine32:i386.
 #
@@ -73,8 +76,10 @@ declare -A skip=(
 )
 
 for b in "${builds[@]}"; do
-  # The suites this configuration builds (a bin folder may hold older ones).
-  names=$(ctest --test-dir "build/$b" -N 2>/dev/null | sed -n 's/^ *Test *#[0-9]*: *\(test_[A-Za-z0-9_]*\)$/\1/p')
+  # The suites this configuration builds (a bin folder may hold older ones);
+  # the windows' suite needs a display and runs in step 4.
+  names=$(ctest --test-dir "build/$b" -N 2>/dev/null | sed -n 's/^ *Test *#[0-9]*: *\(test_[A-Za-z0-9_]*\)$/\1/p' |
+          grep -v '^test_win32ui$')
   [ -n "$names" ] || fail "$b: no test suites registered"
   for name in $names; do
     exe="build/$b/bin/$name.exe"
@@ -182,6 +187,66 @@ done
 # The load-failure diagnosis against the real loader, on the same corpus.
 echo "== load-failure diagnosis"
 bash scripts/wine-diagnosis.sh "$corpus/tree" || fail "load-failure diagnosis"
+
+# --- 5. korvane.exe ---------------------------------------------------------------------
+echo "== korvane.exe"
+# The lines the program prints unattended: the same as the Linux program's.
+expected_ok=$'MSGBOX\tquestion\tKorvane - Registering ActiveX\tAre You Sure?\tyes\nMSGBOX\tinformation\tKorvane - Registering\tActiveX Component registration successful!\tok'
+expected_fail=$'MSGBOX\tquestion\tKorvane - Registering ActiveX\tAre You Sure?\tyes\nMSGBOX\terror\tKorvane - Registering\tActiveX Component registration failed!\tok'
+if [ -x build/dev/bin/korvane ]; then
+  linux_store=$(mktemp /tmp/korvane-linux-store.XXXXXX)
+  rm -f "$linux_store"
+  # The Linux program on a store of its own (not on this Wine prefix).
+  expected_ok=$(env -u WINEPREFIX KORVANE_REGISTRY=$linux_store KORVANE_UNATTENDED=1 QT_QPA_PLATFORM=offscreen \
+                build/dev/bin/korvane -r "$root/build/dev/components/comp_ok.so" 2>/dev/null)
+  expected_fail=$(env -u WINEPREFIX KORVANE_REGISTRY=$linux_store KORVANE_UNATTENDED=1 QT_QPA_PLATFORM=offscreen \
+                  build/dev/bin/korvane -r "$root/build/dev/components/comp_fail.so" 2>/dev/null)
+  rm -f "$linux_store"
+fi
+for b in "${builds[@]}"; do
+  exe="build/$b/bin/korvane.exe"
+  [ -f "$exe" ] || { fail "$b: no korvane.exe"; continue; }
+  echo "      $b korvane.exe: $(stat -c %s "$exe") bytes; DLLs: $(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/.*DLL Name: //p' | tr '\n' ' ')"
+  x86_64-w64-mingw32-objdump -p "$exe" | grep -qi 'DLL Name: .*\(libstdc\|libgcc\|libwinpthread\)' && fail "$b: korvane.exe needs a run-time DLL"
+  for comp in ok fail; do
+    want=expected_$comp
+    got=$(KORVANE_UNATTENDED=1 wine "$exe" -r "$(winpath "$root/build/$b/components/comp_$comp.dll")" 2>/dev/null | tr -d '\r')
+    if [ "$got" = "${!want}" ]; then
+      echo "ok    $b korvane.exe -r comp_$comp.dll prints the Linux program's lines"
+    else
+      printf 'FAIL  %s korvane.exe -r comp_%s.dll printed:\n%s\nexpected:\n%s\n' "$b" "$comp" "$got" "${!want}"
+      fail "$b korvane.exe -r comp_$comp unattended"
+    fi
+  done
+done
+
+# The windows need a display: an Xvfb server of our own for this step.
+display=:$(( 200 + RANDOM % 200 ))
+Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
+xvfb_pid=$!
+sleep 1
+for b in "${builds[@]}"; do
+  log="/tmp/korvane-wine-$b-test_win32ui.log"
+  if DISPLAY=$display wine "build/$b/bin/test_win32ui.exe" --gtest_brief=1 >"$log" 2>&1; then
+    echo "ok    $b test_win32ui (captures in build/$b/screenshots)"
+  else
+    echo "FAIL  $b test_win32ui (log below)"
+    grep -E "Failure|FAILED|error" -A6 "$log" | head -60
+    fail "$b test_win32ui"
+  fi
+  # Attended, the confirmation is a real message box: answered No by message,
+  # the program registers nothing and ends.
+  DISPLAY=$display wine "build/$b/bin/korvane.exe" -r "$(winpath "$root/build/$b/components/comp_ok.dll")" \
+    >/dev/null 2>&1 &
+  program=$!
+  box=$(DISPLAY=$display wine "build/$b/bin/korvane-closebox.exe" "Korvane - Registering ActiveX" no 2>&1 | tr -d '\r')
+  if wait "$program" && [ "$box" = "Are You Sure?" ]; then
+    echo "ok    $b korvane.exe -r shows a real box ('$box'), answered No"
+  else
+    fail "$b korvane.exe -r attended: box '$box'"
+  fi
+done
+kill "$xvfb_pid" 2>/dev/null
 
 finished=$(date +%s)
 echo "== Wine run: $(( finished - build_done )) s (registration checks done after" \

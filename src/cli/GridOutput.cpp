@@ -7,21 +7,10 @@
 
 namespace korvane::cli {
 
-namespace {
-constexpr int kMessageWidth = 20000;
-}
-
 std::vector<GridOutputRow> ReadGridRows(const FlexGrid& grid) {
   std::vector<GridOutputRow> rows;
-  const bool messageForm = grid.Rows() == 1 && grid.ColWidth(0) == kMessageWidth;
   for (int r = 0; r < grid.Rows(); ++r) {
-    GridOutputRow row;
-    row.caption = grid.Cell(r, 0).text;
-    row.text = grid.Cell(r, 1).text;
-    const bool white = grid.Cell(r, 0).foreColor == kWhite;
-    row.message = messageForm && white;
-    row.header = white && !row.message;
-    rows.push_back(std::move(row));
+    rows.push_back({grid.Cell(r, 0).text, grid.Cell(r, 1).text, grid.RowKind(r)});
   }
   return rows;
 }
@@ -29,9 +18,9 @@ std::vector<GridOutputRow> ReadGridRows(const FlexGrid& grid) {
 std::string GridRowsAsText(const std::vector<GridOutputRow>& rows) {
   std::string out;
   for (const auto& row : rows) {
-    if (row.message) {
+    if (row.kind == GridRowKind::Message) {
       out += row.caption;
-    } else if (row.header) {
+    } else if (row.kind == GridRowKind::Header) {
       out += "== " + row.caption + " ==";
     } else {
       out += row.caption + "\t" + row.text;
@@ -44,7 +33,7 @@ std::string GridRowsAsText(const std::vector<GridOutputRow>& rows) {
 Json GridRowsAsJson(const std::vector<GridOutputRow>& rows) {
   Json out = Json::array();
   for (const auto& row : rows) {
-    out.push_back({{"caption", row.caption}, {"text", row.text}, {"header", row.header}});
+    out.push_back({{"caption", row.caption}, {"text", row.text}, {"header", row.kind == GridRowKind::Header}});
   }
   return out;
 }

@@ -15,12 +15,10 @@ namespace korvane::cli {
 struct GridOutputRow {
   std::string caption;
   std::string text;
-  bool header = false;
-  bool message = false;  // the grid's single-message form
+  GridRowKind kind = GridRowKind::Item;
 };
 
-// The grid's rows. A header is recognised by its white caption text; the
-// single wide message row counts as a message, not a header.
+// The grid's rows with the kind each was filled as.
 std::vector<GridOutputRow> ReadGridRows(const FlexGrid& grid);
 
 // An inspector bound to two grids of its own, as the main window binds it.

@@ -1,18 +1,28 @@
 #pragma once
 // The result grid's model: rows and columns of cells with text, colours,
-// per-column width and alignment, and a current cell. The Qt view renders it;
-// the core and the tests use it without a display.
+// per-column width and alignment, a kind per row, and a current cell. The
+// views render it; the core and the tests use it without a display.
+//
+// A view learns of changes through an observer, once per batch: the first
+// change inside a batch announces it (GridChanging), the end of the outermost
+// batch reports it (GridChanged). A change outside any batch is a batch of its
+// own.
 
-#include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "inspection/GridPresentation.h"
+
 namespace korvane {
 
-// Colours as 0x00BBGGRR, or 0x80000000 + index for a system colour.
-using OleColor = std::uint32_t;
-inline constexpr OleColor kColorDefault = 0xFFFFFFFFu;  // "not set": the grid's normal colour
+class FlexGridObserver {
+ public:
+  virtual void GridChanging() = 0;  // before the first change of a batch
+  virtual void GridChanged() = 0;   // after the batch, when it changed anything
+
+ protected:
+  ~FlexGridObserver() = default;
+};
 
 struct FlexCell {
   std::string text;
@@ -45,24 +55,51 @@ class FlexGrid {
   // Empties every cell's text (and colours); keeps the row and column counts.
   void Clear();
 
+  // What a row means (rows start as items).
+  GridRowKind RowKind(int row) const;
+  void SetRowKind(int row, GridRowKind kind);
+
   // Reading any cell (for views and tests); an empty cell outside the grid.
   const FlexCell& Cell(int row, int col) const;
 
-  // Called after every change, so that a view can repaint.
-  void SetChangedCallback(std::function<void()> callback) { changed_ = std::move(callback); }
+  // The one view told of changes; nullptr for none.
+  void SetObserver(FlexGridObserver* observer) { observer_ = observer; }
+
+  // Groups changes so that the view hears of them once.
+  class Batch {
+   public:
+    explicit Batch(FlexGrid& grid) : grid_(grid) { ++grid_.batchDepth_; }
+    ~Batch() { grid_.EndBatch(); }
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+   private:
+    FlexGrid& grid_;
+  };
 
  private:
-  void Changed() {
-    if (changed_) changed_();
+  // Runs one checked change inside a batch of its own.
+  template <typename Change>
+  void Mutate(Change change) {
+    Batch batch(*this);
+    if (!changing_) {
+      changing_ = true;
+      if (observer_ != nullptr) observer_->GridChanging();
+    }
+    change();
   }
+  void EndBatch();
 
   std::vector<std::vector<FlexCell>> cells_;
+  std::vector<GridRowKind> kinds_;
   std::vector<int> colWidths_;
   std::vector<int> colAlignments_;
   int cols_ = 2;
   int row_ = 0;
   int col_ = 0;
-  std::function<void()> changed_;
+  FlexGridObserver* observer_ = nullptr;
+  int batchDepth_ = 0;
+  bool changing_ = false;
 };
 
 }  // namespace korvane

@@ -1,14 +1,13 @@
 #include "inspection/clsGrid.h"
 
+#include <optional>
+
 #include "common/CarryOn.h"
 
 namespace korvane {
 
 namespace {
 
-constexpr int kCaptionWidth = 2000;
-constexpr int kTextWidth = 4200;
-constexpr int kMessageWidth = 20000;
 constexpr int kLeftCentre = 1;
 
 // Runs one grid call; a failing call (an unbound wrapper, a value the grid
@@ -19,15 +18,41 @@ void Step(FlexGrid* grid, Call call) {
   CarryOn("clsGrid", [&] { call(*grid); });
 }
 
+// One operation of the wrapper reaches the grid's view as one change.
+class OneChange {
+ public:
+  explicit OneChange(FlexGrid* grid) {
+    if (grid != nullptr) batch_.emplace(*grid);
+  }
+
+ private:
+  std::optional<FlexGrid::Batch> batch_;
+};
+
+void ColourCell(FlexGrid* grid, const GridRowLook& look) {
+  Step(grid, [&](FlexGrid& g) { g.SetCellBackColor(look.back); });
+  Step(grid, [&](FlexGrid& g) { g.SetCellForeColor(look.fore); });
+}
+
+// Appends a row of the given kind and makes its first cell current.
+void AppendRow(FlexGrid* grid, GridRowKind kind) {
+  Step(grid, [](FlexGrid& g) { g.SetRows(g.Rows() + 1); });
+  Step(grid, [](FlexGrid& g) { g.SetRow(g.Rows() - 1); });
+  Step(grid, [&](FlexGrid& g) { g.SetRowKind(g.Rows() - 1, kind); });
+  Step(grid, [](FlexGrid& g) { g.SetCol(0); });
+}
+
 }  // namespace
 
 void clsGrid::Init(FlexGrid* msflex) {
   grid_ = msflex;
+  const OneChange batch(grid_);
   Step(grid_, [](FlexGrid& g) { g.SetRows(0); });
   Step(grid_, [](FlexGrid& g) { g.SetCols(2); });
 }
 
 void clsGrid::Clear() {
+  const OneChange batch(grid_);
   Step(grid_, [](FlexGrid& g) { g.Clear(); });
   Step(grid_, [](FlexGrid& g) { g.SetRows(0); });
   Step(grid_, [](FlexGrid& g) { g.SetCols(2); });
@@ -36,25 +61,21 @@ void clsGrid::Clear() {
 }
 
 void clsGrid::AddRow(const std::string& sCaption, const std::string& sText, bool bRevCol) {
+  const OneChange batch(grid_);
   // A message row stands alone: rows added after it replace it.
   if (showingMessage_) Clear();
-  const OleColor headerBack = headerOrange_ ? kHeaderOrange : kDesktopColor;
-  auto colourCell = [&](FlexGrid* grid) {
-    Step(grid, [&](FlexGrid& g) { g.SetCellBackColor(headerBack); });
-    Step(grid, [](FlexGrid& g) { g.SetCellForeColor(kWhite); });
-  };
+  const GridRowKind kind = bRevCol ? GridRowKind::Header : GridRowKind::Item;
+  const GridRowLook look = RowLook(kind, headerOrange_);
 
-  Step(grid_, [](FlexGrid& g) { g.SetRows(g.Rows() + 1); });
-  Step(grid_, [](FlexGrid& g) { g.SetRow(g.Rows() - 1); });
-  Step(grid_, [](FlexGrid& g) { g.SetCol(0); });
-  if (bRevCol) colourCell(grid_);
-  Step(grid_, [](FlexGrid& g) { g.SetColWidth(0, kCaptionWidth); });
+  AppendRow(grid_, kind);
+  if (bRevCol) ColourCell(grid_, look);
+  Step(grid_, [&](FlexGrid& g) { g.SetColWidth(0, look.captionWidth); });
   Step(grid_, [](FlexGrid& g) { g.SetColAlignment(0, kLeftCentre); });
   Step(grid_, [&](FlexGrid& g) { g.SetText(sCaption); });
 
   Step(grid_, [](FlexGrid& g) { g.SetCol(1); });
-  if (bRevCol) colourCell(grid_);
-  Step(grid_, [](FlexGrid& g) { g.SetColWidth(1, kTextWidth); });
+  if (bRevCol) ColourCell(grid_, look);
+  Step(grid_, [&](FlexGrid& g) { g.SetColWidth(1, look.textWidth); });
   Step(grid_, [](FlexGrid& g) { g.SetColAlignment(1, kLeftCentre); });
   Step(grid_, [&](FlexGrid& g) { g.SetText(sText); });
 
@@ -62,13 +83,12 @@ void clsGrid::AddRow(const std::string& sCaption, const std::string& sText, bool
 }
 
 void clsGrid::ShowMsg(const std::string& sMsg) {
+  const OneChange batch(grid_);
+  const GridRowLook look = RowLook(GridRowKind::Message, false);
   Clear();
-  Step(grid_, [](FlexGrid& g) { g.SetRows(g.Rows() + 1); });
-  Step(grid_, [](FlexGrid& g) { g.SetRow(g.Rows() - 1); });
-  Step(grid_, [](FlexGrid& g) { g.SetCol(0); });
-  Step(grid_, [](FlexGrid& g) { g.SetCellBackColor(kDesktopColor); });
-  Step(grid_, [](FlexGrid& g) { g.SetCellForeColor(kWhite); });
-  Step(grid_, [](FlexGrid& g) { g.SetColWidth(0, kMessageWidth); });
+  AppendRow(grid_, GridRowKind::Message);
+  ColourCell(grid_, look);
+  Step(grid_, [&](FlexGrid& g) { g.SetColWidth(0, look.captionWidth); });
   Step(grid_, [](FlexGrid& g) { g.SetColAlignment(0, kLeftCentre); });
   Step(grid_, [&](FlexGrid& g) { g.SetText(sMsg); });
   showingMessage_ = true;

@@ -1,17 +1,13 @@
 #pragma once
 // Wraps one result grid: bind, clear, append a caption/value row (section
-// headers in reversed, alternating colours), or show a single message.
+// headers in reversed, alternating colours), or show a single message. Each
+// row gets its kind; colours and widths come from the kind's look.
 
 #include <string>
 
 #include "inspection/FlexGrid.h"
 
 namespace korvane {
-
-// Colours of the grid rows.
-inline constexpr OleColor kDesktopColor = 0x80000001u;  // system colour 1
-inline constexpr OleColor kHeaderOrange = 0x001B9CFCu;  // red 252, green 156, blue 27
-inline constexpr OleColor kWhite = 0x00FFFFFFu;
 
 class clsGrid {
  public:

@@ -8,10 +8,10 @@
 #include <QPainter>
 #include <QShortcutEvent>
 
-#include "ui/CommandGeometry.h"
+#include "forms/CommandGeometry.h"
 #include "ui/CommandSkins.h"
 #include "ui/Fonts.h"
-#include "ui/PropertyBag.h"
+#include "forms/PropertyBag.h"
 #include "ui/VerticalGradient.h"
 
 namespace korvane::ui {

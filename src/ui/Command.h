@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "ui/CommandCore.h"
+#include "forms/CommandCore.h"
 
 namespace korvane::ui {
 

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "ui/CommandGeometry.h"
+#include "forms/CommandGeometry.h"
+#include "forms/CommandSkinColours.h"
 
 namespace korvane::ui {
 
@@ -15,39 +16,6 @@ QColor ColorFromBgr(std::uint32_t bgr) {
 namespace {
 
 enum class Edge { Top, Side, Bottom };
-
-// Colours of one picture, RGB, by ring (0 = outermost) and edge.
-struct SkinColours {
-  std::array<QRgb, 4> top;
-  std::array<QRgb, 4> side;
-  std::array<QRgb, 4> bottom;
-  QRgb inside;
-};
-
-SkinColours ColoursOf(CommandSkin skin) {
-  constexpr QRgb beige = 0xDCD6C2, blue = 0x003C74, white = 0xF3F3EE;
-  switch (skin) {
-    case CommandSkin::Normal:
-      return {{beige, blue, white, white}, {beige, blue, white, white},
-              {beige, blue, 0xD6D0C5, 0xE2DFD6}, white};
-    case CommandSkin::HighLight:
-      return {{beige, blue, 0xFFF0CF, 0xFDD889}, {beige, blue, 0xFCCA69, 0xFCCA69},
-              {beige, blue, 0xF8B330, 0xE59700}, white};
-    case CommandSkin::Pressed:
-      return {{beige, blue, 0xD1CCC1, 0xDCD8CF}, {beige, blue, 0xE2E1D9, 0xE2E1D9},
-              {beige, blue, 0xE2E1D9, 0xE2E1D9}, 0xE2E1D9};
-    case CommandSkin::Selected:
-      return {{blue, 0xCEE7FF, 0xCEE7FF, white}, {blue, 0xA9C5EF, 0xA9C5EF, white},
-              {blue, 0x6982EE, 0x6982EE, white}, white};
-    case CommandSkin::HighLightSelect:
-      return {{blue, 0xFFF0CF, 0xFFF0CF, white}, {blue, 0xFDD889, 0xFDD889, white},
-              {blue, 0xE59700, 0xE59700, white}, white};
-    case CommandSkin::Disable:
-      break;
-  }
-  constexpr QRgb outer = 0xECE9D8, grey = 0xC9C7BA, light = 0xF5F4EA;
-  return {{outer, grey, light, light}, {outer, grey, light, light}, {outer, grey, light, light}, light};
-}
 
 QRgb Blend(QRgb a, QRgb b) {
   return qRgb((qRed(a) + qRed(b)) / 2, (qGreen(a) + qGreen(b)) / 2, (qBlue(a) + qBlue(b)) / 2);

@@ -5,7 +5,7 @@
 #include <QColor>
 #include <QImage>
 
-#include "ui/CommandCore.h"
+#include "forms/CommandCore.h"
 
 namespace korvane::ui {
 

@@ -3,28 +3,21 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 
-#include "ui/CommandGeometry.h"
-#include "ui/CommandSkins.h"
+#include "forms/CommandGeometry.h"
 #include "ui/Fonts.h"
 
 namespace korvane::ui {
 
-namespace {
-constexpr OleColor kSystemColourFlag = 0x80000000u;
-constexpr OleColor kSystemDesktop = 0x80000001u;
-}  // namespace
-
 QColor GridColour(OleColor colour) {
-  if (colour == kSystemDesktop) return QColor::fromRgb(kDesktopRgb);
-  if (colour & kSystemColourFlag) return {};  // other system colours: the grid's own
-  return ColorFromBgr(colour);
+  const std::optional<std::uint32_t> rgb = ScreenRgb(colour);
+  return rgb ? QColor::fromRgb(*rgb) : QColor();
 }
 
 FlexGridModel::FlexGridModel(FlexGrid& grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) {
-  grid_.SetChangedCallback([this] { Reload(); });
+  grid_.SetObserver(this);
 }
 
-FlexGridModel::~FlexGridModel() { grid_.SetChangedCallback(nullptr); }
+FlexGridModel::~FlexGridModel() { grid_.SetObserver(nullptr); }
 
 int FlexGridModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : grid_.Rows();
@@ -41,16 +34,10 @@ QVariant FlexGridModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
       return QString::fromStdString(cell.text);
     case Qt::BackgroundRole:
-      if (cell.backColor != kColorDefault) {
-        QColor colour = GridColour(cell.backColor);
-        if (colour.isValid()) return colour;
-      }
+      if (const QColor colour = GridColour(cell.backColor); colour.isValid()) return colour;
       return {};
     case Qt::ForegroundRole:
-      if (cell.foreColor != kColorDefault) {
-        QColor colour = GridColour(cell.foreColor);
-        if (colour.isValid()) return colour;
-      }
+      if (const QColor colour = GridColour(cell.foreColor); colour.isValid()) return colour;
       return {};
     case Qt::TextAlignmentRole:
       // Alignment 1 and the control's "general" default both show text at the left.
@@ -60,8 +47,11 @@ QVariant FlexGridModel::data(const QModelIndex& index, int role) const {
   }
 }
 
-void FlexGridModel::Reload() {
-  beginResetModel();
+// A batch may change any number of rows, columns and cells: the model is
+// reset around it.
+void FlexGridModel::GridChanging() { beginResetModel(); }
+
+void FlexGridModel::GridChanged() {
   endResetModel();
   emit Reloaded();
 }

@@ -1,8 +1,7 @@
 #pragma once
-// A result grid on screen: a Qt table view over a FlexGrid model. Every change
-// of the model shows at once; column widths and cell colours follow it. The
-// system's desktop colour, which Linux does not have, is drawn as the classic
-// Windows desktop blue.
+// A result grid on screen: a Qt table view over a FlexGrid model. Each batch
+// of changes of the model resets the Qt model once; column widths and cell
+// colours follow it.
 
 #include <QAbstractTableModel>
 #include <QTableView>
@@ -11,11 +10,11 @@
 
 namespace korvane::ui {
 
-// 0x00BBGGRR colours and system-colour references to Qt colours.
+// 0x00BBGGRR colours and system-colour references to Qt colours; invalid for
+// the colours the view keeps its own.
 QColor GridColour(OleColor colour);
-inline constexpr unsigned kDesktopRgb = 0x3A6EA5;  // the classic Windows desktop
 
-class FlexGridModel : public QAbstractTableModel {
+class FlexGridModel : public QAbstractTableModel, private FlexGridObserver {
   Q_OBJECT
  public:
   explicit FlexGridModel(FlexGrid& grid, QObject* parent = nullptr);
@@ -26,13 +25,14 @@ class FlexGridModel : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role) const override;
 
   FlexGrid& Grid() const { return grid_; }
-  // Re-reads the whole model.
-  void Reload();
 
  signals:
   void Reloaded();
 
  private:
+  void GridChanging() override;
+  void GridChanged() override;
+
   FlexGrid& grid_;
 };
 

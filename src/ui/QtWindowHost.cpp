@@ -64,10 +64,7 @@ void QtWindowHost::Connect(const ApplicationLink& link) {
 }
 
 void QtWindowHost::ConnectMainWindow() {
-  if (!main_) return;
-  main_->SetSharedObjects(link_.registrator, link_.inspector);
-  main_->SetAppPath(link_.appPath);
-  main_->SetUnloadHandler(link_.mainWindowUnloaded);
+  if (main_) main_->Form().Connect(link_);
 }
 
 void QtWindowHost::UnloadMainWindow() {

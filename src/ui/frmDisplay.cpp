@@ -2,18 +2,20 @@
 
 #include <QResizeEvent>
 
-#include "ui/CommandGeometry.h"
+#include "forms/CommandGeometry.h"
+#include "forms/DisplayLayout.h"
 
 namespace korvane::ui {
 
 frmDisplay::frmDisplay(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(QStringLiteral("selection info"));
+  setWindowTitle(QString::fromUtf8(forms::kDisplayCaption));
   txtinfo_ = new QPlainTextEdit(this);
   txtinfo_->setObjectName(QStringLiteral("txtinfo"));
   txtinfo_->setReadOnly(true);
   txtinfo_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-  txtinfo_->setGeometry(0, 0, TwipsToPixels(1845), TwipsToPixels(885));
-  resize(TwipsToPixels(3780), TwipsToPixels(990));
+  txtinfo_->setGeometry(TwipsToPixels(forms::kDisplayText.left), TwipsToPixels(forms::kDisplayText.top),
+                        TwipsToPixels(forms::kDisplayText.width), TwipsToPixels(forms::kDisplayText.height));
+  resize(TwipsToPixels(forms::kDisplayWidth), TwipsToPixels(forms::kDisplayHeight));
 }
 
 void frmDisplay::ShowText(const QString& text) {

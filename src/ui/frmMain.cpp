@@ -1,30 +1,24 @@
 #include "ui/frmMain.h"
 
+#include <stdexcept>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QTimer>
-#include <exception>
 
-#include "common/ErrorReport.h"
-#include "common/UserPort.h"
-#include "common/VbError.h"
-#include "common/basTools.h"
-#include "inspection/clsActiveX.h"
 #include "platform/Process.h"
-#include "registration/clsRegistrator.h"
-#include "registry/ShellVerbs.h"
-#include "registry/clsRegistry.h"
+#include "forms/MainLayout.h"
 #include "ui/Command.h"
-#include "ui/CommandGeometry.h"
+#include "forms/CommandGeometry.h"
 #include "ui/CommandSkins.h"
 #include "ui/FlexGridView.h"
 #include "ui/Frame.h"
 #include "ui/Fonts.h"
 #include "ui/PictureBox.h"
-#include "ui/PropertyBag.h"
+#include "forms/PropertyBag.h"
 #include "ui/WindowArt.h"
 #include "ui/XTab.h"
 #include "ui/basToolsUi.h"
@@ -34,49 +28,8 @@ namespace korvane::ui {
 
 namespace {
 
-constexpr OleColor kWindowColour = 0x00FBFDFB;
-constexpr const char* kGridTip = "Double Click for more info";
-
 QRect Twips(int left, int top, int width, int height) {
   return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height));
-}
-
-// Runs one step of a handler; a failing step is skipped and the next one runs.
-template <typename Step>
-void SkipOnFailure(Step&& step) {
-  try {
-    step();
-  } catch (...) {
-  }
-}
-
-constexpr long kObjectNotSet = 91;
-
-// The object a handler works through, or the error a missing one raises.
-template <typename T>
-T& Required(T* object) {
-  if (object == nullptr) {
-    throw VbError(kObjectNotSet, "frmMain", "Object variable or With block variable not set");
-  }
-  return *object;
-}
-
-// A path in a file box, shown from its beginning.
-void ShowPath(QLineEdit* box, const std::string& path) {
-  box->setText(QString::fromStdString(path));
-  box->setCursorPosition(0);
-}
-
-void ReportToErrorBox(const char* label, const std::exception_ptr& error) {
-  try {
-    std::rethrow_exception(error);
-  } catch (const VbError& e) {
-    ShowError(label, e);
-  } catch (const std::exception& e) {
-    ShowError(label, 5, e.what());
-  } catch (...) {
-    ShowError(label, 5, "Invalid procedure call or argument");
-  }
 }
 
 }  // namespace
@@ -96,166 +49,138 @@ void TabIcon::focusInEvent(QFocusEvent* event) {
   emit GotFocus(index_);
 }
 
-frmMain::frmMain(QWidget* parent) : QWidget(parent) {
+frmMain::frmMain(QWidget* parent) : QWidget(parent), form_(*this) {
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(QStringLiteral("Korvane"));
   setFont(ButtonFont());
   QPalette colours = palette();
-  colours.setColor(QPalette::Window, ColorFromBgr(kWindowColour));
+  colours.setColor(QPalette::Window, ColorFromBgr(forms::kWindowColour));
   setPalette(colours);
   setAutoFillBackground(true);
-  setFixedSize(TwipsToPixels(6495), TwipsToPixels(5415));
+  setFixedSize(TwipsToPixels(forms::kClientWidth), TwipsToPixels(forms::kClientHeight));
   setWindowIcon(QIcon(TabIconPixmap(1)));
 
-  xtab_ = new XTab({QString(18, QLatin1Char(' ')) + QStringLiteral("Korvane && File Info"),
-                    QString(17, QLatin1Char(' ')) + QStringLiteral("File Comparison"),
-                    QString(18, QLatin1Char(' ')) + QStringLiteral("Options && Help")},
+  xtab_ = new XTab({QString::fromUtf8(forms::TabCaption(0)), QString::fromUtf8(forms::TabCaption(1)),
+                    QString::fromUtf8(forms::TabCaption(2))},
                    this);
   xtab_->setObjectName(QStringLiteral("XTab1"));
-  xtab_->setGeometry(Twips(60, 60, 6375, 5325));
+  xtab_->setGeometry(Twips(forms::kTabLeft, forms::kTabTop, forms::kTabWidth, forms::kTabHeight));
   connect(xtab_, &XTab::TabSwitched, this, [this] { XTab1_Switch(); });
 
-  BuildFileTab();
-  BuildComparisonTab();
-  BuildOptionsTab();
+  BuildControls();
   BuildTabIcons();
 
-  comDlg_.Filter = "All files(*.*)|*.*";
-  comDlg_.Flags = CommonDialog::kHideReadOnly;
   exitAfterShow_ = platform::GetEnv("KORVANE_EXIT_AFTER_SHOW") == "1";
 }
 
 frmMain::~frmMain() = default;
 
-Command* frmMain::MakeButton(QWidget* parent, const char* name, const char* caption, int left,
-                             int top, int width, int height) {
-  PropertyBag designed;
-  designed.WriteProperty("Caption", caption, "Command");
-  auto* button = new Command(designed, parent);
-  button->setObjectName(QString::fromLatin1(name));
-  button->setGeometry(Twips(left, top, width, height));
-  return button;
+namespace {
+
+QRect TwipsOf(const forms::ControlPlace& place) { return Twips(place.left, place.top, place.width, place.height); }
+
+const forms::ControlPlace& PlaceOf(int id) {
+  for (const forms::ControlPlace& place : forms::MainWindowControls()) {
+    if (place.id == id) return place;
+  }
+  throw std::logic_error("no such control in the main window's layout");
 }
 
-Frame* frmMain::MakeFrame(QWidget* parent, const char* title, int left, int top, int width,
-                              int height) {
-  auto* frame = new Frame(QString::fromLatin1(title), parent);
-  frame->setGeometry(Twips(left, top, width, height));
-  frame->setAutoFillBackground(true);
-  return frame;
-}
+}  // namespace
 
-void frmMain::BuildFileTab() {
-  Frame* frmFile = MakeFrame(xtab_, "Select file (dll, ocx, exe)", 60, 960, 6255, 675);
-  frmFile->setObjectName(QStringLiteral("frmFile"));
-  auto* label1 = new QLabel(QStringLiteral("Select File:"), frmFile);
-  label1->setObjectName(QStringLiteral("Label1"));
-  label1->setGeometry(Twips(120, 300, 780, 195));
-  txtFile_ = new QLineEdit(frmFile);
-  txtFile_->setObjectName(QStringLiteral("txtFile"));
-  txtFile_->setGeometry(Twips(1020, 240, 4185, 315));
-  cmdBrowse_ = MakeButton(frmFile, "cmdBrowse", "Browse", 5250, 240, 855, 315);
-  xtab_->AddToTab(0, frmFile);
-
-  cmdReg_ = MakeButton(xtab_, "cmdReg", "Register ActiveX", 90, 1740, 1545, 315);
-  cmdUnReg_ = MakeButton(xtab_, "cmdUnReg", "Unregister ActiveX", 1710, 1740, 1545, 315);
-  xtab_->AddToTab(0, cmdReg_);
-  xtab_->AddToTab(0, cmdUnReg_);
-
-  Frame* frame1 = MakeFrame(xtab_, "File Info / ActiveX Info", 60, 2130, 6255, 3135);
-  frame1->setObjectName(QStringLiteral("Frame1"));
-  gridinfo_ = new FlexGridView(gridInfoModel_, frame1);
-  gridinfo_->setObjectName(QStringLiteral("gridinfo"));
-  gridinfo_->setGeometry(Twips(60, 210, 6135, 2835));
-  gridinfo_->setToolTip(QString::fromLatin1(kGridTip));
-  xtab_->AddToTab(0, frame1);
+// Every control from the form's layout: frames first, then what they hold,
+// each on its tab of the tab control.
+void frmMain::BuildControls() {
+  std::map<int, QWidget*> frames;
+  for (const forms::ControlPlace& place : forms::MainWindowControls()) {
+    const QString text = QString::fromUtf8(place.text);
+    QWidget* parent = place.parentId != 0 ? frames.at(place.parentId) : xtab_;
+    QWidget* control = nullptr;
+    switch (place.kind) {
+      case forms::ControlKind::Frame: {
+        auto* frame = new Frame(text, parent);
+        frame->setAutoFillBackground(true);
+        frames[place.id] = frame;
+        control = frame;
+        break;
+      }
+      case forms::ControlKind::Label: {
+        auto* label = new QLabel(text, parent);
+        label->setWordWrap(place.id == forms::kIdLabel2);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        control = label;
+        break;
+      }
+      case forms::ControlKind::TextBox:
+        control = new QLineEdit(parent);
+        break;
+      case forms::ControlKind::Button: {
+        PropertyBag designed;
+        designed.WriteProperty("Caption", place.text, "Command");
+        control = new Command(designed, parent);
+        break;
+      }
+      case forms::ControlKind::Picture:
+        control = new PictureBox(&DecorationPixmap, parent);
+        break;
+      case forms::ControlKind::Grid:
+        // The comparison grid is made when its tab first opens.
+        if (place.id == forms::kIdGridComparison) continue;
+        gridinfo_ = new FlexGridView(GridInfoModel(), parent);
+        gridinfo_->setToolTip(QString::fromLatin1(forms::kGridTip));
+        control = gridinfo_;
+        break;
+    }
+    control->setObjectName(QString::fromLatin1(place.name));
+    control->setGeometry(TwipsOf(place));
+    controls_[place.id] = control;
+    if (place.parentId == 0) xtab_->AddToTab(place.tab, control);
+  }
+  txtFile_ = static_cast<QLineEdit*>(controls_.at(forms::kIdTxtFile));
+  txtFirstFile_ = static_cast<QLineEdit*>(controls_.at(forms::kIdTxtFirstFile));
+  txtSecondFile_ = static_cast<QLineEdit*>(controls_.at(forms::kIdTxtSecondFile));
+  lblShell_ = static_cast<QLabel*>(controls_.at(forms::kIdLblShell));
+  label2_ = static_cast<QLabel*>(controls_.at(forms::kIdLabel2));
+  frmComparison_ = static_cast<Frame*>(controls_.at(forms::kIdFrmComparison));
+  const std::pair<Command**, int> buttons[] = {
+      {&cmdBrowse_, forms::kIdCmdBrowse},     {&cmdReg_, forms::kIdCmdReg},
+      {&cmdUnReg_, forms::kIdCmdUnReg},       {&cmdSelectOne_, forms::kIdCmdSelectOne},
+      {&cmdSelectTwo_, forms::kIdCmdSelectTwo}, {&cmdShellEX_, forms::kIdCmdShellEX},
+      {&cmdReadme_, forms::kIdCmdReadme},     {&cmdWeb_, forms::kIdCmdWeb}};
+  for (const auto& [member, id] : buttons) *member = static_cast<Command*>(controls_.at(id));
 
   connect(cmdBrowse_, &Command::Click, this, &frmMain::cmdBrowse_Click);
   connect(cmdReg_, &Command::Click, this, &frmMain::cmdReg_Click);
   connect(cmdUnReg_, &Command::Click, this, &frmMain::cmdUnReg_Click);
-  connect(gridinfo_, &FlexGridView::CellDoubleClicked, this, &frmMain::gridinfo_DblClick);
-}
-
-void frmMain::BuildComparisonTab() {
-  Frame* one = MakeFrame(xtab_, "First File", 60, 960, 3075, 765);
-  one->setObjectName(QStringLiteral("frmFileOne"));
-  txtFirstFile_ = new QLineEdit(one);
-  txtFirstFile_->setObjectName(QStringLiteral("txtFirstFile"));
-  txtFirstFile_->setGeometry(Twips(120, 300, 2445, 315));
-  cmdSelectOne_ = MakeButton(one, "cmdSelectOne", "...", 2610, 300, 345, 315);
-  xtab_->AddToTab(1, one);
-
-  Frame* two = MakeFrame(xtab_, "Second File", 3240, 960, 3075, 765);
-  two->setObjectName(QStringLiteral("frmFileTwo"));
-  txtSecondFile_ = new QLineEdit(two);
-  txtSecondFile_->setObjectName(QStringLiteral("txtSecondFile"));
-  txtSecondFile_->setGeometry(Twips(120, 300, 2445, 315));
-  cmdSelectTwo_ = MakeButton(two, "cmdSelectTwo", "...", 2610, 300, 345, 315);
-  xtab_->AddToTab(1, two);
-
-  frmComparison_ = MakeFrame(xtab_, "Comparison Result", 60, 1740, 6255, 3555);
-  frmComparison_->setObjectName(QStringLiteral("frmComparison"));
-  xtab_->AddToTab(1, frmComparison_);
-
   connect(cmdSelectOne_, &Command::Click, this, &frmMain::cmdSelectOne_Click);
   connect(cmdSelectTwo_, &Command::Click, this, &frmMain::cmdSelectTwo_Click);
-}
-
-void frmMain::BuildOptionsTab() {
-  lblShell_ = new QLabel(
-      QStringLiteral("Shell Extensions are Enabled. Click Disable to remove Shell Extensions:"), xtab_);
-  lblShell_->setObjectName(QStringLiteral("lblShell"));
-  lblShell_->setGeometry(Twips(210, 1200, 5055, 195));
-  cmdShellEX_ = MakeButton(xtab_, "cmdShellEX", "Enable", 210, 1500, 975, 345);
-  label2_ = new QLabel(QStringLiteral("Tip: For a full report on ActiveX files right click a folder and "
-                                      "select 'ActiveX Report'. Note: Shell Extensions must be enabled."),
-                       xtab_);
-  label2_->setObjectName(QStringLiteral("Label2"));
-  label2_->setWordWrap(true);
-  label2_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  label2_->setGeometry(Twips(210, 2010, 5940, 435));
-  auto* picture1 = new PictureBox(&DecorationPixmap, xtab_);
-  picture1->setObjectName(QStringLiteral("Picture1"));
-  picture1->setGeometry(Twips(3570, 3390, 2760, 1305));
-  cmdReadme_ = MakeButton(xtab_, "cmdReadme", "Readme.txt", 2850, 4770, 1605, 435);
-  cmdWeb_ = MakeButton(xtab_, "cmdWeb", "Visit Website", 4560, 4770, 1605, 435);
-  for (QWidget* control : std::initializer_list<QWidget*>{lblShell_, cmdShellEX_, label2_, picture1,
-                                                          cmdReadme_, cmdWeb_}) {
-    xtab_->AddToTab(2, control);
-  }
   connect(cmdShellEX_, &Command::Click, this, &frmMain::cmdShellEX_Click);
   connect(cmdReadme_, &Command::Click, this, &frmMain::cmdReadme_Click);
   connect(cmdWeb_, &Command::Click, this, &frmMain::cmdWeb_Click);
+  connect(gridinfo_, &FlexGridView::CellDoubleClicked, this, &frmMain::gridinfo_DblClick);
 }
 
 void frmMain::BuildTabIcons() {
-  // Icons 1, 2, 3 on the first tab, 11, 22, 33 on the second, 111, 222, 333 on
-  // the third; the last digit picks the picture and the place.
-  const QRect places[3] = {Twips(105, 150, 705, 660), Twips(2385, 150, 705, 660),
-                           Twips(4470, 120, 705, 660)};
-  const int bases[3] = {1, 11, 111};
   const QPixmap pictures[3] = {TabIconPixmap(1), TabIconPixmap(2), TabIconPixmap(3)};
-  for (int tab = 0; tab < 3; ++tab) {
-    for (int which = 1; which <= 3; ++which) {
-      const int index = bases[tab] * which;
-      auto* icon = new TabIcon(index, xtab_);
-      icon->setObjectName(QStringLiteral("picTabIcon%1").arg(index));
-      icon->setGeometry(places[which - 1]);
-      icon->setPixmap(pictures[which - 1]);
-      xtab_->AddToTab(tab, icon);
-      tabIcons_[index] = icon;
-      connect(icon, &TabIcon::Clicked, this, &frmMain::picTabIcon_Click);
-      connect(icon, &TabIcon::GotFocus, this, &frmMain::picTabIcon_GotFocus);
-    }
+  for (const forms::TabIconPlace& place : forms::TabIcons()) {
+    auto* icon = new TabIcon(place.index, xtab_);
+    icon->setObjectName(QStringLiteral("picTabIcon%1").arg(place.index));
+    icon->setGeometry(Twips(place.left, place.top, place.width, place.height));
+    icon->setPixmap(pictures[place.picture - 1]);
+    xtab_->AddToTab(place.tab, icon);
+    tabIcons_[place.index] = icon;
+    connect(icon, &TabIcon::Clicked, this, &frmMain::picTabIcon_Click);
+    connect(icon, &TabIcon::GotFocus, this, &frmMain::picTabIcon_GotFocus);
   }
 }
 
 FlexGridView* frmMain::gridcomparison() {
   if (gridcomparison_ == nullptr) {
-    gridcomparison_ = new FlexGridView(gridComparisonModel_, frmComparison_);
-    gridcomparison_->setObjectName(QStringLiteral("gridcomparison"));
-    gridcomparison_->setGeometry(Twips(60, 210, 6135, 3255));
-    gridcomparison_->setToolTip(QString::fromLatin1(kGridTip));
+    const forms::ControlPlace& place = PlaceOf(forms::kIdGridComparison);
+    gridcomparison_ = new FlexGridView(GridComparisonModel(), frmComparison_);
+    gridcomparison_->setObjectName(QString::fromLatin1(place.name));
+    gridcomparison_->setGeometry(TwipsOf(place));
+    gridcomparison_->setToolTip(QString::fromLatin1(forms::kGridTip));
     connect(gridcomparison_, &FlexGridView::CellDoubleClicked, this, &frmMain::gridcomparison_DblClick);
     gridcomparison_->show();  // shows with its frame
   }
@@ -267,17 +192,6 @@ TabIcon* frmMain::picTabIcon(int index) const {
   return it == tabIcons_.end() ? nullptr : it->second;
 }
 
-void frmMain::SetSharedObjects(clsRegistrator* registrator, clsActiveX* inspector) {
-  registrator_ = registrator;
-  inspector_ = inspector;
-}
-
-clsActiveX* frmMain::Inspector() const { return inspector_; }
-
-clsRegistrator* frmMain::Registrator() const { return registrator_; }
-
-std::string frmMain::AppPath() const { return appPath_.empty() ? platform::AppPath() : appPath_; }
-
 frmDisplay* frmMain::DisplayWindow() {
   if (display_ == nullptr) {
     ownDisplay_ = std::make_unique<frmDisplay>(this);
@@ -286,29 +200,11 @@ frmDisplay* frmMain::DisplayWindow() {
   return display_;
 }
 
-void frmMain::Form_Load() {
-  try {
-    setWindowTitle(QStringLiteral(KORVANE_PRODUCT_NAME " v%1.%2 Build %3")
-                       .arg(KORVANE_VERSION_MAJOR)
-                       .arg(KORVANE_VERSION_MINOR)
-                       .arg(KORVANE_BUILD_NUMBER));
-    mRegistry_ = std::make_unique<clsRegistry>();
-    SetupCommandButtons(this, true, true);
-  } catch (...) {
-    ReportToErrorBox("Form-Load <- frmMain", std::current_exception());
-  }
-}
-
-void frmMain::Form_Unload() {
-  mRegistry_.reset();
-  // A copy: the shut-down it starts disconnects this window.
-  const std::function<void()> handler = unloadHandler_;
-  if (handler) handler();
-}
+void frmMain::Form_Load() { form_.Load(); }
 
 void frmMain::closeEvent(QCloseEvent* event) {
   event->accept();
-  Form_Unload();
+  form_.Unload();
 }
 
 void frmMain::showEvent(QShowEvent* event) {
@@ -317,103 +213,54 @@ void frmMain::showEvent(QShowEvent* event) {
   if (exitAfterShow_) QTimer::singleShot(0, qApp, [] { QApplication::exit(0); });
 }
 
-std::optional<std::string> frmMain::ChooseFile() {
-  comDlg_.FileName.clear();
-  try {
-    if (comDlg_.ShowOpen(this)) return comDlg_.FileName;
-  } catch (...) {
-    // A dialog that fails counts as cancelled.
+void frmMain::XTab1_Switch() {
+  if (xtab_->Tab() == 1) gridcomparison();
+  form_.TabSwitched();
+}
+
+QLineEdit* frmMain::Box(forms::FileBox box) const {
+  switch (box) {
+    case forms::FileBox::First: return txtFirstFile_;
+    case forms::FileBox::Second: return txtSecondFile_;
+    case forms::FileBox::File: break;
   }
+  return txtFile_;
+}
+
+std::optional<std::string> frmMain::ChooseFile(const forms::FileDialogRequest& request) {
+  comDlg_.FileName = request.fileName;
+  comDlg_.Filter = request.filter;
+  comDlg_.Flags = request.flags;
+  if (comDlg_.ShowOpen(this)) return comDlg_.FileName;
   return std::nullopt;
 }
 
-void frmMain::cmdBrowse_Click() {
-  const std::optional<std::string> chosen = ChooseFile();
-  if (!chosen) return;
-  SkipOnFailure([&] { Required(Inspector()).SetFileName(*chosen); });
-  SkipOnFailure([&] { ShowPath(txtFile_, Required(Inspector()).FileName()); });
-  SkipOnFailure([&] { Required(Inspector()).DisplayInfo(); });
+std::string frmMain::FileBoxText(forms::FileBox box) const { return Box(box)->text().toStdString(); }
+
+void frmMain::SetFileBoxText(forms::FileBox box, const std::string& text) {
+  // A path is shown from its beginning.
+  Box(box)->setText(QString::fromStdString(text));
+  Box(box)->setCursorPosition(0);
 }
 
-void frmMain::cmdSelectOne_Click() {
-  const std::optional<std::string> chosen = ChooseFile();
-  if (!chosen) return;
-  SkipOnFailure([&] { Required(Inspector()).SetFirstFilename(*chosen); });
-  SkipOnFailure([&] { ShowPath(txtFirstFile_, Required(Inspector()).FirstFilename()); });
-  SkipOnFailure([&] {
-    if (Required(Inspector()).BothSelected()) Required(Inspector()).DoComparison();
-  });
+void frmMain::SetWindowCaption(const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); }
+
+std::string frmMain::ShellButtonCaption() const { return cmdShellEX_->Caption().toStdString(); }
+
+void frmMain::SetShellButtonCaption(const std::string& caption) {
+  cmdShellEX_->SetCaption(QString::fromStdString(caption));
 }
 
-void frmMain::cmdSelectTwo_Click() {
-  const std::optional<std::string> chosen = ChooseFile();
-  if (!chosen) return;
-  SkipOnFailure([&] { Required(Inspector()).SetSecondFilename(*chosen); });
-  SkipOnFailure([&] { ShowPath(txtSecondFile_, Required(Inspector()).SecondFilename()); });
-  SkipOnFailure([&] {
-    if (Required(Inspector()).BothSelected()) Required(Inspector()).DoComparison();
-  });
-}
+void frmMain::SetShellLabel(const std::string& text) { lblShell_->setText(QString::fromStdString(text)); }
 
-void frmMain::cmdReg_Click() {
-  const std::string file = txtFile_->text().toStdString();
-  SkipOnFailure([&] { Required(Registrator()).RegisterActiveX(file); });
-  SkipOnFailure([&] { Required(Inspector()).DisplayInfo(); });
-}
+int frmMain::ActiveTab() const { return xtab_->Tab(); }
 
-void frmMain::cmdUnReg_Click() {
-  const std::string file = txtFile_->text().toStdString();
-  SkipOnFailure([&] { Required(Registrator()).UnRegisterActiveX(file); });
-  SkipOnFailure([&] { Required(Inspector()).DisplayInfo(); });
-}
+void frmMain::SetActiveTab(int tab) { xtab_->SetTab(tab); }
 
-ShellCaptions frmMain::ShellStateCaptions() {
-  return ShellCaptions{
-      [this](const std::string& text) { lblShell_->setText(QString::fromStdString(text)); },
-      [this](const std::string& text) { cmdShellEX_->SetCaption(QString::fromStdString(text)); }};
-}
+void frmMain::FocusTabControl() { xtab_->setFocus(Qt::OtherFocusReason); }
 
-void frmMain::cmdShellEX_Click() {
-  // Failures are reported under "cmdShellEX_Click" by the toggle itself.
-  ToggleShellExtensions(cmdShellEX_->Caption().toStdString(), mRegistry_.get(),
-                        AppPath() + platform::ProgramFileName(), ShellStateCaptions());
-}
+void frmMain::InitialiseButtons() { SetupCommandButtons(this, true, true); }
 
-void frmMain::XTab1_Switch() {
-  if (xtab_->Tab() == 1) gridcomparison();
-  if (xtab_->Tab() != 2) return;
-  SkipOnFailure([&] { ShowShellState(Required(mRegistry_.get()), ShellStateCaptions()); });
-}
-
-void frmMain::cmdReadme_Click() { ShellOpen(AppPath() + "readme.txt"); }
-
-void frmMain::cmdWeb_Click() { ShellOpen(kVendorWebAddress); }
-
-void frmMain::OpenCell(FlexGrid& grid, int row, int col) {
-  try {
-    grid.SetCol(col);
-    grid.SetRow(row);
-    const QString text = QString::fromStdString(grid.Text());
-    DisplayWindow()->ShowText(text);
-  } catch (...) {
-    // A failed double click ends quietly.
-  }
-}
-
-void frmMain::gridinfo_DblClick(int row, int col) { OpenCell(gridInfoModel_, row, col); }
-
-void frmMain::gridcomparison_DblClick(int row, int col) { OpenCell(gridComparisonModel_, row, col); }
-
-void frmMain::picTabIcon_Click(int index) {
-  const std::string digits = std::to_string(index);
-  switch (digits.front()) {
-    case '1': xtab_->SetTab(0); break;
-    case '2': xtab_->SetTab(1); break;
-    case '3': xtab_->SetTab(2); break;
-    default: break;
-  }
-}
-
-void frmMain::picTabIcon_GotFocus(int) { xtab_->setFocus(Qt::OtherFocusReason); }
+void frmMain::ShowDetail(const std::string& text) { DisplayWindow()->ShowText(QString::fromStdString(text)); }
 
 }  // namespace korvane::ui

@@ -1,7 +1,7 @@
 #pragma once
-// The main window: three tabs (one file: information and registration; two
-// files: comparison; options: shell verbs, readme, web page). Its handlers work
-// through the program's shared registrar and inspector.
+// The main window in Qt: three tabs (one file: information and registration;
+// two files: comparison; options: shell verbs, readme, web page). A view of
+// the toolkit-free main form, which holds the handlers' logic.
 
 #include <QLabel>
 #include <QLineEdit>
@@ -12,15 +12,9 @@
 #include <optional>
 #include <string>
 
+#include "forms/MainForm.h"
 #include "inspection/FlexGrid.h"
 #include "ui/CommonDialog.h"
-
-namespace korvane {
-struct ShellCaptions;
-class clsActiveX;
-class clsRegistrator;
-class clsRegistry;
-}  // namespace korvane
 
 namespace korvane::ui {
 
@@ -31,10 +25,7 @@ class XTab;
 class frmDisplay;
 class TabIcon;
 
-// The vendor's web page, opened by Visit Website.
-inline constexpr const char* kVendorWebAddress = "https://korvane.example.org/";
-
-class frmMain : public QWidget {
+class frmMain : public QWidget, private forms::MainFormView {
   Q_OBJECT
  public:
   explicit frmMain(QWidget* parent = nullptr);
@@ -44,20 +35,18 @@ class frmMain : public QWidget {
   // the shell verbs, every Command button initialised.
   void Form_Load();
 
-  // The shared objects the handlers work through; a handler that needs one
-  // not given fails as with an object not set.
-  void SetSharedObjects(clsRegistrator* registrator, clsActiveX* inspector);
-  // The program folder (with its separator); until it is given, the program
-  // file's own folder.
-  void SetAppPath(const std::string& appPath) { appPath_ = appPath; }
-  // What the unload handler calls last: the program's shut-down.
-  void SetUnloadHandler(std::function<void()> handler) { unloadHandler_ = std::move(handler); }
+  forms::MainForm& Form() { return form_; }
+  void SetSharedObjects(clsRegistrator* registrator, clsActiveX* inspector) {
+    form_.SetSharedObjects(registrator, inspector);
+  }
+  void SetAppPath(const std::string& appPath) { form_.SetAppPath(appPath); }
+  void SetUnloadHandler(std::function<void()> handler) { form_.SetUnloadHandler(std::move(handler)); }
   // The detail window the grids open; one of its own is made when none is given.
   void SetDisplayWindow(frmDisplay* display) { display_ = display; }
 
   // The two grid models, bound to the inspector's grid wrappers.
-  FlexGrid& GridInfoModel() { return gridInfoModel_; }
-  FlexGrid& GridComparisonModel() { return gridComparisonModel_; }
+  FlexGrid& GridInfoModel() { return form_.GridModel(forms::Grid::Info); }
+  FlexGrid& GridComparisonModel() { return form_.GridModel(forms::Grid::Comparison); }
 
   // Controls.
   XTab* XTab1() const { return xtab_; }
@@ -80,45 +69,47 @@ class frmMain : public QWidget {
   TabIcon* picTabIcon(int index) const;
   CommonDialog& comDlg() { return comDlg_; }
   frmDisplay* DisplayWindow();
-  clsRegistry* mRegistry() const { return mRegistry_.get(); }
+  clsRegistry* mRegistry() const { return form_.Registry(); }
 
-  // Event handlers.
-  void cmdBrowse_Click();
-  void cmdSelectOne_Click();
-  void cmdSelectTwo_Click();
-  void cmdReg_Click();
-  void cmdUnReg_Click();
-  void cmdShellEX_Click();
-  void cmdReadme_Click();
-  void cmdWeb_Click();
+  // Event handlers: each goes to the form.
+  void cmdBrowse_Click() { form_.Browse(); }
+  void cmdSelectOne_Click() { form_.SelectOne(); }
+  void cmdSelectTwo_Click() { form_.SelectTwo(); }
+  void cmdReg_Click() { form_.Register(); }
+  void cmdUnReg_Click() { form_.Unregister(); }
+  void cmdShellEX_Click() { form_.ToggleShellVerbs(); }
+  void cmdReadme_Click() { form_.OpenReadme(); }
+  void cmdWeb_Click() { form_.OpenWebPage(); }
   void XTab1_Switch();
-  void gridinfo_DblClick(int row, int col);
-  void gridcomparison_DblClick(int row, int col);
-  void picTabIcon_Click(int index);
-  void picTabIcon_GotFocus(int index);
+  void gridinfo_DblClick(int row, int col) { form_.GridDoubleClick(forms::Grid::Info, row, col); }
+  void gridcomparison_DblClick(int row, int col) { form_.GridDoubleClick(forms::Grid::Comparison, row, col); }
+  void picTabIcon_Click(int index) { form_.TabIconClick(index); }
+  void picTabIcon_GotFocus(int index) { form_.TabIconGotFocus(index); }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:
-  void BuildFileTab();
-  void BuildComparisonTab();
-  void BuildOptionsTab();
+  void BuildControls();
   void BuildTabIcons();
-  Command* MakeButton(QWidget* parent, const char* name, const char* caption, int left, int top,
-                      int width, int height);
-  Frame* MakeFrame(QWidget* parent, const char* title, int left, int top, int width, int height);
-  std::optional<std::string> ChooseFile();
-  void OpenCell(FlexGrid& grid, int row, int col);
-  ShellCaptions ShellStateCaptions();
-  void Form_Unload();
-  clsActiveX* Inspector() const;
-  clsRegistrator* Registrator() const;
-  std::string AppPath() const;
+  QLineEdit* Box(forms::FileBox box) const;
 
-  FlexGrid gridInfoModel_;
-  FlexGrid gridComparisonModel_;
+  // The view's side of the main form.
+  std::optional<std::string> ChooseFile(const forms::FileDialogRequest& request) override;
+  std::string FileBoxText(forms::FileBox box) const override;
+  void SetFileBoxText(forms::FileBox box, const std::string& text) override;
+  void SetWindowCaption(const std::string& caption) override;
+  std::string ShellButtonCaption() const override;
+  void SetShellButtonCaption(const std::string& caption) override;
+  void SetShellLabel(const std::string& text) override;
+  int ActiveTab() const override;
+  void SetActiveTab(int tab) override;
+  void FocusTabControl() override;
+  void InitialiseButtons() override;
+  void ShowDetail(const std::string& text) override;
+
+  forms::MainForm form_;
   XTab* xtab_ = nullptr;
   QLineEdit* txtFile_ = nullptr;
   QLineEdit* txtFirstFile_ = nullptr;
@@ -137,12 +128,8 @@ class frmMain : public QWidget {
   FlexGridView* gridcomparison_ = nullptr;
   Frame* frmComparison_ = nullptr;
   std::map<int, TabIcon*> tabIcons_;
+  std::map<int, QWidget*> controls_;  // by the layout's control id
   CommonDialog comDlg_;
-  std::unique_ptr<clsRegistry> mRegistry_;
-  clsRegistrator* registrator_ = nullptr;
-  clsActiveX* inspector_ = nullptr;
-  std::string appPath_;
-  std::function<void()> unloadHandler_;
   frmDisplay* display_ = nullptr;
   std::unique_ptr<frmDisplay> ownDisplay_;
   bool exitAfterShow_ = false;

@@ -8,7 +8,8 @@
 #include <QWindow>
 #include <algorithm>
 
-#include "ui/CommandGeometry.h"
+#include "forms/CommandGeometry.h"
+#include "forms/ProgressLayout.h"
 #include "ui/Fonts.h"
 #include "ui/WindowArt.h"
 
@@ -20,9 +21,9 @@ namespace {
 constexpr qint64 kExposeWaitMs = 2000;
 constexpr unsigned long kExposePollMs = 1;
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& where) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(name);
+QLabel* MakeLabel(QWidget* parent, const forms::ProgressLabel& designed, const QRect& where) {
+  auto* label = new QLabel(QString::fromUtf8(designed.text), parent);
+  label->setObjectName(designed.name);
   label->setGeometry(where);
   return label;
 }
@@ -39,24 +40,24 @@ void WidenToCaption(QLabel* label, int right) {
 frmProgress::frmProgress(bool& bCancelReport, QWidget* parent)
     : QWidget(parent, Qt::Window), bCancelReport_(bCancelReport) {
   setObjectName("frmProgress");
-  setWindowTitle("Creating ActiveX Report");
+  setWindowTitle(forms::kProgressCaption);
   // The captions are laid out for the dialog font: with a larger one they are cut.
   setFont(ButtonFont());
   // Lengths are kept in twips and follow the display's resolution, as the fonts do.
   const int dpi = logicalDpiY();
-  auto Twips = [dpi](int left, int top, int width, int height) {
-    return QRect(TwipsToPixelsAt(left, dpi), TwipsToPixelsAt(top, dpi), TwipsToPixelsAt(width, dpi),
-                 TwipsToPixelsAt(height, dpi));
+  auto Twips = [dpi](const forms::TwipRect& r) {
+    return QRect(TwipsToPixelsAt(r.left, dpi), TwipsToPixelsAt(r.top, dpi), TwipsToPixelsAt(r.width, dpi),
+                 TwipsToPixelsAt(r.height, dpi));
   };
-  setFixedSize(TwipsToPixelsAt(5115, dpi), TwipsToPixelsAt(1725, dpi));
+  setFixedSize(TwipsToPixelsAt(forms::kProgressWidth, dpi), TwipsToPixelsAt(forms::kProgressHeight, dpi));
 
-  Picture1_ = MakeLabel(this, "Picture1", QString(), Twips(120, 60, 705, 660));
+  Picture1_ = MakeLabel(this, {"Picture1", "", forms::kProgressPicture}, Twips(forms::kProgressPicture));
   Picture1_->setPixmap(TabIconPixmap(1));
   Picture1_->setScaledContents(true);  // fills its box at any resolution
-  Label2_ = MakeLabel(this, "Label2", "Creating ActiveX Report", Twips(1020, 150, 1710, 195));
-  Label1_ = MakeLabel(this, "Label1", "Please wait...", Twips(1020, 450, 1395, 225));
-  Label3_ = MakeLabel(this, "Label3", "Current file:", Twips(120, 810, 795, 195));
-  lblFile_ = MakeLabel(this, "lblFile", QString(), Twips(1020, 810, 3915, 225));
+  Label2_ = MakeLabel(this, forms::kProgressLabel2, Twips(forms::kProgressLabel2.place));
+  Label1_ = MakeLabel(this, forms::kProgressLabel1, Twips(forms::kProgressLabel1.place));
+  Label3_ = MakeLabel(this, forms::kProgressLabel3, Twips(forms::kProgressLabel3.place));
+  lblFile_ = MakeLabel(this, forms::kProgressFile, Twips(forms::kProgressFile.place));
   const int margin = TwipsToPixelsAt(120, dpi);
   WidenToCaption(Label2_, width() - margin);
   WidenToCaption(Label1_, width() - margin);
@@ -70,17 +71,17 @@ frmProgress::frmProgress(bool& bCancelReport, QWidget* parent)
   // The band across the bottom holding the bar and the button.
   Picture2_ = new QWidget(this);
   Picture2_->setObjectName("Picture2");
-  Picture2_->setGeometry(Twips(0, 1080, 5115, 645));
+  Picture2_->setGeometry(Twips(forms::kProgressBand));
   Picture2_->setAutoFillBackground(true);
   ProgressBar1_ = new QProgressBar(Picture2_);
   ProgressBar1_->setObjectName("ProgressBar1");
-  ProgressBar1_->setGeometry(Twips(150, 210, 3195, 255));
+  ProgressBar1_->setGeometry(Twips(forms::kProgressBar));
   ProgressBar1_->setRange(0, 1);
   ProgressBar1_->setValue(0);
   ProgressBar1_->setTextVisible(false);
-  cmdCancel_ = new QPushButton("Cancel", Picture2_);
+  cmdCancel_ = new QPushButton(forms::kProgressCancelText, Picture2_);
   cmdCancel_->setObjectName("cmdCancel");
-  cmdCancel_->setGeometry(Twips(3960, 150, 1035, 375));
+  cmdCancel_->setGeometry(Twips(forms::kProgressCancel));
   connect(cmdCancel_, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
 }
 

@@ -22,9 +22,9 @@ TEST(GridOutput, TextAndJsonOfHeadersAndRows) {
   wrapper.AddRow("Second", "ignored", true);
   const auto rows = cli::ReadGridRows(grid);
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_TRUE(rows[0].header);
-  EXPECT_FALSE(rows[1].header);
-  EXPECT_TRUE(rows[2].header);  // an orange header is still a header
+  EXPECT_EQ(rows[0].kind, GridRowKind::Header);
+  EXPECT_EQ(rows[1].kind, GridRowKind::Item);
+  EXPECT_EQ(rows[2].kind, GridRowKind::Header);  // an orange header is still a header
   EXPECT_EQ(cli::GridRowsAsText(rows), "== Section ==\nName:\ta \"quoted\"\tvalue\n== Second ==\n");
   EXPECT_EQ(cli::GridRowsAsJson(rows), Json::parse(R"([
       {"caption": "Section", "text": "", "header": true},
@@ -39,14 +39,14 @@ TEST(GridOutput, MessageRowIsItsTextAndNoHeader) {
   wrapper.ShowMsg("Nothing here");
   const auto rows = cli::ReadGridRows(grid);
   ASSERT_EQ(rows.size(), 1u);
-  EXPECT_FALSE(rows[0].header);
+  EXPECT_EQ(rows[0].kind, GridRowKind::Message);
   EXPECT_EQ(cli::GridRowsAsText(rows), "Nothing here\n");
   EXPECT_EQ(cli::GridRowsAsJson(rows),
             Json::parse(R"([{"caption": "Nothing here", "text": "", "header": false}])"));
   // A single header row of normal width is a header, not a message.
   wrapper.Clear();
   wrapper.AddRow("Only header", "", true);
-  EXPECT_TRUE(cli::ReadGridRows(grid)[0].header);
+  EXPECT_EQ(cli::ReadGridRows(grid)[0].kind, GridRowKind::Header);
   EXPECT_EQ(cli::GridRowsAsJson({}), Json::array());
 }
 

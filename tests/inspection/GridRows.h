@@ -1,6 +1,5 @@
 #pragma once
-// Reads a grid back as caption/text/header rows; a header row is the one
-// whose caption cell has white text.
+// Reads a grid back as caption/text/header rows.
 
 #include <ostream>
 #include <string>
@@ -25,7 +24,7 @@ inline std::ostream& operator<<(std::ostream& out, const GridRow& row) {
 inline std::vector<GridRow> RowsOf(const FlexGrid& grid) {
   std::vector<GridRow> rows;
   for (int r = 0; r < grid.Rows(); ++r) {
-    rows.push_back({grid.Cell(r, 0).text, grid.Cell(r, 1).text, grid.Cell(r, 0).foreColor == kWhite});
+    rows.push_back({grid.Cell(r, 0).text, grid.Cell(r, 1).text, grid.RowKind(r) == GridRowKind::Header});
   }
   return rows;
 }
@@ -34,7 +33,7 @@ inline std::vector<GridRow> RowsOf(const FlexGrid& grid) {
 inline std::vector<OleColor> HeaderColours(const FlexGrid& grid) {
   std::vector<OleColor> colours;
   for (int r = 0; r < grid.Rows(); ++r) {
-    if (grid.Cell(r, 0).foreColor == kWhite) colours.push_back(grid.Cell(r, 0).backColor);
+    if (grid.RowKind(r) == GridRowKind::Header) colours.push_back(grid.Cell(r, 0).backColor);
   }
   return colours;
 }

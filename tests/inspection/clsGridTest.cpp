@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "GridRows.h"
+#include "common/VbError.h"
 #include "inspection/clsGrid.h"
 
 namespace korvane {
@@ -104,7 +105,84 @@ TEST_F(GridTest, AddRowAfterShowMsgReplacesTheMessage) {
 TEST_F(GridTest, ShowMsgTwiceKeepsOneRow) {
   wrapper.ShowMsg("first");
   wrapper.ShowMsg("second");
-  EXPECT_EQ(RowsOf(grid), (std::vector<GridRow>{{"second", "", true}}));
+  EXPECT_EQ(RowsOf(grid), (std::vector<GridRow>{{"second", "", false}}));
+  EXPECT_EQ(grid.RowKind(0), GridRowKind::Message);
+}
+
+TEST_F(GridTest, EveryRowCarriesTheKindItWasAddedAs) {
+  wrapper.AddRow("Header", "", true);
+  wrapper.AddRow("row", "text", false);
+  wrapper.AddRow("white text is not what makes a header", "", false);
+  EXPECT_EQ(grid.RowKind(0), GridRowKind::Header);
+  EXPECT_EQ(grid.RowKind(1), GridRowKind::Item);
+  EXPECT_EQ(grid.RowKind(2), GridRowKind::Item);
+  wrapper.Clear();
+  wrapper.AddRow("again", "", false);
+  EXPECT_EQ(grid.RowKind(0), GridRowKind::Item);  // a cleared row forgets its kind
+}
+
+// Counts what the grid tells its view.
+struct CountingObserver final : FlexGridObserver {
+  void GridChanging() override {
+    EXPECT_FALSE(open);
+    open = true;
+  }
+  void GridChanged() override {
+    EXPECT_TRUE(open);
+    open = false;
+    ++changes;
+  }
+  bool open = false;
+  int changes = 0;
+};
+
+TEST_F(GridTest, TheViewHearsOncePerOperationOrPerBatch) {
+  CountingObserver view;
+  grid.SetObserver(&view);
+  wrapper.AddRow("Header", "", true);
+  wrapper.ShowMsg("message");
+  wrapper.Clear();
+  EXPECT_EQ(view.changes, 3);
+  {
+    FlexGrid::Batch fill(grid);
+    for (int i = 0; i < 23; ++i) wrapper.AddRow("row", std::to_string(i), i % 5 == 0);
+    EXPECT_EQ(view.changes, 3);
+    EXPECT_TRUE(view.open);  // announced before the first change
+  }
+  EXPECT_EQ(view.changes, 4);
+  {
+    FlexGrid::Batch nothing(grid);
+  }
+  EXPECT_EQ(view.changes, 4);  // a batch without changes is not reported
+  EXPECT_THROW(grid.SetRow(99), VbError);
+  EXPECT_EQ(view.changes, 4);  // nor is a refused change
+  grid.SetObserver(nullptr);
+}
+
+TEST(GridLook, KindsGiveColoursAndWidths) {
+  struct Case {
+    GridRowKind kind;
+    bool alternate;
+    OleColor back, fore;
+    int captionWidth, textWidth;
+  };
+  const Case cases[] = {
+      {GridRowKind::Item, false, kColorDefault, kColorDefault, 2000, 4200},
+      {GridRowKind::Header, false, kDesktopColor, kWhite, 2000, 4200},
+      {GridRowKind::Header, true, kHeaderOrange, kWhite, 2000, 4200},
+      {GridRowKind::Message, false, kDesktopColor, kWhite, 20000, 0},
+  };
+  for (const Case& c : cases) {
+    const GridRowLook look = RowLook(c.kind, c.alternate);
+    EXPECT_EQ(look.back, c.back) << KindName(c.kind);
+    EXPECT_EQ(look.fore, c.fore) << KindName(c.kind);
+    EXPECT_EQ(look.captionWidth, c.captionWidth) << KindName(c.kind);
+    EXPECT_EQ(look.textWidth, c.textWidth) << KindName(c.kind);
+  }
+  EXPECT_EQ(ScreenRgb(kHeaderOrange), 0xFC9C1Bu);  // stored blue-green-red
+  EXPECT_EQ(ScreenRgb(kDesktopColor), kDesktopRgb);
+  EXPECT_EQ(ScreenRgb(0x8000000Fu), std::nullopt);
+  EXPECT_EQ(ScreenRgb(kColorDefault), std::nullopt);
 }
 
 TEST(GridFailures, UnboundWrapperIgnoresEveryCall) {

@@ -1,5 +1,7 @@
-// The main window with the real registrar, inspector, grid wrappers and a
-// fresh registry store: each handler, the tab icons, the detail window.
+// The Qt main window end to end, with the real registrar, inspector, grid
+// wrappers and a fresh registry store: layout, the controls reaching the form,
+// the real file dialog, the detail window, start-up. The handlers' behaviour
+// is tested through the form (tests/forms).
 
 #include <QFileDialog>
 #include <QGroupBox>
@@ -11,8 +13,6 @@
 #include "app/basMain.h"
 #include "helpers/MainWindowFixture.h"
 #include "install/Settings.h"
-#include "registry/ShellVerbs.h"
-#include "registry/clsRegistry.h"
 #include "ui/Command.h"
 #include "ui/FlexGridView.h"
 #include "ui/PictureBox.h"
@@ -27,18 +27,6 @@ using korvane::test::AnswerNextModal;
 using korvane::test::ColumnTexts;
 using korvane::test::MainWindowFixture;
 
-namespace {
-
-// The command a verb key of HKEY_CLASSES_ROOT holds (empty when absent).
-std::string VerbCommand(const std::string& key) {
-  clsRegistry registry;
-  registry.SetClassKey(kClassesRoot);
-  registry.SetSectionKey(key);
-  if (!registry.KeyExists()) return {};
-  return RegValueToString(registry.Value());
-}
-
-}  // namespace
 
 class TestMainWindow : public QObject {
   Q_OBJECT
@@ -51,14 +39,6 @@ class TestMainWindow : public QObject {
   }
 
   // --- look and layout ---
-
-  void captionComesFromTheProgramVersion() {
-    MainWindowFixture f;
-    const QString caption = f.window().windowTitle();
-    QVERIFY2(QRegularExpression(QStringLiteral("^Korvane v\\d+\\.\\d+ Build \\d+$")).match(caption).hasMatch(),
-             qPrintable(caption));
-    QVERIFY(caption.endsWith(QStringLiteral(" Build %1").arg(KORVANE_BUILD_NUMBER)));
-  }
 
   void layoutInPixels() {
     MainWindowFixture f;
@@ -150,57 +130,6 @@ class TestMainWindow : public QObject {
 
   // --- choosing files ---
 
-  void browseShowsTheChosenFile() {
-    MainWindowFixture f;
-    f.AnswerDialog(std::string(KORVANE_FIXTURE_ALPHA64_DLL));
-    f.window().cmdBrowse_Click();
-    QCOMPARE(f.window().txtFile()->text(), QStringLiteral(KORVANE_FIXTURE_ALPHA64_DLL));
-    QCOMPARE(f.inspector().FileName(), std::string(KORVANE_FIXTURE_ALPHA64_DLL));
-    const QStringList values = ColumnTexts(f.window().GridInfoModel(), 1);
-    QVERIFY2(values.join('|').contains(QStringLiteral("KorvaneAlpha")), qPrintable(values.join('|')));
-    // The view follows the model.
-    QCOMPARE(f.window().gridinfo()->model()->rowCount(), f.window().GridInfoModel().Rows());
-    QCOMPARE(f.window().gridinfo()->columnWidth(0), 133);  // 2000 twips
-    QVERIFY(f.port().boxes.empty());
-  }
-
-  void cancellingAnyDialogChangesNothing() {
-    MainWindowFixture f;
-    f.AnswerDialog(std::string(KORVANE_FIXTURE_ALPHA64_DLL));
-    f.window().cmdBrowse_Click();
-    const int rows = f.window().GridInfoModel().Rows();
-    const QString firstCaption = QString::fromStdString(f.window().GridInfoModel().Cell(0, 0).text);
-
-    f.AnswerDialog(std::nullopt);
-    f.window().cmdBrowse_Click();
-    f.AnswerDialog(std::nullopt);
-    f.window().cmdSelectOne_Click();
-    f.AnswerDialog(std::nullopt);
-    f.window().cmdSelectTwo_Click();
-    QCOMPARE(f.dialogsShown(), 4);
-    QCOMPARE(f.window().txtFile()->text(), QStringLiteral(KORVANE_FIXTURE_ALPHA64_DLL));
-    QCOMPARE(f.inspector().FileName(), std::string(KORVANE_FIXTURE_ALPHA64_DLL));
-    QCOMPARE(f.window().GridInfoModel().Rows(), rows);
-    QCOMPARE(QString::fromStdString(f.window().GridInfoModel().Cell(0, 0).text), firstCaption);
-    QVERIFY(f.window().txtFirstFile()->text().isEmpty());
-    QVERIFY(f.window().txtSecondFile()->text().isEmpty());
-    QCOMPARE(f.window().GridComparisonModel().Rows(), 0);
-  }
-
-  void comparisonRunsOnceBothFilesAreChosen() {
-    MainWindowFixture f;
-    f.AnswerDialog(std::string(KORVANE_FIXTURE_ALPHA64_DLL));
-    f.window().cmdSelectOne_Click();
-    QCOMPARE(f.window().txtFirstFile()->text(), QStringLiteral(KORVANE_FIXTURE_ALPHA64_DLL));
-    QCOMPARE(f.window().GridComparisonModel().Rows(), 0);
-
-    f.AnswerDialog(std::string(KORVANE_FIXTURE_BETA64_DLL));
-    f.window().cmdSelectTwo_Click();
-    QCOMPARE(f.window().txtSecondFile()->text(), QStringLiteral(KORVANE_FIXTURE_BETA64_DLL));
-    const QStringList captions = ColumnTexts(f.window().GridComparisonModel(), 0);
-    QVERIFY2(captions.contains(QStringLiteral("The Files Are Diferent!")), qPrintable(captions.join('|')));
-  }
-
   void realFileDialogListsFilesWithoutADot() {
     korvane::test::TempDir dir;
     const std::string noDot = dir.Write("component", "x");
@@ -239,29 +168,6 @@ class TestMainWindow : public QObject {
 
   // --- registration ---
 
-  void registerWithAnEmptyFileBoxStillRefreshes() {
-    MainWindowFixture f;
-    f.AnswerDialog(std::string(KORVANE_FIXTURE_ALPHA64_DLL));
-    f.window().cmdBrowse_Click();
-    f.window().GridInfoModel().SetRows(0);  // so that the refresh shows
-    f.window().txtFile()->clear();
-    f.window().cmdReg_Click();
-    QCOMPARE(f.port().boxes.size(), std::size_t{1});
-    QCOMPARE(f.port().boxes[0].text, std::string("No file provided!"));
-    // The grid shows the inspector's file again, not the empty box.
-    QVERIFY(f.window().GridInfoModel().Rows() > 0);
-  }
-
-  void registerAndUnregisterARealComponent() {
-    MainWindowFixture f;
-    f.window().txtFile()->setText(QStringLiteral(KORVANE_COMP_OK));
-    f.window().cmdReg_Click();
-    f.window().cmdUnReg_Click();
-    QCOMPARE(f.port().boxes.size(), std::size_t{2});
-    QCOMPARE(f.port().boxes[0].text, std::string("ActiveX Component registration successful!"));
-    QCOMPARE(f.port().boxes[1].text, std::string("ActiveX Component unregistration successful!"));
-  }
-
   void registeringWhatIsNoLibrarySaysSo() {
     MainWindowFixture f;
     const std::string notALibrary = f.dir().Write("text.dll", "no library here");
@@ -272,104 +178,18 @@ class TestMainWindow : public QObject {
                                                  "The file is not a Windows program library (not a PE image)."));
   }
 
-  // --- shell verbs ---
-
-  void shellVerbToggleWritesAndRemovesTheVerbs() {
-    MainWindowFixture f;
-    frmMain& w = f.window();
-    QCOMPARE(w.cmdShellEX()->Caption(), QStringLiteral("Enable"));
-    w.cmdShellEX_Click();
-    QCOMPARE(w.cmdShellEX()->Caption(), QStringLiteral("Disable"));
-    QCOMPARE(w.lblShell()->text(),
-             QStringLiteral("Extensions are Enabled. Click Disable to remove Shell Extensions"));
-    QCOMPARE(f.port().boxes.size(), std::size_t{1});
-    QCOMPARE(f.port().boxes[0].text, std::string("Shell Extensions Enabled!"));
-    QCOMPARE(f.port().boxes[0].flags, 64);
-    QCOMPARE(f.port().boxes[0].title, std::string("Korvane"));
-    const std::string exe = f.appPath() + "korvane";
-    QCOMPARE(VerbCommand("dllfile\\shell\\Register\\command"), exe + " -r \"%1\"");
-    QCOMPARE(VerbCommand("ocxfile\\shell\\UnRegister\\command"), exe + " -u \"%1\"");
-    QCOMPARE(VerbCommand("exefile\\shell\\Korvane\\command"), exe + " \"%1\"");
-    QCOMPARE(VerbCommand("Folder\\shell\\ActiveX Report\\command"), exe + " -f \"%1\"");
-
-    w.cmdShellEX_Click();
-    QCOMPARE(w.cmdShellEX()->Caption(), QStringLiteral("Enable"));
-    QCOMPARE(w.lblShell()->text(),
-             QStringLiteral("Extensions are Disabled. Click Enable to create Shell Extensions"));
-    QCOMPARE(f.port().boxes.back().text, std::string("Shell Extensions Disabled!"));
-    QCOMPARE(VerbCommand("dllfile\\shell\\Register\\command"), std::string());
-    QCOMPARE(VerbCommand("Folder\\shell\\ActiveX Report\\command"), std::string());
-  }
-
-  void toggleCaptionIsReadIgnoringCase() {
-    MainWindowFixture f;
-    f.window().cmdShellEX()->SetCaption(QStringLiteral("ENABLE"));
-    f.window().cmdShellEX_Click();
-    QCOMPARE(f.port().boxes.back().text, std::string("Shell Extensions Enabled!"));
-    f.window().cmdShellEX()->SetCaption(QStringLiteral("whatever"));
-    f.window().cmdShellEX_Click();
-    QCOMPARE(f.port().boxes.back().text, std::string("Shell Extensions Disabled!"));
-  }
+  // --- the tab control reaches the form ---
 
   void thirdTabShowsTheRegistryState() {
     MainWindowFixture f;
     frmMain& w = f.window();
-    // Design-time texts until the third tab is first shown.
-    QCOMPARE(w.lblShell()->text(),
-             QStringLiteral("Shell Extensions are Enabled. Click Disable to remove Shell Extensions:"));
     w.XTab1()->SetTab(2);
     QCOMPARE(w.cmdShellEX()->Caption(), QStringLiteral("Enable"));
     QCOMPARE(w.lblShell()->text(),
              QStringLiteral("Extensions are Disabled. Click Enable to create Shell Extensions"));
-
-    // Verbs written from elsewhere (the -s switch) show on the next visit.
-    clsRegistry other;
-    CreateSwitchAssociations(other, "/opt/korvane");
-    w.XTab1()->SetTab(0);
-    QCOMPARE(w.cmdShellEX()->Caption(), QStringLiteral("Enable"));  // other tabs do nothing
-    w.XTab1()->SetTab(2);
-    QCOMPARE(w.cmdShellEX()->Caption(), QStringLiteral("Disable"));
-    QCOMPARE(w.lblShell()->text(),
-             QStringLiteral("Extensions are Enabled. Click Disable to remove Shell Extensions"));
-  }
-
-  void toggleWithoutRegistryObjectIsReported() {
-    korvane::test::TempDir dir;
-    korvane::test::ScopedEnv store("KORVANE_REGISTRY", dir.File("registry.db"));
-    korvane::test::RecordingUserPort port;
-    frmMain window;  // never loaded: no registry object
-    window.cmdShellEX_Click();
-    QCOMPARE(port.boxes.size(), std::size_t{1});
-    QVERIFY2(port.boxes[0].text.rfind("cmdShellEX_Click: error 91: ", 0) == 0, port.boxes[0].text.c_str());
-    // The label changes before the registry work.
-    QCOMPARE(window.lblShell()->text(),
-             QStringLiteral("Extensions are Enabled. Click Disable to remove Shell Extensions"));
-    QCOMPARE(window.cmdShellEX()->Caption(), QStringLiteral("Enable"));
   }
 
   // --- tab icons ---
-
-  void tabIconsSelectByTheirFirstDigit_data() {
-    QTest::addColumn<int>("index");
-    QTest::addColumn<int>("startTab");
-    QTest::addColumn<int>("tab");
-    QTest::newRow("22 on the second tab") << 22 << 1 << 1;
-    QTest::newRow("3 on the first tab") << 3 << 0 << 2;
-    QTest::newRow("111 on the third tab") << 111 << 2 << 0;
-    QTest::newRow("222 from the third tab") << 222 << 2 << 1;
-    QTest::newRow("4 is no tab") << 4 << 1 << 1;
-    QTest::newRow("0 is no tab") << 0 << 2 << 2;
-    QTest::newRow("a negative index") << -1 << 1 << 1;
-  }
-  void tabIconsSelectByTheirFirstDigit() {
-    QFETCH(int, index);
-    QFETCH(int, startTab);
-    QFETCH(int, tab);
-    MainWindowFixture f;
-    f.window().XTab1()->SetTab(startTab);
-    f.window().picTabIcon_Click(index);
-    QCOMPARE(f.window().XTab1()->Tab(), tab);
-  }
 
   void clickingAnIconSwitchesAndPassesTheFocusOn() {
     MainWindowFixture f;
@@ -421,29 +241,6 @@ class TestMainWindow : public QObject {
     QCOMPARE(w.GridInfoModel().Col(), col);
   }
 
-  void doubleClickOutsideTheRowsOpensNothing() {
-    MainWindowFixture f;
-    bool opened = false;
-    AnswerNextModal([&](QWidget*) { opened = true; }, 200);
-    f.window().gridcomparison_DblClick(5, 0);  // the grid is empty
-    QTest::qWait(50);
-    QVERIFY(!opened);
-  }
-
-  void comparisonGridOpensItsOwnCell() {
-    MainWindowFixture f;
-    f.window().GridComparisonModel().SetRows(2);
-    f.window().GridComparisonModel().SetRow(1);
-    f.window().GridComparisonModel().SetCol(1);
-    f.window().GridComparisonModel().SetText("second row value");
-    QString shown;
-    AnswerNextModal([&](QWidget* modal) {
-      if (auto* display = qobject_cast<frmDisplay*>(modal)) shown = display->txtinfo()->toPlainText();
-    });
-    f.window().gridcomparison_DblClick(1, 1);
-    QCOMPARE(shown, QStringLiteral("second row value"));
-  }
-
   // --- the detail window ---
 
   void detailWindowTextFillsItAtAnySize() {
@@ -468,12 +265,6 @@ class TestMainWindow : public QObject {
                               "KORVANE_REGISTRY", "ActiveX Report"}) {
       QVERIFY2(text.find(topic) != std::string::npos, topic);
     }
-  }
-
-  void missingReadmeShowsNoMessage() {
-    MainWindowFixture f;  // its program folder holds no readme: nothing is said
-    f.window().cmdReadme_Click();
-    QVERIFY(f.port().boxes.empty());
   }
 
   // --- the window host and shut-down ---

@@ -1,7 +1,9 @@
 // A result grid on screen: the Qt view follows its FlexGrid model as the grid
 // wrapper fills it, with the header colours, column widths and fonts.
 
+#include <QAbstractItemModelTester>
 #include <QHeaderView>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include "inspection/clsGrid.h"
@@ -74,6 +76,27 @@ class TestGridView : public QObject {
     QCOMPARE(view.rowHeight(2), FlexGridView::kRowHeight);
     QVERIFY(view.horizontalHeader()->isHidden());
     QVERIFY(view.verticalHeader()->isHidden());
+  }
+
+  void oneResetPerBatchAndAConsistentModel() {
+    FlexGrid grid;
+    FlexGridView view(grid);
+    QAbstractItemModelTester tester(view.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy resets(view.model(), &QAbstractItemModel::modelReset);
+    clsGrid wrapper;
+    wrapper.Init(&grid);
+    resets.clear();
+    {
+      FlexGrid::Batch fill(grid);
+      wrapper.Clear();
+      for (int i = 0; i < 23; ++i) wrapper.AddRow(QString::number(i).toStdString(), "value", i == 0);
+    }
+    QCOMPARE(resets.count(), 1);
+    QCOMPARE(view.model()->rowCount(), 23);
+    QCOMPARE(view.columnWidth(1), 280);  // the layout followed the batch
+    wrapper.ShowMsg("gone");
+    QCOMPARE(resets.count(), 2);
+    QCOMPARE(view.model()->rowCount(), 1);
   }
 
   void modelOutlivesItsView() {

@@ -1,4 +1,4 @@
-#include "ui/CommandGeometry.h"
+#include "forms/CommandGeometry.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "ui/CommandCore.h"
+#include "forms/CommandCore.h"
 
-#include "ui/PropertyBag.h"
+#include "forms/PropertyBag.h"
 
 namespace korvane::ui {
 

@@ -1,4 +1,4 @@
-#include "ui/PropertyBag.h"
+#include "forms/PropertyBag.h"
 
 #include <cctype>
 #include <charconv>

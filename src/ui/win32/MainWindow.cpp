@@ -1,0 +1,384 @@
+#include "ui/win32/MainWindow.h"
+
+#include <vector>
+
+#include "forms/DisplayLayout.h"
+#include "forms/MainLayout.h"
+#include "ui/win32/CommandButton.h"
+#include "ui/win32/TabArt.h"
+
+namespace korvane::win32ui {
+
+namespace {
+
+constexpr const wchar_t* kMainClass = L"Korvane.Main";
+constexpr const wchar_t* kDisplayClass = L"Korvane.Display";
+
+using forms::ControlKind;
+using forms::ControlPlace;
+
+RECT TwipRect(int left, int top, int width, int height) {
+  return RECT{Px(left), Px(top), Px(left + width), Px(top + height)};
+}
+
+// A control's place on the window: its own place plus its frame's and the
+// tab control's origins (every control is a child of the window itself, so
+// that its notifications come here).
+RECT PlaceOnWindow(const ControlPlace& place) {
+  int left = forms::kTabLeft + place.left;
+  int top = forms::kTabTop + place.top;
+  if (place.parentId != 0) {
+    for (const ControlPlace& frame : forms::MainWindowControls()) {
+      if (frame.id == place.parentId) {
+        left += frame.left;
+        top += frame.top;
+      }
+    }
+  }
+  return TwipRect(left, top, place.width, place.height);
+}
+
+HWND Make(HWND parent, const wchar_t* cls, const std::string& text, DWORD style, RECT r, int id, DWORD exStyle = 0) {
+  HWND control = CreateWindowExW(exStyle, cls, Wide(text).c_str(), WS_CHILD | style, r.left, r.top,
+                                 r.right - r.left, r.bottom - r.top, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(ButtonFont()), FALSE);
+  return control;
+}
+
+}  // namespace
+
+MainWindow::MainWindow() : form_(*this) {
+  RegisterWindowClasses();
+  background_ = CreateSolidBrush(Gdi(forms::kWindowColour));
+  RECT frame{0, 0, Px(forms::kClientWidth), Px(forms::kClientHeight)};
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  AdjustWindowRectEx(&frame, style, FALSE, 0);
+  window_ = CreateWindowExW(0, kMainClass, L"Korvane", style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                            frame.bottom - frame.top, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  Build();
+}
+
+MainWindow::~MainWindow() {
+  gridInfo_.reset();
+  gridComparison_.reset();
+  if (window_ != nullptr) {
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+  }
+  DeleteObject(background_);
+}
+
+void MainWindow::Build() {
+  const RECT tabPlace = TwipRect(forms::kTabLeft, forms::kTabTop, forms::kTabWidth, forms::kTabHeight);
+  tab_ = Make(window_, WC_TABCONTROLW, "", WS_VISIBLE | WS_CLIPSIBLINGS | TCS_FIXEDWIDTH | TCS_OWNERDRAWFIXED,
+              tabPlace, forms::kIdTab);
+  const int headerWidth = (tabPlace.right - tabPlace.left) / 3 - 2;
+  SendMessageW(tab_, TCM_SETITEMSIZE, 0, MAKELPARAM(headerWidth, forms::kTabHeaderPixels));
+  for (int tab = 0; tab < 3; ++tab) {
+    std::wstring caption = Wide(forms::TabCaption(tab));
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = caption.data();
+    SendMessageW(tab_, TCM_INSERTITEMW, static_cast<WPARAM>(tab), reinterpret_cast<LPARAM>(&item));
+  }
+
+  // Frames first, so that the controls inside them lie above them.
+  for (const ControlPlace& place : forms::MainWindowControls()) {
+    if (place.kind != ControlKind::Frame) continue;
+    Make(window_, L"BUTTON", place.text, BS_GROUPBOX, PlaceOnWindow(place), place.id);
+    tabOfControl_[place.id] = place.tab;
+  }
+  for (const ControlPlace& place : forms::MainWindowControls()) {
+    const RECT r = PlaceOnWindow(place);
+    switch (place.kind) {
+      case ControlKind::Frame:
+        continue;
+      case ControlKind::Label:
+        Make(window_, L"STATIC", place.text, SS_LEFT, r, place.id);
+        break;
+      case ControlKind::TextBox:
+        Make(window_, L"EDIT", place.text, WS_TABSTOP | ES_AUTOHSCROLL, r, place.id, WS_EX_CLIENTEDGE);
+        break;
+      case ControlKind::Button:
+        CreateCommand(window_, place.id, place.text, r);
+        break;
+      case ControlKind::Picture:
+        Make(window_, L"STATIC", "", SS_OWNERDRAW, r, place.id);
+        break;
+      case ControlKind::Grid: {
+        FlexGrid& model = form_.GridModel(place.id == forms::kIdGridInfo ? forms::Grid::Info : forms::Grid::Comparison);
+        auto list = std::make_unique<GridList>(model, window_, place.id, r);
+        (place.id == forms::kIdGridInfo ? gridInfo_ : gridComparison_) = std::move(list);
+        break;
+      }
+    }
+    tabOfControl_[place.id] = place.tab;
+  }
+  for (const forms::TabIconPlace& icon : forms::TabIcons()) {
+    const int id = forms::kIdTabIconBase + icon.index;
+    Make(window_, L"STATIC", "", SS_OWNERDRAW | SS_NOTIFY,
+         TwipRect(forms::kTabLeft + icon.left, forms::kTabTop + icon.top, icon.width, icon.height), id);
+    tabOfControl_[id] = icon.tab;
+  }
+  // Both grids carry the hint that a double click shows more.
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, GetModuleHandleW(nullptr),
+                             nullptr);
+  std::wstring hint = Wide(forms::kGridTip);
+  for (int id : {forms::kIdGridInfo, forms::kIdGridComparison}) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(Control(id));
+    tool.lpszText = hint.data();
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  // The tab control lies below every control on it.
+  SetWindowPos(tab_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ShowTabControls();
+}
+
+void MainWindow::ShowTabControls() {
+  const int active = ActiveTab();
+  for (const auto& [id, tab] : tabOfControl_) ShowWindow(Control(id), tab == active ? SW_SHOWNA : SW_HIDE);
+}
+
+int MainWindow::ActiveTab() const { return static_cast<int>(SendMessageW(tab_, TCM_GETCURSEL, 0, 0)); }
+
+void MainWindow::SetActiveTab(int tab) {
+  // TCM_SETCURSEL raises no notification: the switch event is raised here.
+  SendMessageW(tab_, TCM_SETCURSEL, static_cast<WPARAM>(tab), 0);
+  ShowTabControls();
+  form_.TabSwitched();
+}
+
+void MainWindow::Command(int id) {
+  switch (id) {
+    case forms::kIdCmdBrowse: form_.Browse(); break;
+    case forms::kIdCmdReg: form_.Register(); break;
+    case forms::kIdCmdUnReg: form_.Unregister(); break;
+    case forms::kIdCmdSelectOne: form_.SelectOne(); break;
+    case forms::kIdCmdSelectTwo: form_.SelectTwo(); break;
+    case forms::kIdCmdShellEX: form_.ToggleShellVerbs(); break;
+    case forms::kIdCmdReadme: form_.OpenReadme(); break;
+    case forms::kIdCmdWeb: form_.OpenWebPage(); break;
+    default:
+      if (id > forms::kIdTabIconBase) {
+        form_.TabIconClick(id - forms::kIdTabIconBase);
+        form_.TabIconGotFocus(id - forms::kIdTabIconBase);
+      }
+      break;
+  }
+}
+
+LRESULT MainWindow::Notify(NMHDR* header) {
+  const int id = static_cast<int>(header->idFrom);
+  GridList* grid = id == forms::kIdGridInfo ? gridInfo_.get() : id == forms::kIdGridComparison ? gridComparison_.get() : nullptr;
+  if (id == forms::kIdTab && header->code == TCN_SELCHANGE) {
+    ShowTabControls();
+    form_.TabSwitched();
+    return 0;
+  }
+  if (grid != nullptr && header->code == NM_CUSTOMDRAW) {
+    return grid->CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+  }
+  if (grid != nullptr && header->code == NM_DBLCLK) {
+    const auto* activate = reinterpret_cast<NMITEMACTIVATE*>(header);
+    int row = 0, col = 0;
+    if (grid->CellAt(activate->ptAction, row, col)) {
+      form_.GridDoubleClick(grid == gridInfo_.get() ? forms::Grid::Info : forms::Grid::Comparison, row, col);
+    }
+    return 0;
+  }
+  return 0;
+}
+
+LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED || HIWORD(wParam) == STN_CLICKED) Command(LOWORD(wParam));
+      return 0;
+    case WM_NOTIFY:
+      return Notify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (item->CtlID == forms::kIdTab) {
+        const int tab = static_cast<int>(item->itemID);
+        int textLeft = 0;
+        for (const forms::TabIconPlace& icon : forms::TabIcons()) {
+          if (icon.tab == 0 && icon.picture == tab + 1) textLeft = Px(icon.left + icon.width) + 4;
+        }
+        DrawTabHeader(*item, forms::TabCaption(tab), textLeft);
+      } else if (item->CtlID == forms::kIdPicture1) {
+        DrawDecoration(item->hDC, item->rcItem);
+      } else if (item->CtlID > forms::kIdTabIconBase) {
+        DrawTabIcon(item->hDC, item->rcItem, static_cast<int>(item->CtlID) - forms::kIdTabIconBase);
+      }
+      return TRUE;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      SetBkColor(reinterpret_cast<HDC>(wParam), Gdi(forms::kWindowColour));
+      return reinterpret_cast<LRESULT>(background_);
+    case WM_ERASEBKGND: {
+      RECT client;
+      GetClientRect(window_, &client);
+      FillRect(reinterpret_cast<HDC>(wParam), &client, background_);
+      return 1;
+    }
+    case WM_SYSCHAR:
+      if (PressAccessKey(window_, static_cast<wchar_t>(wParam))) return 0;
+      break;
+    case WM_CLOSE:
+      ShowWindow(window_, SW_HIDE);
+      form_.Unload();
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK MainWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->window_ = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr || self->tab_ == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  return self->Handle(message, wParam, lParam);
+}
+
+std::optional<std::string> MainWindow::ChooseFile(const forms::FileDialogRequest& request) {
+  if (chooser_) return chooser_(request);
+  // "description|pattern|..." becomes the dialog's NUL-separated pairs.
+  std::wstring filter = Wide(request.filter);
+  for (wchar_t& c : filter) {
+    if (c == L'|') c = L'\0';
+  }
+  filter.push_back(L'\0');
+  std::vector<wchar_t> name(32768, L'\0');
+  const std::wstring start = Wide(request.fileName);
+  start.copy(name.data(), std::min(start.size(), name.size() - 1));
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = window_;
+  dialog.lpstrFilter = filter.c_str();
+  dialog.lpstrFile = name.data();
+  dialog.nMaxFile = static_cast<DWORD>(name.size());
+  dialog.Flags = static_cast<DWORD>(request.flags) | OFN_EXPLORER | OFN_FILEMUSTEXIST;
+  if (!GetOpenFileNameW(&dialog)) return std::nullopt;
+  return Narrow(name.data());
+}
+
+namespace {
+int BoxId(forms::FileBox box) {
+  switch (box) {
+    case forms::FileBox::First: return forms::kIdTxtFirstFile;
+    case forms::FileBox::Second: return forms::kIdTxtSecondFile;
+    case forms::FileBox::File: break;
+  }
+  return forms::kIdTxtFile;
+}
+}  // namespace
+
+std::string MainWindow::FileBoxText(forms::FileBox box) const { return TextOf(Control(BoxId(box))); }
+
+void MainWindow::SetFileBoxText(forms::FileBox box, const std::string& text) { SetText(Control(BoxId(box)), text); }
+
+void MainWindow::SetWindowCaption(const std::string& caption) { SetText(window_, caption); }
+
+std::string MainWindow::ShellButtonCaption() const { return TextOf(Control(forms::kIdCmdShellEX)); }
+
+void MainWindow::SetShellButtonCaption(const std::string& caption) { SetText(Control(forms::kIdCmdShellEX), caption); }
+
+void MainWindow::SetShellLabel(const std::string& text) { SetText(Control(forms::kIdLblShell), text); }
+
+void MainWindow::FocusTabControl() { SetFocus(tab_); }
+
+void MainWindow::InitialiseButtons() { InitialiseCommands(window_); }
+
+void MainWindow::ShowDetail(const std::string& text) {
+  if (detailShower_) {
+    detailShower_(text);
+  } else {
+    ShowDetailWindow(window_, text);
+  }
+}
+
+namespace {
+
+constexpr int kDetailTextId = 10;
+
+LRESULT CALLBACK DisplayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SIZE:
+      // The text box fills the client area, at any size.
+      MoveWindow(GetDlgItem(window, kDetailTextId), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+      return 0;
+    case WM_CLOSE:
+      DestroyWindow(window);
+      return 0;
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+void ShowDetailWindow(HWND owner, const std::string& text) {
+  RegisterWindowClasses();
+  RECT frame{0, 0, Px(forms::kDisplayWidth), Px(forms::kDisplayHeight)};
+  const DWORD style = WS_OVERLAPPEDWINDOW;
+  AdjustWindowRectEx(&frame, style, FALSE, 0);
+  HWND window = CreateWindowExW(0, kDisplayClass, Wide(forms::kDisplayCaption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                                frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+  if (window == nullptr) return;
+  HWND box = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", Wide(text).c_str(),
+                             WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                             Px(forms::kDisplayText.left), Px(forms::kDisplayText.top), Px(forms::kDisplayText.width),
+                             Px(forms::kDisplayText.height), window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDetailTextId)),
+                             GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(ButtonFont()), FALSE);
+  // Modal: the owner takes no input until the window is closed.
+  if (owner != nullptr) EnableWindow(owner, FALSE);
+  ShowWindow(window, SW_SHOW);
+  MSG msg;
+  while (IsWindow(window) && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  if (owner != nullptr) {
+    EnableWindow(owner, TRUE);
+    SetActiveWindow(owner);
+  }
+}
+
+void RegisterWindowClasses() {
+  static const bool registered = [] {
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                  ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+    RegisterCommandClass();
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = MainWindow::Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+    wc.lpszClassName = kMainClass;
+    RegisterClassExW(&wc);
+    wc.lpfnWndProc = DisplayProc;
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kDisplayClass;
+    RegisterClassExW(&wc);
+    return true;
+  }();
+  (void)registered;
+}
+
+}  // namespace korvane::win32ui

@@ -1,0 +1,87 @@
+#include "ui/win32/ProgressWindow.h"
+
+#include "forms/ProgressLayout.h"
+
+namespace korvane::win32ui {
+
+namespace {
+
+constexpr const wchar_t* kProgressClass = L"Korvane.Progress";
+
+// A control at its designed place; the band's controls are placed on the band's
+// origin (every control is a child of the window, so that Cancel reaches it).
+HWND Child(HWND parent, const wchar_t* cls, const char* text, DWORD style, int id, forms::TwipRect r,
+           int originTop = 0) {
+  HWND control = CreateWindowExW(0, cls, Wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, Px(r.left),
+                                 Px(originTop + r.top), Px(r.width), Px(r.height), parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(ButtonFont()), FALSE);
+  return control;
+}
+
+}  // namespace
+
+LRESULT CALLBACK ProgressWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<ProgressWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  switch (message) {
+    case WM_COMMAND:
+      if (self != nullptr && LOWORD(wParam) == kIdCancel) self->cancel_ = true;
+      return 0;
+    case WM_CLOSE:
+      return 0;  // refused, whatever asked for it
+    default:
+      return DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+ProgressWindow::ProgressWindow(bool& cancelFlag) : cancel_(cancelFlag) {
+  static const bool registered = [] {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kProgressClass;
+    return RegisterClassExW(&wc) != 0;
+  }();
+  (void)registered;
+  RECT frame{0, 0, Px(forms::kProgressWidth), Px(forms::kProgressHeight)};
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+  AdjustWindowRectEx(&frame, style, FALSE, 0);
+  window_ = CreateWindowExW(0, kProgressClass, Wide(forms::kProgressCaption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
+  SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  int id = 11;
+  for (const forms::ProgressLabel* label : {&forms::kProgressLabel2, &forms::kProgressLabel1, &forms::kProgressLabel3}) {
+    Child(window_, L"STATIC", label->text, SS_LEFT | SS_NOPREFIX, id++, label->place);
+  }
+  Child(window_, L"STATIC", forms::kProgressFile.text, SS_LEFT | SS_NOPREFIX, kIdFile, forms::kProgressFile.place);
+  Child(window_, PROGRESS_CLASSW, "", 0, kIdBar, forms::kProgressBar, forms::kProgressBand.top);
+  Child(window_, L"BUTTON", forms::kProgressCancelText, BS_PUSHBUTTON | WS_TABSTOP, kIdCancel, forms::kProgressCancel,
+        forms::kProgressBand.top);
+}
+
+ProgressWindow::~ProgressWindow() {
+  if (window_ != nullptr) DestroyWindow(window_);
+}
+
+void ProgressWindow::Show() {
+  ShowWindow(window_, SW_SHOW);
+  UpdateWindow(window_);
+}
+
+void ProgressWindow::SetMax(int max) {
+  SendMessageW(GetDlgItem(window_, kIdBar), PBM_SETRANGE32, 0, max);
+}
+
+void ProgressWindow::SetValue(int value) { SendMessageW(GetDlgItem(window_, kIdBar), PBM_SETPOS, value, 0); }
+
+void ProgressWindow::SetCurrentFile(const std::string& name) { SetText(GetDlgItem(window_, kIdFile), name); }
+
+void ProgressWindow::Hide() { ShowWindow(window_, SW_HIDE); }
+
+void ProgressWindow::Unload() { ShowWindow(window_, SW_HIDE); }  // it refuses to close: it stays loaded
+
+}  // namespace korvane::win32ui

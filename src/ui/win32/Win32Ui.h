@@ -1,0 +1,50 @@
+#pragma once
+// The Windows view's one way to the Windows API: <windows.h> with the common
+// controls and dialogs, and the conversions to UTF-16 for the W functions.
+
+#include "platform/win32/WinApi.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <string>
+
+namespace korvane::win32ui {
+
+using platform::win32::Narrow;
+using platform::win32::Wide;
+
+// Twips to pixels at the system's resolution (15 twips per pixel at 96 dpi).
+int Px(int twips);
+int SystemDpi();
+
+// A window's text as UTF-8.
+std::string TextOf(HWND window);
+void SetText(HWND window, const std::string& text);
+
+// 0x00BBGGRR to a GDI colour (the same layout).
+inline COLORREF Gdi(unsigned bgr) { return static_cast<COLORREF>(bgr & 0xFFFFFFu); }
+// 0xRRGGBB to a GDI colour.
+inline COLORREF FromRgb(std::uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+// The fonts the windows use, made once: MS Sans Serif 8.25 pt for buttons,
+// labels and tabs; Tahoma 8.25 pt for the grids.
+HFONT ButtonFont();
+HFONT GridFont();
+
+// An owned GDI object.
+class GdiObject {
+ public:
+  explicit GdiObject(HGDIOBJ object = nullptr) : object_(object) {}
+  ~GdiObject() {
+    if (object_ != nullptr) DeleteObject(object_);
+  }
+  GdiObject(const GdiObject&) = delete;
+  GdiObject& operator=(const GdiObject&) = delete;
+  HGDIOBJ get() const { return object_; }
+
+ private:
+  HGDIOBJ object_;
+};
+
+}  // namespace korvane::win32ui

@@ -1,0 +1,323 @@
+// The main window on the Windows API, driven by messages as a user's clicks
+// would be: controls found by id at their designed places, a file chosen,
+// the grid read back row by row from the list view, tabs switched by their
+// icons, and a capture of each tab checked for its size and colours.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "forms/MainLayout.h"
+#include "inspection/clsActiveX.h"
+#include "inspection/clsGrid.h"
+#include "registration/clsRegistrator.h"
+#include "support/RecordingUserPort.h"
+#include "ui/win32/MainWindow.h"
+
+namespace korvane {
+namespace {
+
+using namespace win32ui;
+
+std::string ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return Narrow(name);
+}
+
+// Lets the window handle what is pending (painting included).
+void Pump() {
+  MSG msg;
+  for (int round = 0; round < 5; ++round) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(10);
+  }
+}
+
+std::string ItemText(HWND list, int row, int col) {
+  wchar_t buffer[1024] = {};
+  LVITEMW item{};
+  item.iSubItem = col;
+  item.pszText = buffer;
+  item.cchTextMax = 1024;
+  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  return Narrow(buffer);
+}
+
+// Whether a control is shown on its window (the window itself may be hidden).
+bool Shown(HWND control) { return (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+// The place of a child in its parent's client coordinates.
+RECT PlaceOf(HWND child) {
+  RECT r;
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+// A capture of the window's client area, as 32-bit pixels, top row first.
+struct Capture {
+  int width = 0, height = 0;
+  std::vector<std::uint32_t> pixels;  // 0x00RRGGBB
+  std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)] & 0xFFFFFFu; }
+};
+
+Capture CaptureClient(HWND window) {
+  Capture capture;
+  RECT client;
+  GetClientRect(window, &client);
+  capture.width = client.right;
+  capture.height = client.bottom;
+  HDC source = GetDCEx(window, nullptr, DCX_CACHE);
+  HDC memory = CreateCompatibleDC(source);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = capture.width;
+  info.bmiHeader.biHeight = -capture.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  // What is on screen: the window with its children drawn.
+  BitBlt(memory, 0, 0, capture.width, capture.height, source, 0, 0, SRCCOPY);
+  GdiFlush();
+  const auto* data = static_cast<const std::uint32_t*>(bits);
+  capture.pixels.assign(data, data + capture.width * capture.height);
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(window, source);
+  return capture;
+}
+
+// Writes a capture as a 32-bit BMP file.
+void WriteBmp(const Capture& capture, const std::string& path) {
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(out, nullptr) << path;
+  const std::uint32_t imageSize = static_cast<std::uint32_t>(capture.pixels.size() * 4);
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+  file.bfSize = file.bfOffBits + imageSize;
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = capture.width;
+  header.biHeight = -capture.height;
+  header.biPlanes = 1;
+  header.biBitCount = 32;
+  header.biSizeImage = imageSize;
+  std::fwrite(&file, sizeof file, 1, out);
+  std::fwrite(&header, sizeof header, 1, out);
+  std::fwrite(capture.pixels.data(), 4, capture.pixels.size(), out);
+  std::fclose(out);
+}
+
+class Win32MainWindowTest : public ::testing::Test {
+ protected:
+  Win32MainWindowTest() {
+    info.Init(&window.Form().GridModel(forms::Grid::Info));
+    comparison.Init(&window.Form().GridModel(forms::Grid::Comparison));
+    inspector.Init(&info, &comparison);
+    window.Form().SetSharedObjects(&registrator, &inspector);
+    window.SetChooser([this](const forms::FileDialogRequest& request) -> std::optional<std::string> {
+      ++dialogs;
+      EXPECT_EQ(request.filter, "All files(*.*)|*.*");
+      if (answers.empty()) return std::nullopt;
+      auto answer = answers.front();
+      answers.erase(answers.begin());
+      return answer;
+    });
+    window.SetDetailShower([this](const std::string& text) { details.push_back(text); });
+    window.Form().Load();
+  }
+  void Click(int id) { SendMessageW(window.Control(id), BM_CLICK, 0, 0); }
+  HWND Grid(int id) { return window.Control(id); }
+
+  test::RecordingUserPort port;
+  clsRegistrator registrator;
+  clsGrid info;
+  clsGrid comparison;
+  clsActiveX inspector;
+  MainWindow window;
+  std::vector<std::optional<std::string>> answers;
+  std::vector<std::string> details;
+  int dialogs = 0;
+};
+
+TEST_F(Win32MainWindowTest, ControlsSitAtTheirDesignedPlacesWithTheirIds) {
+  ASSERT_NE(window.Window(), nullptr);
+  RECT client;
+  GetClientRect(window.Window(), &client);
+  EXPECT_EQ(client.right, Px(forms::kClientWidth));
+  EXPECT_EQ(client.bottom, Px(forms::kClientHeight));
+  EXPECT_EQ(TextOf(window.Window()).rfind("Korvane v", 0), 0u) << TextOf(window.Window());
+  for (const forms::ControlPlace& place : forms::MainWindowControls()) {
+    HWND control = window.Control(place.id);
+    ASSERT_NE(control, nullptr) << place.name;
+    const std::string expectedClass = place.kind == forms::ControlKind::Button   ? "Korvane.Command"
+                                      : place.kind == forms::ControlKind::Grid   ? "SysListView32"
+                                      : place.kind == forms::ControlKind::TextBox ? "Edit"
+                                      : place.kind == forms::ControlKind::Frame  ? "Button"
+                                                                                 : "Static";
+    EXPECT_EQ(ClassOf(control), expectedClass) << place.name;
+    const RECT r = PlaceOf(control);
+    EXPECT_EQ(r.right - r.left, Px(place.left + place.width) - Px(place.left)) << place.name;
+    EXPECT_EQ(Shown(control), place.tab == 0) << place.name;
+  }
+  EXPECT_EQ(TextOf(window.Control(forms::kIdCmdReg)), "Register ActiveX");
+  for (int grid : {forms::kIdGridInfo, forms::kIdGridComparison}) {
+    wchar_t hint[80] = {};
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = window.Window();
+    tool.uId = reinterpret_cast<UINT_PTR>(window.Control(grid));
+    tool.lpszText = hint;
+    SendMessageW(window.Tooltip(), TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_EQ(Narrow(hint), "Double Click for more info") << grid;
+  }
+  for (const forms::TabIconPlace& icon : forms::TabIcons()) {
+    EXPECT_NE(window.Control(forms::kIdTabIconBase + icon.index), nullptr) << icon.index;
+  }
+}
+
+TEST_F(Win32MainWindowTest, BrowseByMessageFillsTheListRowByRow) {
+  answers.push_back(std::nullopt);  // cancelled: nothing changes
+  Click(forms::kIdCmdBrowse);
+  EXPECT_EQ(dialogs, 1);
+  EXPECT_EQ(TextOf(window.Control(forms::kIdTxtFile)), "");
+  answers.push_back(std::string(KORVANE_FIXTURE_ALPHA64_DLL));
+  Click(forms::kIdCmdBrowse);
+  EXPECT_EQ(TextOf(window.Control(forms::kIdTxtFile)), KORVANE_FIXTURE_ALPHA64_DLL);
+  const FlexGrid& model = window.Form().GridModel(forms::Grid::Info);
+  HWND list = Grid(forms::kIdGridInfo);
+  ASSERT_GT(model.Rows(), 10);
+  ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), model.Rows());
+  for (int row = 0; row < model.Rows(); ++row) {
+    EXPECT_EQ(ItemText(list, row, 0), model.Cell(row, 0).text) << row;
+    EXPECT_EQ(ItemText(list, row, 1), model.Cell(row, 1).text) << row;
+  }
+  EXPECT_EQ(model.RowKind(0), GridRowKind::Header);
+  EXPECT_EQ(ItemText(list, 0, 0), "TypeLib Info");
+  EXPECT_EQ(ItemText(list, 1, 0), "TypeLib Name:");
+  EXPECT_EQ(ItemText(list, 1, 1), "KorvaneAlpha (Korvane Alpha Library)");
+  EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), Px(2000));
+  EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0), Px(4200));
+  EXPECT_TRUE(port.boxes.empty());
+}
+
+TEST_F(Win32MainWindowTest, TabIconsSwitchTabsAndTheThirdShowsTheVerbState) {
+  const int iconId = forms::kIdTabIconBase + 3;
+  SendMessageW(window.Window(), WM_COMMAND, MAKEWPARAM(iconId, STN_CLICKED),
+               reinterpret_cast<LPARAM>(window.Control(iconId)));
+  EXPECT_EQ(window.ActiveTab(), 2);
+  EXPECT_TRUE(Shown(window.Control(forms::kIdCmdShellEX)));
+  EXPECT_FALSE(Shown(window.Control(forms::kIdCmdReg)));
+  const std::string label = TextOf(window.Control(forms::kIdLblShell));
+  EXPECT_EQ(label.rfind("Extensions are ", 0), 0u) << label;  // no longer the design-time text
+  window.SetActiveTab(1);
+  EXPECT_TRUE(Shown(window.Control(forms::kIdGridComparison)));
+}
+
+TEST_F(Win32MainWindowTest, CapturesOfEachTabShowHeaderMessageAndButtonColours) {
+  answers.push_back(std::string(KORVANE_FIXTURE_ALPHA64_DLL));
+  Click(forms::kIdCmdBrowse);
+  answers.push_back(std::string(KORVANE_FIXTURE_ALPHA64_DLL));
+  Click(forms::kIdCmdSelectOne);
+  answers.push_back(std::string(KORVANE_FIXTURE_PLAIN_DLL));
+  Click(forms::kIdCmdSelectTwo);  // no type library: the message row
+  ASSERT_EQ(window.Form().GridModel(forms::Grid::Comparison).RowKind(0), GridRowKind::Message);
+  ShowWindow(window.Window(), SW_SHOW);
+  std::filesystem::create_directories(KORVANE_SCREENSHOT_DIR);
+  const std::uint32_t desktopBlue = kDesktopRgb;
+  for (int tab = 0; tab < 3; ++tab) {
+    window.SetActiveTab(tab);
+    RedrawWindow(window.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Pump();
+    const Capture capture = CaptureClient(window.Window());
+    EXPECT_EQ(capture.width, Px(forms::kClientWidth));
+    EXPECT_EQ(capture.height, Px(forms::kClientHeight));
+    WriteBmp(capture, std::string(KORVANE_SCREENSHOT_DIR) + "/win32-tab" + std::to_string(tab) + ".bmp");
+    auto inside = [&](int id, int dx, int dy) {
+      const RECT r = PlaceOf(window.Control(id));
+      return capture.At(r.left + dx, r.top + dy);
+    };
+    if (tab == 0) {
+      // The first row of the info grid is a header on the desktop colour.
+      EXPECT_EQ(inside(forms::kIdGridInfo, 40, 6), desktopBlue);
+      // The Register button's face: the gradient's light top half.
+      const std::uint32_t face = inside(forms::kIdCmdReg, 50, 6);
+      EXPECT_GE(face & 0xFF, 0xE0u) << std::hex << face;
+    }
+    if (tab == 1) {
+      EXPECT_EQ(inside(forms::kIdGridComparison, 40, 6), desktopBlue);  // the message row
+    }
+    if (tab == 2) {
+      EXPECT_EQ(capture.At(2, capture.height - 3) , 0xFBFDFBu & 0xFFFFFFu);  // the window's colour, 0x00FBFDFB
+    }
+  }
+}
+
+TEST_F(Win32MainWindowTest, DoubleClickInTheListOpensTheCell) {
+  answers.push_back(std::string(KORVANE_FIXTURE_ALPHA64_DLL));
+  Click(forms::kIdCmdBrowse);
+  HWND list = Grid(forms::kIdGridInfo);
+  RECT cell{};
+  cell.top = 1;  // the value column
+  cell.left = LVIR_BOUNDS;
+  SendMessageW(list, LVM_GETSUBITEMRECT, 1, reinterpret_cast<LPARAM>(&cell));
+  NMITEMACTIVATE activate{};
+  activate.hdr.hwndFrom = list;
+  activate.hdr.idFrom = forms::kIdGridInfo;
+  activate.hdr.code = NM_DBLCLK;
+  activate.ptAction = POINT{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+  SendMessageW(window.Window(), WM_NOTIFY, forms::kIdGridInfo, reinterpret_cast<LPARAM>(&activate));
+  ASSERT_EQ(details.size(), 1u);
+  EXPECT_EQ(details[0], "KorvaneAlpha (Korvane Alpha Library)");
+}
+
+TEST(Win32DetailWindow, ShowsTheTextModallyAndTheBoxFillsItAtAnySize) {
+  MainWindow owner;
+  std::string shown;
+  std::vector<bool> filled;
+  bool ownerDisabled = false;
+  // The window is modal: it is looked at and closed from another thread.
+  std::thread user([&] {
+    HWND display = nullptr;
+    // Found once shown (a window is found as soon as it is made).
+    for (int tries = 0; tries < 500 && display == nullptr; ++tries) {
+      display = FindWindowW(L"Korvane.Display", L"selection info");
+      if (display != nullptr && !IsWindowVisible(display)) display = nullptr;
+      if (display == nullptr) Sleep(10);
+    }
+    if (display == nullptr) return;
+    ownerDisabled = !IsWindowEnabled(owner.Window());
+    HWND box = GetWindow(display, GW_CHILD);
+    shown = TextOf(box);
+    for (SIZE size : {SIZE{600, 300}, SIZE{120, 60}}) {
+      SetWindowPos(display, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+      RECT client, place;
+      GetClientRect(display, &client);
+      GetWindowRect(box, &place);
+      MapWindowPoints(nullptr, display, reinterpret_cast<POINT*>(&place), 2);
+      filled.push_back(place.left == 0 && place.top == 0 && place.right == client.right &&
+                       place.bottom == client.bottom);
+    }
+    PostMessageW(display, WM_CLOSE, 0, 0);
+  });
+  ShowDetailWindow(owner.Window(), "{6B1E9C40-2F5A-4C11-9D3E-7A10B2C3D4E5}");
+  user.join();
+  EXPECT_EQ(shown, "{6B1E9C40-2F5A-4C11-9D3E-7A10B2C3D4E5}");
+  EXPECT_TRUE(ownerDisabled);
+  EXPECT_TRUE(IsWindowEnabled(owner.Window()));  // given back when it closes
+  EXPECT_EQ(filled, (std::vector<bool>{true, true}));
+}
+
+}  // namespace
+}  // namespace korvane
