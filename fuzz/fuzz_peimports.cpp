@@ -8,9 +8,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace korvane::formats;
-  PeMemoryBytes bytes(std::span<const std::uint8_t>(data, size));
-  PeModuleInfo info;
-  if (ReadPeModule(bytes, info, PeModuleParts::kHeadersOnly) != PeModuleError::kOk) return 0;
-  ReadPeModule(bytes, info, PeModuleParts::kAll);
-  return 0;
+  auto image = PeImage::FromBytes(std::span<const std::uint8_t>(data, size));
+  if (!image) return 0;
+  if (!ReadPeModule(*image, PeModuleParts::kHeadersOnly)) return 0;
+  const auto all = ReadPeModule(*image, PeModuleParts::kAll);
+  return all ? 0 : 1;
 }
