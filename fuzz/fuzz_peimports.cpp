@@ -11,6 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto image = PeImage::FromBytes(std::span<const std::uint8_t>(data, size));
   if (!image) return 0;
   if (!ReadPeModule(*image, PeModuleParts::kHeadersOnly)) return 0;
-  const auto all = ReadPeModule(*image, PeModuleParts::kAll);
-  return all ? 0 : 1;
+  // Once the headers read, the directories never fail the whole read: their
+  // damage is kept in the result.
+  if (!ReadPeModule(*image, PeModuleParts::kAll)) __builtin_trap();
+  return 0;
 }
