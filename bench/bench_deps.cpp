@@ -24,9 +24,8 @@ std::string g_file;
 
 void BM_HeadersOnly(benchmark::State& state) {
   for (auto _ : state) {
-    korvane::formats::PeModuleInfo info;
-    benchmark::DoNotOptimize(
-        korvane::diagnosis::ReadModuleFile(g_file, info, korvane::formats::PeModuleParts::kHeadersOnly));
+    auto read = korvane::diagnosis::ReadModuleFile(g_file, korvane::formats::PeModuleParts::kHeadersOnly);
+    benchmark::DoNotOptimize(read.has_value());
   }
 }
 
@@ -55,12 +54,10 @@ int main(int argc, char** argv) {
   const std::string root = argv[1];
   std::uintmax_t largest = 0;
   bench::ForEachComponent(root.c_str(), [&](const std::filesystem::path& path) {
-    korvane::formats::PeModuleInfo info;
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     if (!ec && size > largest &&
-        korvane::diagnosis::ReadModuleFile(path.string(), info, korvane::formats::PeModuleParts::kHeadersOnly) ==
-            korvane::formats::PeModuleError::kOk) {
+        korvane::diagnosis::ReadModuleFile(path.string(), korvane::formats::PeModuleParts::kHeadersOnly)) {
       largest = size;
       g_file = path.string();
     }

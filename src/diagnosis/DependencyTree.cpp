@@ -12,20 +12,15 @@ namespace korvane::diagnosis {
 
 namespace {
 
-using formats::PeModuleError;
-
 // One module file, read once per walk, with its exports indexed.
 struct Module {
   std::string path;
   formats::PeModuleInfo info;
-  PeModuleError error = PeModuleError::kOk;
+  std::optional<formats::Error> error;  // the headers could not be read
   std::unordered_map<std::string, std::size_t> byName;
   std::unordered_map<std::uint32_t, std::size_t> byOrdinal;
 
-  bool Usable() const {
-    return error != PeModuleError::kCannotRead && error != PeModuleError::kNotPe &&
-           error != PeModuleError::kBadHeaders;
-  }
+  bool Usable() const { return !error.has_value(); }
 };
 
 struct Resolution {
@@ -101,7 +96,12 @@ struct DependencyWalker::Impl {
     if (!slot) {
       slot = std::make_unique<Module>();
       slot->path = path;
-      slot->error = ReadModuleFile(path, slot->info, formats::PeModuleParts::kAll);
+      auto read = ReadModuleFile(path, formats::PeModuleParts::kAll);
+      if (read) {
+        slot->info = std::move(*read);
+      } else {
+        slot->error = read.error();
+      }
       for (std::size_t i = 0; i < slot->info.exports.size(); ++i) {
         const formats::ExportedFunction& e = slot->info.exports[i];
         if (!e.name.empty()) slot->byName.emplace(e.name, i);

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,7 +43,7 @@ struct DependencyNode {
   bool delayLoaded = false;   // reached through a delay-load import: loaded on first call
   bool knownDll = false;
   std::uint16_t machine = 0;
-  formats::PeModuleError readError = formats::PeModuleError::kOk;
+  std::optional<formats::Error> readError;  // why its headers could not be read
   std::vector<std::string> skipped;        // files passed over for their processor type
   std::vector<MissingFunction> missing;    // what its importer needs and it lacks
   std::vector<DependencyNode> children;
@@ -57,7 +58,9 @@ struct WalkLimits {
 struct DependencyTree {
   DependencyNode root;
   formats::PeModuleInfo rootInfo;   // the component's headers, imports and exports
-  formats::PeModuleError rootError = formats::PeModuleError::kCannotRead;
+  // Why the component's headers could not be read; a tree never walked has
+  // the error of a file that could not be opened.
+  std::optional<formats::Error> rootError = formats::MakeError(formats::ErrorKind::kCannotOpen);
   bool truncated = false;           // the node limit was reached
 };
 

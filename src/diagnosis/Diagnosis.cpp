@@ -10,8 +10,6 @@ namespace korvane::diagnosis {
 
 namespace {
 
-using formats::PeModuleError;
-
 constexpr const char* kEntryPoints[] = {"DllRegisterServer", "DllUnregisterServer"};
 
 std::string Width(std::uint16_t machine) {
@@ -96,14 +94,14 @@ Diagnosis DiagnoseTree(const std::string& path, bool fileExists, const Dependenc
     d.reason = "The file does not exist.";
     return d;
   }
-  if (tree.rootError == PeModuleError::kCannotRead || tree.rootError == PeModuleError::kNotPe ||
-      tree.rootError == PeModuleError::kBadHeaders) {
+  if (tree.rootError) {
+    const formats::ErrorKind kind = tree.rootError->kind;
     d.kind = DiagnosisKind::kNotPeImage;
     d.predictedError = kErrorBadExeFormat;
-    d.reason = tree.rootError == PeModuleError::kCannotRead
+    d.reason = kind != formats::ErrorKind::kNotPe && kind != formats::ErrorKind::kBadHeaders
                    ? "The file cannot be read as a program library."
                    : std::string("The file is not a Windows program library (") +
-                         formats::PeModuleErrorText(tree.rootError) + ").";
+                         formats::ErrorKindText(kind) + ").";
     return d;
   }
   const std::uint16_t machine = tree.rootInfo.machine;

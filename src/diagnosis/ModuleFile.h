@@ -7,8 +7,8 @@
 
 namespace korvane::diagnosis {
 
-// kCannotRead when the file cannot be opened as a regular file.
-formats::PeModuleError ReadModuleFile(const std::string& path, formats::PeModuleInfo& info,
-                                      formats::PeModuleParts parts);
+// The file reader's own error (kCannotOpen, kNotRegularFile, ...) when the
+// file cannot be opened as a regular file.
+formats::Expected<formats::PeModuleInfo> ReadModuleFile(const std::string& path, formats::PeModuleParts parts);
 
 }  // namespace korvane::diagnosis

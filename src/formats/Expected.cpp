@@ -16,6 +16,9 @@ const char* ErrorKindText(ErrorKind kind) {
     case ErrorKind::kResourceLoop: return "the resource directory refers to itself";
     case ErrorKind::kTooManyEntries: return "too many resource directory entries";
     case ErrorKind::kResourceOutOfFile: return "resource data lies outside the file";
+    case ErrorKind::kBadImports: return "malformed import directory";
+    case ErrorKind::kBadExports: return "malformed export directory";
+    case ErrorKind::kTooManyNames: return "more imports or exports than the reader accepts";
     case ErrorKind::kNotFound: return "not found";
     case ErrorKind::kBadVersionBlock: return "malformed version block";
     case ErrorKind::kNotTypeLib: return "no type library";

@@ -25,6 +25,9 @@ enum class ErrorKind {
   kResourceLoop,          // a directory refers to itself or to one already walked
   kTooManyEntries,        // more directory entries than any real image holds
   kResourceOutOfFile,     // a resource's bytes do not lie inside the file
+  kBadImports,            // an import or delay-import entry lies outside the image
+  kBadExports,            // the export directory or one of its tables lies outside the image
+  kTooManyNames,          // more imported or exported functions or modules than the reader accepts
   kNotFound,              // nothing matches the request (resource, value, library id)
   // Version blocks.
   kBadVersionBlock,       // no readable root node, or a fixed block too short

@@ -18,55 +18,61 @@ constexpr std::uint32_t kExpFunctions = 28;
 constexpr std::uint32_t kExpNames = 32;
 constexpr std::uint32_t kExpNameOrdinals = 36;
 
-bool InTable(std::uint32_t table, std::uint32_t index, std::uint32_t width, std::uint32_t& rva) {
+// The RVA of one slot of a table, when the slot does not run past 4 GB.
+std::optional<std::uint32_t> InTable(std::uint32_t table, std::uint32_t index, std::uint32_t width) {
   const std::uint64_t at = std::uint64_t{table} + std::uint64_t{index} * width;
-  if (at > 0xFFFFFFFFu - width) return false;
-  rva = static_cast<std::uint32_t>(at);
-  return true;
+  if (at > 0xFFFFFFFFu - width) return std::nullopt;
+  return static_cast<std::uint32_t>(at);
 }
+
+Error BadExports(const std::string& detail) { return MakeError(ErrorKind::kBadExports, detail); }
 
 }  // namespace
 
-PeModuleError ReadExports(const Layout& layout, PeModuleInfo& info) {
-  const Directory& dir = layout.Dir(kDirExport);
-  if (dir.rva == 0) return PeModuleError::kOk;
-  std::uint32_t nameRva = 0, base = 0, functionCount = 0, nameCount = 0;
-  std::uint32_t functions = 0, names = 0, nameOrdinals = 0;
-  if (!layout.U32At(dir.rva + kExpName, nameRva) || !layout.U32At(dir.rva + kExpOrdinalBase, base) ||
-      !layout.U32At(dir.rva + kExpFunctionCount, functionCount) ||
-      !layout.U32At(dir.rva + kExpNameCount, nameCount) ||
-      !layout.U32At(dir.rva + kExpFunctions, functions) || !layout.U32At(dir.rva + kExpNames, names) ||
-      !layout.U32At(dir.rva + kExpNameOrdinals, nameOrdinals)) {
-    return PeModuleError::kBadExports;
+Expected<void> ReadExports(const Layout& layout, PeModuleInfo& info) {
+  const PeDataDirectory& dir = layout.Dir(kPeDirectoryExport);
+  if (dir.rva == 0) return {};
+  const auto nameRva = layout.U32At(dir.rva + kExpName);
+  const auto base = layout.U32At(dir.rva + kExpOrdinalBase);
+  const auto functionCount = layout.U32At(dir.rva + kExpFunctionCount);
+  const auto nameCount = layout.U32At(dir.rva + kExpNameCount);
+  const auto functions = layout.U32At(dir.rva + kExpFunctions);
+  const auto names = layout.U32At(dir.rva + kExpNames);
+  const auto nameOrdinals = layout.U32At(dir.rva + kExpNameOrdinals);
+  if (!nameRva || !base || !functionCount || !nameCount || !functions || !names || !nameOrdinals) {
+    return BadExports("the directory header");
   }
-  if (functionCount > kMaxExportedFunctions || nameCount > kMaxExportedFunctions) {
-    return PeModuleError::kTooMany;
+  if (*functionCount > kMaxExportedFunctions || *nameCount > kMaxExportedFunctions) {
+    return MakeError(ErrorKind::kTooManyNames, "exported functions");
   }
   // The module's own name is informative only; an unreadable one stays empty.
-  if (nameRva != 0 && !layout.NameAt(nameRva, info.exportName)) info.exportName.clear();
+  if (*nameRva != 0) info.exportName = layout.NameAt(*nameRva).value_or(std::string());
 
   // Names point at slots of the address table; slots without a name are
   // exported by ordinal only, and a slot may carry more than one name.
-  std::vector<std::vector<std::string>> slotNames(functionCount);
-  for (std::uint32_t i = 0; i < nameCount; ++i) {
-    std::uint32_t at = 0, nameAt = 0;
-    std::uint16_t slot = 0;
-    std::string name;
-    if (!InTable(names, i, 4, at) || !layout.U32At(at, nameAt) || !InTable(nameOrdinals, i, 2, at) ||
-        !layout.U16At(at, slot) || !layout.NameAt(nameAt, name)) {
-      return PeModuleError::kBadExports;
-    }
-    if (slot >= functionCount) return PeModuleError::kBadExports;
-    slotNames[slot].push_back(std::move(name));
+  std::vector<std::vector<std::string>> slotNames(*functionCount);
+  for (std::uint32_t i = 0; i < *nameCount; ++i) {
+    std::optional<std::uint32_t> nameAt;
+    std::optional<std::uint16_t> slot;
+    std::optional<std::string> name;
+    if (auto at = InTable(*names, i, 4)) nameAt = layout.U32At(*at);
+    if (auto at = InTable(*nameOrdinals, i, 2)) slot = layout.U16At(*at);
+    if (nameAt) name = layout.NameAt(*nameAt);
+    if (!slot || !name) return BadExports("name " + std::to_string(i));
+    if (*slot >= *functionCount) return BadExports("name " + std::to_string(i) + " names no function");
+    slotNames[*slot].push_back(std::move(*name));
   }
-  for (std::uint32_t slot = 0; slot < functionCount; ++slot) {
-    std::uint32_t at = 0, address = 0;
-    if (!InTable(functions, slot, 4, at) || !layout.U32At(at, address)) return PeModuleError::kBadExports;
-    if (address == 0) continue;  // an unused ordinal
+  for (std::uint32_t slot = 0; slot < *functionCount; ++slot) {
+    std::optional<std::uint32_t> address;
+    if (auto at = InTable(*functions, slot, 4)) address = layout.U32At(*at);
+    if (!address) return BadExports("function " + std::to_string(slot));
+    if (*address == 0) continue;  // an unused ordinal
     ExportedFunction f;
-    f.ordinal = base + slot;
-    if (address >= dir.rva && address - dir.rva < dir.size && !layout.NameAt(address, f.forwarder)) {
-      return PeModuleError::kBadExports;
+    f.ordinal = *base + slot;
+    if (*address >= dir.rva && *address - dir.rva < dir.size) {
+      auto forwarder = layout.NameAt(*address);
+      if (!forwarder) return BadExports("the forwarder of function " + std::to_string(slot));
+      f.forwarder = std::move(*forwarder);
     }
     if (slotNames[slot].empty()) {
       info.exports.push_back(std::move(f));
@@ -77,7 +83,7 @@ PeModuleError ReadExports(const Layout& layout, PeModuleInfo& info) {
       info.exports.push_back(f);
     }
   }
-  return PeModuleError::kOk;
+  return {};
 }
 
 }  // namespace korvane::formats::pe

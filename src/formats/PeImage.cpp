@@ -19,23 +19,32 @@ constexpr std::uint64_t kPeOffsetAt = 0x3C;
 constexpr std::uint32_t kPeSignature = 0x00004550;  // "PE\0\0"
 constexpr std::uint64_t kPeSignatureSize = 4;
 constexpr std::size_t kCoffHeaderSize = 20;
+constexpr std::size_t kCoffMachineAt = 0;
 constexpr std::size_t kCoffSectionCountAt = 2;
 constexpr std::size_t kCoffOptionalSizeAt = 16;
+constexpr std::size_t kCoffCharacteristicsAt = 18;
 
-// The optional header: its magic tells PE32 from PE32+, which differ in where
-// the count of data directories and the directories themselves lie.
+// The optional header: its magic tells PE32 from PE32+, which differ in the
+// width of the image base and in where the data directories lie.
 constexpr std::uint64_t kOptionalMagicAt = 0;
 constexpr std::uint16_t kOptionalMagicSize = 2;
 constexpr std::uint16_t kPe32Magic = 0x10B;
 constexpr std::uint16_t kPe32PlusMagic = 0x20B;
 struct OptionalLayout {
+  std::uint32_t imageBaseAt;
+  std::uint32_t imageBaseSize;
   std::uint32_t directoryCountAt;
   std::uint32_t directoriesAt;
 };
-constexpr OptionalLayout kPe32Layout{92, 96};
-constexpr OptionalLayout kPe32PlusLayout{108, 112};
+constexpr OptionalLayout kPe32Layout{28, 4, 92, 96};
+constexpr OptionalLayout kPe32PlusLayout{24, 8, 108, 112};
+// Fields at the same place in both.
+constexpr std::uint32_t kSizeOfHeadersAt = 60;
+constexpr std::uint32_t kSubsystemAt = 68;
+constexpr std::uint32_t kWindowsFieldsEnd = kSubsystemAt + 2;
+constexpr std::uint32_t kDirectoryCountSize = 4;
 constexpr std::uint32_t kDataDirectorySize = 8;  // RVA, size
-constexpr std::uint32_t kResourceDirectoryIndex = 2;
+constexpr std::uint32_t kDataDirectorySizeAt = 4;
 
 // One section header.
 constexpr std::size_t kSectionHeaderSize = 40;
@@ -64,19 +73,11 @@ constexpr int kResourceLevels = 3;  // type, name, language
 constexpr std::uint32_t kMaxSections = 1024;
 constexpr std::size_t kMaxDirectoryEntries = 1u << 16;
 
-struct Section {
-  std::uint32_t virtualAddress = 0;
-  std::uint32_t virtualSize = 0;
-  std::uint32_t rawSize = 0;
-  std::uint32_t rawOffset = 0;
-};
-
 }  // namespace
 
 struct PeImage::State {
   std::shared_ptr<const ByteSource> source;
-  bool is64 = false;
-  std::vector<Section> sections;
+  PeHeaders headers;
   // The resource directory: its file offset and the end of the bytes that
   // back its section in the file.
   bool hasResources = false;
@@ -84,9 +85,9 @@ struct PeImage::State {
   std::uint64_t rsrcEnd = 0;
 
   Expected<void> ParseHeaders();
+  Expected<void> ParseOptionalHeader(std::uint64_t optional);
   void LocateResources(std::uint32_t rva);
-  // The file offset of [rva, rva + length); nullopt when not all backed by file bytes.
-  std::optional<std::uint64_t> MapRva(std::uint32_t rva, std::uint32_t length) const;
+  std::optional<std::uint64_t> MapRva(std::uint32_t rva, std::uint64_t length) const;
 };
 
 ResourceId ResourceId::Number(std::uint16_t value) {
@@ -126,67 +127,117 @@ Expected<PeImage> PeImage::FromBytes(std::span<const std::uint8_t> bytes) {
   return Open(std::make_shared<MemorySource>(std::vector<std::uint8_t>(bytes.begin(), bytes.end())));
 }
 
-bool PeImage::Is64Bit() const { return state_->is64; }
+bool PeImage::Is64Bit() const { return state_->headers.is64; }
+const PeHeaders& PeImage::Headers() const { return state_->headers; }
+const ByteSource& PeImage::Source() const { return *state_->source; }
+std::optional<std::uint64_t> PeImage::MapRva(std::uint32_t rva, std::uint64_t length) const {
+  return state_->MapRva(rva, length);
+}
 
-Expected<void> PeImage::State::ParseHeaders() {
-  const ByteSource& s = *source;
+namespace {
+
+// The file offset of the COFF file header, behind the DOS header and the PE signature.
+Expected<std::uint64_t> LocateFileHeader(const ByteSource& s) {
   const auto mz = s.U16(kDosMagicAt);
   const auto peOffset = s.U32(kPeOffsetAt);
   if (!mz || *mz != kDosMagic || !peOffset) return MakeError(ErrorKind::kNotPe, "no DOS header");
   const auto signature = s.U32(*peOffset);
   if (!signature || *signature != kPeSignature) return MakeError(ErrorKind::kNotPe, "no PE signature");
+  return std::uint64_t{*peOffset} + kPeSignatureSize;
+}
 
-  const std::uint64_t coffAt = std::uint64_t{*peOffset} + kPeSignatureSize;
+}  // namespace
+
+Expected<std::uint16_t> PeMachine(const ByteSource& source) {
+  const auto coffAt = LocateFileHeader(source);
+  if (!coffAt) return coffAt.error();
+  const auto machine = source.U16(*coffAt + kCoffMachineAt);
+  if (!machine) return MakeError(ErrorKind::kBadHeaders, "the file header is truncated");
+  return *machine;
+}
+
+Expected<void> PeImage::State::ParseHeaders() {
+  const ByteSource& s = *source;
+  const auto located = LocateFileHeader(s);
+  if (!located) return located.error();
+  const std::uint64_t coffAt = *located;
   std::uint8_t coff[kCoffHeaderSize];
   if (!s.Read(coffAt, coff)) return MakeError(ErrorKind::kBadHeaders, "the file header is truncated");
+  headers.machine = LoadU16(coff + kCoffMachineAt);
   const std::uint16_t sectionCount = LoadU16(coff + kCoffSectionCountAt);
-  const std::uint16_t optionalSize = LoadU16(coff + kCoffOptionalSizeAt);
+  headers.optionalSize = LoadU16(coff + kCoffOptionalSizeAt);
+  headers.characteristics = LoadU16(coff + kCoffCharacteristicsAt);
   if (sectionCount > kMaxSections) return MakeError(ErrorKind::kBadHeaders, "too many sections");
 
   const std::uint64_t optional = coffAt + kCoffHeaderSize;
+  if (auto parsed = ParseOptionalHeader(optional); !parsed) return parsed;
+
+  // The section table follows the optional header whatever size that declares.
+  const std::uint64_t table = optional + headers.optionalSize;
+  headers.sections.reserve(sectionCount);
+  for (std::uint32_t i = 0; i < sectionCount; ++i) {
+    std::uint8_t header[kSectionHeaderSize];
+    if (!s.Read(table + std::uint64_t{i} * kSectionHeaderSize, header)) {
+      return MakeError(ErrorKind::kBadHeaders, "the section table is truncated");
+    }
+    PeSection sec;
+    sec.virtualSize = LoadU32(header + kSectionVirtualSizeAt);
+    sec.virtualAddress = LoadU32(header + kSectionVirtualAddressAt);
+    sec.rawSize = LoadU32(header + kSectionRawSizeAt);
+    sec.rawOffset = LoadU32(header + kSectionRawOffsetAt);
+    headers.sections.push_back(sec);
+  }
+
+  const PeDataDirectory& rsrc = headers.directories[kPeDirectoryResource];
+  if (rsrc.rva != 0 && rsrc.size != 0) LocateResources(rsrc.rva);
+  return {};
+}
+
+Expected<void> PeImage::State::ParseOptionalHeader(std::uint64_t optional) {
+  const ByteSource& s = *source;
+  const std::uint16_t optionalSize = headers.optionalSize;
   if (optionalSize < kOptionalMagicSize) return MakeError(ErrorKind::kBadHeaders, "no optional header");
   const auto magic = s.U16(optional + kOptionalMagicAt);
   if (!magic) return MakeError(ErrorKind::kBadHeaders, "the optional header is truncated");
   if (*magic != kPe32Magic && *magic != kPe32PlusMagic) {
     return MakeError(ErrorKind::kBadHeaders, "unknown optional header magic");
   }
-  is64 = *magic == kPe32PlusMagic;
-  const OptionalLayout& layout = is64 ? kPe32PlusLayout : kPe32Layout;
+  headers.is64 = *magic == kPe32PlusMagic;
+  const OptionalLayout& layout = headers.is64 ? kPe32PlusLayout : kPe32Layout;
 
-  // The section table follows the optional header whatever size that declares.
-  const std::uint64_t table = optional + optionalSize;
-  sections.reserve(sectionCount);
-  for (std::uint32_t i = 0; i < sectionCount; ++i) {
-    std::uint8_t header[kSectionHeaderSize];
-    if (!s.Read(table + std::uint64_t{i} * kSectionHeaderSize, header)) {
-      return MakeError(ErrorKind::kBadHeaders, "the section table is truncated");
+  // The Windows fields only matter to the import and export readers, which
+  // refuse an image without them; the resource reader does not need them.
+  if (optionalSize >= kWindowsFieldsEnd) {
+    std::uint8_t base[8] = {};
+    const auto sizeOfHeaders = s.U32(optional + kSizeOfHeadersAt);
+    const auto subsystem = s.U16(optional + kSubsystemAt);
+    if (s.Read(optional + layout.imageBaseAt, std::span(base, layout.imageBaseSize)) && sizeOfHeaders && subsystem) {
+      headers.hasWindowsFields = true;
+      headers.imageBase = layout.imageBaseSize == 8 ? LoadU64(base) : LoadU32(base);
+      headers.sizeOfHeaders = *sizeOfHeaders;
+      headers.subsystem = *subsystem;
     }
-    Section sec;
-    sec.virtualSize = LoadU32(header + kSectionVirtualSizeAt);
-    sec.virtualAddress = LoadU32(header + kSectionVirtualAddressAt);
-    sec.rawSize = LoadU32(header + kSectionRawSizeAt);
-    sec.rawOffset = LoadU32(header + kSectionRawOffsetAt);
-    sections.push_back(sec);
   }
 
-  // The resource data directory, when the header has room for it (and so for
-  // the count before the directories) and counts it.
-  const std::uint32_t resourceAt = layout.directoriesAt + kResourceDirectoryIndex * kDataDirectorySize;
-  if (optionalSize < resourceAt + kDataDirectorySize) return {};
-  const auto directoryCount = s.U32(optional + layout.directoryCountAt);
-  if (!directoryCount) return MakeError(ErrorKind::kBadHeaders, "the data directories are truncated");
-  if (*directoryCount <= kResourceDirectoryIndex) return {};
-  const auto rsrcRva = s.U32(optional + resourceAt);
-  const auto rsrcSize = s.U32(optional + resourceAt + 4);
-  if (!rsrcRva || !rsrcSize) return MakeError(ErrorKind::kBadHeaders, "the data directories are truncated");
-  if (*rsrcRva != 0 && *rsrcSize != 0) LocateResources(*rsrcRva);
+  // The data directories the header counts and has room for.
+  if (optionalSize < layout.directoryCountAt + kDirectoryCountSize) return {};
+  const auto declared = s.U32(optional + layout.directoryCountAt);
+  if (!declared) return MakeError(ErrorKind::kBadHeaders, "the data directories are truncated");
+  for (std::size_t i = 0; i < kPeDirectorySlots && i < *declared; ++i) {
+    const std::uint64_t entry = layout.directoriesAt + i * kDataDirectorySize;
+    if (entry + kDataDirectorySize > optionalSize) break;
+    const auto rva = s.U32(optional + entry);
+    const auto size = s.U32(optional + entry + kDataDirectorySizeAt);
+    if (!rva || !size) return MakeError(ErrorKind::kBadHeaders, "the data directories are truncated");
+    headers.directories[i] = {*rva, *size};
+  }
   return {};
 }
 
 // Directory offsets are relative to the directory's start; every one must
 // stay inside the file bytes of the section that holds the directory.
 void PeImage::State::LocateResources(std::uint32_t rva) {
-  for (const Section& sec : sections) {
+  for (const PeSection& sec : headers.sections) {
     const std::uint32_t span = std::max(sec.virtualSize, sec.rawSize);
     if (rva < sec.virtualAddress || rva - sec.virtualAddress >= span) continue;
     // A directory beyond the section's file bytes (or the file's end) leaves
@@ -198,8 +249,8 @@ void PeImage::State::LocateResources(std::uint32_t rva) {
   }
 }
 
-std::optional<std::uint64_t> PeImage::State::MapRva(std::uint32_t rva, std::uint32_t length) const {
-  for (const Section& sec : sections) {
+std::optional<std::uint64_t> PeImage::State::MapRva(std::uint32_t rva, std::uint64_t length) const {
+  for (const PeSection& sec : headers.sections) {
     const std::uint32_t span = std::max(sec.virtualSize, sec.rawSize);
     if (rva < sec.virtualAddress || rva - sec.virtualAddress >= span) continue;
     const std::uint64_t delta = rva - sec.virtualAddress;

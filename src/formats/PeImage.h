@@ -7,6 +7,7 @@
 // every offset, size and count is checked against the file and against fixed
 // limits, and every malformed structure gives an Error instead of a crash.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -59,6 +60,48 @@ struct ResourceListing {
   std::optional<Error> damage;
 };
 
+// One section header: where its bytes lie in memory and in the file.
+struct PeSection {
+  std::uint32_t virtualAddress = 0;
+  std::uint32_t virtualSize = 0;
+  std::uint32_t rawSize = 0;
+  std::uint32_t rawOffset = 0;
+};
+
+// One data directory entry.
+struct PeDataDirectory {
+  std::uint32_t rva = 0;
+  std::uint32_t size = 0;
+};
+
+// Indexes of the data directories the readers use.
+inline constexpr std::size_t kPeDirectoryExport = 0;
+inline constexpr std::size_t kPeDirectoryImport = 1;
+inline constexpr std::size_t kPeDirectoryResource = 2;
+inline constexpr std::size_t kPeDirectoryDelayImport = 13;
+inline constexpr std::size_t kPeDirectorySlots = 16;
+
+// What the one walk of the headers found. Directories the header does not
+// declare or has no room for stay empty.
+struct PeHeaders {
+  std::uint16_t machine = 0;
+  std::uint16_t characteristics = 0;
+  std::uint16_t optionalSize = 0;
+  bool is64 = false;  // PE32+
+  // The optional header reaches its Windows fields (image base up to the
+  // subsystem); when false those three stay zero.
+  bool hasWindowsFields = false;
+  std::uint64_t imageBase = 0;
+  std::uint32_t sizeOfHeaders = 0;
+  std::uint16_t subsystem = 0;
+  std::array<PeDataDirectory, kPeDirectorySlots> directories{};
+  std::vector<PeSection> sections;
+};
+
+// The machine field of an image's file header: the first step of the header
+// walk alone, for callers that need nothing else (kNotPe or kBadHeaders).
+Expected<std::uint16_t> PeMachine(const ByteSource& source);
+
 class PeImage {
  public:
   ~PeImage();
@@ -74,6 +117,11 @@ class PeImage {
   static Expected<PeImage> FromBytes(std::span<const std::uint8_t> bytes);
 
   bool Is64Bit() const;
+  const PeHeaders& Headers() const;
+  const ByteSource& Source() const;
+  // The file offset of [rva, rva + length) inside one section; nullopt when
+  // file bytes do not back all of it.
+  std::optional<std::uint64_t> MapRva(std::uint32_t rva, std::uint64_t length) const;
 
   // Every resource, in directory order (types, then names, then languages).
   // kNoResources when the image has no resource directory.

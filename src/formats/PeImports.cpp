@@ -1,7 +1,6 @@
 #include "formats/PeImports.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "formats/PeLayout.h"
 
@@ -27,33 +26,38 @@ constexpr std::uint32_t kDelayRvaBased = 1;
 
 constexpr std::uint32_t kHintSize = 2;
 
+Error BadImports(const std::string& detail) { return MakeError(ErrorKind::kBadImports, detail); }
+Error TooMany(const std::string& detail) { return MakeError(ErrorKind::kTooManyNames, detail); }
+
 // Walks one lookup table (thunks of 4 or 8 bytes, ended by a zero thunk).
-PeModuleError ReadThunks(const Layout& layout, std::uint32_t table, std::size_t& total,
-                         ImportedModule& module) {
+Expected<void> ReadThunks(const Layout& layout, std::uint32_t table, std::size_t& total,
+                          ImportedModule& module) {
   const std::uint32_t width = layout.Is64() ? 8 : 4;
   const std::uint64_t ordinalFlag = layout.Is64() ? (std::uint64_t{1} << 63) : 0x80000000u;
   for (std::uint64_t at = table;; at += width) {
-    if (at > 0xFFFFFFFFu - width) return PeModuleError::kBadImports;
-    std::uint64_t thunk = 0;
+    if (at > 0xFFFFFFFFu - width) return BadImports("lookup table of " + module.dllName);
+    const auto rva = static_cast<std::uint32_t>(at);
+    std::optional<std::uint64_t> thunk;
     if (layout.Is64()) {
-      if (!layout.U64At(static_cast<std::uint32_t>(at), thunk)) return PeModuleError::kBadImports;
-    } else {
-      std::uint32_t t32 = 0;
-      if (!layout.U32At(static_cast<std::uint32_t>(at), t32)) return PeModuleError::kBadImports;
-      thunk = t32;
+      thunk = layout.U64At(rva);
+    } else if (const auto narrow = layout.U32At(rva)) {
+      thunk = *narrow;
     }
-    if (thunk == 0) return PeModuleError::kOk;
-    if (++total > kMaxImportedFunctions) return PeModuleError::kTooMany;
+    if (!thunk) return BadImports("lookup table of " + module.dllName);
+    if (*thunk == 0) return {};
+    if (++total > kMaxImportedFunctions) return TooMany("imported functions");
     ImportedFunction f;
-    if (thunk & ordinalFlag) {
+    if (*thunk & ordinalFlag) {
       f.byOrdinal = true;
-      f.ordinal = static_cast<std::uint16_t>(thunk & 0xFFFF);
+      f.ordinal = static_cast<std::uint16_t>(*thunk & 0xFFFF);
     } else {
-      const auto hintRva = static_cast<std::uint32_t>(thunk & 0x7FFFFFFF);
-      if (!layout.U16At(hintRva, f.ordinal) || hintRva > 0xFFFFFFFFu - kHintSize ||
-          !layout.NameAt(hintRva + kHintSize, f.name)) {
-        return PeModuleError::kBadImports;
-      }
+      const auto hintRva = static_cast<std::uint32_t>(*thunk & 0x7FFFFFFF);
+      const auto hint = layout.U16At(hintRva);
+      if (!hint || hintRva > 0xFFFFFFFFu - kHintSize) return BadImports("hint of an import of " + module.dllName);
+      auto name = layout.NameAt(hintRva + kHintSize);
+      if (!name) return BadImports("name of an import of " + module.dllName);
+      f.ordinal = *hint;
+      f.name = std::move(*name);
     }
     module.functions.push_back(std::move(f));
   }
@@ -61,49 +65,50 @@ PeModuleError ReadThunks(const Layout& layout, std::uint32_t table, std::size_t&
 
 }  // namespace
 
-PeModuleError ReadImports(const Layout& layout, PeModuleInfo& info) {
-  const Directory& dir = layout.Dir(kDirImport);
-  if (dir.rva == 0) return PeModuleError::kOk;
+Expected<void> ReadImports(const Layout& layout, PeModuleInfo& info) {
+  const PeDataDirectory& dir = layout.Dir(kPeDirectoryImport);
+  if (dir.rva == 0) return {};
   std::size_t total = 0;
   for (std::uint64_t at = dir.rva;; at += kImpDescriptorSize) {
-    if (at > 0xFFFFFFFFu - kImpDescriptorSize) return PeModuleError::kBadImports;
+    if (at > 0xFFFFFFFFu - kImpDescriptorSize) return BadImports("descriptor table");
     const auto d = static_cast<std::uint32_t>(at);
-    std::uint32_t nameTable = 0, name = 0, addressTable = 0;
-    if (!layout.U32At(d + kImpNameTable, nameTable) || !layout.U32At(d + kImpName, name) ||
-        !layout.U32At(d + kImpAddressTable, addressTable)) {
-      return PeModuleError::kBadImports;
-    }
+    const auto nameTable = layout.U32At(d + kImpNameTable);
+    const auto name = layout.U32At(d + kImpName);
+    const auto addressTable = layout.U32At(d + kImpAddressTable);
+    if (!nameTable || !name || !addressTable) return BadImports("descriptor at " + std::to_string(d));
     // The loader stops at the first descriptor without a name or an address table.
-    if (name == 0 || addressTable == 0) return PeModuleError::kOk;
-    if (info.imports.size() >= kMaxImportedModules) return PeModuleError::kTooMany;
+    if (*name == 0 || *addressTable == 0) return {};
+    if (info.imports.size() >= kMaxImportedModules) return TooMany("imported modules");
     ImportedModule module;
-    if (!layout.NameAt(name, module.dllName)) return PeModuleError::kBadImports;
+    auto dllName = layout.NameAt(*name);
+    if (!dllName) return BadImports("module name at " + std::to_string(*name));
+    module.dllName = std::move(*dllName);
     // Bound images may overwrite the address table; the name table is the original.
-    const PeModuleError e =
-        ReadThunks(layout, nameTable != 0 ? nameTable : addressTable, total, module);
+    auto thunks = ReadThunks(layout, *nameTable != 0 ? *nameTable : *addressTable, total, module);
     info.imports.push_back(std::move(module));
-    if (e != PeModuleError::kOk) return e;
+    if (!thunks) return thunks;
   }
 }
 
-PeModuleError ReadDelayImports(const Layout& layout, PeModuleInfo& info) {
-  const Directory& dir = layout.Dir(kDirDelayImport);
-  if (dir.rva == 0) return PeModuleError::kOk;
+Expected<void> ReadDelayImports(const Layout& layout, PeModuleInfo& info) {
+  const PeDataDirectory& dir = layout.Dir(kPeDirectoryDelayImport);
+  if (dir.rva == 0) return {};
   std::size_t total = 0;
   for (const ImportedModule& m : info.imports) total += m.functions.size();
   for (std::uint64_t at = dir.rva;; at += kDelayDescriptorSize) {
-    if (at > 0xFFFFFFFFu - kDelayDescriptorSize) return PeModuleError::kBadImports;
+    if (at > 0xFFFFFFFFu - kDelayDescriptorSize) return BadImports("delay descriptor table");
     const auto d = static_cast<std::uint32_t>(at);
-    std::uint32_t attributes = 0, name = 0, addressTable = 0, nameTable = 0;
-    if (!layout.U32At(d + kDelayAttributes, attributes) || !layout.U32At(d + kDelayName, name) ||
-        !layout.U32At(d + kDelayAddressTable, addressTable) ||
-        !layout.U32At(d + kDelayNameTable, nameTable)) {
-      return PeModuleError::kBadImports;
+    const auto attributes = layout.U32At(d + kDelayAttributes);
+    auto name = layout.U32At(d + kDelayName);
+    const auto addressTable = layout.U32At(d + kDelayAddressTable);
+    auto nameTable = layout.U32At(d + kDelayNameTable);
+    if (!attributes || !name || !addressTable || !nameTable) {
+      return BadImports("delay descriptor at " + std::to_string(d));
     }
-    if (name == 0) return PeModuleError::kOk;
-    if (info.imports.size() >= kMaxImportedModules) return PeModuleError::kTooMany;
+    if (*name == 0) return {};
+    if (info.imports.size() >= kMaxImportedModules) return TooMany("imported modules");
     // Old linkers wrote virtual addresses instead of RVAs.
-    if ((attributes & kDelayRvaBased) == 0) {
+    if ((*attributes & kDelayRvaBased) == 0) {
       const std::uint64_t base = layout.ImageBase();
       auto toRva = [base](std::uint32_t& va) {
         if (va == 0) return true;
@@ -111,51 +116,55 @@ PeModuleError ReadDelayImports(const Layout& layout, PeModuleInfo& info) {
         va = static_cast<std::uint32_t>(va - base);
         return true;
       };
-      if (!toRva(name) || !toRva(nameTable)) return PeModuleError::kBadImports;
+      if (!toRva(*name) || !toRva(*nameTable)) return BadImports("delay descriptor at " + std::to_string(d));
     }
     ImportedModule module;
     module.delayLoaded = true;
-    if (!layout.NameAt(name, module.dllName)) return PeModuleError::kBadImports;
-    PeModuleError e = PeModuleError::kOk;
-    if (nameTable != 0) e = ReadThunks(layout, nameTable, total, module);
+    auto dllName = layout.NameAt(*name);
+    if (!dllName) return BadImports("delay-loaded module name at " + std::to_string(*name));
+    module.dllName = std::move(*dllName);
+    Expected<void> thunks;
+    if (*nameTable != 0) thunks = ReadThunks(layout, *nameTable, total, module);
     info.imports.push_back(std::move(module));
-    if (e != PeModuleError::kOk) return e;
+    if (!thunks) return thunks;
   }
 }
 
 }  // namespace pe
 
-bool PeMemoryBytes::Read(std::uint64_t offset, void* dst, std::size_t length) const {
-  if (offset > bytes_.size() || length > bytes_.size() - offset) return false;
-  if (length > 0) std::memcpy(dst, bytes_.data() + offset, length);
-  return true;
+Expected<PeModuleInfo> ReadPeModule(const PeImage& image, PeModuleParts parts) {
+  const PeHeaders& h = image.Headers();
+  if (!h.hasWindowsFields) return MakeError(ErrorKind::kBadHeaders, "the optional header is too short");
+  PeModuleInfo info;
+  info.machine = h.machine;
+  info.is64 = h.is64;
+  info.subsystem = h.subsystem;
+  info.characteristics = h.characteristics;
+  info.isDll = (h.characteristics & pe::kCharacteristicDll) != 0;
+  if (parts == PeModuleParts::kHeadersOnly) return info;
+  // Every directory is read even after another one failed; the first fault is kept.
+  const pe::Layout layout(image);
+  Expected<void> results[] = {pe::ReadImports(layout, info), pe::ReadDelayImports(layout, info),
+                              pe::ReadExports(layout, info)};
+  for (const Expected<void>& r : results) {
+    if (!r) {
+      info.damage = r.error();
+      break;
+    }
+  }
+  return info;
 }
 
-const char* PeModuleErrorText(PeModuleError error) {
-  switch (error) {
-    case PeModuleError::kOk: return "";
-    case PeModuleError::kCannotRead: return "the file cannot be read";
-    case PeModuleError::kNotPe: return "not a PE image";
-    case PeModuleError::kBadHeaders: return "malformed PE headers or section table";
-    case PeModuleError::kBadImports: return "malformed import directory";
-    case PeModuleError::kBadExports: return "malformed export directory";
-    case PeModuleError::kTooMany: return "more imports or exports than the reader accepts";
-  }
-  return "unknown error";
+Expected<PeModuleInfo> ReadPeModule(std::shared_ptr<const ByteSource> source, PeModuleParts parts) {
+  auto image = PeImage::Open(std::move(source));
+  if (!image) return image.error();
+  return ReadPeModule(*image, parts);
 }
 
-PeModuleError ReadPeModule(const PeByteSource& bytes, PeModuleInfo& info, PeModuleParts parts) {
-  info = PeModuleInfo{};
-  pe::Layout layout(bytes);
-  PeModuleError e = layout.ReadHeaders(info);
-  if (e != PeModuleError::kOk || parts == PeModuleParts::kHeadersOnly) return e;
-  // Every directory is read even after another one failed; the first fault is reported.
-  const PeModuleError results[] = {pe::ReadImports(layout, info), pe::ReadDelayImports(layout, info),
-                                   pe::ReadExports(layout, info)};
-  for (PeModuleError r : results) {
-    if (r != PeModuleError::kOk) return r;
-  }
-  return PeModuleError::kOk;
+Expected<PeModuleInfo> ReadPeModule(std::span<const std::uint8_t> bytes, PeModuleParts parts) {
+  auto image = PeImage::FromBytes(bytes);
+  if (!image) return image.error();
+  return ReadPeModule(*image, parts);
 }
 
 std::string MachineName(std::uint16_t machine) {

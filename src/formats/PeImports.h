@@ -3,16 +3,22 @@
 // subsystem and DLL flag of its headers, the import directory (normal and
 // delay-loaded) and the export directory with its forwarders.
 //
-// Read from any bounded byte source; nothing read from the image is trusted.
+// Read from an opened PeImage; nothing read from the image is trusted.
 // Counts and name lengths are capped by the limits below, and a damaged
-// directory leaves what was read before the damage in place with an error
+// directory leaves what was read before the damage in place, with damage
 // saying which directory was damaged.
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "formats/ByteSource.h"
+#include "formats/Expected.h"
+#include "formats/PeImage.h"
 
 namespace korvane::formats {
 
@@ -31,38 +37,6 @@ inline constexpr std::uint16_t kMachineArm64 = 0xAA64;
 // Subsystems of the optional header.
 inline constexpr std::uint16_t kSubsystemWindowsGui = 2;
 inline constexpr std::uint16_t kSubsystemWindowsConsole = 3;
-
-enum class PeModuleError {
-  kOk = 0,
-  kCannotRead,   // the bytes could not be read
-  kNotPe,        // no MZ header or no PE signature
-  kBadHeaders,   // optional header or section table truncated or malformed
-  kBadImports,   // an import or delay-import entry lies outside the image
-  kBadExports,   // the export directory or one of its tables lies outside the image
-  kTooMany,      // more modules, functions or name bytes than the limits allow
-};
-
-const char* PeModuleErrorText(PeModuleError error);
-
-// Bounded random access to an image's bytes.
-class PeByteSource {
- public:
-  virtual ~PeByteSource() = default;
-  virtual std::uint64_t Size() const = 0;
-  // Copies [offset, offset + length) to dst; false when not all of it is there.
-  virtual bool Read(std::uint64_t offset, void* dst, std::size_t length) const = 0;
-};
-
-// Bytes in memory, not copied: they must outlive the source.
-class PeMemoryBytes final : public PeByteSource {
- public:
-  explicit PeMemoryBytes(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-  std::uint64_t Size() const override { return bytes_.size(); }
-  bool Read(std::uint64_t offset, void* dst, std::size_t length) const override;
-
- private:
-  std::span<const std::uint8_t> bytes_;
-};
 
 struct ImportedFunction {
   std::string name;            // empty when imported by ordinal
@@ -91,14 +65,23 @@ struct PeModuleInfo {
   std::vector<ImportedModule> imports;  // normal imports first, then delay-loaded
   std::string exportName;               // the export directory's own module name
   std::vector<ExportedFunction> exports;
+  // The first fault met in the import, delay-import or export directory
+  // (kBadImports, kBadExports, kTooManyNames); what precedes it is kept.
+  std::optional<Error> damage;
 };
 
 enum class PeModuleParts { kHeadersOnly, kAll };
 
 // Reads the headers and, with kAll, the import, delay-import and export
-// directories. On an error after the headers, info keeps everything read so far.
-PeModuleError ReadPeModule(const PeByteSource& bytes, PeModuleInfo& info,
-                           PeModuleParts parts = PeModuleParts::kAll);
+// directories. An error only when the headers cannot be read (kNotPe,
+// kBadHeaders, or the source's own read error); damage further on is kept
+// in the result's damage.
+Expected<PeModuleInfo> ReadPeModule(const PeImage& image, PeModuleParts parts = PeModuleParts::kAll);
+Expected<PeModuleInfo> ReadPeModule(std::shared_ptr<const ByteSource> source,
+                                    PeModuleParts parts = PeModuleParts::kAll);
+// The same from bytes in memory (copied).
+Expected<PeModuleInfo> ReadPeModule(std::span<const std::uint8_t> bytes,
+                                    PeModuleParts parts = PeModuleParts::kAll);
 
 // "x86", "x64", "ARM", "ARM64", or "machine 0x...." for others.
 std::string MachineName(std::uint16_t machine);

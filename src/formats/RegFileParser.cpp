@@ -12,13 +12,10 @@ namespace {
 constexpr std::string_view kHeader5 = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kHeader4 = "REGEDIT4";
 
-// Thrown inside the parser only; turned into the result's error.
-struct ParseError {
-  int line;
-  std::string message;
-};
-
-[[noreturn]] void Fail(int line, std::string message) { throw ParseError{line, std::move(message)}; }
+// A fault of the script at a 1-based line.
+Error Fail(int line, const std::string& message) {
+  return Error{ErrorKind::kBadRegFile, "line " + std::to_string(line) + ": " + message, line};
+}
 
 bool StartsWith(std::span<const std::uint8_t> bytes, std::string_view prefix) {
   if (bytes.size() < prefix.size()) return false;
@@ -80,12 +77,16 @@ class LineReader {
  public:
   explicit LineReader(std::string_view text) : text_(text) {}
 
+  // False at the end of the text, or at a line too long (then Fault() holds it).
   bool Next(std::string_view& line, int& number) {
-    if (pos_ >= text_.size()) return false;
+    if (fault_ || pos_ >= text_.size()) return false;
     std::size_t end = text_.find_first_of("\r\n", pos_);
     if (end == std::string_view::npos) end = text_.size();
     number = ++line_;
-    if (end - pos_ > kRegFileMaxLineChars) Fail(number, "line is too long");
+    if (end - pos_ > kRegFileMaxLineChars) {
+      fault_ = Fail(number, "line is too long");
+      return false;
+    }
     line = text_.substr(pos_, end - pos_);
     pos_ = end;
     if (pos_ < text_.size() && text_[pos_] == '\r') ++pos_;
@@ -93,73 +94,83 @@ class LineReader {
     return true;
   }
 
+  const std::optional<Error>& Fault() const { return fault_; }
+
  private:
   std::string_view text_;
   std::size_t pos_ = 0;
   int line_ = 0;
+  std::optional<Error> fault_;
 };
 
 class Parser {
  public:
   Parser(std::string_view text, std::vector<RegOperation>& operations) : lines_(text), operations_(operations) {}
 
-  void Run() {
+  Expected<void> Run() {
     std::string_view first;
     int number = 0;
-    if (!lines_.Next(first, number)) Fail(1, "the file is empty");
+    if (!lines_.Next(first, number)) return lines_.Fault() ? *lines_.Fault() : Fail(1, "the file is empty");
     first = TrimRight(first);
     if (first == kHeader5) {
       unicodeHex_ = true;
     } else if (first == kHeader4) {
       unicodeHex_ = false;
     } else {
-      Fail(1, "not a registry file (the first line must be \"Windows Registry Editor Version 5.00\" or \"REGEDIT4\")");
+      return Fail(1, "not a registry file (the first line must be \"Windows Registry Editor Version 5.00\" or \"REGEDIT4\")");
     }
     std::string_view physical;
     while (lines_.Next(physical, number)) {
       std::string_view trimmed = TrimLeft(TrimRight(physical));
       if (trimmed.empty() || trimmed.front() == ';') continue;
       if (trimmed.front() == '[') {
-        KeyLine(trimmed, number);
+        if (auto key = KeyLine(trimmed, number); !key) return key;
         continue;
       }
-      ValueLine(Logical(trimmed, number), number);
+      auto logical = Logical(trimmed, number);
+      if (!logical) return logical.error();
+      if (auto value = ValueLine(*logical, number); !value) return value;
     }
+    if (lines_.Fault()) return *lines_.Fault();
+    return {};
   }
 
  private:
   // Joins the continuation lines of a value (a trailing backslash).
-  std::string Logical(std::string_view first, int number) {
+  Expected<std::string> Logical(std::string_view first, int number) {
     std::string line(first);
     while (!line.empty() && line.back() == '\\') {
       line.pop_back();
       std::string_view next;
       int nextNumber = 0;
-      if (!lines_.Next(next, nextNumber)) Fail(number, "the value continues past the end of the file");
+      if (!lines_.Next(next, nextNumber)) {
+        return lines_.Fault() ? *lines_.Fault() : Fail(number, "the value continues past the end of the file");
+      }
       line += TrimLeft(TrimRight(next));
-      if (line.size() > kRegFileMaxLineChars) Fail(number, "line is too long");
+      if (line.size() > kRegFileMaxLineChars) return Fail(number, "line is too long");
     }
     return line;
   }
 
-  void KeyLine(std::string_view line, int number) {
-    if (line.back() != ']') Fail(number, "a key line must end with ']'");
+  Expected<void> KeyLine(std::string_view line, int number) {
+    if (line.back() != ']') return Fail(number, "a key line must end with ']'");
     std::string_view inner = line.substr(1, line.size() - 2);
     bool remove = !inner.empty() && inner.front() == '-';
     if (remove) inner.remove_prefix(1);
     Expected<RegKeyName> key = ParseRegKeyName(inner);
-    if (!key) Fail(number, key.error().message);
+    if (!key) return Fail(number, key.error().message);
     RegOperation op;
     op.kind = remove ? RegOpKind::DeleteKey : RegOpKind::CreateKey;
     op.key = *key;
     op.line = number;
-    if (remove && key->path.empty()) Fail(number, "a root key cannot be deleted");
+    if (remove && key->path.empty()) return Fail(number, "a root key cannot be deleted");
     operations_.push_back(op);
     current_ = remove ? std::nullopt : std::optional<RegKeyName>(*key);
+    return {};
   }
 
   // A quoted string at s[pos] ('"'); returns its text and moves pos past it.
-  static std::string Quoted(std::string_view s, std::size_t& pos, int number) {
+  static Expected<std::string> Quoted(std::string_view s, std::size_t& pos, int number) {
     std::string out;
     ++pos;  // opening quote
     while (pos < s.size()) {
@@ -169,25 +180,26 @@ class Parser {
         if (pos >= s.size()) break;
         char e = s[pos++];
         if (e != '\\' && e != '"') {
-          Fail(number, std::string("unknown escape '\\") + e + "' in a quoted string");
+          return Fail(number, std::string("unknown escape '\\") + e + "' in a quoted string");
         }
         out.push_back(e);
       } else {
         out.push_back(c);
       }
     }
-    Fail(number, "a quoted string has no closing '\"'");
+    return Fail(number, "a quoted string has no closing '\"'");
   }
 
   // Nothing but blanks or a comment may follow a value's data.
-  static void ExpectEnd(std::string_view rest, int number) {
+  static Expected<void> ExpectEnd(std::string_view rest, int number) {
     rest = TrimLeft(rest);
     if (!rest.empty() && rest.front() != ';') {
-      Fail(number, "unexpected text after the value: '" + std::string(rest.substr(0, 20)) + "'");
+      return Fail(number, "unexpected text after the value: '" + std::string(rest.substr(0, 20)) + "'");
     }
+    return {};
   }
 
-  void ValueLine(const std::string& text, int number) {
+  Expected<void> ValueLine(const std::string& text, int number) {
     std::string_view line(text);
     std::size_t pos = 0;
     RegOperation op;
@@ -195,74 +207,80 @@ class Parser {
     if (line.front() == '@') {
       pos = 1;
     } else if (line.front() == '"') {
-      op.valueName = Quoted(line, pos, number);
-      if (RegNameLength(op.valueName) > kRegMaxValueNameChars) Fail(number, "the value name is too long");
+      auto name = Quoted(line, pos, number);
+      if (!name) return name.error();
+      op.valueName = std::move(*name);
+      if (RegNameLength(op.valueName) > kRegMaxValueNameChars) return Fail(number, "the value name is too long");
     } else {
-      Fail(number, "expected a key in brackets, a value or a comment");
+      return Fail(number, "expected a key in brackets, a value or a comment");
     }
     while (pos < line.size() && IsBlank(line[pos])) ++pos;
-    if (pos >= line.size() || line[pos] != '=') Fail(number, "expected '=' after the value name");
+    if (pos >= line.size() || line[pos] != '=') return Fail(number, "expected '=' after the value name");
     ++pos;
     while (pos < line.size() && IsBlank(line[pos])) ++pos;
-    if (!current_) Fail(number, "a value outside of a key");
+    if (!current_) return Fail(number, "a value outside of a key");
     op.key = *current_;
 
     std::string_view data = line.substr(pos);
     if (!data.empty() && data.front() == '-') {
-      ExpectEnd(data.substr(1), number);
+      if (auto end = ExpectEnd(data.substr(1), number); !end) return end;
       op.kind = RegOpKind::DeleteValue;
     } else if (!data.empty() && data.front() == '"') {
       std::size_t p = 0;
-      std::string s = Quoted(data, p, number);
-      ExpectEnd(data.substr(p), number);
-      if (s.size() + 1 > kRegFileMaxValueBytes) Fail(number, "the value is too large");
+      auto s = Quoted(data, p, number);
+      if (!s) return s.error();
+      if (auto end = ExpectEnd(data.substr(p), number); !end) return end;
+      if (s->size() + 1 > kRegFileMaxValueBytes) return Fail(number, "the value is too large");
       op.kind = RegOpKind::SetValue;
       op.type = kRegFileSz;
-      op.data.assign(s.begin(), s.end());
+      op.data.assign(s->begin(), s->end());
       op.data.push_back(0);
     } else if (StartsWithIgnoringCase(data, "dword:")) {
       op.kind = RegOpKind::SetValue;
       op.type = kRegFileDword;
-      op.data = Dword(data.substr(6), number);
+      auto dword = Dword(data.substr(6), number);
+      if (!dword) return dword.error();
+      op.data = std::move(*dword);
     } else if (StartsWithIgnoringCase(data, "hex")) {
       op.kind = RegOpKind::SetValue;
-      HexValue(data.substr(3), op, number);
+      if (auto hex = HexValue(data.substr(3), op, number); !hex) return hex;
     } else {
-      Fail(number, "unknown kind of value data (expected \"...\", dword:, hex: or -)");
+      return Fail(number, "unknown kind of value data (expected \"...\", dword:, hex: or -)");
     }
     operations_.push_back(std::move(op));
+    return {};
   }
 
-  static std::vector<std::uint8_t> Dword(std::string_view digits, int number) {
+  static Expected<std::vector<std::uint8_t>> Dword(std::string_view digits, int number) {
     std::uint32_t value = 0;
     std::size_t n = 0;
     while (n < digits.size() && HexDigitValue(digits[n]) >= 0) {
-      if (n == 8) Fail(number, "a dword has more than 8 hex digits");
+      if (n == 8) return Fail(number, "a dword has more than 8 hex digits");
       value = (value << 4) | static_cast<std::uint32_t>(HexDigitValue(digits[n]));
       ++n;
     }
-    if (n == 0) Fail(number, "a dword needs 1 to 8 hex digits");
-    ExpectEnd(digits.substr(n), number);
-    return {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-            static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+    if (n == 0) return Fail(number, "a dword needs 1 to 8 hex digits");
+    if (auto end = ExpectEnd(digits.substr(n), number); !end) return end.error();
+    return std::vector<std::uint8_t>{static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+                                     static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
   }
 
   // After "hex": either ':' (REG_BINARY) or "(N):" with N the type in hex.
-  void HexValue(std::string_view rest, RegOperation& op, int number) const {
+  Expected<void> HexValue(std::string_view rest, RegOperation& op, int number) const {
     op.type = kRegFileBinary;
     if (!rest.empty() && rest.front() == '(') {
       std::size_t close = rest.find(')');
-      if (close == std::string_view::npos || close == 1 || close > 9) Fail(number, "bad value type in hex(...)");
+      if (close == std::string_view::npos || close == 1 || close > 9) return Fail(number, "bad value type in hex(...)");
       std::uint32_t type = 0;
       for (std::size_t i = 1; i < close; ++i) {
         int d = HexDigitValue(rest[i]);
-        if (d < 0) Fail(number, "bad value type in hex(...)");
+        if (d < 0) return Fail(number, "bad value type in hex(...)");
         type = (type << 4) | static_cast<std::uint32_t>(d);
       }
       op.type = type;
       rest.remove_prefix(close + 1);
     }
-    if (rest.empty() || rest.front() != ':') Fail(number, "expected ':' after hex");
+    if (rest.empty() || rest.front() != ':') return Fail(number, "expected ':' after hex");
     rest.remove_prefix(1);
     std::size_t comment = rest.find(';');
     if (comment != std::string_view::npos) rest = rest.substr(0, comment);
@@ -274,21 +292,22 @@ class Parser {
       std::size_t comma = rest.find(',', pos);
       std::string_view item = TrimLeft(TrimRight(rest.substr(pos, comma == rest.npos ? rest.npos : comma - pos)));
       // A trailing comma is tolerated: the loop ends before an empty last item.
-      if (item.empty()) Fail(number, "an empty byte in a hex list");
+      if (item.empty()) return Fail(number, "an empty byte in a hex list");
       {
         if (item.size() > 2 || HexDigitValue(item[0]) < 0 || (item.size() == 2 && HexDigitValue(item[1]) < 0)) {
-          Fail(number, "bad hex byte '" + std::string(item.substr(0, 8)) + "'");
+          return Fail(number, "bad hex byte '" + std::string(item.substr(0, 8)) + "'");
         }
         int v = HexDigitValue(item[0]);
         if (item.size() == 2) v = v * 16 + HexDigitValue(item[1]);
-        if (bytes.size() >= kRegFileMaxHexBytes) Fail(number, "the value is too large");
+        if (bytes.size() >= kRegFileMaxHexBytes) return Fail(number, "the value is too large");
         bytes.push_back(static_cast<std::uint8_t>(v));
       }
       if (comma == std::string_view::npos) break;
       pos = comma + 1;
     }
     op.data = StringTypeData(op.type, std::move(bytes));
-    if (op.data.size() > kRegFileMaxValueBytes) Fail(number, "the value is too large");
+    if (op.data.size() > kRegFileMaxValueBytes) return Fail(number, "the value is too large");
+    return {};
   }
 
   // The string types are stored as UTF-8; the file holds them as UTF-16LE
@@ -310,11 +329,7 @@ class Parser {
 Expected<std::vector<RegOperation>> ParseRegFile(std::span<const std::uint8_t> bytes) {
   std::vector<RegOperation> operations;
   const std::string text = Decode(bytes);
-  try {
-    Parser(text, operations).Run();
-  } catch (const ParseError& e) {
-    return Error{ErrorKind::kBadRegFile, "line " + std::to_string(e.line) + ": " + e.message, e.line};
-  }
+  if (auto parsed = Parser(text, operations).Run(); !parsed) return parsed.error();
   return operations;
 }
 

@@ -11,7 +11,9 @@ constexpr long kObjectVariableNotSet = 91;
 }
 
 TypeLibInfo TypeLibInfo::TypeLibInfoFromFile(const std::string& path) {
-  return TypeLibInfo(platform::TypeLibInfoFromFile(path));
+  const platform::TypeLibResult read = platform::TypeLibInfoFromFile(path);
+  if (!read) throw VbError(read.failure().number, "TypeLibInfoFromFile", read.failure().description);
+  return TypeLibInfo(read.value());
 }
 
 const platform::TypeLibrary& TypeLibInfo::Library() const {

@@ -79,8 +79,9 @@ void clsFileInfo::SelectFile(const std::string& sFile) {
   *this = clsFileInfo{};
 
   // The block is read once and every property is answered from it.
-  std::vector<std::uint8_t> block;
-  if (!platform::GetFileVersionInfo(sFile, block)) return;
+  const auto read = platform::GetFileVersionInfo(sFile);
+  if (!read) return;
+  const std::vector<std::uint8_t>& block = *read;
 
   const formats::VersionBlock tree(block);
   const formats::VersionStrings strings = tree.Strings();
@@ -95,10 +96,10 @@ void clsFileInfo::SelectFile(const std::string& sFile) {
   ProductVersion = lookup("ProductVersion");
   Comments = lookup("Comments");
 
-  std::size_t offset = 0;
-  std::size_t length = 0;
-  if (!platform::QueryFixedFileInfo(block, offset, length)) return;
-  const auto decoded = formats::DecodeFixedFileInfo(std::span<const std::uint8_t>(block).subspan(offset, length));
+  const auto root = platform::QueryFixedFileInfo(block);
+  if (!root) return;
+  const auto decoded =
+      formats::DecodeFixedFileInfo(std::span<const std::uint8_t>(block).subspan(root->offset, root->length));
   if (!decoded) return;
   const formats::FixedFileInfo& fixed = *decoded;
   StrucVerEx = High(fixed.strucVersion) + "." + Low(fixed.strucVersion);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <variant>
 
 namespace korvane::platform {
 
@@ -49,9 +50,33 @@ class TypeLibrary {
   std::uint16_t libFlags_ = 0;
 };
 
+// Why no library could be read: the loader's failing HRESULT as a signed
+// number, and a description naming the file.
+struct TypeLibFailure {
+  long number = 0;
+  std::string description;
+};
+
+// A library, or the failure that left none.
+class TypeLibResult {
+ public:
+  TypeLibResult(TypeLibrary library) : state_(std::move(library)) {}
+  TypeLibResult(TypeLibFailure failure) : state_(std::move(failure)) {}
+
+  bool ok() const { return state_.index() == 0; }
+  explicit operator bool() const { return ok(); }
+  // Asking for the library of a failure throws std::bad_variant_access.
+  const TypeLibrary& value() const { return std::get<0>(state_); }
+  const TypeLibrary* operator->() const { return &value(); }
+  const TypeLibFailure& failure() const { return std::get<1>(state_); }
+
+ private:
+  std::variant<TypeLibrary, TypeLibFailure> state_;
+};
+
 // The type library of a file: a stand-alone library, the first TYPELIB
-// resource of a PE file, or resource N for the "file\N" form. Throws VbError
-// when the file holds no readable type library.
-TypeLibrary TypeLibInfoFromFile(const std::string& path);
+// resource of a PE file, or resource N for the "file\N" form; a failure when
+// the file holds no readable type library.
+TypeLibResult TypeLibInfoFromFile(const std::string& path);
 
 }  // namespace korvane::platform

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -16,12 +17,17 @@ namespace korvane::platform {
 // none or cannot be read.
 std::uint32_t GetFileVersionInfoSize(const std::string& path);
 
-// The file's raw version-information block. False (and an empty block) when the
-// file has none or cannot be read.
-bool GetFileVersionInfo(const std::string& path, std::vector<std::uint8_t>& block);
+// The file's raw version-information block; nothing when the file has none
+// (or an empty one) or cannot be read.
+std::optional<std::vector<std::uint8_t>> GetFileVersionInfo(const std::string& path);
 
-// The root sub-block's value, the VS_FIXEDFILEINFO: its offset and length
-// inside block. False when the block has none.
-bool QueryFixedFileInfo(std::span<const std::uint8_t> block, std::size_t& offset, std::size_t& length);
+// Where a value lies inside the block it was found in.
+struct BlockRange {
+  std::size_t offset = 0;
+  std::size_t length = 0;
+};
+
+// The root sub-block's value, the VS_FIXEDFILEINFO; nothing when the block has none.
+std::optional<BlockRange> QueryFixedFileInfo(std::span<const std::uint8_t> block);
 
 }  // namespace korvane::platform

@@ -50,18 +50,18 @@ clsRegistrator::Result PerformInWinePrefix(const std::string& file, bool unregis
   if (!in) return Refused(LoadFailed, "cannot open " + file);
   in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
   head.resize(static_cast<std::size_t>(in.gcount()));
-  formats::PeModuleInfo pe;
-  const formats::PeModuleError error =
-      formats::ReadPeModule(formats::PeMemoryBytes(head), pe, formats::PeModuleParts::kHeadersOnly);
-  if (error == formats::PeModuleError::kNotPe) {
-    return Refused(LoadFailed, file + " is not a Windows program or library (no PE header)");
+  const auto machine = formats::PeMachine(formats::MemorySource(std::move(head)));
+  if (!machine) {
+    const bool noHeader = machine.error().kind == formats::ErrorKind::kNotPe;
+    return Refused(LoadFailed, file + " is not a Windows program or library (" +
+                                   (noHeader ? std::string("no PE header") : machine.error().message) + ")");
   }
 
   platform::WindowsArch arch = platform::WindowsArch::X64;
-  if (pe.machine == formats::kMachineI386) {
+  if (*machine == formats::kMachineI386) {
     arch = platform::WindowsArch::X86;
-  } else if (pe.machine != formats::kMachineAmd64) {
-    return Refused(LoadFailed, file + " is built for " + formats::MachineName(pe.machine) +
+  } else if (*machine != formats::kMachineAmd64) {
+    return Refused(LoadFailed, file + " is built for " + formats::MachineName(*machine) +
                                    ", which Wine cannot run here (x86 and x64 only)");
   }
   if (arch == platform::WindowsArch::X64 && !platform::WinePrefixIs64Bit(prefix)) {

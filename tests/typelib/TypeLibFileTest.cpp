@@ -8,6 +8,7 @@
 #include "SltgBuilder.h"
 #include "TestFiles.h"
 #include "common/VbError.h"
+#include "inspection/TypeLibInfo.h"
 #include "platform/TypeLibFile.h"
 #include "platform/Process.h"
 #include "platform/TypeLib.h"
@@ -134,7 +135,7 @@ TEST(TypeLibFile, MissingFilesAndFoldersAreErrors) {
 }
 
 TEST(TypeLibPort, AttributesInRegistryForm) {
-  const auto lib = platform::TypeLibInfoFromFile(KORVANE_FIXTURE_ALPHA64_DLL);
+  const auto lib = platform::TypeLibInfoFromFile(KORVANE_FIXTURE_ALPHA64_DLL).value();
   EXPECT_EQ(lib.Name(), "KorvaneAlpha");
   EXPECT_EQ(lib.HelpString(), "Korvane Alpha Library");
   EXPECT_EQ(lib.GUID(), "{6B1E9C40-2F5A-4C11-9D3E-7A10B2C3D4E5}");
@@ -144,23 +145,32 @@ TEST(TypeLibPort, AttributesInRegistryForm) {
   EXPECT_EQ(lib.SysKind(), platform::kSysKindWin64);
 }
 
-TEST(TypeLibPort, NoTypeLibraryRaisesVbError) {
-  EXPECT_THROW(platform::TypeLibInfoFromFile(KORVANE_FIXTURE_PLAIN_DLL), VbError);
-  EXPECT_THROW(platform::TypeLibInfoFromFile("/nonexistent/korvane/x.dll"), VbError);
-  try {
-    platform::TypeLibInfoFromFile(KORVANE_FIXTURE_PLAIN_DLL);
-  } catch (const VbError& e) {
-    EXPECT_NE(e.Number(), 0);
-    EXPECT_FALSE(e.Description().empty());
+// The port reports the loader's failure; the inspector raises it as VbError
+// with the same number and description.
+TEST(TypeLibPort, NoTypeLibraryIsAFailureTheInspectorRaises) {
+  for (const std::string& path : {std::string(KORVANE_FIXTURE_PLAIN_DLL), std::string("/nonexistent/korvane/x.dll")}) {
+    SCOPED_TRACE(path);
+    const auto read = platform::TypeLibInfoFromFile(path);
+    ASSERT_FALSE(read);
+    EXPECT_EQ(read.failure().number, static_cast<long>(static_cast<std::int32_t>(0x80029C4Au)));
+    EXPECT_FALSE(read.failure().description.empty());
+    try {
+      TypeLibInfo::TypeLibInfoFromFile(path);
+      ADD_FAILURE() << "no VbError";
+    } catch (const VbError& e) {
+      EXPECT_EQ(e.Number(), read.failure().number);
+      EXPECT_EQ(e.Source(), "TypeLibInfoFromFile");
+      EXPECT_EQ(e.Description(), read.failure().description);
+    }
   }
 }
 
 TEST(TypeLibPort, SameLibraryMeansGuidVersionAndLocale) {
-  const auto alpha64 = platform::TypeLibInfoFromFile(KORVANE_FIXTURE_ALPHA64_DLL);
-  const auto alpha32 = platform::TypeLibInfoFromFile(KORVANE_FIXTURE_ALPHA32_TLB);
+  const auto alpha64 = platform::TypeLibInfoFromFile(KORVANE_FIXTURE_ALPHA64_DLL).value();
+  const auto alpha32 = platform::TypeLibInfoFromFile(KORVANE_FIXTURE_ALPHA32_TLB).value();
   const std::string multi = KORVANE_FIXTURE_MULTI_DLL;
-  const auto alpha2 = platform::TypeLibInfoFromFile(multi + platform::kPathSeparator + "2");
-  const auto beta = platform::TypeLibInfoFromFile(KORVANE_FIXTURE_BETA64_DLL);
+  const auto alpha2 = platform::TypeLibInfoFromFile(multi + platform::kPathSeparator + "2").value();
+  const auto beta = platform::TypeLibInfoFromFile(KORVANE_FIXTURE_BETA64_DLL).value();
   EXPECT_TRUE(alpha64.IsSameLibrary(alpha32));  // the platform does not count
   EXPECT_TRUE(alpha32.IsSameLibrary(alpha64));
   EXPECT_FALSE(alpha64.IsSameLibrary(alpha2));  // same GUID, other version
@@ -188,7 +198,7 @@ TEST(TypeLibFile, SltgStandAloneAndAsResource) {
     EXPECT_EQ(attr.helpString, "Korvane SLTG Library") << file;
     EXPECT_EQ(GuidToRegistryText(attr.guid), "{87654321-CBA9-0FED-1122-334455667788}") << file;
   }
-  const auto lib = platform::TypeLibInfoFromFile(KORVANE_FIXTURE_SLTG_DLL);
+  const auto lib = platform::TypeLibInfoFromFile(KORVANE_FIXTURE_SLTG_DLL).value();
   EXPECT_EQ(lib.MajorVersion(), 1);
   EXPECT_EQ(lib.MinorVersion(), 2);
   EXPECT_EQ(lib.SysKind(), platform::kSysKindWin32);
@@ -205,23 +215,19 @@ TEST(TypeLibFile, FifoNamedLikeAComponentIsNoLibraryAndIsNotWaitedOn) {
   test::TempDir dir;
   const test::ScopedFifo fifo(dir.File("x.dll"));
   std::optional<ErrorKind> read, listed;
-  bool portRaised = false;
+  bool portFailed = false;
   const bool ended = test::EndsWithin(
       std::chrono::seconds(5),
       [&] {
         read = test::FailureKind(platform::ReadTypeLibFile(fifo.path()));
         listed = test::FailureKind(platform::ListTypeLibResources(fifo.path()));
-        try {
-          platform::TypeLibInfoFromFile(fifo.path());
-        } catch (const VbError&) {
-          portRaised = true;
-        }
+        portFailed = !platform::TypeLibInfoFromFile(fifo.path());
       },
       fifo);
   EXPECT_TRUE(ended) << "reading the type library of a FIFO waited for a writer";
   EXPECT_EQ(read, ErrorKind::kNotRegularFile);
   EXPECT_EQ(listed, ErrorKind::kNotRegularFile);
-  EXPECT_TRUE(portRaised);
+  EXPECT_TRUE(portFailed);
 }
 
 TEST(TypeLibFile, LibraryDeeperThanThePathLimitIsRead) {
@@ -234,7 +240,7 @@ TEST(TypeLibFile, LibraryDeeperThanThePathLimitIsRead) {
   const auto listed = platform::ListTypeLibResources(deep.path());
   ASSERT_TRUE(listed);
   EXPECT_EQ(listed->size(), 3u);
-  EXPECT_EQ(platform::TypeLibInfoFromFile(deep.path() + "/2").MajorVersion(), 2);
+  EXPECT_EQ(platform::TypeLibInfoFromFile(deep.path() + "/2")->MajorVersion(), 2);
 }
 
 }  // namespace

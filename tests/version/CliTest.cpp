@@ -75,6 +75,20 @@ TEST(VersionCli, JsonObjectKeyedByProperty) {
   EXPECT_EQ(Cli("version " + Fixture("variant_drv1.dll") + " --json").out, r.out);
 }
 
+// The file readers open paths of any length; the existence test before them must too.
+TEST(VersionCli, ComponentDeeperThanThePathLimitIsFound) {
+  test::TempDir dir;
+  const test::DeepFile deep(dir.path().string(), "full64.dll",
+                            test::ReadFile(std::string(KORVANE_VERSION_FIXTURES) + "/full64.dll"));
+  ASSERT_GT(deep.path().size(), 6000u);
+  const CliRun version = Cli("version '" + deep.path() + "'");
+  EXPECT_EQ(version.exitCode, 0);
+  EXPECT_NE(version.out.find("CompanyName\tKorvane Test Fixtures\n"), std::string::npos) << version.out;
+  const CliRun info = Cli("--json info '" + deep.path() + "'");
+  EXPECT_EQ(info.exitCode, 0);
+  EXPECT_NE(info.out.find("Korvane Test Fixtures"), std::string::npos) << info.out;
+}
+
 TEST(VersionCli, FileWithoutVersionResourceIsNotAnError) {
   const CliRun r = Cli("version " + Fixture("noversion.dll"));
   EXPECT_EQ(r.exitCode, 0);

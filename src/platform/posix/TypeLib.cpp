@@ -2,7 +2,6 @@
 
 #include "platform/TypeLib.h"
 
-#include "common/VbError.h"
 #include "platform/TypeLibFile.h"
 
 namespace korvane::platform {
@@ -13,9 +12,9 @@ namespace {
 constexpr long kCantLoadLibrary = static_cast<long>(static_cast<std::int32_t>(0x80029C4Au));
 }  // namespace
 
-TypeLibrary TypeLibInfoFromFile(const std::string& path) {
+TypeLibResult TypeLibInfoFromFile(const std::string& path) {
   const auto attr = ReadTypeLibFile(path);
-  if (!attr) throw korvane::VbError(kCantLoadLibrary, "TypeLibInfoFromFile", attr.error().message);
+  if (!attr) return TypeLibFailure{kCantLoadLibrary, attr.error().message};
   return TypeLibrary(attr->name, attr->helpString, formats::GuidToRegistryText(attr->guid), attr->majorVersion,
                      attr->minorVersion, attr->lcid, attr->sysKind, attr->libFlags);
 }

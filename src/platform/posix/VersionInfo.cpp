@@ -56,22 +56,18 @@ std::uint32_t GetFileVersionInfoSize(const std::string& path) {
   return found->entry.size <= formats::kMaxResourceSize ? found->entry.size : 0;
 }
 
-bool GetFileVersionInfo(const std::string& path, std::vector<std::uint8_t>& block) {
-  block.clear();
+std::optional<std::vector<std::uint8_t>> GetFileVersionInfo(const std::string& path) {
   const auto found = FindVersionResource(path);
-  if (!found) return false;
+  if (!found) return std::nullopt;
   auto bytes = found->image.ReadResource(found->entry);
-  if (!bytes) return false;
-  block = std::move(*bytes);
-  return !block.empty();
+  if (!bytes || bytes->empty()) return std::nullopt;
+  return std::move(*bytes);
 }
 
-bool QueryFixedFileInfo(std::span<const std::uint8_t> block, std::size_t& offset, std::size_t& length) {
+std::optional<BlockRange> QueryFixedFileInfo(std::span<const std::uint8_t> block) {
   const auto root = formats::VersionBlock(block).RootValue();
-  if (!root) return false;
-  offset = root->offset;
-  length = root->length;
-  return true;
+  if (!root) return std::nullopt;
+  return BlockRange{root->offset, root->length};
 }
 
 }  // namespace korvane::platform

@@ -1,15 +1,12 @@
 #include "platform/win32/WinApi.h"
 // WinApi.h first: the interface below declares functions named like the macros.
 
-#include "common/VbError.h"
 #include "platform/TypeLib.h"
 #include "platform/win32/ComOwners.h"
 
 namespace korvane::platform {
 
 namespace {
-
-constexpr const char* kSource = "TypeLibInfoFromFile";
 
 // The system's text for an HRESULT, without the trailing line break.
 std::string MessageOf(HRESULT hr) {
@@ -28,10 +25,10 @@ std::string MessageOf(HRESULT hr) {
   return message;
 }
 
-[[noreturn]] void Fail(HRESULT hr, const std::string& path) {
+TypeLibFailure Fail(HRESULT hr, const std::string& path) {
   std::string text = MessageOf(hr);
   if (text.empty()) text = "the type library could not be loaded";
-  throw korvane::VbError(static_cast<long>(hr), kSource, path + ": " + text);
+  return TypeLibFailure{static_cast<long>(hr), path + ": " + text};
 }
 
 std::string GuidText(const GUID& guid) {
@@ -43,16 +40,16 @@ std::string GuidText(const GUID& guid) {
 
 }  // namespace
 
-TypeLibrary TypeLibInfoFromFile(const std::string& path) {
+TypeLibResult TypeLibInfoFromFile(const std::string& path) {
   win32::ComRef<ITypeLib> lib;
   // REGKIND_NONE: looking at a library must never register it. The system
   // loader also understands the "file\N" form that selects resource N.
   HRESULT hr = ::LoadTypeLibEx(win32::Wide(path).c_str(), REGKIND_NONE, lib.Put());
-  if (FAILED(hr) || lib.Get() == nullptr) Fail(FAILED(hr) ? hr : E_FAIL, path);
+  if (FAILED(hr) || lib.Get() == nullptr) return Fail(FAILED(hr) ? hr : E_FAIL, path);
 
   TLIBATTR* attr = nullptr;
   hr = lib->GetLibAttr(&attr);
-  if (FAILED(hr) || attr == nullptr) Fail(FAILED(hr) ? hr : E_FAIL, path);
+  if (FAILED(hr) || attr == nullptr) return Fail(FAILED(hr) ? hr : E_FAIL, path);
   const std::string guid = GuidText(attr->guid);
   const std::uint16_t major = attr->wMajorVerNum;
   const std::uint16_t minor = attr->wMinorVerNum;
@@ -64,7 +61,7 @@ TypeLibrary TypeLibInfoFromFile(const std::string& path) {
   win32::OwnedBstr name, doc;
   // Index -1 documents the library itself.
   hr = lib->GetDocumentation(-1, name.Put(), doc.Put(), nullptr, nullptr);
-  if (FAILED(hr)) Fail(hr, path);
+  if (FAILED(hr)) return Fail(hr, path);
   return TypeLibrary(name.Utf8(), doc.Utf8(), guid, major, minor, lcid, sysKind, flags);
 }
 

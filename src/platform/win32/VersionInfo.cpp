@@ -10,38 +10,32 @@ std::uint32_t GetFileVersionInfoSize(const std::string& path) {
   return ::GetFileVersionInfoSizeW(win32::Wide(path).c_str(), &ignored);
 }
 
-bool GetFileVersionInfo(const std::string& path, std::vector<std::uint8_t>& block) {
-  block.clear();
+std::optional<std::vector<std::uint8_t>> GetFileVersionInfo(const std::string& path) {
   std::wstring wpath = win32::Wide(path);
   DWORD ignored = 0;
   DWORD size = ::GetFileVersionInfoSizeW(wpath.c_str(), &ignored);
-  if (size == 0) return false;
-  block.assign(size, 0);
-  if (!::GetFileVersionInfoW(wpath.c_str(), 0, size, block.data())) {
-    block.clear();
-    return false;
-  }
-  return true;
+  if (size == 0) return std::nullopt;
+  std::vector<std::uint8_t> block(size, 0);
+  if (!::GetFileVersionInfoW(wpath.c_str(), 0, size, block.data())) return std::nullopt;
+  return block;
 }
 
-bool QueryFixedFileInfo(std::span<const std::uint8_t> block, std::size_t& offset, std::size_t& length) {
-  if (block.empty()) return false;
+std::optional<BlockRange> QueryFixedFileInfo(std::span<const std::uint8_t> block) {
+  if (block.empty()) return std::nullopt;
   void* value = nullptr;
   UINT size = 0;
   // VerQueryValueW only reads the block for the root query.
   if (!::VerQueryValueW(const_cast<std::uint8_t*>(block.data()), L"\\", &value, &size) ||
       value == nullptr || size == 0) {
-    return false;
+    return std::nullopt;
   }
   const auto* start = block.data();
   const auto* found = static_cast<const std::uint8_t*>(value);
   if (found < start || found > start + block.size() ||
       size > static_cast<std::size_t>(start + block.size() - found)) {
-    return false;  // not inside the block the caller owns
+    return std::nullopt;  // not inside the block the caller owns
   }
-  offset = static_cast<std::size_t>(found - start);
-  length = size;
-  return true;
+  return BlockRange{static_cast<std::size_t>(found - start), size};
 }
 
 }  // namespace korvane::platform

@@ -168,8 +168,9 @@ void CheckCopies(Tally& t, const std::wstring& self, const fs::path& work, const
   for (std::size_t n = 0; n < files.size(); n += every) {
     const fs::path& file = files[n];
     std::vector<std::uint8_t> bytes = ReadAll(file);
-    formats::PeModuleInfo info;
-    if (formats::ReadPeModule(formats::PeMemoryBytes(bytes), info) != formats::PeModuleError::kOk) continue;
+    const auto read = formats::ReadPeModule(bytes);
+    if (!read || read->damage) continue;
+    const formats::PeModuleInfo& info = *read;
     const formats::ImportedModule* target = HideTarget(info);
     if (target == nullptr || (hide && !HideImport(bytes, target->dllName))) continue;
     if (bytes.size() > kWineMarkOffset + sizeof kWineBuiltinMark &&

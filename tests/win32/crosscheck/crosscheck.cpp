@@ -78,8 +78,9 @@ struct VersionFacts {
 // part and the strings of the first translation from VerQueryValueW.
 VersionFacts WindowsVersion(const std::string& path) {
   VersionFacts f;
-  std::vector<std::uint8_t> block;
-  if (!platform::GetFileVersionInfo(path, block)) return f;
+  auto read = platform::GetFileVersionInfo(path);
+  if (!read) return f;
+  std::vector<std::uint8_t>& block = *read;
   f.present = true;
   void* value = nullptr;
   UINT size = 0;
@@ -178,13 +179,12 @@ void CheckVersion(Tally& t, const std::string& path) {
 
 void CheckLibrary(Tally& t, const std::string& path) {
   ++t.libraries;
-  platform::TypeLibrary win;
-  try {
-    win = platform::TypeLibInfoFromFile(path);
-  } catch (const VbError& e) {
-    Compare(t, path, "loads", "no: " + e.Description(), "yes");
+  const platform::TypeLibResult loaded = platform::TypeLibInfoFromFile(path);
+  if (!loaded) {
+    Compare(t, path, "loads", "no: " + loaded.failure().description, "yes");
     return;
   }
+  const platform::TypeLibrary& win = loaded.value();
   const auto read = platform::ReadTypeLibFile(path, '\\');
   if (!read) {
     Compare(t, path, "loads", "yes", "no: " + read.error().message);
@@ -204,24 +204,14 @@ void CheckTypeLibraries(Tally& t, const std::string& path) {
   const auto listed = platform::ListTypeLibResources(path);
   if (!listed) {
     // Not a PE image: a stand-alone library or no library at all.
-    bool windowsLoads = true;
-    try {
-      platform::TypeLibInfoFromFile(path);
-    } catch (const VbError&) {
-      windowsLoads = false;
-    }
+    const bool windowsLoads = platform::TypeLibInfoFromFile(path).ok();
     if (windowsLoads) CheckLibrary(t, path);
     return;
   }
   const std::vector<formats::TypeLibResourceInfo>& resources = *listed;
   if (resources.empty()) {
     // The system loader must not find a library our reader does not list.
-    bool windowsLoads = true;
-    try {
-      platform::TypeLibInfoFromFile(path);
-    } catch (const VbError&) {
-      windowsLoads = false;
-    }
+    const bool windowsLoads = platform::TypeLibInfoFromFile(path).ok();
     Compare(t, path, "has type library", windowsLoads ? "yes" : "no", "no");
     return;
   }
