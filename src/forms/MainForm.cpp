@@ -4,6 +4,7 @@
 
 #include "KorvaneVersion.h"
 #include "app/WindowHost.h"
+#include "common/CarryOn.h"
 #include "common/ErrorReport.h"
 #include "common/VbError.h"
 #include "common/basTools.h"
@@ -19,15 +20,11 @@ namespace {
 
 constexpr long kObjectNotSet = 91;
 
-// Runs one step of a handler; a failing step is skipped and the next one runs.
+// Runs one step of a handler; a failing step is skipped and the next one runs
+// (the registrar and the inspector report their own outcomes).
 template <typename Step>
 void SkipOnFailure(Step&& step) {
-  try {
-    step();
-  } catch (...) {
-    // Handlers go on past a failing step; the registrar and the inspector
-    // report their own outcomes.
-  }
+  CarryOn("frmMain", std::forward<Step>(step));
 }
 
 // The object a handler works through, or the error a missing one raises.
@@ -104,11 +101,8 @@ void MainForm::Choose(Pick pick) {
   request.filter = "All files(*.*)|*.*";
   request.flags = FileDialogRequest::kHideReadOnly;
   std::optional<std::string> chosen;
-  try {
-    chosen = view_.ChooseFile(request);
-  } catch (...) {
-    chosen.reset();  // a dialog that fails counts as cancelled
-  }
+  // A dialog that fails counts as cancelled.
+  CarryOn("frmMain", [&] { chosen = view_.ChooseFile(request); });
   if (!chosen) return;
   switch (pick) {
     case Pick::File:
@@ -173,13 +167,12 @@ void MainForm::OpenWebPage() { ShellOpen(kVendorWebAddress); }
 
 void MainForm::GridDoubleClick(Grid which, int row, int col) {
   FlexGrid& grid = GridModel(which);
-  try {
+  // A failed double click ends quietly.
+  CarryOn("frmMain", [&] {
     grid.SetCol(col);
     grid.SetRow(row);
     view_.ShowDetail(grid.Text());
-  } catch (...) {
-    // A failed double click ends quietly.
-  }
+  });
 }
 
 void MainForm::TabIconClick(int index) {
