@@ -72,11 +72,11 @@ void colFiles_Tamo::Walk(const std::string& sFileSpec, bool bRecursive, LoadProg
 
   // Each folder's search, the first one and every one below it, starts the
   // bar afresh for that folder; the value then runs on across folders.
-  auto setUpBar = [&](const std::string& pattern) {
+  auto setUpBar = [&](const std::string& folderPattern) {
     if (pb == nullptr) return;
     CarryOn("colFiles_Tamo", [&] { pb->SetMin(0); });
     CarryOn("colFiles_Tamo", [&] { pb->SetValue(0); });
-    CarryOn("colFiles_Tamo", [&] { pb->SetMax(CountMatches(pattern, &context) + 1); });
+    CarryOn("colFiles_Tamo", [&] { pb->SetMax(CountMatches(folderPattern, &context) + 1); });
   };
 
   std::vector<platform::FindData> listed;
