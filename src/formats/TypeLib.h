@@ -37,6 +37,7 @@ struct TypeLibAttributes {
   std::uint32_t lcid = 0;  // the locale the library reports (MSFT: the second LCID field)
   int sysKind = kSysWin32;
   std::uint16_t libFlags = 0;
+  bool operator==(const TypeLibAttributes&) const = default;
 };
 
 // Reads the attributes of MSFT or SLTG data, chosen by the first four bytes:
