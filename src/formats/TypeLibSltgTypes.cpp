@@ -86,6 +86,9 @@ constexpr std::size_t kFnReturnAt = 0x12;
 constexpr std::size_t kFnVtableAt = 0x14;
 constexpr std::size_t kFnFlagsAt = 0x16;
 constexpr std::uint8_t kReturnInline = 0x80;
+constexpr std::uint8_t kCallConvMask = 0x07;
+constexpr unsigned kParamCountShift = 3;
+constexpr std::uint8_t kOptionalMask = 0x7E;
 
 // Parameter list: a name word, then the type words or a word pointing at them.
 constexpr std::uint16_t kUnnamedInline = 0xFFFF;
@@ -510,16 +513,15 @@ Expected<void> Reader::ReadFunctions(const Block& b, std::uint64_t first, std::u
     auto help = HelpString(b, LoadU16(r + kFnHelpStringAt));
     if (!help) return help.error();
     fn.helpString = std::move(*help);
-    fn.callConv = static_cast<CallConv>(r[kFnCountsAt] & 0x7);
-    if (fn.callConv > CallConv::kMpwPascal) return Bad("function has an unknown calling convention");
-    fn.optionalParams = static_cast<std::int16_t>((r[kFnReturnFormAt] & 0x7E) >> 1);
+    fn.callConv = static_cast<CallConv>(r[kFnCountsAt] & kCallConvMask);
+    fn.optionalParams = static_cast<std::int16_t>((r[kFnReturnFormAt] & kOptionalMask) >> 1);
     fn.vtableOffset = static_cast<std::int16_t>(LoadU16(r + kFnVtableAt) & ~1u);
     if (hasFlags) fn.flags = LoadU16(r + kFnFlagsAt);
     auto ret = (r[kFnReturnFormAt] & kReturnInline) ? ReadTypeAt(b, at + kFnReturnAt)
                                                      : ReadTypeAt(b, b.members + LoadU16(r + kFnReturnAt));
     if (!ret) return ret.error();
     fn.returnType = std::move(*ret);
-    fn.params.resize(r[kFnCountsAt] >> 3);
+    fn.params.resize(r[kFnCountsAt] >> kParamCountShift);
     if (auto params = ReadParams(b, b.members + LoadU16(r + kFnParamsAt), fn); !params) return params.error();
     type.functions.push_back(std::move(fn));
 
