@@ -128,12 +128,17 @@ constexpr std::uint32_t kRefIndexScale = 4;
 constexpr std::uint64_t kArrayBoundsAt = 16;
 constexpr std::uint64_t kArrayBoundSize = 8;
 
+// Records may share type words, so a small damaged file could otherwise
+// describe far more types than it holds bytes; real ones stay well below.
+constexpr std::uint64_t kTypeNodesPerByte = 8;
+
 Error Bad(const std::string& what) { return MakeError(ErrorKind::kBadTypeLib, "SLTG " + what); }
 
 // Reads one library: the layout plus what has been resolved across blocks.
 class Reader {
  public:
-  Reader(std::span<const std::uint8_t> data, Layout layout) : data_(data), bytes_(data), layout_(std::move(layout)) {}
+  Reader(std::span<const std::uint8_t> data, Layout layout)
+      : data_(data), bytes_(data), layout_(std::move(layout)), typeNodesLeft_(data.size() * kTypeNodesPerByte) {}
 
   Expected<TypeLibrary> Read();
 
@@ -170,6 +175,7 @@ class Reader {
   std::vector<std::string> typeNames_;
   std::vector<ImportedLibrary> imports_;
   std::vector<std::uint32_t> importOffsets_;  // name-table offset of each import's description
+  mutable std::uint64_t typeNodesLeft_;
 };
 
 Expected<TypeLibrary> Reader::Read() {
@@ -399,6 +405,8 @@ Expected<TypeDesc> Reader::ReadType(const Block& b, std::uint64_t& pos) const {
   TypeDesc inner;
   for (;;) {
     if (outer.size() > static_cast<std::size_t>(kMaxTypeDescDepth)) return Bad("type nests too deeply");
+    if (typeNodesLeft_ == 0) return Bad("library describes more types than its size allows");
+    --typeNodesLeft_;
     const auto word = b.bytes.U16(pos, "SLTG type");
     if (!word) return word.error();
     pos += 2;
@@ -488,7 +496,9 @@ Expected<void> Reader::ReadImpls(const Block& b, TypeInfo& type) const {
 
 Expected<void> Reader::ReadFunctions(const Block& b, std::uint64_t first, std::uint16_t count, TypeInfo& type) const {
   std::uint64_t at = first;
+  std::set<std::uint64_t> seen;
   for (std::uint16_t i = 0; i < count; ++i) {
+    if (!seen.insert(at).second) return Bad("function chain loops");
     const auto magic = b.bytes.Bytes(at, 1, "SLTG function");
     if (!magic) return magic.error();
     const bool hasFlags = ((*magic)[0] & kFuncFlagsPresent) != 0;
@@ -589,7 +599,9 @@ Expected<void> Reader::ReadParams(const Block& b, std::uint64_t at, Function& fn
 Expected<void> Reader::ReadVariables(const Block& b, std::uint64_t first, std::uint16_t count, TypeInfo& type) const {
   std::uint64_t at = first;
   std::string previousName;
+  std::set<std::uint64_t> seen;
   for (std::uint16_t i = 0; i < count; ++i) {
+    if (!seen.insert(at).second) return Bad("variable chain loops");
     const auto magic = b.bytes.Bytes(at, 1, "SLTG variable");
     if (!magic) return magic.error();
     if ((*magic)[0] != kVarMagic && (*magic)[0] != kVarMagicWithFlags) return Bad("variable has a wrong signature");

@@ -12,6 +12,7 @@
 #include "SltgSample.h"
 #include "TestFiles.h"
 #include "formats/TypeLibModel.h"
+#include "platform/TypeLibFile.h"
 
 namespace korvane::formats {
 namespace {
@@ -84,6 +85,15 @@ TEST(SltgContent, LayoutVariantsReadTheSame) {
   EXPECT_EQ(two.types[1].helpString, "type help");
 }
 
+TEST(SltgContent, ReadsTheLibraryInAPeResourceByItsSignature) {
+  const auto lib = platform::ReadTypeLibraryFile(KORVANE_FIXTURE_SLTG_DLL, '/');
+  ASSERT_TRUE(lib) << lib.error().message;
+  EXPECT_EQ(lib->attributes.format, TypeLibFormat::Sltg);
+  ASSERT_EQ(lib->types.size(), 2u);
+  EXPECT_EQ(lib->types[0].name, "IOldOne");
+  EXPECT_EQ(lib->types[1].name, "IOldTwo");
+}
+
 TEST(SltgContent, EveryTruncationIsAnError) {
   const Bytes whole = test::BuildSltg(test::SampleSltgLibrary());
   for (std::size_t size = 0; size < whole.size(); ++size) {
@@ -132,6 +142,9 @@ TEST(SltgContent, DamageIsAnErrorThatSaysWhat) {
       {"invoke kind", [&](Bytes& b) { b[firstFunction + 1] = 0x32; }, "unknown invoke kind"},
       {"function chain shorter than its count",
        [&](Bytes& b) { PutU16(b, firstFunction + 0x18 + 2, 0xFFFF); }, "function chain ends before its count"},
+      {"function chain in a loop", [&](Bytes& b) { PutU16(b, firstFunction + 2, 0x16); }, "function chain loops"},
+      {"variable chain in a loop", [&](Bytes& b) { PutU16(b, members(test::kSampleEnum) + 2, 0); },
+       "variable chain loops"},
       {"variable signature", [&](Bytes& b) { b[members(test::kSampleEnum)] = 0x0B; }, "variable has a wrong signature"},
       {"variable chain shorter than its count", [&](Bytes& b) { PutU16(b, members(test::kSampleEnum) + 2, 0xFFFF); },
        "variable chain ends before its count"},
