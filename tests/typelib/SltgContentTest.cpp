@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "SltgSample.h"
 #include "TestFiles.h"
 #include "formats/TypeLibModel.h"
+#include "formats/TypeLibSltgText.h"
 #include "platform/TypeLibFile.h"
 
 namespace korvane::formats {
@@ -102,6 +104,31 @@ TEST(SltgContent, EveryTruncationIsAnError) {
   }
 }
 
+TEST(SltgContent, RandomDamageIsReadOrRefusedAsDamage) {
+  const Bytes whole = test::BuildSltg(test::SampleSltgLibrary());
+  std::mt19937 random(20261207);
+  std::uniform_int_distribution<std::size_t> position(0, whole.size() - 1);
+  std::uniform_int_distribution<int> value(0, 255);
+  int readable = 0;
+  int refused = 0;
+  for (int round = 0; round < 3000; ++round) {
+    Bytes bytes = whole;
+    for (int f = 0; f <= round % 8; ++f) bytes[position(random)] = static_cast<std::uint8_t>(value(random));
+    const auto read = ReadSltgTypeLibrary(bytes);
+    if (read) {
+      ++readable;
+      continue;
+    }
+    ++refused;
+    // Damage to the signature makes it no type library at all.
+    if (read.error().kind != ErrorKind::kNotTypeLib) {
+      ASSERT_EQ(read.error().kind, ErrorKind::kBadTypeLib) << read.error().message;
+    }
+  }
+  EXPECT_GT(readable, 0);
+  EXPECT_GT(refused, 0);
+}
+
 // Where the member data of type `index` starts in data built from fixture.
 std::size_t MembersOf(const SltgFixture& fixture, const Bytes& data, int index) {
   const std::size_t block = test::LayoutOf(fixture).typeInfoBlocks.at(static_cast<std::size_t>(index));
@@ -171,6 +198,51 @@ TEST(SltgContent, DamageIsAnErrorThatSaysWhat) {
     }
     EXPECT_EQ(read.error().kind, ErrorKind::kBadTypeLib) << c.what;
     EXPECT_NE(read.error().message.find(c.message), std::string::npos) << c.what << ": " << read.error().message;
+  }
+}
+
+TEST(SltgText, ReferenceNames) {
+  struct Case {
+    const char* text;
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> parsed;
+  };
+  const Case cases[] = {
+      {"*\\Rffff*#1a", std::pair<std::uint32_t, std::uint32_t>{0xFFFF, 0x1A}},
+      {"*\\R2C*#0", std::pair<std::uint32_t, std::uint32_t>{0x2C, 0}},
+      {"*\\Rffff#1", std::nullopt},
+      {"*\\Rffff*#", std::nullopt},
+      {"*\\Rffff*#1x", std::nullopt},
+      {"*\\R123456789*#1", std::nullopt},
+      {"\\Rffff*#1", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    const auto ref = sltg::ParseRefName(c.text);
+    ASSERT_EQ(ref.has_value(), c.parsed.has_value()) << c.text;
+    if (ref) {
+      EXPECT_EQ(std::make_pair(ref->library, ref->index), *c.parsed) << c.text;
+    }
+  }
+}
+
+TEST(SltgText, ImportedLibraries) {
+  const Guid stdole = {0x30, 0x04, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+  struct Case {
+    const char* text;
+    std::optional<ImportedLibrary> parsed;
+  };
+  const Case cases[] = {
+      {"*\\G{00020430-0000-0000-C000-000000000046}#2.0#0#stdole2.tlb#",
+       ImportedLibrary{stdole, 2, 0, 0, "stdole2.tlb"}},
+      {"*\\G{00020430-0000-0000-c000-000000000046}#1.10#409#C:\\WINNT\\System32\\stdole32.tlb#",
+       ImportedLibrary{stdole, 1, 10, 0x409, "C:\\WINNT\\System32\\stdole32.tlb"}},
+      {"*\\G{00020430-0000-0000-C000-000000000046}#2.0#0#stdole2.tlb", std::nullopt},
+      {"*\\G{00020430-0000-0000-C000-00000000004G}#2.0#0#stdole2.tlb#", std::nullopt},
+      {"*\\G{00020430-0000-0000-C000-000000000046}#70000.0#0#stdole2.tlb#", std::nullopt},
+      {"*\\G{00020430-0000-0000-C000-000000000046}#2#0#stdole2.tlb#", std::nullopt},
+      {"*\\G{00020430-0000-0000-C000}#2.0#0#stdole2.tlb#", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(sltg::ParseImport(c.text), c.parsed) << c.text;
   }
 }
 
