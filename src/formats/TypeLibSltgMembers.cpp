@@ -11,13 +11,16 @@ namespace korvane::formats::sltg {
 namespace {
 
 // Function records.
-constexpr std::uint8_t kFuncFlagsPresent = 0x20;
+// Functions and variables are chained records: the magic byte's 0x20 bit
+// says a flags word ends the record, the next one's offset is at 2.
+constexpr std::uint8_t kFlagsPresent = 0x20;
+constexpr std::size_t kNextAt = 0x02;
+constexpr std::uint64_t kFlagsSize = 2;
 constexpr std::uint8_t kFuncMagicVirtual = 0x4C;
 constexpr std::uint8_t kFuncMagicDispatch = 0xCB;
 constexpr std::uint8_t kFuncMagicStatic = 0x8B;
 constexpr std::uint64_t kFuncSize = 0x16;  // + 2 with flags
 constexpr std::size_t kFnInvokeAt = 0x01;   // invoke kind in the high nibble
-constexpr std::size_t kFnNextAt = 0x02;
 constexpr std::size_t kFnNameAt = 0x04;
 constexpr std::size_t kFnDispIdAt = 0x06;
 constexpr std::size_t kFnHelpContextAt = 0x0A;
@@ -39,10 +42,8 @@ constexpr std::uint16_t kUnnamedOffset = 0xFFFE;
 
 // Variable records.
 constexpr std::uint8_t kVarMagic = 0x0A;
-constexpr std::uint8_t kVarMagicWithFlags = 0x2A;
 constexpr std::uint64_t kVarSize = 0x12;  // + 2 with flags
 constexpr std::size_t kVarKindFlagsAt = 0x01;
-constexpr std::size_t kVarNextAt = 0x02;
 constexpr std::size_t kVarNameAt = 0x04;
 constexpr std::size_t kVarDataAt = 0x06;  // instance offset, inline value or where the value lies
 constexpr std::size_t kVarTypeAt = 0x08;
@@ -89,6 +90,34 @@ std::uint16_t ParamFlagsOf(std::uint16_t word) {
 
 bool IsAsciiAlnum(std::uint8_t c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// One record of a chain: its bytes, and whether it ends with a flags word.
+struct ChainedRecord {
+  const std::uint8_t* bytes = nullptr;
+  bool hasFlags = false;
+};
+
+Expected<ChainedRecord> RecordAt(const TypeLibBytes& block, std::uint64_t at, std::uint64_t size,
+                                 std::set<std::uint64_t>& seen, const std::string& noun) {
+  if (!seen.insert(at).second) return Bad(noun + " chain loops");
+  const std::string what = "SLTG " + noun;
+  const auto magic = block.Bytes(at, 1, what.c_str());
+  if (!magic) return magic.error();
+  const bool hasFlags = ((*magic)[0] & kFlagsPresent) != 0;
+  const auto record = block.Bytes(at, size + (hasFlags ? kFlagsSize : 0), what.c_str());
+  if (!record) return record.error();
+  return ChainedRecord{record->data(), hasFlags};
+}
+
+// Moves at to the next record of a chain of count, after record i.
+Expected<void> ToNextRecord(const ChainedRecord& record, std::uint64_t members, std::size_t i, std::size_t count,
+                            std::uint64_t& at, const std::string& noun) {
+  if (i + 1 >= count) return {};
+  const std::uint16_t next = LoadU16(record.bytes + kNextAt);
+  if (next == kNone16) return Bad(noun + " chain ends before its count");
+  at = members + next;
+  return {};
 }
 
 }  // namespace
@@ -159,15 +188,11 @@ Expected<void> Reader::ReadFunctions(const Block& b, std::uint64_t first, std::u
   std::uint64_t at = first;
   std::set<std::uint64_t> seen;
   for (std::uint16_t i = 0; i < count; ++i) {
-    if (!seen.insert(at).second) return Bad("function chain loops");
-    const auto magic = b.bytes.Bytes(at, 1, "SLTG function");
-    if (!magic) return magic.error();
-    const bool hasFlags = ((*magic)[0] & kFuncFlagsPresent) != 0;
-    const auto rec = b.bytes.Bytes(at, kFuncSize + (hasFlags ? 2 : 0), "SLTG function");
+    const auto rec = RecordAt(b.bytes, at, kFuncSize, seen, "function");
     if (!rec) return rec.error();
-    const std::uint8_t* r = rec->data();
+    const std::uint8_t* r = rec->bytes;
     Function fn;
-    switch (r[0] & ~kFuncFlagsPresent) {
+    switch (r[0] & ~kFlagsPresent) {
       case kFuncMagicVirtual: fn.funcKind = FuncKind::kPureVirtual; break;
       case kFuncMagicDispatch: fn.funcKind = FuncKind::kDispatch; break;
       case kFuncMagicStatic: fn.funcKind = FuncKind::kStatic; break;
@@ -187,7 +212,7 @@ Expected<void> Reader::ReadFunctions(const Block& b, std::uint64_t first, std::u
     fn.callConv = static_cast<CallConv>(r[kFnCountsAt] & kCallConvMask);
     fn.optionalParams = static_cast<std::int16_t>((r[kFnReturnFormAt] & kOptionalMask) >> 1);
     fn.vtableOffset = static_cast<std::int16_t>(LoadU16(r + kFnVtableAt) & ~1u);
-    if (hasFlags) fn.flags = LoadU16(r + kFnFlagsAt);
+    if (rec->hasFlags) fn.flags = LoadU16(r + kFnFlagsAt);
     auto ret = (r[kFnReturnFormAt] & kReturnInline) ? ReadTypeAt(b, at + kFnReturnAt)
                                                      : ReadTypeAt(b, b.members + LoadU16(r + kFnReturnAt));
     if (!ret) return ret.error();
@@ -196,11 +221,7 @@ Expected<void> Reader::ReadFunctions(const Block& b, std::uint64_t first, std::u
     if (auto params = ReadParams(b, b.members + LoadU16(r + kFnParamsAt), fn); !params) return params.error();
     type.functions.push_back(std::move(fn));
 
-    const std::uint16_t next = LoadU16(r + kFnNextAt);
-    if (i + 1u < count) {
-      if (next == kNone16) return Bad("function chain ends before its count");
-      at = b.members + next;
-    }
+    if (auto moved = ToNextRecord(*rec, b.members, i, count, at, "function"); !moved) return moved.error();
   }
   return {};
 }
@@ -258,14 +279,10 @@ Expected<void> Reader::ReadVariables(const Block& b, std::uint64_t first, std::u
   std::string previousName;
   std::set<std::uint64_t> seen;
   for (std::uint16_t i = 0; i < count; ++i) {
-    if (!seen.insert(at).second) return Bad("variable chain loops");
-    const auto magic = b.bytes.Bytes(at, 1, "SLTG variable");
-    if (!magic) return magic.error();
-    if ((*magic)[0] != kVarMagic && (*magic)[0] != kVarMagicWithFlags) return Bad("variable has a wrong signature");
-    const bool hasFlags = (*magic)[0] == kVarMagicWithFlags;
-    const auto rec = b.bytes.Bytes(at, kVarSize + (hasFlags ? 2 : 0), "SLTG variable");
+    const auto rec = RecordAt(b.bytes, at, kVarSize, seen, "variable");
     if (!rec) return rec.error();
-    const std::uint8_t* r = rec->data();
+    const std::uint8_t* r = rec->bytes;
+    if ((r[0] & ~kFlagsPresent) != kVarMagic) return Bad("variable has a wrong signature");
     const std::uint8_t kind = r[kVarKindFlagsAt];
     Variable var;
     if (const std::uint16_t nameOffset = LoadU16(r + kVarNameAt); nameOffset == kSameNameAsPrevious) {
@@ -296,16 +313,12 @@ Expected<void> Reader::ReadVariables(const Block& b, std::uint64_t first, std::u
       var.varKind = VarKind::kPerInstance;
       var.offset = data;
     }
-    if (hasFlags) var.flags = LoadU16(r + kVarFlagsAt);
+    if (rec->hasFlags) var.flags = LoadU16(r + kVarFlagsAt);
     if (kind & kVarReadOnly) var.flags |= kVarFlagReadOnly;
     previousName = var.name;
     type.variables.push_back(std::move(var));
 
-    const std::uint16_t next = LoadU16(r + kVarNextAt);
-    if (i + 1u < count) {
-      if (next == kNone16) return Bad("variable chain ends before its count");
-      at = b.members + next;
-    }
+    if (auto moved = ToNextRecord(*rec, b.members, i, count, at, "variable"); !moved) return moved.error();
   }
   return {};
 }
