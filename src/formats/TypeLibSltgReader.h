@@ -33,7 +33,8 @@ class Reader {
   // One block being read: bounded to its own bytes.
   struct Block {
     TypeLibBytes bytes;
-    std::uint64_t members = 0;  // start of the member data
+    std::uint64_t members = 0;      // start of the member data
+    std::uint64_t membersSize = 0;  // its length
     std::vector<TypeRef> refs;
   };
 

@@ -90,7 +90,7 @@ Expected<TypeInfo> Reader::ReadTypeInfo(std::size_t index) {
   const auto& place = layout_.typeBlocks[index];
   const auto span = bytes_.Bytes(place.offset, place.length, "SLTG type-info block");
   if (!span) return span.error();
-  Block b{TypeLibBytes(*span), 0, {}};
+  Block b{TypeLibBytes(*span), 0, 0, {}};
 
   const auto header = b.bytes.Bytes(0, kTypeInfoHeaderSize, "SLTG type-info header");
   if (!header) return header.error();
@@ -120,6 +120,7 @@ Expected<TypeInfo> Reader::ReadTypeInfo(std::size_t index) {
   const auto length = b.bytes.U32(memberHeader + kMemberLengthAt, "SLTG member header");
   if (!length) return length.error();
   b.members = memberHeader + kMemberHeaderSize;
+  b.membersSize = *length;
   const auto tailBytes = b.bytes.Bytes(b.members + *length, kTailSize, "SLTG type-info tail");
   if (!tailBytes) return tailBytes.error();
   const std::uint8_t* tail = tailBytes->data();
@@ -208,8 +209,11 @@ Expected<int> Reader::ImportAt(std::uint32_t nameOffset) {
 }
 
 Expected<void> Reader::ReadImpls(const Block& b, TypeInfo& type) const {
+  // The implemented types come first in the member data, when there are any.
+  if (b.membersSize < kImplSize) return {};
   const auto first = b.bytes.U16(b.members, "SLTG member data");
-  if (!first || *first != kImplMagic) return {};
+  if (!first) return first.error();
+  if (*first != kImplMagic) return {};
   std::set<std::uint64_t> seen;
   for (std::uint64_t at = b.members;;) {
     if (!seen.insert(at).second) return Bad("implemented-type chain loops");
