@@ -22,10 +22,12 @@ TypeLibraryViewer::TypeLibraryViewer(TypeLibraryViewerView& view, IdlSource sour
     : view_(view), source_(std::move(source)) {}
 
 MenuItemState TypeLibraryViewer::MenuItem(const std::string& inspectedFile) const {
-  return {kShowTypeLibraryItem, !TypeLibrariesOf(inspectedFile).empty()};
+  // Without a source of IDL there is nothing the item could show.
+  return {kShowTypeLibraryItem, source_ && !TypeLibrariesOf(inspectedFile).empty()};
 }
 
 void TypeLibraryViewer::Show(const std::string& inspectedFile) {
+  if (!source_) return;
   const std::vector<TypeLibraryEntry> entries = TypeLibrariesOf(inspectedFile);
   if (entries.empty()) return;
   std::size_t chosen = 0;

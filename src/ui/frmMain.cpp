@@ -20,6 +20,7 @@
 #include "ui/PictureBox.h"
 #include "forms/PropertyBag.h"
 #include "ui/WindowArt.h"
+#include "ui/TypeLibraryMenu.h"
 #include "ui/XTab.h"
 #include "ui/basToolsUi.h"
 #include "ui/frmDisplay.h"
@@ -128,6 +129,7 @@ void frmMain::BuildControls() {
         if (place.id == forms::kIdGridComparison) continue;
         gridinfo_ = new FlexGridView(GridInfoModel(), parent);
         gridinfo_->setToolTip(QString::fromLatin1(forms::kGridTip));
+        typeLibraryMenu_ = new TypeLibraryMenu(gridinfo_, [this] { return form_.InspectedFile(); }, {}, this);
         control = gridinfo_;
         break;
     }

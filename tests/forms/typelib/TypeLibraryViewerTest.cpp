@@ -93,6 +93,12 @@ TEST(TypeLibraryViewer, ItemStateFollowsTheInspectedFile) {
     EXPECT_EQ(item.enabled, c.enabled);
   }
   EXPECT_TRUE(asked.empty()) << "the state is decided without reading a whole library";
+  // Nothing to show with: disabled, and the handler does nothing.
+  forms::TypeLibraryViewer unwired(view, {});
+  EXPECT_FALSE(unwired.MenuItem(kMulti).enabled);
+  unwired.Show(kAlphaDll);
+  EXPECT_TRUE(view.offered.empty());
+  EXPECT_TRUE(view.shown.empty());
 }
 
 TEST(TypeLibraryViewer, ShowsTheLibraryTheUserChooses) {
