@@ -46,6 +46,11 @@ HWND Make(HWND parent, const wchar_t* cls, const std::string& text, DWORD style,
   return control;
 }
 
+// The signed screen point a mouse message carries.
+POINT ScreenPoint(LPARAM lParam) {
+  return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
+
 }  // namespace
 
 MainWindow::MainWindow() : form_(*this) {
@@ -135,6 +140,7 @@ void MainWindow::Build() {
     tool.lpszText = hint.data();
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
+  typeLibraries_ = std::make_unique<TypeLibraryItem>(window_, forms::IdlSource());
   // The tab control lies below every control on it.
   SetWindowPos(tab_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   ShowTabControls();
@@ -202,6 +208,13 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_NOTIFY:
       return Notify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_CONTEXTMENU:
+      if (gridInfo_ != nullptr && reinterpret_cast<HWND>(wParam) == gridInfo_->Window()) {
+        typeLibraries_->ContextMenu(gridInfo_->Window(), ScreenPoint(lParam),
+                                    form_.InspectedFile());
+        return 0;
+      }
+      break;
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
       if (item->CtlID == forms::kIdTab) {
