@@ -154,22 +154,8 @@ std::string GuidText(const formats::Guid& guid) {
 std::string QuotedString(const std::string& text) {
   std::string out = "\"";
   for (char c : text) {
-    auto byte = static_cast<unsigned char>(c);
-    switch (c) {
-      case '"': out += "\\\""; continue;
-      case '\\': out += "\\\\"; continue;
-      case '\n': out += "\\n"; continue;
-      case '\r': out += "\\r"; continue;
-      case '\t': out += "\\t"; continue;
-      default: break;
-    }
-    if (byte < 0x20 || byte >= 0x7f) {
-      char octal[8];
-      std::snprintf(octal, sizeof octal, "\\%03o", byte);
-      out += octal;
-    } else {
-      out += c;
-    }
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
   }
   return out + "\"";
 }

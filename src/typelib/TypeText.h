@@ -32,8 +32,8 @@ std::string InvokeKindName(formats::InvokeKind kind);
 std::string GuidText(const formats::Guid& guid);
 bool IsZeroGuid(const formats::Guid& guid);
 
-// A string as an IDL/C string literal, quotes included; characters outside
-// printable ASCII are escaped so the text survives any code page.
+// A string as an IDL string literal, quotes included. The IDL compiler knows
+// only two escapes, \" and \\; every other byte stands for itself.
 std::string QuotedString(const std::string& text);
 
 // A double that reads back to exactly the same value.
