@@ -186,6 +186,9 @@ struct TypeRef {
   int importIndex = -1;
   Guid typeGuid{};   // the referenced type's GUID; zero when unknown
   std::string name;  // the referenced type's name, resolved where the file allows
+  // The type's position in the imported library, when the file names it that
+  // way instead of by GUID (SLTG); -1 otherwise.
+  int importTypeIndex = -1;
   bool operator==(const TypeRef&) const = default;
 };
 
