@@ -189,12 +189,14 @@ class Comparer {
   std::string RefDescription(const TypeLibrary& lib, const TypeRef& ref) const {
     std::string text = RefOrigin(lib, ref);
     if (!IsZeroGuid(ref.typeGuid)) text += ", " + GuidText(ref.typeGuid);
+    if (ref.importTypeIndex >= 0) text += ", type " + std::to_string(ref.importTypeIndex);
     return text;
   }
 
   bool SameRef(const TypeRef& x, const TypeRef& y) const {
     if (options_.ignoreNameCase ? Lower(x.name) != Lower(y.name) : x.name != y.name) return false;
     if (!IsZeroGuid(x.typeGuid) && !IsZeroGuid(y.typeGuid) && x.typeGuid != y.typeGuid) return false;
+    if (x.importTypeIndex >= 0 && y.importTypeIndex >= 0 && x.importTypeIndex != y.importTypeIndex) return false;
     return RefOrigin(a_, x) == RefOrigin(b_, y);
   }
 

@@ -117,6 +117,7 @@ Json TypeRefJson(const TypeRef& ref) {
   out["importIndex"] = ref.importIndex;
   out["typeGuid"] = GuidJson(ref.typeGuid);
   out["name"] = ref.name;
+  out["importTypeIndex"] = ref.importTypeIndex;
   return out;
 }
 
