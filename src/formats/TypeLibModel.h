@@ -186,8 +186,8 @@ struct TypeRef {
   int importIndex = -1;
   Guid typeGuid{};   // the referenced type's GUID; zero when unknown
   std::string name;  // the referenced type's name, resolved where the file allows
-  // Imported types without a GUID (MSFT): the type's index in the imported
-  // library; -1 otherwise.
+  // The type's position in the imported library, when the file names it by
+  // position rather than by GUID (SLTG, MSFT imports without a GUID); -1 otherwise.
   int importTypeIndex = -1;
   bool operator==(const TypeRef&) const = default;
 };
