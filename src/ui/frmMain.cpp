@@ -11,6 +11,7 @@
 
 #include "platform/Process.h"
 #include "forms/MainLayout.h"
+#include "forms/TypeLibraryIdl.h"
 #include "ui/Command.h"
 #include "forms/CommandGeometry.h"
 #include "ui/CommandSkins.h"
@@ -129,7 +130,8 @@ void frmMain::BuildControls() {
         if (place.id == forms::kIdGridComparison) continue;
         gridinfo_ = new FlexGridView(GridInfoModel(), parent);
         gridinfo_->setToolTip(QString::fromLatin1(forms::kGridTip));
-        typeLibraryMenu_ = new TypeLibraryMenu(gridinfo_, [this] { return form_.InspectedFile(); }, {}, this);
+        typeLibraryMenu_ =
+            new TypeLibraryMenu(gridinfo_, [this] { return form_.InspectedFile(); }, forms::TypeLibraryIdl, this);
         control = gridinfo_;
         break;
     }

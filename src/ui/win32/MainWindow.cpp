@@ -4,6 +4,7 @@
 
 #include "forms/DisplayLayout.h"
 #include "forms/MainLayout.h"
+#include "forms/TypeLibraryIdl.h"
 #include "ui/win32/CommandButton.h"
 #include "ui/win32/TabArt.h"
 
@@ -140,7 +141,7 @@ void MainWindow::Build() {
     tool.lpszText = hint.data();
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
-  typeLibraries_ = std::make_unique<TypeLibraryItem>(window_, forms::IdlSource());
+  typeLibraries_ = std::make_unique<TypeLibraryItem>(window_, forms::TypeLibraryIdl);
   // The tab control lies below every control on it.
   SetWindowPos(tab_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   ShowTabControls();

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "forms/TypeLibraryIdl.h"
 #include "forms/TypeLibraryViewer.h"
 #include "forms/WholeTextFile.h"
 #include "support/RecordingUserPort.h"
@@ -51,6 +52,27 @@ TEST(TypeLibraryChoices, WhatEachKindOfFileOffers) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path);
     EXPECT_EQ(forms::TypeLibrariesOf(c.path), c.expected);
+  }
+}
+
+TEST(TypeLibraryIdl, ReadsTheLibraryThePathNames) {
+  const struct {
+    std::string path;
+    const char* library;  // nullptr: an error
+  } cases[] = {
+      {kMulti + "/2", "library KorvaneAlpha"},
+      {kMulti + "/5", "library KorvaneBeta"},
+      {KORVANE_FIXTURE_ALPHA64_TLB, "library KorvaneAlpha"},
+      {kMulti + "/3", nullptr},
+      {KORVANE_FIXTURE_PLAIN_DLL, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    const formats::Expected<std::string> idl = forms::TypeLibraryIdl(c.path);
+    ASSERT_EQ(idl.has_value(), c.library != nullptr);
+    if (c.library != nullptr) {
+      EXPECT_NE(idl->find(c.library), std::string::npos) << *idl;
+    }
   }
 }
 
