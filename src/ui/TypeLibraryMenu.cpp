@@ -1,6 +1,7 @@
 #include "ui/TypeLibraryMenu.h"
 
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QInputDialog>
 #include <QMenu>
 
@@ -8,20 +9,42 @@
 
 namespace korvane::ui {
 
+namespace {
+
+// The hourglass while a large library is read and laid out (about a second
+// for the largest ones).
+class WaitCursor {
+ public:
+  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+forms::IdlSource Waiting(forms::IdlSource source) {
+  if (!source) return source;
+  return [source = std::move(source)](const std::string& path) {
+    WaitCursor wait;
+    return source(path);
+  };
+}
+
+}  // namespace
+
 TypeLibraryMenu::TypeLibraryMenu(QAbstractScrollArea* grid, std::function<std::string()> inspectedFile,
                                  forms::IdlSource source, QWidget* windowParent)
     : QObject(grid),
       grid_(grid),
       inspectedFile_(std::move(inspectedFile)),
       windowParent_(windowParent),
-      viewer_(std::make_unique<forms::TypeLibraryViewer>(View(), std::move(source))) {
+      viewer_(std::make_unique<forms::TypeLibraryViewer>(View(), Waiting(std::move(source)))) {
   setObjectName(QStringLiteral("typeLibraryMenu"));
   grid_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(grid_, &QWidget::customContextMenuRequested, this, &TypeLibraryMenu::Popup);
 }
 
 void TypeLibraryMenu::SetIdlSource(forms::IdlSource source) {
-  viewer_ = std::make_unique<forms::TypeLibraryViewer>(View(), std::move(source));
+  viewer_ = std::make_unique<forms::TypeLibraryViewer>(View(), Waiting(std::move(source)));
 }
 
 void TypeLibraryMenu::Popup(const QPoint& pos) {
@@ -53,8 +76,12 @@ std::optional<std::size_t> TypeLibraryMenu::ChooseTypeLibrary(const std::vector<
 }
 
 void TypeLibraryMenu::ShowIdl(const forms::IdlDocument& document) {
-  auto* window = new IdlWindow(document, windowParent_);
-  window->show();
+  IdlWindow* window = nullptr;
+  {
+    WaitCursor wait;
+    window = new IdlWindow(document, windowParent_);
+    window->show();
+  }
   emit WindowOpened(window);
 }
 
