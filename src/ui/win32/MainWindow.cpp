@@ -268,24 +268,16 @@ LRESULT CALLBACK MainWindow::Proc(HWND window, UINT message, WPARAM wParam, LPAR
 
 std::optional<std::string> MainWindow::ChooseFile(const forms::FileDialogRequest& request) {
   if (chooser_) return chooser_(request);
-  // "description|pattern|..." becomes the dialog's NUL-separated pairs.
-  std::wstring filter = Wide(request.filter);
-  for (wchar_t& c : filter) {
-    if (c == L'|') c = L'\0';
-  }
-  filter.push_back(L'\0');
-  std::vector<wchar_t> name(32768, L'\0');
-  const std::wstring start = Wide(request.fileName);
-  start.copy(name.data(), std::min(start.size(), name.size() - 1));
+  FileDialogBuffers buffers(request.filter, request.fileName);
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = window_;
-  dialog.lpstrFilter = filter.c_str();
-  dialog.lpstrFile = name.data();
-  dialog.nMaxFile = static_cast<DWORD>(name.size());
+  dialog.lpstrFilter = buffers.filter.c_str();
+  dialog.lpstrFile = buffers.name.data();
+  dialog.nMaxFile = static_cast<DWORD>(buffers.name.size());
   dialog.Flags = static_cast<DWORD>(request.flags) | OFN_EXPLORER | OFN_FILEMUSTEXIST;
   if (!GetOpenFileNameW(&dialog)) return std::nullopt;
-  return Narrow(name.data());
+  return Narrow(buffers.name.data());
 }
 
 namespace {

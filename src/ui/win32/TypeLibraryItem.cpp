@@ -1,8 +1,6 @@
 #include "ui/win32/TypeLibraryItem.h"
 
-#include <algorithm>
 #include <utility>
-#include <vector>
 
 namespace korvane::win32ui {
 
@@ -12,7 +10,6 @@ constexpr const wchar_t* kIdlClass = L"Korvane.Idl";
 constexpr int kCloseCommand = 102;
 constexpr int kInitialWidth = 760;
 constexpr int kInitialHeight = 560;
-constexpr int kMaxPath = 32768;
 
 std::function<std::optional<std::string>(const std::string&)>& SaveChooser() {
   static std::function<std::optional<std::string>(const std::string&)> chooser;
@@ -45,24 +42,17 @@ std::wstring EditText(const std::string& text) {
 
 std::optional<std::string> ChooseSaveFile(HWND owner, const std::string& suggested) {
   if (SaveChooser()) return SaveChooser()(suggested);
-  std::wstring filter = Wide(forms::kIdlFileFilter);
-  for (wchar_t& c : filter) {
-    if (c == L'|') c = L'\0';
-  }
-  filter.push_back(L'\0');
-  std::vector<wchar_t> name(kMaxPath, L'\0');
-  const std::wstring start = Wide(suggested);
-  start.copy(name.data(), std::min(start.size(), name.size() - 1));
+  FileDialogBuffers buffers(forms::kIdlFileFilter, suggested);
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = owner;
-  dialog.lpstrFilter = filter.c_str();
-  dialog.lpstrFile = name.data();
-  dialog.nMaxFile = static_cast<DWORD>(name.size());
+  dialog.lpstrFilter = buffers.filter.c_str();
+  dialog.lpstrFile = buffers.name.data();
+  dialog.nMaxFile = static_cast<DWORD>(buffers.name.size());
   dialog.lpstrDefExt = L"idl";
   dialog.Flags = OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
   if (!GetSaveFileNameW(&dialog)) return std::nullopt;
-  return Narrow(name.data());
+  return Narrow(buffers.name.data());
 }
 
 LRESULT CALLBACK IdlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
