@@ -10,13 +10,13 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace korvane::formats;
-  const WineRegistryParse r = ParseWineRegistryFile(std::span<const std::uint8_t>(data, size));
-  if (!r.ok()) {
-    if (!r.keys.empty() || r.errorLine < 1) std::abort();
+  const Expected<WineRegistryFile> r = ParseWineRegistryFile(std::span<const std::uint8_t>(data, size));
+  if (!r) {
+    if (r.error().line < 1 || r.error().message.empty()) std::abort();
     return 0;
   }
-  if (r.keys.size() > kWineRegMaxKeys) std::abort();
-  for (const WineRegKey& key : r.keys) {
+  if (r->keys.size() > kWineRegMaxKeys) std::abort();
+  for (const WineRegKey& key : r->keys) {
     if (key.path.empty() || key.path.size() > kWineRegMaxDepth) std::abort();
     for (const auto& name : key.path) {
       if (name.empty()) std::abort();

@@ -3,7 +3,8 @@
 # registration of 32-bit and 64-bit test components through the Windows
 # korvane-cli under Wine, checked with Wine's own `reg query`; the registered
 # type library seen by `korvane-cli info`; unregistration; the 10-second
-# bound; the shell verbs (-s, verbs); the refusals (no Wine, no prefix, a
+# bound; an out-of-process server of each architecture; the first start's self-installation into the prefix's system
+# folders; the shell verbs (-s, verbs); the refusals (no Wine, no prefix, a
 # broken prefix, a machine Wine cannot run, a store and a prefix together).
 # Prints the time of one registration against `wine regsvr32` of the same file.
 #
@@ -69,6 +70,11 @@ build_typelib_component() {  # ARCH(32|64) TRIPLE
 }
 build_typelib_component 64 x86_64-w64-mingw32 || fail "building the 64-bit type-library component"
 build_typelib_component 32 i686-w64-mingw32 || fail "building the 32-bit type-library component"
+build_server() {  # ARCH(32|64) TRIPLE: an out-of-process server (/RegServer, /UnregServer)
+  "$2-g++" -municode -static -O2 -o "$work/$1/server.exe" "$src/server_exe.cpp" >/dev/null 2>&1
+}
+build_server 64 x86_64-w64-mingw32 || fail "building the 64-bit server"
+build_server 32 i686-w64-mingw32 || fail "building the 32-bit server"
 
 # --- helpers -------------------------------------------------------------------------
 run() {  # run EXPECTED_EXIT COMMAND...: runs, prints, checks the exit code
@@ -134,7 +140,27 @@ for bits in 64 32; do
   echo "$out" | grep -q $'^Registered\tNo$' || fail "info still shows the library registered ($bits-bit)"
 done
 
-# --- 3. a hanging entry point returns after the 10-second wait --------------------------------
+# --- 3. an out-of-process server: started with /regserver inside the prefix ----------------------------
+# A 32-bit program's class keys land in the 32-bit branch (Wow6432Node) of a
+# 64-bit prefix, where Windows puts them. Wine's `reg` is the 32-bit reg.exe
+# (Debian's wine): /reg:64 or /reg:32 names the view. korvane-cli reads the
+# 64-bit view, as a 64-bit program on Windows does.
+server='CLSID\{6A0E55D2-3B7C-4F1E-9C4D-2E8B5A71F0C3}\LocalServer32'
+for bits in 64 32; do
+  echo "== out-of-process server ($bits-bit)"
+  key="HKCR\\$server"
+  [ "$bits" = 32 ] && key="HKCR\\Wow6432Node\\$server"
+  run 0 "$cli" register "$work/$bits/server.exe"
+  echo "$out" | grep -qi 'server.exe /regserver$' || fail "register does not print the command line it started ($bits-bit)"
+  wine reg query "HKCR\\$server" /ve "/reg:$bits" 2>/dev/null | tr -d '\r' | grep -qi 'server.exe' ||
+    fail "Wine's reg query does not see the $bits-bit server's class in its own view"
+  run 0 "$cli" reg query "$key" /ve
+  echo "$out" | grep -qi 'REG_SZ.*server.exe' || fail "korvane-cli reg query does not see $key"
+  run 0 "$cli" unregister "$work/$bits/server.exe"
+  wine_has "HKCR\\$server" "/reg:$bits" && fail "the $bits-bit server's class is still registered"
+done
+
+# --- 4. a hanging entry point returns after the 10-second wait --------------------------------
 echo "== hanging component"
 t0=$(date +%s)
 run 3 "$cli" register "$root/build/win32-x64/components/comp_slow.dll"
@@ -143,7 +169,39 @@ echo "      returned after $took s"
 [ "$took" -ge 10 ] && [ "$took" -lt 40 ] || fail "the hanging registration returned after $took s"
 wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1
 
-# --- 4. shell verbs ---------------------------------------------------------------------------------
+# --- 5. the first start in a prefix: the components go to the prefix's system folders -------------
+# An installation of the desktop program with the Windows korvane-cli of each
+# architecture where the package puts them, and two runtime components: a 32-bit one (to syswow64)
+# and a 64-bit one (to system32).
+echo "== first start: self-installation into the prefix"
+app="$work/app"
+mkdir -p "$app"
+cp "$gui" "$app/korvane"
+for b in win32-x86 win32-x64; do   # as the package installs them
+  mkdir -p "$app/$b" && cp "$root/build/$b/bin/korvane-cli.exe" "$app/$b/"
+done
+cp "$root/build/win32-x86/components/comp_ok.dll" "$app/prjXTab.ocx"
+cp "$work/64/comp_typelib.dll" "$app/TLBINF32.DLL"
+setting='HKCU\Software\VB and VBA Program Settings\Korvane\General'
+wine reg delete "$setting" /v SelfInstall /f >/dev/null 2>&1   # the earlier starts recorded it
+wineserver -w
+KORVANE_UNATTENDED=1 QT_QPA_PLATFORM=offscreen KORVANE_EXIT_AFTER_SHOW=1 run 0 "$app/korvane" --wineprefix "$WINEPREFIX"
+system="$WINEPREFIX/drive_c/windows"
+[ -f "$system/syswow64/prjXTab.ocx" ] || fail "the 32-bit component is not in the prefix's syswow64"
+[ -f "$system/system32/TLBINF32.DLL" ] || fail "the 64-bit component is not in the prefix's system32"
+[ -e "$system/system32/prjXTab.ocx" ] && fail "the 32-bit component was put in system32"
+wine reg query "$testkey" /v Path 2>/dev/null | tr -d '\r' | grep -qi 'syswow64\\prjXTab.ocx' ||
+  fail "Wine's registry does not show the 32-bit component registered from syswow64"
+wine reg query "$lib\\win64" /ve 2>/dev/null | tr -d '\r' | grep -qi 'system32\\TLBINF32.DLL' ||
+  fail "Wine's registry does not show the 64-bit component's library registered from system32"
+wine reg query "$setting" /v SelfInstall 2>/dev/null | tr -d '\r' | grep -q true ||
+  fail "the first start did not record SelfInstall in the prefix"
+run 0 "$cli" unregister "$system/syswow64/prjXTab.ocx"
+run 0 "$cli" unregister "$system/system32/TLBINF32.DLL"
+expect_no_key "$testkey"
+expect_no_key "$lib\\win64"
+
+# --- 6. shell verbs ---------------------------------------------------------------------------------
 echo "== shell verbs"
 expect_no_key 'HKCR\.dll'   # a fresh prefix has no class key for .dll
 KORVANE_UNATTENDED=1 QT_QPA_PLATFORM=offscreen run 0 "$gui" --wineprefix "$WINEPREFIX" -s
@@ -161,7 +219,7 @@ expect_no_key 'HKCR\dllfile\shell\Register'
 run 0 "$cli" verbs status
 [ "$out" = "disabled" ] || fail "verbs status after disable: $out"
 
-# --- 5. reg add/delete/import write the prefix through Wine ---------------------------------------
+# --- 7. reg add/delete/import write the prefix through Wine ---------------------------------------
 echo "== reg"
 run 0 "$cli" reg add 'HKCU\Software\KorvanePrefix' /v Name /t REG_SZ /d hello
 wine reg query 'HKCU\Software\KorvanePrefix' /v Name 2>/dev/null | tr -d '\r' | grep -q hello ||
@@ -172,7 +230,7 @@ expect_key 'HKCU\Software\KorvanePrefix\Sub'
 run 0 "$cli" reg delete 'HKCU\Software\KorvanePrefix' /f
 expect_no_key 'HKCU\Software\KorvanePrefix'
 
-# --- 6. refusals: a clear message, nothing written ------------------------------------------------------
+# --- 8. refusals: a clear message, nothing written ------------------------------------------------------
 echo "== refusals"
 wineserver -w   # the files as the last change left them
 cp "$WINEPREFIX/system.reg" "$work/system.before"

@@ -25,6 +25,7 @@ const char* ErrorKindText(ErrorKind kind) {
     case ErrorKind::kBadTypeLib: return "damaged type library";
     case ErrorKind::kBadRegFile: return "malformed registry script";
     case ErrorKind::kBadKeyName: return "malformed key name";
+    case ErrorKind::kBadWineRegistry: return "malformed Wine registry file";
   }
   return "unknown error";
 }

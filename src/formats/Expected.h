@@ -37,6 +37,8 @@ enum class ErrorKind {
   // Registry scripts.
   kBadRegFile,            // a line the script syntax does not allow
   kBadKeyName,            // an unknown root or an empty or too long key name
+  // Wine's registry files.
+  kBadWineRegistry,       // a line the file format does not allow, or over a limit
 };
 
 // A short English description of a kind.

@@ -1,5 +1,6 @@
 #include "formats/WineRegistryFile.h"
 
+#include <optional>
 #include <string_view>
 
 #include "formats/TextCodec.h"
@@ -21,13 +22,10 @@ constexpr std::uint32_t kMultiSz = 7;
 
 bool IsStringType(std::uint32_t type) { return type == kSz || type == kExpandSz || type == kMultiSz; }
 
-// Thrown inside the parser only; becomes the result's error.
-struct ParseError {
-  int line;
-  std::string message;
-};
-
-[[noreturn]] void Fail(int line, std::string message) { throw ParseError{line, std::move(message)}; }
+// A fault of the file at a 1-based line.
+Error Fail(int line, const std::string& message) {
+  return Error{ErrorKind::kBadWineRegistry, "line " + std::to_string(line) + ": " + message, line};
+}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -46,7 +44,7 @@ int OctalValue(char c) { return c >= '0' && c <= '7' ? c - '0' : -1; }
 // Reads escaped text at s[pos] up to the unescaped character `close` (or to
 // the end when close is NUL) and moves pos past it. The result is UTF-16, the
 // units wineserver keeps names in.
-std::u16string Unescape(std::string_view s, std::size_t& pos, char close, int line) {
+Expected<std::u16string> Unescape(std::string_view s, std::size_t& pos, char close, int line) {
   std::u16string out;
   while (pos < s.size()) {
     const char c = s[pos];
@@ -89,7 +87,7 @@ std::u16string Unescape(std::string_view s, std::size_t& pos, char close, int li
           unit = unit * 16 + static_cast<std::uint32_t>(HexDigitValue(s[pos++]));
           ++digits;
         }
-        if (digits == 0) Fail(line, "\\x without hex digits");
+        if (digits == 0) return Fail(line, "\\x without hex digits");
         out.push_back(static_cast<char16_t>(unit));
         break;
       }
@@ -108,34 +106,38 @@ std::u16string Unescape(std::string_view s, std::size_t& pos, char close, int li
     }
   }
   if (close == '\0') return out;
-  Fail(line, std::string("no closing '") + close + "'");
+  return Fail(line, std::string("no closing '") + close + "'");
 }
 
 // Nothing but blanks may follow what was read.
-void ExpectEnd(std::string_view rest, int line) {
+Expected<void> ExpectEnd(std::string_view rest, int line) {
   if (!Trim(rest).empty()) {
-    Fail(line, "unexpected text: '" + std::string(Trim(rest).substr(0, 20)) + "'");
+    return Fail(line, "unexpected text: '" + std::string(Trim(rest).substr(0, 20)) + "'");
   }
+  return {};
 }
 
 // A hexadecimal number of 1 to 8 digits at s[pos]; moves pos past it.
-std::uint32_t HexNumber(std::string_view s, std::size_t& pos, int line, const char* what) {
+Expected<std::uint32_t> HexNumber(std::string_view s, std::size_t& pos, int line, const char* what) {
   std::uint32_t value = 0;
   std::size_t n = 0;
   while (pos < s.size() && HexDigitValue(s[pos]) >= 0) {
-    if (n == 8) Fail(line, std::string(what) + " has more than 8 hex digits");
+    if (n == 8) return Fail(line, std::string(what) + " has more than 8 hex digits");
     value = (value << 4) | static_cast<std::uint32_t>(HexDigitValue(s[pos++]));
     ++n;
   }
-  if (n == 0) Fail(line, std::string(what) + " needs hex digits");
+  if (n == 0) return Fail(line, std::string(what) + " needs hex digits");
   return value;
 }
 
 // "(N):" after str or hex: the value type N in hex.
-std::uint32_t TypeInParentheses(std::string_view s, std::size_t& pos, int line) {
+Expected<std::uint32_t> TypeInParentheses(std::string_view s, std::size_t& pos, int line) {
   ++pos;  // '('
-  const std::uint32_t type = HexNumber(s, pos, line, "a value type");
-  if (pos + 1 >= s.size() || s[pos] != ')' || s[pos + 1] != ':') Fail(line, "expected \"):\" after the value type");
+  auto type = HexNumber(s, pos, line, "a value type");
+  if (!type) return type;
+  if (pos + 1 >= s.size() || s[pos] != ')' || s[pos + 1] != ':') {
+    return Fail(line, "expected \"):\" after the value type");
+  }
   pos += 2;
   return type;
 }
@@ -147,7 +149,7 @@ std::vector<std::uint8_t> StringData(const std::u16string& text) {
   return data;
 }
 
-std::vector<std::uint8_t> HexBytes(std::string_view list, int line) {
+Expected<std::vector<std::uint8_t>> HexBytes(std::string_view list, int line) {
   std::vector<std::uint8_t> bytes;
   std::size_t pos = 0;
   list = Trim(list);
@@ -157,9 +159,9 @@ std::vector<std::uint8_t> HexBytes(std::string_view list, int line) {
     const std::string_view item = Trim(list.substr(pos, comma - pos));
     if (item.empty() || item.size() > 2 || HexDigitValue(item[0]) < 0 ||
         (item.size() == 2 && HexDigitValue(item[1]) < 0)) {
-      Fail(line, "bad hex byte '" + std::string(item.substr(0, 8)) + "'");
+      return Fail(line, "bad hex byte '" + std::string(item.substr(0, 8)) + "'");
     }
-    if (bytes.size() >= kWineRegMaxValueBytes) Fail(line, "the value is too large");
+    if (bytes.size() >= kWineRegMaxValueBytes) return Fail(line, "the value is too large");
     int v = HexDigitValue(item[0]);
     if (item.size() == 2) v = v * 16 + HexDigitValue(item[1]);
     bytes.push_back(static_cast<std::uint8_t>(v));
@@ -168,40 +170,111 @@ std::vector<std::uint8_t> HexBytes(std::string_view list, int line) {
   return bytes;
 }
 
+// A quoted string from data[quote] ('"') to its end: the value's data.
+Expected<std::vector<std::uint8_t>> QuotedData(std::string_view data, std::size_t quote, int line) {
+  std::size_t q = quote + 1;
+  auto text = Unescape(data, q, '"', line);
+  if (!text) return text.error();
+  if (auto end = ExpectEnd(data.substr(q), line); !end) return end.error();
+  if (text->size() * 3 > kWineRegMaxValueBytes) return Fail(line, "the value is too large");
+  return StringData(*text);
+}
+
+// The data after '=': its type and bytes.
+Expected<void> ValueData(std::string_view data, WineRegValue& value, int line) {
+  if (StartsWith(data, "\"")) {
+    value.type = kSz;
+    auto bytes = QuotedData(data, 0, line);
+    if (!bytes) return bytes.error();
+    value.data = std::move(*bytes);
+  } else if (StartsWith(data, "str(")) {
+    std::size_t q = 3;
+    auto type = TypeInParentheses(data, q, line);
+    if (!type) return type.error();
+    value.type = *type;
+    if (!IsStringType(value.type)) return Fail(line, "str() with a type that is not a string type");
+    if (q >= data.size() || data[q] != '"') return Fail(line, "expected '\"' after str(N):");
+    auto bytes = QuotedData(data, q, line);
+    if (!bytes) return bytes.error();
+    value.data = std::move(*bytes);
+  } else if (StartsWith(data, "dword:")) {
+    std::size_t q = 6;
+    auto v = HexNumber(data, q, line, "a dword");
+    if (!v) return v.error();
+    if (auto end = ExpectEnd(data.substr(q), line); !end) return end;
+    value.type = kDword;
+    value.data = {static_cast<std::uint8_t>(*v), static_cast<std::uint8_t>(*v >> 8),
+                  static_cast<std::uint8_t>(*v >> 16), static_cast<std::uint8_t>(*v >> 24)};
+  } else if (StartsWith(data, "hex:") || StartsWith(data, "hex(")) {
+    std::size_t q = 3;
+    value.type = kBinary;
+    if (data[q] == '(') {
+      auto type = TypeInParentheses(data, q, line);
+      if (!type) return type.error();
+      value.type = *type;
+    } else {
+      ++q;
+    }
+    auto bytes = HexBytes(data.substr(q), line);
+    if (!bytes) return bytes.error();
+    if (IsStringType(value.type)) {
+      // The string types in hex are UTF-16LE; they cross as UTF-8.
+      const std::string utf8 = Utf16LeToUtf8(*bytes);
+      bytes->assign(utf8.begin(), utf8.end());
+    }
+    value.data = std::move(*bytes);
+  } else {
+    return Fail(line, "unknown kind of value data (expected \"...\", str(N):, dword:, hex: or hex(N):)");
+  }
+  if (value.data.size() > kWineRegMaxValueBytes) return Fail(line, "the value is too large");
+  return {};
+}
+
 class Parser {
  public:
-  Parser(std::string_view text, WineRegistryParse& result) : text_(text), result_(result) {}
+  Parser(std::string_view text, WineRegistryFile& result) : text_(text), result_(result) {}
 
-  void Run() {
+  Expected<void> Run() {
     std::string_view line;
     if (!NextPhysical(line) || Trim(line) != kHeader) {
-      Fail(1, "not a Wine registry file (the first line must be \"WINE REGISTRY Version 2\")");
+      return fault_ ? *fault_
+                    : Fail(1, "not a Wine registry file (the first line must be \"WINE REGISTRY Version 2\")");
     }
     while (NextPhysical(line)) {
       const std::string_view t = Trim(line);
       if (t.empty()) continue;
+      Expected<void> done;
       if (t.front() == ';') {
-        Comment(t);
+        done = Comment(t);
       } else if (t.front() == '#') {
-        Option(t);
+        done = Option(t);
       } else if (t.front() == '[') {
-        Key(t);
+        done = Key(t);
       } else if (t.front() == '"' || t.front() == '@') {
         const int first = number_;
-        Value(Logical(t), first);
+        auto logical = Logical(t);
+        if (!logical) return logical.error();
+        done = Value(*logical, first);
       } else {
-        Fail(number_, "expected a key in brackets, a value, an option line or a comment");
+        done = Fail(number_, "expected a key in brackets, a value, an option line or a comment");
       }
+      if (!done) return done;
     }
+    if (fault_) return *fault_;
+    return {};
   }
 
  private:
+  // False at the end of the text, or at a line too long (then fault_ holds it).
   bool NextPhysical(std::string_view& line) {
-    if (pos_ >= text_.size()) return false;
+    if (fault_ || pos_ >= text_.size()) return false;
     std::size_t end = text_.find('\n', pos_);
     if (end == std::string_view::npos) end = text_.size();
     ++number_;
-    if (end - pos_ > kWineRegMaxLineChars) Fail(number_, "line is too long");
+    if (end - pos_ > kWineRegMaxLineChars) {
+      fault_ = Fail(number_, "line is too long");
+      return false;
+    }
     line = text_.substr(pos_, end - pos_);
     pos_ = end + 1;
     return true;
@@ -209,45 +282,53 @@ class Parser {
 
   // A value line and its continuation lines (a trailing backslash). Errors
   // name the line the value starts on.
-  std::string Logical(std::string_view first) {
+  Expected<std::string> Logical(std::string_view first) {
     std::string out(first);
     const int start = number_;
     while (!out.empty() && out.back() == '\\') {
       out.pop_back();
       std::string_view next;
-      if (!NextPhysical(next)) Fail(start, "the value continues past the end of the file");
+      if (!NextPhysical(next)) {
+        return fault_ ? *fault_ : Fail(start, "the value continues past the end of the file");
+      }
       out += Trim(next);
-      if (out.size() > kWineRegMaxLineChars) Fail(start, "line is too long");
+      if (out.size() > kWineRegMaxLineChars) return Fail(start, "line is too long");
     }
     return out;
   }
 
-  void Comment(std::string_view t) {
+  Expected<void> Comment(std::string_view t) {
     if (StartsWith(t, kRelativeTo) && result_.keys.empty()) {
       std::string_view rest = t.substr(kRelativeTo.size());
       std::size_t p = 0;
-      result_.relativeTo = Utf16ToUtf8(Unescape(rest, p, '\0', number_));
+      auto root = Unescape(rest, p, '\0', number_);
+      if (!root) return root.error();
+      result_.relativeTo = Utf16ToUtf8(*root);
     }
+    return {};
   }
 
-  void Option(std::string_view t) {
+  Expected<void> Option(std::string_view t) {
     if (StartsWith(t, kArch)) {
       result_.arch = std::string(Trim(t.substr(kArch.size())));
-      if (result_.arch != "win32" && result_.arch != "win64") Fail(number_, "unknown #arch");
+      if (result_.arch != "win32" && result_.arch != "win64") return Fail(number_, "unknown #arch");
     } else if (t == kLinkMark) {
-      if (!current_) Fail(number_, "#link outside of a key");
-      current_->link = true;
+      if (result_.keys.empty()) return Fail(number_, "#link outside of a key");
+      result_.keys.back().link = true;
     }
     // #time= and #class= (and options of later versions) carry nothing read here.
+    return {};
   }
 
-  void Key(std::string_view t) {
+  Expected<void> Key(std::string_view t) {
     std::size_t p = 1;
-    const std::u16string name = Unescape(t, p, ']', number_);
+    auto unescaped = Unescape(t, p, ']', number_);
+    if (!unescaped) return unescaped.error();
+    const std::u16string& name = *unescaped;
     // A decimal modification time may follow.
     std::string_view rest = Trim(t.substr(p));
     for (char c : rest) {
-      if (c < '0' || c > '9') Fail(number_, "unexpected text after the key name");
+      if (c < '0' || c > '9') return Fail(number_, "unexpected text after the key name");
     }
     WineRegKey key;
     key.line = number_;
@@ -256,111 +337,56 @@ class Parser {
       std::size_t cut = name.find(u'\\', start);
       if (cut == std::u16string::npos) cut = name.size();
       const std::u16string part = name.substr(start, cut - start);
-      if (part.empty()) Fail(number_, "an empty key name in the path");
-      if (part.size() > kWineRegMaxKeyName) Fail(number_, "a key name is too long");
-      if (key.path.size() >= kWineRegMaxDepth) Fail(number_, "the key path is too deep");
+      if (part.empty()) return Fail(number_, "an empty key name in the path");
+      if (part.size() > kWineRegMaxKeyName) return Fail(number_, "a key name is too long");
+      if (key.path.size() >= kWineRegMaxDepth) return Fail(number_, "the key path is too deep");
       key.path.push_back(Utf16ToUtf8(part));
       start = cut + 1;
     }
-    if (result_.keys.size() >= kWineRegMaxKeys) Fail(number_, "too many keys");
+    if (result_.keys.size() >= kWineRegMaxKeys) return Fail(number_, "too many keys");
     result_.keys.push_back(std::move(key));
-    current_ = &result_.keys.back();
+    return {};
   }
 
-  void Value(const std::string& text, int line) {
+  Expected<void> Value(const std::string& text, int line) {
     const std::string_view s(text);
-    if (!current_) Fail(line, "a value outside of a key");
+    // Values belong to the key read last.
+    if (result_.keys.empty()) return Fail(line, "a value outside of a key");
     WineRegValue value;
-    std::size_t p = 0;
-    if (s.front() == '@') {
-      p = 1;
-    } else {
-      p = 1;
-      const std::u16string name = Unescape(s, p, '"', line);
-      if (name.size() > kWineRegMaxValueName) Fail(line, "the value name is too long");
-      value.name = Utf16ToUtf8(name);
+    std::size_t p = 1;
+    if (s.front() != '@') {
+      auto name = Unescape(s, p, '"', line);
+      if (!name) return name.error();
+      if (name->size() > kWineRegMaxValueName) return Fail(line, "the value name is too long");
+      value.name = Utf16ToUtf8(*name);
     }
     while (p < s.size() && IsBlank(s[p])) ++p;
-    if (p >= s.size() || s[p] != '=') Fail(line, "expected '=' after the value name");
+    if (p >= s.size() || s[p] != '=') return Fail(line, "expected '=' after the value name");
     ++p;
     while (p < s.size() && IsBlank(s[p])) ++p;
-    const std::string_view data = s.substr(p);
-    if (StartsWith(data, "\"")) {
-      value.type = kSz;
-      QuotedData(data, 0, value, line);
-    } else if (StartsWith(data, "str(")) {
-      std::size_t q = 3;
-      value.type = TypeInParentheses(data, q, line);
-      if (!IsStringType(value.type)) Fail(line, "str() with a type that is not a string type");
-      if (q >= data.size() || data[q] != '"') Fail(line, "expected '\"' after str(N):");
-      QuotedData(data, q, value, line);
-    } else if (StartsWith(data, "dword:")) {
-      std::size_t q = 6;
-      const std::uint32_t v = HexNumber(data, q, line, "a dword");
-      ExpectEnd(data.substr(q), line);
-      value.type = kDword;
-      value.data = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
-                    static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
-    } else if (StartsWith(data, "hex:") || StartsWith(data, "hex(")) {
-      std::size_t q = 3;
-      value.type = kBinary;
-      if (data[q] == '(') {
-        value.type = TypeInParentheses(data, q, line);
-      } else {
-        ++q;
-      }
-      std::vector<std::uint8_t> bytes = HexBytes(data.substr(q), line);
-      if (IsStringType(value.type)) {
-        // The string types in hex are UTF-16LE; they cross as UTF-8.
-        const std::string utf8 = Utf16LeToUtf8(bytes);
-        bytes.assign(utf8.begin(), utf8.end());
-      }
-      value.data = std::move(bytes);
-    } else {
-      Fail(line, "unknown kind of value data (expected \"...\", str(N):, dword:, hex: or hex(N):)");
-    }
-    if (value.data.size() > kWineRegMaxValueBytes) Fail(line, "the value is too large");
-    if (++valueCount_ > kWineRegMaxValues) Fail(line, "too many values");
-    current_->values.push_back(std::move(value));
-  }
-
-  static void QuotedData(std::string_view data, std::size_t quote, WineRegValue& value, int line) {
-    std::size_t q = quote + 1;
-    const std::u16string text = Unescape(data, q, '"', line);
-    ExpectEnd(data.substr(q), line);
-    if (text.size() * 3 > kWineRegMaxValueBytes) Fail(line, "the value is too large");
-    value.data = StringData(text);
+    if (auto data = ValueData(s.substr(p), value, line); !data) return data;
+    if (++valueCount_ > kWineRegMaxValues) return Fail(line, "too many values");
+    result_.keys.back().values.push_back(std::move(value));
+    return {};
   }
 
   std::string_view text_;
   std::size_t pos_ = 0;
   int number_ = 0;
   std::size_t valueCount_ = 0;
-  WineRegistryParse& result_;
-  // The key values are added to: always the last of result_.keys, set again
-  // after each key is added.
-  WineRegKey* current_ = nullptr;
+  std::optional<Error> fault_;
+  WineRegistryFile& result_;
 };
 
 }  // namespace
 
-WineRegistryParse ParseWineRegistryFile(std::span<const std::uint8_t> bytes) {
-  WineRegistryParse result;
+Expected<WineRegistryFile> ParseWineRegistryFile(std::span<const std::uint8_t> bytes) {
   if (bytes.size() > kWineRegMaxFileBytes) {
-    result.errorLine = 1;
-    result.error = "line 1: the file is too large";
-    return result;
+    return Error{ErrorKind::kTooLarge, "line 1: the file is too large", 1};
   }
   const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  try {
-    Parser(text, result).Run();
-  } catch (const ParseError& e) {
-    result.keys.clear();
-    result.relativeTo.clear();
-    result.arch.clear();
-    result.errorLine = e.line;
-    result.error = "line " + std::to_string(e.line) + ": " + e.message;
-  }
+  WineRegistryFile result;
+  if (auto parsed = Parser(text, result).Run(); !parsed) return parsed.error();
   return result;
 }
 

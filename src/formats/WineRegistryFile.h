@@ -15,7 +15,8 @@
 // Key names and quoted strings use C-like escapes (\\ \" \[ \] \n \t ...,
 // octal \NNN, \xNNNN for one UTF-16 unit). Nothing in the file is trusted:
 // every length and count is checked against the named limits below, and a
-// malformed file gives an error naming its line instead of a partial result.
+// malformed file gives an error naming its line instead of a partial result
+// (kBadWineRegistry, or kTooLarge for a file over the size limit).
 //
 // Value data is returned as this program's registry interface carries it: the
 // string types (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) as UTF-8 with their NUL
@@ -26,6 +27,8 @@
 #include <span>
 #include <string>
 #include <vector>
+
+#include "formats/Expected.h"
 
 namespace korvane::formats {
 
@@ -51,15 +54,13 @@ struct WineRegKey {
   int line = 0;
 };
 
-struct WineRegistryParse {
+struct WineRegistryFile {
   std::string relativeTo;          // "REGISTRY\Machine", "REGISTRY\User\S-1-5-...", unescaped
   std::string arch;                // "win32", "win64", or "" when the file does not say
   std::vector<WineRegKey> keys;    // in file order
-  std::string error;               // "line N: what is wrong"; empty when the file is good
-  int errorLine = 0;
-  bool ok() const { return error.empty(); }
 };
 
-WineRegistryParse ParseWineRegistryFile(std::span<const std::uint8_t> bytes);
+// The file's keys; an error's message is "line N: what is wrong", its line N.
+Expected<WineRegistryFile> ParseWineRegistryFile(std::span<const std::uint8_t> bytes);
 
 }  // namespace korvane::formats

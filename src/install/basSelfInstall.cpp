@@ -5,10 +5,13 @@
 #include "common/CarryOn.h"
 #include "common/basTools.h"
 #include "install/Settings.h"
+#include "formats/PeImports.h"
 #include "platform/FileSystem.h"
+#include "platform/LoaderSearch.h"
 #include "platform/Process.h"
 #include "platform/Thread.h"
 #include "registration/SelfRegistration.h"
+#include "registration/WineRegistration.h"
 
 namespace korvane {
 
@@ -31,10 +34,21 @@ std::string NormalFileListed(const std::string& folder, const std::string& name)
   return found;
 }
 
+// The system folder a component is put in. A Wine prefix has one for each
+// width, as 64-bit Windows does: a 32-bit file goes where Wine's loader looks
+// for 32-bit modules (syswow64 in a 64-bit prefix). A source that cannot be
+// read counts as of the prefix's own width.
+std::string SystemFolderFor(const std::string& source) {
+  if (!WinePrefixChosen()) return platform::SystemDirectory();
+  const auto machine = ComponentMachine(source);
+  const bool is32Bit = machine && *machine == formats::kMachineI386;
+  return platform::LoaderSearchFolders(!is32Bit).system;
+}
+
 }  // namespace
 
 SelfInstallPlaces DefaultSelfInstallPlaces() {
-  return {[] { return platform::AppPath(); }, [] { return platform::SystemDirectory(); }};
+  return {[] { return platform::AppPath(); }, [](const std::string& source) { return SystemFolderFor(source); }};
 }
 
 void InstallRuntimeComponents() { InstallRuntimeComponents(DefaultSelfInstallPlaces()); }
@@ -52,7 +66,8 @@ void InstallComponent(const std::string& sComponent) { InstallComponent(sCompone
 void InstallComponent(const std::string& sComponent, const SelfInstallPlaces& places) {
   // Every failure of one component is passed over without a message.
   CarryOn("InstallComponent", [&] {
-    std::string folder = StripNull(places.systemDirectory());
+    const std::string source = places.appPath() + sComponent;
+    std::string folder = StripNull(places.systemDirectory(source));
     if (folder.empty()) return;
     if (folder.back() != platform::kPathSeparator) folder.push_back(platform::kPathSeparator);
     // On a file system that tells letter case apart the component may be
@@ -62,7 +77,7 @@ void InstallComponent(const std::string& sComponent, const SelfInstallPlaces& pl
       std::error_code ec;
       // A plain copy that replaces whatever the listing did not see; a failed
       // copy is not reported (the registration below then fails too).
-      std::filesystem::copy_file(places.appPath() + sComponent, folder + sComponent,
+      std::filesystem::copy_file(source, folder + sComponent,
                                  std::filesystem::copy_options::overwrite_existing, ec);
       listed = sComponent;
     }
@@ -71,6 +86,9 @@ void InstallComponent(const std::string& sComponent, const SelfInstallPlaces& pl
 }
 
 std::int32_t RegisterComponentFile(const std::string& p_sFileName) {
+  // In a Wine prefix the component registers inside Wine, as every
+  // registration into a prefix does.
+  if (WinePrefixChosen()) return PerformInWinePrefix(p_sFileName, false).outcome;
   return CallSelfRegistration(p_sFileName, RegistrationDirection::Register);
 }
 

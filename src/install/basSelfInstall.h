@@ -21,10 +21,13 @@ inline constexpr std::array<const char*, 4> kRuntimeComponents = {"prjXTab.ocx",
                                                                   "TLBINF32.DLL"};
 
 // Where the pieces come from. The defaults are the program folder and the
-// operating system's folder; tests put their own in.
+// operating system's folder (in a Wine prefix, the prefix's folder for the
+// component's width); tests put their own in.
 struct SelfInstallPlaces {
-  std::function<std::string()> appPath;          // ends in a separator
-  std::function<std::string()> systemDirectory;  // "" when unknown
+  std::function<std::string()> appPath;  // ends in a separator
+  // The folder for the component whose file in the program folder is source;
+  // "" when unknown.
+  std::function<std::string(const std::string& source)> systemDirectory;
 };
 SelfInstallPlaces DefaultSelfInstallPlaces();
 
@@ -37,7 +40,7 @@ void InstallComponent(const std::string& sComponent);
 void InstallComponent(const std::string& sComponent, const SelfInstallPlaces& places);
 
 // Registers one library: the registration of clsRegistrator.Register, with its
-// outcome codes.
+// outcome codes (in a Wine prefix, through Wine as clsRegistrator does).
 std::int32_t RegisterComponentFile(const std::string& p_sFileName);
 
 }  // namespace korvane

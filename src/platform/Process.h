@@ -25,8 +25,9 @@ void SetArguments(int argc, char** argv);
 // The joining rule of ArgumentText, for argv-style lists.
 std::string JoinArguments(const std::vector<std::string>& args);
 
-// The system folder (GetSystemDirectory); on Linux KORVANE_SYSTEM_DIR, else
-// $XDG_DATA_HOME/korvane/system32. Empty when it cannot be determined.
+// The system folder (GetSystemDirectory); on Linux the chosen Wine prefix's
+// drive_c/windows/system32 (through its C: drive), else KORVANE_SYSTEM_DIR,
+// else $XDG_DATA_HOME/korvane/system32. Empty when it cannot be determined.
 std::string SystemDirectory();
 // The per-user data folder of the program on Linux ($XDG_DATA_HOME/korvane).
 std::string UserDataDirectory();

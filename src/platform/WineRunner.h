@@ -5,8 +5,10 @@
 //
 // The Windows programs are found, for each architecture, as:
 //   1. $KORVANE_WINDOWS_TOOLS/korvane-cli-x86.exe or korvane-cli-x64.exe;
-//   2. the same names beside the running program (an installation);
-//   3. <build>/win32-x86/bin/korvane-cli.exe or <build>/win32-x64/bin/...,
+//   2. the same names beside the running program;
+//   3. win32-x86/korvane-cli.exe or win32-x64/korvane-cli.exe in the running
+//      program's folder (what `cmake --install` and the package put there);
+//   4. <build>/win32-x86/bin/korvane-cli.exe or <build>/win32-x64/bin/...,
 //      where the running program is <build>/<preset>/bin/... (a build tree).
 
 #include <string>

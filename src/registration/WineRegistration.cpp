@@ -40,21 +40,28 @@ std::int32_t OutcomeOfExit(int code, bool unregister, bool program) {
 
 bool WinePrefixChosen() { return !platform::ChosenWinePrefix().empty(); }
 
+formats::Expected<std::uint16_t> ComponentMachine(const std::string& file) {
+  // The headers lie at the start of the file.
+  std::vector<std::uint8_t> head(kHeaderBytes);
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return formats::Error{formats::ErrorKind::kCannotOpen, "cannot open " + file};
+  in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<std::size_t>(in.gcount()));
+  return formats::PeMachine(formats::MemorySource(std::move(head)));
+}
+
 clsRegistrator::Result PerformInWinePrefix(const std::string& file, bool unregister) {
   if (file.empty()) return Refused(NoFile, {});
   const std::string prefix = platform::ChosenWinePrefix();
 
-  // The headers lie at the start of the file.
-  std::vector<std::uint8_t> head(kHeaderBytes);
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return Refused(LoadFailed, "cannot open " + file);
-  in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
-  head.resize(static_cast<std::size_t>(in.gcount()));
-  const auto machine = formats::PeMachine(formats::MemorySource(std::move(head)));
+  const auto machine = ComponentMachine(file);
   if (!machine) {
-    const bool noHeader = machine.error().kind == formats::ErrorKind::kNotPe;
+    const formats::ErrorKind kind = machine.error().kind;
+    if (kind == formats::ErrorKind::kCannotOpen) return Refused(LoadFailed, machine.error().message);
     return Refused(LoadFailed, file + " is not a Windows program or library (" +
-                                   (noHeader ? std::string("no PE header") : machine.error().message) + ")");
+                                   (kind == formats::ErrorKind::kNotPe ? std::string("no PE header")
+                                                                       : machine.error().message) +
+                                   ")");
   }
 
   platform::WindowsArch arch = platform::WindowsArch::X64;

@@ -5,14 +5,19 @@
 // loader, COM initialisation and the 10-second bound are Windows' own. Its
 // exit code is the outcome, which comes back as the same outcome here.
 
+#include <cstdint>
 #include <string>
 
+#include "formats/Expected.h"
 #include "registration/clsRegistrator.h"
 
 namespace korvane {
 
 // True when the registry in use is a Wine prefix's.
 bool WinePrefixChosen();
+
+// The PE machine of a file (formats::kMachineI386, ...), from its headers.
+formats::Expected<std::uint16_t> ComponentMachine(const std::string& file);
 
 clsRegistrator::Result PerformInWinePrefix(const std::string& file, bool unregister);
 

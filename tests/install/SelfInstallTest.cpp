@@ -52,9 +52,10 @@ class SelfInstall : public ::testing::Test {
   // would be the real one, so the test folder is given directly there.
   SelfInstallPlaces Places() const {
 #ifdef _WIN32
-    return {[this] { return AppPath(); }, [this] { return dir_.File("system32"); }};
+    return {[this] { return AppPath(); }, [this](const std::string&) { return dir_.File("system32"); }};
 #else
-    return {[this] { return AppPath(); }, [] { return DefaultSelfInstallPlaces().systemDirectory(); }};
+    return {[this] { return AppPath(); },
+            [](const std::string& source) { return DefaultSelfInstallPlaces().systemDirectory(source); }};
 #endif
   }
 
@@ -144,7 +145,7 @@ TEST_F(SelfInstall, SettingTrueTouchesNothing) {
                              ++folderQueries;
                              return AppPath();
                            },
-                           [&] {
+                           [&](const std::string&) {
                              ++folderQueries;
                              return dir_.File("system32");
                            }};
@@ -172,12 +173,12 @@ TEST_F(SelfInstall, ASettingThatIsNoBooleanCountsAsNotInstalled) {
 TEST_F(SelfInstall, SystemFolderIsCutAtItsFirstNulAndAnEmptyOneSkipsTheComponent) {
   PutInProgramFolder("prjXTab.ocx");
   SelfInstallPlaces padded{[this] { return AppPath(); },
-                           [this] { return dir_.File("system32") + std::string(20, '\0'); }};
+                           [this](const std::string&) { return dir_.File("system32") + std::string(20, '\0'); }};
   InstallComponent("prjXTab.ocx", padded);
   EXPECT_TRUE(fs::exists(SystemFile("prjXTab.ocx")));
   EXPECT_EQ(Trace().size(), 1u);
 
-  SelfInstallPlaces none{[this] { return AppPath(); }, [] { return std::string(1, '\0'); }};
+  SelfInstallPlaces none{[this] { return AppPath(); }, [](const std::string&) { return std::string(1, '\0'); }};
   InstallRuntimeComponents(none);
   EXPECT_EQ(Trace().size(), 1u) << "no folder, no registration";
   EXPECT_EQ(Setting(), "true");

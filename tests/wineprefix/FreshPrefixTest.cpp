@@ -29,13 +29,13 @@ std::vector<std::uint8_t> ReadAll(const std::string& path) {
 }
 
 void ExpectTheFilesRead(const std::string& prefix) {
-  WineRegistryParse machine = ParseWineRegistryFile(ReadAll(prefix + "/system.reg"));
-  ASSERT_TRUE(machine.ok()) << machine.error;
-  EXPECT_EQ(machine.relativeTo, "REGISTRY\\Machine");
-  EXPECT_GT(machine.keys.size(), 10000u);
+  const Expected<WineRegistryFile> machine = ParseWineRegistryFile(ReadAll(prefix + "/system.reg"));
+  ASSERT_TRUE(machine) << machine.error().message;
+  EXPECT_EQ(machine->relativeTo, "REGISTRY\\Machine");
+  EXPECT_GT(machine->keys.size(), 10000u);
   std::size_t links = 0;
   bool sawExpand = false, sawMulti = false, sawDword = false, sawBinary = false, sawTypeLib = false;
-  for (const WineRegKey& k : machine.keys) {
+  for (const WineRegKey& k : machine->keys) {
     links += k.link ? 1 : 0;
     // Wine spells it "Typelib".
     if (k.path.size() > 3 && EqualsIgnoringAsciiCase(k.path[1], "Classes") &&
@@ -56,13 +56,13 @@ void ExpectTheFilesRead(const std::string& prefix) {
   EXPECT_TRUE(sawBinary);
   EXPECT_TRUE(sawTypeLib);
 
-  WineRegistryParse user = ParseWineRegistryFile(ReadAll(prefix + "/user.reg"));
-  ASSERT_TRUE(user.ok()) << user.error;
-  EXPECT_EQ(user.relativeTo.rfind("REGISTRY\\User\\S-", 0), 0u) << user.relativeTo;
-  EXPECT_EQ(user.arch, machine.arch);
-  WineRegistryParse defaults = ParseWineRegistryFile(ReadAll(prefix + "/userdef.reg"));
-  ASSERT_TRUE(defaults.ok()) << defaults.error;
-  EXPECT_EQ(defaults.relativeTo, "REGISTRY\\User\\.Default");
+  const Expected<WineRegistryFile> user = ParseWineRegistryFile(ReadAll(prefix + "/user.reg"));
+  ASSERT_TRUE(user) << user.error().message;
+  EXPECT_EQ(user->relativeTo.rfind("REGISTRY\\User\\S-", 0), 0u) << user->relativeTo;
+  EXPECT_EQ(user->arch, machine->arch);
+  const Expected<WineRegistryFile> defaults = ParseWineRegistryFile(ReadAll(prefix + "/userdef.reg"));
+  ASSERT_TRUE(defaults) << defaults.error().message;
+  EXPECT_EQ(defaults->relativeTo, "REGISTRY\\User\\.Default");
 }
 
 // The standard OLE library is registered for both platforms, and also seen

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "formats/PeImports.h"
+#include "install/basSelfInstall.h"
 #include "platform/posix/WinePrefixRegistry.h"
 #include "registration/RegistrationOutcome.h"
 #include "registration/clsRegistrator.h"
@@ -59,6 +60,62 @@ TEST(WineRegistration, RefusalsGiveOutcomeOneAndTheReason) {
       EXPECT_FALSE(r.started);
     }
   }
+  platform::posix::WinePrefixRegistry::Instance().Reset();
+}
+
+// The first-start installation into a prefix puts each component in the
+// prefix's system folder for the component's width, found through its C:
+// drive, and registers it through Wine (here: no Wine, so nothing runs).
+TEST(WineRegistration, SelfInstallationUsesThePrefixsSystemFolderOfTheComponentsWidth) {
+  std::string prefix64 = kPrefix32;
+  prefix64.replace(prefix64.find("win32"), 5, "win64");
+  struct Case {
+    bool win64;            // the prefix's width: a 64-bit prefix has syswow64
+    std::uint16_t machine;
+    const char* folder;    // below drive_c/windows
+  };
+  const Case cases[] = {
+      {true, formats::kMachineI386, "syswow64"},
+      {true, formats::kMachineAmd64, "system32"},
+      {false, formats::kMachineI386, "system32"},
+  };
+  for (const Case& c : cases) {
+    test::TempDir dir;
+    dir.Write("prefix/system.reg", c.win64 ? prefix64 : std::string(kPrefix32));
+    dir.Write("prefix/user.reg", kUser);
+    const std::filesystem::path windows = dir.path() / "prefix" / "drive_c" / "windows";
+    std::filesystem::create_directories(windows / "system32");
+    if (c.win64) std::filesystem::create_directories(windows / "syswow64");
+    std::filesystem::create_directories(dir.path() / "prefix" / "dosdevices");
+    std::filesystem::create_directory_symlink("../drive_c", dir.path() / "prefix" / "dosdevices" / "c:");
+    dir.Write("program/prjXTab.ocx", Bytes(test::PeBytes(c.machine)));
+    test::ScopedEnv store("KORVANE_REGISTRY", "");
+    test::ScopedEnv prefix("WINEPREFIX", dir.File("prefix"));
+    test::ScopedEnv noWine("PATH", dir.File("no-programs"));
+
+    SelfInstallPlaces places = DefaultSelfInstallPlaces();
+    places.appPath = [&] { return dir.File("program") + "/"; };
+    InstallComponent("prjXTab.ocx", places);
+    EXPECT_TRUE(std::filesystem::exists(windows / c.folder / "prjXTab.ocx")) << c.folder;
+    const char* other = std::string(c.folder) == "system32" ? "syswow64" : "system32";
+    EXPECT_FALSE(std::filesystem::exists(windows / other / "prjXTab.ocx")) << c.folder;
+    platform::posix::WinePrefixRegistry::Instance().Reset();
+  }
+}
+
+// In a prefix a component registers through Wine: a Linux library that
+// would register itself in the store is no Windows file there.
+TEST(WineRegistration, SelfInstallationRegistersThroughWine) {
+  test::TempDir dir;
+  dir.Write("system.reg", kPrefix32);
+  dir.Write("user.reg", kUser);
+  {
+    test::ScopedEnv store("KORVANE_REGISTRY", dir.File("store.db"));
+    EXPECT_EQ(RegisterComponentFile(KORVANE_COMP_OK), RegistrationSucceeded) << "the store's way";
+  }
+  test::ScopedEnv store("KORVANE_REGISTRY", "");
+  test::ScopedEnv prefix("WINEPREFIX", dir.path().string());
+  EXPECT_EQ(RegisterComponentFile(KORVANE_COMP_OK), LoadFailed);
   platform::posix::WinePrefixRegistry::Instance().Reset();
 }
 

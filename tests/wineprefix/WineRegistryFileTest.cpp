@@ -12,7 +12,7 @@ namespace {
 const std::string kHead =
     "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win64\n\n";
 
-WineRegistryParse Parse(const std::string& text) {
+Expected<WineRegistryFile> Parse(const std::string& text) {
   return ParseWineRegistryFile(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
@@ -23,15 +23,15 @@ std::vector<std::uint8_t> Sz(const std::string& s) {
 }
 
 TEST(WineRegistryFile, ReadsTheHeaderLines) {
-  WineRegistryParse r = Parse(
+  auto r = Parse(
       "WINE REGISTRY Version 2\r\n;; All keys relative to REGISTRY\\\\User\\\\S-1-5-21-0-0-0-1000\r\n"
       "\r\n#arch=win32\r\n\r\n[Console] 1796651105\r\n#time=1dd86512adf6ed0\r\n\"A\"=dword:00000001\r\n");
-  ASSERT_TRUE(r.ok()) << r.error;
-  EXPECT_EQ(r.relativeTo, "REGISTRY\\User\\S-1-5-21-0-0-0-1000");
-  EXPECT_EQ(r.arch, "win32");
-  ASSERT_EQ(r.keys.size(), 1u);
-  EXPECT_EQ(r.keys[0].path, std::vector<std::string>{"Console"});
-  ASSERT_EQ(r.keys[0].values.size(), 1u);
+  ASSERT_TRUE(r) << r.error().message;
+  EXPECT_EQ(r->relativeTo, "REGISTRY\\User\\S-1-5-21-0-0-0-1000");
+  EXPECT_EQ(r->arch, "win32");
+  ASSERT_EQ(r->keys.size(), 1u);
+  EXPECT_EQ(r->keys[0].path, std::vector<std::string>{"Console"});
+  ASSERT_EQ(r->keys[0].values.size(), 1u);
 }
 
 // Each form of value line wineserver writes, and the escapes of its strings.
@@ -65,11 +65,11 @@ TEST(WineRegistryFile, ReadsEveryValueForm) {
       {R"("Odd \"name\" [x]"=dword:1)", "Odd \"name\" [x]", 4, {1, 0, 0, 0}},
   };
   for (const Case& c : cases) {
-    WineRegistryParse r = Parse(kHead + "[K] 1\n" + c.line + "\n");
-    ASSERT_TRUE(r.ok()) << c.line << ": " << r.error;
-    ASSERT_EQ(r.keys.size(), 1u) << c.line;
-    ASSERT_EQ(r.keys[0].values.size(), 1u) << c.line;
-    const WineRegValue& v = r.keys[0].values[0];
+    auto r = Parse(kHead + "[K] 1\n" + c.line + "\n");
+    ASSERT_TRUE(r) << c.line << ": " << r.error().message;
+    ASSERT_EQ(r->keys.size(), 1u) << c.line;
+    ASSERT_EQ(r->keys[0].values.size(), 1u) << c.line;
+    const WineRegValue& v = r->keys[0].values[0];
     EXPECT_EQ(v.name, c.name) << c.line;
     EXPECT_EQ(v.type, c.type) << c.line;
     EXPECT_EQ(v.data, c.data) << c.line;
@@ -77,28 +77,28 @@ TEST(WineRegistryFile, ReadsEveryValueForm) {
 }
 
 TEST(WineRegistryFile, JoinsContinuedHexLinesAndMarksLinks) {
-  WineRegistryParse r = Parse(kHead +
+  auto r = Parse(kHead +
                               "[Software\\\\Classes\\\\Wow6432Node\\\\TypeLib] 1796651106\n"
                               "#time=1dd86512adf6ed0\n#link\n"
                               "\"SymbolicLinkValue\"=hex(6):5c,00,52,00,\\\n  65,00,\\\n  67,00\n"
                               "[Software\\\\Other] 1\n\"A\"=hex:01,\\\n  02\n");
-  ASSERT_TRUE(r.ok()) << r.error;
-  ASSERT_EQ(r.keys.size(), 2u);
-  EXPECT_EQ(r.keys[0].path, (std::vector<std::string>{"Software", "Classes", "Wow6432Node", "TypeLib"}));
-  EXPECT_TRUE(r.keys[0].link);
-  EXPECT_FALSE(r.keys[1].link);
-  ASSERT_EQ(r.keys[0].values.size(), 1u);
-  EXPECT_EQ(r.keys[0].values[0].data, (std::vector<std::uint8_t>{0x5c, 0, 0x52, 0, 0x65, 0, 0x67, 0}));
-  EXPECT_EQ(r.keys[1].values[0].data, (std::vector<std::uint8_t>{1, 2}));
-  EXPECT_EQ(r.keys[1].line, 12);  // lines after a continued value keep their numbers
+  ASSERT_TRUE(r) << r.error().message;
+  ASSERT_EQ(r->keys.size(), 2u);
+  EXPECT_EQ(r->keys[0].path, (std::vector<std::string>{"Software", "Classes", "Wow6432Node", "TypeLib"}));
+  EXPECT_TRUE(r->keys[0].link);
+  EXPECT_FALSE(r->keys[1].link);
+  ASSERT_EQ(r->keys[0].values.size(), 1u);
+  EXPECT_EQ(r->keys[0].values[0].data, (std::vector<std::uint8_t>{0x5c, 0, 0x52, 0, 0x65, 0, 0x67, 0}));
+  EXPECT_EQ(r->keys[1].values[0].data, (std::vector<std::uint8_t>{1, 2}));
+  EXPECT_EQ(r->keys[1].line, 12);  // lines after a continued value keep their numbers
 }
 
 TEST(WineRegistryFile, KeyNamesUnescapeAndSplitOnSingleBackslashes) {
-  WineRegistryParse r = Parse(kHead + "[A\\\\B\\]C\\\\caf\\xe9] 7\n[Top]\n");
-  ASSERT_TRUE(r.ok()) << r.error;
-  ASSERT_EQ(r.keys.size(), 2u);
-  EXPECT_EQ(r.keys[0].path, (std::vector<std::string>{"A", "B]C", "caf\xc3\xa9"}));
-  EXPECT_EQ(r.keys[1].path, std::vector<std::string>{"Top"});
+  auto r = Parse(kHead + "[A\\\\B\\]C\\\\caf\\xe9] 7\n[Top]\n");
+  ASSERT_TRUE(r) << r.error().message;
+  ASSERT_EQ(r->keys.size(), 2u);
+  EXPECT_EQ(r->keys[0].path, (std::vector<std::string>{"A", "B]C", "caf\xc3\xa9"}));
+  EXPECT_EQ(r->keys[1].path, std::vector<std::string>{"Top"});
 }
 
 // Every malformed file is refused as a whole, naming the line at fault.
@@ -144,18 +144,19 @@ TEST(WineRegistryFile, RefusesMalformedFilesNamingTheLine) {
       {"WINE REGISTRY Version 2\n#arch=win16\n", 2},
   };
   for (const Case& c : cases) {
-    WineRegistryParse r = Parse(c.text);
-    EXPECT_FALSE(r.ok()) << c.text;
-    EXPECT_EQ(r.errorLine, c.line) << c.text << " -> " << r.error;
-    EXPECT_TRUE(r.keys.empty()) << c.text;
+    auto r = Parse(c.text);
+    ASSERT_FALSE(r) << c.text;
+    EXPECT_EQ(r.error().kind, ErrorKind::kBadWineRegistry) << c.text;
+    EXPECT_EQ(r.error().line, c.line) << c.text << " -> " << r.error().message;
+    EXPECT_EQ(r.error().message.rfind("line " + std::to_string(c.line) + ": ", 0), 0u) << r.error().message;
   }
 }
 
 TEST(WineRegistryFile, RefusesAValueNameOverTheLimit) {
-  WineRegistryParse r = Parse(kHead + "[K]\n\"" + std::string(kWineRegMaxValueName + 1, 'n') + "\"=dword:1\n");
-  EXPECT_FALSE(r.ok());
+  auto r = Parse(kHead + "[K]\n\"" + std::string(kWineRegMaxValueName + 1, 'n') + "\"=dword:1\n");
+  EXPECT_FALSE(r);
   r = Parse(kHead + "[K]\n\"" + std::string(kWineRegMaxValueName, 'n') + "\"=dword:1\n");
-  EXPECT_TRUE(r.ok()) << r.error;
+  EXPECT_TRUE(r) << r.error().message;
 }
 
 }  // namespace

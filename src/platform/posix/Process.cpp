@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/RegistryChoice.h"
+#include "platform/WineRunner.h"
+
 namespace korvane::platform {
 
 namespace {
@@ -45,6 +48,9 @@ std::string UserDataDirectory() {
 }
 
 std::string SystemDirectory() {
+  // A Wine prefix's programs have their own: its C: drive's system32.
+  const std::string prefix = ChosenWinePrefix();
+  if (!prefix.empty()) return FromWindowsPath(prefix, "C:\\windows\\system32");
   std::string dir = GetEnv("KORVANE_SYSTEM_DIR");
   if (!dir.empty()) return dir;
   std::string data = UserDataDirectory();

@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "platform/Registry.h"
+#include "platform/posix/RegistryBackEnd.h"
 #include "platform/posix/RegistryDatabase.h"
 #include "platform/posix/RegistryHandles.h"
 
@@ -41,26 +42,27 @@ namespace korvane::platform::posix {
 // The store file the environment names now (empty when it names none).
 std::string RegistryStoreFile();
 
-class RegistryStore {
+class RegistryStore final : public RegistryBackEnd {
  public:
   static RegistryStore& Instance();
   RegistryStore(const RegistryStore&) = delete;
   RegistryStore& operator=(const RegistryStore&) = delete;
 
-  long Open(HKey key, const std::string& subKey, bool create, HKey* result, bool* created);
-  long Close(HKey key);
+  long Open(HKey key, const std::string& subKey, bool create, HKey* result, bool* created) override;
+  long Close(HKey key) override;
   long QueryValue(HKey key, const std::string& name, std::uint32_t* type, std::uint8_t* data,
-                  std::uint32_t* size);
+                  std::uint32_t* size) override;
   long SetValue(HKey key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
-                std::uint32_t size);
-  long DeleteKey(HKey key, const std::string& subKey);
-  long DeleteTree(HKey key, const std::string& subKey);
-  long DeleteValue(HKey key, const std::string& name);
-  long EnumKey(HKey key, std::uint32_t index, std::string* name, std::uint32_t maxChars);
-  long EnumValue(HKey key, std::uint32_t index, std::string* name, std::uint32_t maxChars);
-  long QueryInfo(HKey key, RegKeyInfo* info);
+                std::uint32_t size) override;
+  long DeleteKey(HKey key, const std::string& subKey) override;
+  long DeleteTree(HKey key, const std::string& subKey) override;
+  long DeleteValue(HKey key, const std::string& name) override;
+  long EnumKey(HKey key, std::uint32_t index, std::string* name, std::uint32_t maxChars) override;
+  long EnumValue(HKey key, std::uint32_t index, std::string* name, std::uint32_t maxChars) override;
+  long QueryInfo(HKey key, RegKeyInfo* info) override;
   // Runs body in one write transaction; see RegRunAsOneChange.
-  long RunAsOneChange(const std::function<long()>& body);
+  long RunAsOneChange(const std::function<long()>& body) override;
+  bool GroupsChanges() const override { return true; }
 
   // The file the store uses now (opening it if needed); empty when it cannot.
   std::string FilePath();

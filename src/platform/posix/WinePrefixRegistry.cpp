@@ -139,7 +139,7 @@ namespace {
 using Node = WinePrefixRegistry::Node;
 
 // Adds one file's keys below root.
-void Graft(Node& root, const formats::WineRegistryParse& file) {
+void Graft(Node& root, const formats::WineRegistryFile& file) {
   for (const formats::WineRegKey& key : file.keys) {
     Node* node = &root;
     for (const std::string& name : key.path) {
@@ -246,25 +246,25 @@ long WinePrefixRegistry::Refresh(const std::string& prefix) {
       loadError_ = (dir / kFiles[i]).string() + " cannot be read";
       return kErrorRegistryIoFailed;
     }
-    formats::WineRegistryParse parsed = formats::ParseWineRegistryFile(bytes);
-    if (!parsed.ok()) {
-      loadError_ = (dir / kFiles[i]).string() + ": " + parsed.error;
+    const formats::Expected<formats::WineRegistryFile> parsed = formats::ParseWineRegistryFile(bytes);
+    if (!parsed) {
+      loadError_ = (dir / kFiles[i]).string() + ": " + parsed.error().message;
       return kErrorRegistryCorrupt;
     }
     if (i == 0) {
-      hives->win64 = parsed.arch != "win32";
-      Graft(hives->machine, parsed);
+      hives->win64 = parsed->arch != "win32";
+      Graft(hives->machine, *parsed);
     } else if (i == 1) {
-      sid = LastName(parsed.relativeTo);
+      sid = LastName(parsed->relativeTo);
       if (sid.empty()) sid = "S-1-5-21-0-0-0-1000";
       auto user = std::make_unique<Node>();
       user->name = sid;
-      Graft(*user, parsed);
+      Graft(*user, *parsed);
       hives->users.children[FoldName(sid)] = std::move(user);
     } else {
       auto dflt = std::make_unique<Node>();
       dflt->name = ".Default";
-      Graft(*dflt, parsed);
+      Graft(*dflt, *parsed);
       hives->users.children[FoldName(".Default")] = std::move(dflt);
     }
   }

@@ -30,6 +30,7 @@
 // concerns a planned key, when FlushWrites is called, and at exit.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -37,10 +38,11 @@
 
 #include "formats/RegFile.h"
 #include "platform/Registry.h"
+#include "platform/posix/RegistryBackEnd.h"
 
 namespace korvane::platform::posix {
 
-class WinePrefixRegistry {
+class WinePrefixRegistry final : public RegistryBackEnd {
  public:
   static WinePrefixRegistry& Instance();
   // Handle values of this back end start here, apart from the store's, so
@@ -52,17 +54,24 @@ class WinePrefixRegistry {
   // The prefix the registry functions read now: "" for none (the store).
   static std::string ActivePrefix();
 
-  long Open(HKey key, const std::string& subKey, bool create, HKey* result, bool* created);
-  long Close(HKey key);
+  long Open(HKey key, const std::string& subKey, bool create, HKey* result, bool* created) override;
+  long Close(HKey key) override;
   long QueryValue(HKey key, const std::string& name, std::uint32_t* type, std::uint8_t* data,
-                  std::uint32_t* size);
+                  std::uint32_t* size) override;
   long SetValue(HKey key, const std::string& name, std::uint32_t type, const std::uint8_t* data,
-                std::uint32_t size);
-  long DeleteKey(HKey key, const std::string& subKey);
-  long DeleteValue(HKey key, const std::string& name);
-  long EnumKey(HKey key, std::uint32_t index, std::string* name, std::uint32_t maxChars);
-  long EnumValue(HKey key, std::uint32_t index, std::string* name, std::uint32_t maxChars);
-  long QueryInfo(HKey key, RegKeyInfo* info);
+                std::uint32_t size) override;
+  long DeleteKey(HKey key, const std::string& subKey) override;
+  // Refused when the tree holds a root or the classes key; otherwise planned
+  // as the deletes of its keys, deepest first.
+  long DeleteTree(HKey key, const std::string& subKey) override;
+  long DeleteValue(HKey key, const std::string& name) override;
+  long EnumKey(HKey key, std::uint32_t index, std::string* name, std::uint32_t maxChars) override;
+  long EnumValue(HKey key, std::uint32_t index, std::string* name, std::uint32_t maxChars) override;
+  long QueryInfo(HKey key, RegKeyInfo* info) override;
+  // The prefix's changes are applied by Wine's own registry, one by one:
+  // body just runs.
+  long RunAsOneChange(const std::function<long()>& body) override { return body(); }
+  bool GroupsChanges() const override { return false; }
 
   void SetView(int bits);
   // Reads the prefix's files now; "" when they read well, else the reason.

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <utility>
+#include <vector>
 
 #include "formats/RegFileWriter.h"
 #include "platform/WineRunner.h"
@@ -45,6 +46,15 @@ bool Related(const std::string& a, const std::string& b) {
   const std::string& longer = a.size() <= b.size() ? b : a;
   return longer.compare(0, shorter.size(), shorter) == 0 &&
          (longer.size() == shorter.size() || longer[shorter.size()] == '\\');
+}
+
+// Whether deleting subKey's tree below key would take a root or the classes
+// key with it (the same keys the store protects).
+bool TreeHoldsProtectedKey(HKey key, const std::string& subKey) {
+  std::string path = FoldName(subKey);
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+  if (path.empty()) return true;
+  return key == kHKeyLocalMachine && (path == FoldName("Software") || path == FoldName("Software\\Classes"));
 }
 
 struct ClassMapping {
@@ -121,6 +131,27 @@ std::string WinePrefixRegistry::Flush() {
   forceReload_ = true;
   Refresh(prefix_);
   return problem;
+}
+
+long WinePrefixRegistry::DeleteTree(HKey key, const std::string& subKey) {
+  if (TreeHoldsProtectedKey(key, subKey)) return kErrorAccessDenied;
+  // Made of the public calls, each of which takes the lock itself.
+  HKey top = 0;
+  long rc = Open(key, subKey, false, &top, nullptr);
+  if (rc != kErrorSuccess) return rc;
+  std::vector<std::string> children;
+  for (std::uint32_t i = 0;; ++i) {
+    std::string name;
+    if (EnumKey(top, i, &name, formats::kRegMaxKeyNameChars + 1) != kErrorSuccess) break;
+    children.push_back(name);
+  }
+  for (const std::string& child : children) {
+    rc = DeleteTree(top, child);
+    if (rc != kErrorSuccess) break;
+  }
+  Close(top);
+  if (rc != kErrorSuccess) return rc;
+  return DeleteKey(key, subKey);
 }
 
 std::string WinePrefixRegistry::FlushWrites() {

@@ -168,6 +168,8 @@ std::string WindowsCliPath(WindowsArch arch, std::string* looked) {
   if (!tools.empty()) candidates.push_back(fs::path(tools) / name);
   const fs::path here = AppPath();
   candidates.push_back(here / name);
+  // An installation keeps each build in its own folder: win32-<arch>/korvane-cli.exe.
+  candidates.push_back(here / (std::string("win32-") + WindowsArchName(arch)) / "korvane-cli.exe");
   // <build>/<preset>/bin/ -> <build>/win32-<arch>/bin/korvane-cli.exe
   const fs::path build = here.parent_path().parent_path().parent_path();
   candidates.push_back(build / (std::string("win32-") + WindowsArchName(arch)) / "bin" / "korvane-cli.exe");
