@@ -265,7 +265,9 @@ TEST_P(RichLibrary, ValuesInlineAndStored) {
 
   const Function& custom = Func(Type(lib(), "IPlain"), "Custom");
   EXPECT_EQ(custom.custom, (std::vector<CustomData>{{kCustomGuid, Int(vt::kI4, 12)}}));
-  EXPECT_TRUE(custom.params[0].custom.empty());
+  EXPECT_EQ(custom.params[0].custom, (std::vector<CustomData>{{kCustomGuid, Text(vt::kBstr, "p")}}));
+  EXPECT_EQ(Type(lib(), "IPlain").custom, (std::vector<CustomData>{{kCustomGuid, Int(vt::kI4, 70000)}}));
+  EXPECT_TRUE(Type(lib(), "IDualThing").custom.empty());
 }
 
 TEST_P(RichLibrary, ImplementedInterfaces) {
