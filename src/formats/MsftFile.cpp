@@ -94,15 +94,7 @@ Expected<Directory> FindDirectory(const TypeLibBytes& bytes, std::uint32_t varFl
 
 }  // namespace
 
-std::string HexText(std::uint64_t value) {
-  static const char digits[] = "0123456789ABCDEF";
-  std::string s;
-  do {
-    s.insert(s.begin(), digits[value & 0xF]);
-    value >>= 4;
-  } while (value != 0);
-  return "0x" + s;
-}
+std::string HexText(std::uint64_t value) { return "0x" + TypeLibBytes::Hex(value); }
 
 Expected<MsftFile> MsftFile::Open(std::span<const std::uint8_t> data) {
   MsftFile file(data);

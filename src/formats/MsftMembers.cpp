@@ -83,8 +83,8 @@ class Attributes {
 class MemberReader {
  public:
   MemberReader(const RefContext& refs, std::span<const std::uint8_t> records, std::span<const std::uint8_t> ids,
-               std::span<const std::uint8_t> names)
-      : refs_(refs), file_(refs.file), records_(records), ids_(ids), names_(names) {}
+               std::span<const std::uint8_t> names, bool module)
+      : refs_(refs), file_(refs.file), records_(records), ids_(ids), names_(names), module_(module) {}
 
   // The next record, its size taken from its first word.
   Expected<std::span<const std::uint8_t>> NextRecord(std::uint64_t minimum, std::size_t index) {
@@ -142,7 +142,9 @@ class MemberReader {
     if (!help) return help.error();
     f.helpString = std::move(*help);
     f.helpStringContext = static_cast<std::uint32_t>(opt.Get(kOptHelpStringContext, 0));
-    if (opt.Has(kOptEntry)) {
+    // Only module functions have a DLL entry point; other records hold -1
+    // or leftovers there.
+    if (module_ && opt.Has(kOptEntry)) {
       const std::int32_t entry = opt.Get(kOptEntry, kAbsent);
       if ((kinds & kFuncEntryIsOrdinal) != 0) {
         f.entryOrdinal = static_cast<std::uint16_t>(entry & 0xFFFF);
@@ -233,6 +235,7 @@ class MemberReader {
   std::span<const std::uint8_t> records_;
   std::span<const std::uint8_t> ids_;
   std::span<const std::uint8_t> names_;
+  bool module_;
   std::uint64_t at_ = 0;
 };
 
@@ -254,7 +257,7 @@ Expected<void> ReadMembers(const RefContext& refs, const MemberBlock& block, Typ
   const auto ids = whole->subspan(kBlockLengthSize + *length, arrays);
   const auto names = whole->subspan(kBlockLengthSize + *length + arrays, arrays);
 
-  MemberReader reader(refs, records, ids, names);
+  MemberReader reader(refs, records, ids, names, into.kind == TypeKind::kModule);
   for (std::size_t i = 0; i < block.functions; ++i) {
     auto f = reader.ReadFunction(i);
     if (!f) return Error{f.error().kind, f.error().message + " (in " + into.name + ")"};

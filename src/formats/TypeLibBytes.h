@@ -43,7 +43,7 @@ class TypeLibBytes {
     return LoadU32(b->data());
   }
 
- private:
+  // Upper-case hexadecimal digits of v, for messages.
   static std::string Hex(std::uint64_t v) {
     static const char digits[] = "0123456789ABCDEF";
     std::string s;
@@ -54,6 +54,7 @@ class TypeLibBytes {
     return s;
   }
 
+ private:
   std::span<const std::uint8_t> data_;
 };
 

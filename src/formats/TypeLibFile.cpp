@@ -107,20 +107,27 @@ Expected<std::vector<std::uint8_t>> LoadTypeLibBytes(std::shared_ptr<const ByteS
   return MakeError(ErrorKind::kNotTypeLib, where.file + " holds no type library");
 }
 
-Expected<TypeLibAttributes> ReadTypeLibFile(std::shared_ptr<const ByteSource> file, const TypeLibLocation& where) {
+namespace {
+
+// The library's bytes given to one of the readers; its errors name the file.
+template <typename T>
+Expected<T> ReadLoaded(std::shared_ptr<const ByteSource> file, const TypeLibLocation& where,
+                       Expected<T> (*read)(std::span<const std::uint8_t>)) {
   const auto bytes = LoadTypeLibBytes(std::move(file), where);
   if (!bytes) return bytes.error();
-  auto attr = ReadTypeLib(*bytes);
-  if (!attr) return About(where.file, attr.error());
-  return attr;
+  auto result = read(*bytes);
+  if (!result) return About(where.file, result.error());
+  return result;
+}
+
+}  // namespace
+
+Expected<TypeLibAttributes> ReadTypeLibFile(std::shared_ptr<const ByteSource> file, const TypeLibLocation& where) {
+  return ReadLoaded(std::move(file), where, &ReadTypeLib);
 }
 
 Expected<TypeLibrary> ReadTypeLibraryFile(std::shared_ptr<const ByteSource> file, const TypeLibLocation& where) {
-  const auto bytes = LoadTypeLibBytes(std::move(file), where);
-  if (!bytes) return bytes.error();
-  auto library = ReadTypeLibrary(*bytes);
-  if (!library) return About(where.file, library.error());
-  return library;
+  return ReadLoaded(std::move(file), where, &ReadTypeLibrary);
 }
 
 Expected<std::vector<TypeLibResourceInfo>> ListTypeLibResources(std::shared_ptr<const ByteSource> file,

@@ -20,9 +20,7 @@ using Bytes = std::vector<std::uint8_t>;
 using test::PutU16;
 using test::PutU32;
 
-std::uint32_t U32At(const Bytes& b, std::size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
+using test::U32At;
 
 std::string Describe(const Bytes& data) {
   const auto attr = ReadTypeLib(data);

@@ -16,16 +16,11 @@ using Bytes = std::vector<std::uint8_t>;
 using test::PutU16;
 using test::PutU32;
 
-std::uint32_t U32At(const Bytes& b, std::size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
+using test::U32At;
 
 // Where the library's structures lie, found with the format's own offsets.
 struct Layout {
-  explicit Layout(const Bytes& b) : bytes(b) {
-    const std::size_t extra = (U32At(b, 0x14) & 0x100) != 0 ? 4 : 0;
-    directory = 0x54 + extra + 4 * U32At(b, 0x20);
-  }
+  explicit Layout(const Bytes& b) : bytes(b), directory(test::MsftDirectoryAt(b)) {}
   std::size_t Segment(int index) const { return U32At(bytes, directory + 16 * static_cast<std::size_t>(index)); }
   std::size_t TypeInfo(int index) const { return Segment(0) + 0x64 * static_cast<std::size_t>(index); }
   // The file offset of a type info's member record number n.
@@ -36,7 +31,7 @@ struct Layout {
   }
 
   const Bytes& bytes;
-  std::size_t directory = 0;
+  std::size_t directory;
 };
 
 // Type infos of rich.idl, in file order.

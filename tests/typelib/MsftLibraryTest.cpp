@@ -87,6 +87,8 @@ INSTANTIATE_TEST_SUITE_P(BothPlatforms, RichLibrary, ::testing::Values(32, 64),
 TEST_P(RichLibrary, LibraryFieldsAndImports) {
   EXPECT_EQ(lib().attributes.name, "KorvaneRich");
   EXPECT_EQ(lib().helpContext, 0x77u);
+  EXPECT_EQ(lib().helpStringContext, 0x55u);
+  EXPECT_EQ(lib().helpStringDll, "korvanehelp.dll");
   ASSERT_EQ(lib().imports.size(), 1u);
   EXPECT_EQ(lib().imports[0], (ImportedLibrary{kOleLibrary, 2, 0, 0, "stdole2.tlb"}));
   // The compiler adds its own entries (time, version) beside the library's.
@@ -137,6 +139,7 @@ TEST_P(RichLibrary, TypeInfosInFileOrder) {
   EXPECT_EQ(Type(lib(), "Pair").guid, Guid{});
   EXPECT_EQ(Type(lib(), "Pair").instanceSize, GetParam() == 32 ? 40u : 48u);
   EXPECT_EQ(Type(lib(), "IPlain").helpContext, 5u);
+  EXPECT_EQ(Type(lib(), "IPlain").helpStringContext, 0x44u);
   EXPECT_EQ(Type(lib(), "IPlain").vtableSize, 8 * ptr());
   EXPECT_EQ(Type(lib(), "IDualThing").vtableSize, 10 * ptr());
   EXPECT_EQ(Type(lib(), "Thing").majorVersion, 1);
@@ -191,6 +194,7 @@ TEST_P(RichLibrary, Functions) {
   EXPECT_EQ(take.vtableOffset, static_cast<std::int16_t>(3 * ptr()));
   EXPECT_EQ(take.helpString, "Takes all");
   EXPECT_EQ(take.helpContext, 9u);
+  EXPECT_EQ(take.helpStringContext, 0x66u);
   ASSERT_EQ(take.params.size(), 3u);
   EXPECT_EQ(take.params[1].flags, kParamFlagIn | kParamFlagOut);
   EXPECT_EQ(take.params[2].name, "result");
@@ -261,7 +265,9 @@ TEST_P(RichLibrary, ValuesInlineAndStored) {
 
   const Function& custom = Func(Type(lib(), "IPlain"), "Custom");
   EXPECT_EQ(custom.custom, (std::vector<CustomData>{{kCustomGuid, Int(vt::kI4, 12)}}));
-  EXPECT_TRUE(custom.params[0].custom.empty());
+  EXPECT_EQ(custom.params[0].custom, (std::vector<CustomData>{{kCustomGuid, Text(vt::kBstr, "p")}}));
+  EXPECT_EQ(Type(lib(), "IPlain").custom, (std::vector<CustomData>{{kCustomGuid, Int(vt::kI4, 70000)}}));
+  EXPECT_TRUE(Type(lib(), "IDualThing").custom.empty());
 }
 
 TEST_P(RichLibrary, ImplementedInterfaces) {

@@ -15,9 +15,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-std::uint32_t U32At(const Bytes& b, std::size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
+using test::U32At;
 
 void Append16(Bytes& b, std::uint16_t v) {
   b.push_back(static_cast<std::uint8_t>(v));
@@ -56,7 +54,7 @@ std::uint32_t Inline(std::uint16_t type, std::uint32_t value) { return 0x8000000
 // values, in order; the segments are moved to the end of the data.
 Bytes WithValues(const std::vector<Case>& cases, std::int32_t brokenLength = 0) {
   Bytes b = test::ReadBytes(KORVANE_FIXTURE_RICH32_TLB);
-  const std::size_t directory = 0x54 + 4 * U32At(b, 0x20);
+  const std::size_t directory = test::MsftDirectoryAt(b);
   const std::size_t customData = directory + 16 * 11;
   const std::size_t customGuids = directory + 16 * 12;
   // Every entry names the GUID the first original entry names.

@@ -38,6 +38,17 @@ inline void PutU32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32
   for (int i = 0; i < 4; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
+inline std::uint32_t U32At(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
+}
+
+// Where an MSFT library's segment directory starts: after the header, the
+// help-string DLL word when its flag is set, and the type-info offsets.
+inline std::size_t MsftDirectoryAt(const std::vector<std::uint8_t>& b) {
+  const std::size_t extra = (U32At(b, 0x14) & 0x100) != 0 ? 4 : 0;
+  return 0x54 + extra + 4 * U32At(b, 0x20);
+}
+
 inline void PutU16(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint16_t v) {
   bytes[at] = static_cast<std::uint8_t>(v);
   bytes[at + 1] = static_cast<std::uint8_t>(v >> 8);
