@@ -32,6 +32,14 @@ std::string Join(const std::vector<std::string>& items, const char* separator) {
   return out;
 }
 
+std::string PlainHex(const Guid& guid) {
+  std::string text;
+  for (char c : GuidText(guid)) {
+    if (c != '-') text += c;
+  }
+  return text;
+}
+
 struct FlagWord {
   std::uint32_t bit;
   const char* attribute;
@@ -68,6 +76,7 @@ constexpr BaseDeclaration kBaseDeclarations[] = {
      "unsigned short r3; hyper data; void *record; } VARIANT;"},
 };
 
+constexpr int kUnknownMethods = 3;
 constexpr const char* kUnknownDeclaration =
     "[object, uuid(00000000-0000-0000-c000-000000000046)]\n"
     "interface IUnknown {\n"
@@ -84,6 +93,14 @@ constexpr const char* kDispatchDeclaration =
     "    HRESULT Invoke();\n"
     "}\n";
 
+// Custom data the IDL compilers put on every library they build (their
+// version, the time, their own name): a compiler writes its own again.
+bool IsCompilerStamp(const Guid& guid) {
+  const std::string text = GuidText(guid);
+  return text == "de77ba63-517c-11d1-a2da-0000f8773ce9" || text == "de77ba64-517c-11d1-a2da-0000f8773ce9" ||
+         text == "de77ba65-517c-11d1-a2da-0000f8773ce9";
+}
+
 bool IsInterfaceLike(TypeKind kind) {
   return kind == TypeKind::kInterface || kind == TypeKind::kDispatch || kind == TypeKind::kCoClass;
 }
@@ -91,6 +108,14 @@ bool IsInterfaceLike(TypeKind kind) {
 class Writer {
  public:
   Writer(const TypeLibrary& library, const IdlOptions& options) : lib_(library), options_(options) {
+    NameImportedTypes(lib_, options_.imports);
+    // A type of a library that was not found still needs a name in IDL: one
+    // made of where it lives, declared as a placeholder.
+    ForEachTypeRef(lib_, [](TypeRef& ref) {
+      if (ref.importIndex < 0 || !ref.name.empty()) return;
+      ref.name = "UnresolvedImport" + std::to_string(ref.importIndex) + "_" +
+                 (ref.importTypeIndex >= 0 ? std::to_string(ref.importTypeIndex) : PlainHex(ref.typeGuid));
+    });
     for (std::size_t i = 0; i < lib_.types.size(); ++i) localNames_.insert(lib_.types[i].name);
   }
 
@@ -133,43 +158,73 @@ class Writer {
 
   void Prelude() {
     std::set<std::uint16_t> baseTypes;
-    std::map<std::string, bool> imported;  // name -> used as an interface to derive from or implement
-    bool usesUnknown = false;
-    bool usesDispatch = false;
+    std::map<std::string, ImportUse> imported;
+    auto useImport = [&](const TypeRef& ref, bool derived) {
+      if (Local(ref) || localNames_.count(ref.name) || ref.name.empty()) return;
+      ImportUse& use = imported[ref.name];
+      use.ref = ref;
+      use.derived = use.derived || derived;
+    };
     for (const auto& type : lib_.types) {
       ForEachTypeDesc(type, [&](const TypeDesc& desc) {
         baseTypes.insert(desc.type);
-        if (desc.type == vt::kUserDefined && !Local(desc.ref) && !localNames_.count(desc.ref.name)) {
-          imported.emplace(desc.ref.name, false);
-        }
+        if (desc.type == vt::kUserDefined) useImport(desc.ref, false);
       });
-      for (const auto& impl : type.implemented) {
-        if (!Local(impl.type) && !localNames_.count(impl.type.name)) imported[impl.type.name] = true;
-      }
+      for (const auto& impl : type.implemented) useImport(impl.type, true);
     }
-    usesUnknown = baseTypes.count(vt::kUnknown) || imported.count("IUnknown");
-    usesDispatch = baseTypes.count(vt::kDispatch) || imported.count("IDispatch");
+    bool usesDispatch = baseTypes.count(vt::kDispatch) || imported.count("IDispatch");
+    for (const auto& entry : imported) {
+      const TypeInfo* target = FindImportedType(entry.second.ref, options_.imports);
+      if (target && target->kind == TypeKind::kDispatch) usesDispatch = true;
+    }
+    const bool usesUnknown = usesDispatch || !imported.empty() || baseTypes.count(vt::kUnknown);
     baseTypes.insert(vt::kHresult);  // IUnknown's own declaration needs it
 
     std::string declarations;
     for (const auto& base : kBaseDeclarations) {
       if (baseTypes.count(base.vt) && !localNames_.count(base.name)) declarations += std::string(base.declaration) + "\n";
     }
-    if ((usesUnknown || usesDispatch) && !localNames_.count("IUnknown")) declarations += kUnknownDeclaration;
+    if (usesUnknown && !localNames_.count("IUnknown")) declarations += kUnknownDeclaration;
     if (usesDispatch && !localNames_.count("IDispatch")) declarations += kDispatchDeclaration;
     imported.erase("IUnknown");
     imported.erase("IDispatch");
-    for (const auto& [name, isInterface] : imported) {
-      if (name.empty()) continue;
-      // Types of imported libraries: the compiler refers to the library that
-      // holds a type of this name, so a declaration of the name is enough.
-      if (isInterface) {
-        declarations += "interface " + name + " : IUnknown {}\n";
-      } else {
-        declarations += "typedef [public] long " + name + ";\n";
-      }
-    }
+    for (const auto& [name, use] : imported) declarations += ImportedDeclaration(name, use);
     if (!declarations.empty()) out_ += declarations + "\n";
+  }
+
+  struct ImportUse {
+    TypeRef ref;
+    bool derived = false;  // a base interface or a coclass member: must be an interface
+  };
+
+  // A declaration of a type of an imported library: the compiler refers to
+  // the imported library's type of that name, so only the name and, for an
+  // interface, the size of its vtable (for the offsets of derived functions)
+  // matter.
+  std::string ImportedDeclaration(const std::string& name, const ImportUse& use) const {
+    const TypeInfo* target = FindImportedType(use.ref, options_.imports);
+    const std::string uuid = target && !IsZeroGuid(target->guid) ? "uuid(" + GuidText(target->guid) + ")" : "";
+    if (target && target->kind == TypeKind::kDispatch) {
+      return "[" + uuid + "]\ndispinterface " + name + " { properties: methods: }\n";
+    }
+    if (target && target->kind == TypeKind::kCoClass) {
+      return "[" + uuid + "]\ncoclass " + name + " { interface IUnknown; }\n";
+    }
+    if (use.derived || (target && target->kind == TypeKind::kInterface)) {
+      std::string text = "[object" + (uuid.empty() ? "" : ", " + uuid) + "]\ninterface " + name + " : IUnknown {";
+      if (target) {
+        const int pointer = target->vtableSize != 0 ? PointerSize(options_, use.ref) : 0;
+        const int methods = pointer ? target->vtableSize / pointer - kUnknownMethods : 0;
+        for (int i = 1; i <= methods; ++i) text += " HRESULT m" + std::to_string(i) + "();";
+      }
+      return text + " }\n";
+    }
+    return "typedef [public] long " + name + ";\n";
+  }
+
+  static int PointerSize(const IdlOptions& options, const TypeRef& ref) {
+    const TypeLibrary* library = options.imports[static_cast<std::size_t>(ref.importIndex)];
+    return library->attributes.sysKind == kSysWin64 ? 8 : 4;
   }
 
   // ---- the library --------------------------------------------------------
@@ -187,7 +242,11 @@ class Writer {
     if (a.lcid != 0) attributes.push_back("lcid(" + Hex8(a.lcid) + ")");
     AddFlags(attributes, a.libFlags,
              {{kLibFlagRestricted, "restricted"}, {kLibFlagControl, "control"}, {kLibFlagHidden, "hidden"}});
-    AddCustom(attributes, lib_.custom);
+    std::vector<CustomData> custom;
+    for (const auto& item : lib_.custom) {
+      if (!IsCompilerStamp(item.guid)) custom.push_back(item);
+    }
+    AddCustom(attributes, custom);
     AttributeBlock("", attributes);
     out_ += "library " + a.name + "\n{\n";
     for (const auto& import : lib_.imports) {
@@ -354,7 +413,10 @@ class Writer {
 
   void Enum(const TypeInfo& type) {
     TypedefHead(type, TypeAttributes(type));
-    out_ += "enum {\n";
+    // The tag and the typedef share the name: the compiler then makes one
+    // type of that name, where an anonymous one would become a generated
+    // name and an alias.
+    out_ += "enum " + type.name + " {\n";
     for (std::size_t i = 0; i < type.variables.size(); ++i) {
       const auto& v = type.variables[i];
       out_ += std::string(kMemberIndent) + v.name;
@@ -366,7 +428,7 @@ class Writer {
 
   void Record(const TypeInfo& type) {
     TypedefHead(type, TypeAttributes(type));
-    out_ += type.kind == TypeKind::kUnion ? "union {\n" : "struct {\n";
+    out_ += (type.kind == TypeKind::kUnion ? "union " : "struct ") + type.name + " {\n";
     for (const auto& v : type.variables) {
       std::vector<std::string> attributes;
       AddCustom(attributes, v.custom);
@@ -515,8 +577,25 @@ class Writer {
     out_ += std::string(kMemberIndent) + TypeName(f.returnType) + " ";
     if (const char* keyword = CallConvKeyword(f.callConv)) out_ += std::string(keyword) + " ";
     out_ += f.name + "(";
+    // The compiler marks a parameter with a default value optional by itself
+    // and counts only those written [optional]: write as many as the count says.
+    int optionalLeft = f.optionalParams;
+    for (const auto& p : f.params) {
+      if ((p.flags & kParamFlagOptional) && !(p.flags & kParamFlagHasDefault)) --optionalLeft;
+    }
+    std::vector<bool> writeOptional(f.params.size(), false);
+    for (std::size_t i = f.params.size(); i-- > 0;) {
+      const auto flags = f.params[i].flags;
+      if (!(flags & kParamFlagOptional)) continue;
+      if (!(flags & kParamFlagHasDefault)) {
+        writeOptional[i] = true;
+      } else if (optionalLeft > 0) {
+        writeOptional[i] = true;
+        --optionalLeft;
+      }
+    }
     std::vector<std::string> params;
-    for (std::size_t i = 0; i < f.params.size(); ++i) params.push_back(Parameter(f.params[i], i));
+    for (std::size_t i = 0; i < f.params.size(); ++i) params.push_back(Parameter(f.params[i], i, writeOptional[i]));
     if (params.empty()) {
       out_ += ");\n";
     } else if (params.size() == 1) {
@@ -527,14 +606,11 @@ class Writer {
     }
   }
 
-  std::string Parameter(const Param& p, std::size_t index) const {
+  std::string Parameter(const Param& p, std::size_t index, bool optional) const {
     std::vector<std::string> attributes;
     AddFlags(attributes, p.flags,
-             {{kParamFlagIn, "in"},
-              {kParamFlagOut, "out"},
-              {kParamFlagLcid, "lcid"},
-              {kParamFlagRetval, "retval"},
-              {kParamFlagOptional, "optional"}});
+             {{kParamFlagIn, "in"}, {kParamFlagOut, "out"}, {kParamFlagLcid, "lcid"}, {kParamFlagRetval, "retval"}});
+    if (optional) attributes.emplace_back("optional");
     if ((p.flags & kParamFlagHasDefault) && p.defaultValue) {
       std::string value = ValueLiteral(*p.defaultValue);
       if (!value.empty()) attributes.push_back("defaultvalue(" + value + ")");
@@ -548,7 +624,7 @@ class Writer {
     return text + Declaration(p.type, name);
   }
 
-  const TypeLibrary& lib_;
+  TypeLibrary lib_;  // a copy, with the names of imported types filled in
   const IdlOptions& options_;
   std::set<std::string> localNames_;
   std::string out_;

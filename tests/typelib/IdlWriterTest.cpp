@@ -19,7 +19,9 @@ std::size_t Find(const std::string& idl, const std::string& piece) {
 }
 
 TEST(IdlWriter, LaysOutTheSampleAsTheViewersDo) {
-  const std::string idl = WriteIdl(test::SampleLibrary(), {"sample.tlb"});
+  IdlOptions options;
+  options.fileName = "sample.tlb";
+  const std::string idl = WriteIdl(test::SampleLibrary(), options);
   // In this order: each piece after the one before.
   const std::vector<std::string> pieces = {
       "// typelib filename: sample.tlb",
@@ -27,7 +29,7 @@ TEST(IdlWriter, LaysOutTheSampleAsTheViewersDo) {
       "interface IDispatch : IUnknown {",
       "  uuid(00000011-0000-0000-0000-000000000001),\n  version(1.2),\n  helpstring(\"Sample library\")\n]\nlibrary SampleLib\n{",
       "importlib(\"stdole2.tlb\");",
-      "typedef enum {\n        Red = 0,\n        Blue = 7\n    } Colors;",
+      "typedef enum Colors {\n        Red = 0,\n        Blue = 7\n    } Colors;",
       "      odl,\n      uuid(00000011-0000-0000-0000-000000000002),\n      dual,\n      oleautomation\n    ]\n"
       "    interface IShape : IDispatch {",
       "[id(0x00000001), propget]\n        HRESULT Color([out, retval] Colors* value);",
