@@ -84,9 +84,14 @@ constexpr const char* kUnknownDeclaration =
     "    unsigned long AddRef();\n"
     "    unsigned long Release();\n"
     "}\n";
+// Without a base, so that it does not depend on the library's own IUnknown
+// when it has one; its vtable has IUnknown's three functions and its own four.
 constexpr const char* kDispatchDeclaration =
     "[object, uuid(00020400-0000-0000-c000-000000000046)]\n"
-    "interface IDispatch : IUnknown {\n"
+    "interface IDispatch {\n"
+    "    HRESULT QueryInterface();\n"
+    "    unsigned long AddRef();\n"
+    "    unsigned long Release();\n"
     "    HRESULT GetTypeInfoCount();\n"
     "    HRESULT GetTypeInfo();\n"
     "    HRESULT GetIDsOfNames();\n"
@@ -177,7 +182,12 @@ class Writer {
       const TypeInfo* target = FindImportedType(entry.second.ref, options_.imports);
       if (target && target->kind == TypeKind::kDispatch) usesDispatch = true;
     }
-    const bool usesUnknown = usesDispatch || !imported.empty() || baseTypes.count(vt::kUnknown);
+    const bool unknownUsed = baseTypes.count(vt::kUnknown) || imported.count("IUnknown");
+    imported.erase("IUnknown");
+    imported.erase("IDispatch");
+    std::string importedDeclarations;
+    for (const auto& [name, use] : imported) importedDeclarations += ImportedDeclaration(name, use);
+    const bool usesUnknown = unknownUsed || importedDeclarations.find(" : IUnknown") != std::string::npos;
     baseTypes.insert(vt::kHresult);  // IUnknown's own declaration needs it
 
     std::string declarations;
@@ -186,9 +196,7 @@ class Writer {
     }
     if (usesUnknown && !localNames_.count("IUnknown")) declarations += kUnknownDeclaration;
     if (usesDispatch && !localNames_.count("IDispatch")) declarations += kDispatchDeclaration;
-    imported.erase("IUnknown");
-    imported.erase("IDispatch");
-    for (const auto& [name, use] : imported) declarations += ImportedDeclaration(name, use);
+    declarations += importedDeclarations;
     if (!declarations.empty()) out_ += declarations + "\n";
   }
 
@@ -256,7 +264,13 @@ class Writer {
     if (!lib_.imports.empty()) out_ += "\n";
     const std::vector<std::size_t> order = DefinitionOrder();
     ForwardDeclarations(order);
-    for (std::size_t index : order) Type(lib_.types[index]);
+    std::set<std::string> written;
+    for (std::size_t index : order) {
+      const TypeInfo& type = lib_.types[index];
+      // IDL cannot define one name twice; a library may hold a name twice.
+      if (written.insert(TypeKindName(type.kind) + " " + type.name).second) Type(type);
+      defined_.insert(index);
+    }
     out_ += "};\n";
   }
 
@@ -386,7 +400,19 @@ class Writer {
     return attributes;
   }
 
-  std::string TypeName(const TypeDesc& type) const { return TypeDescText(WithoutArray(type)); }
+  // A structure, union or enum not yet defined (the one being defined, or one
+  // of a cycle) is named by its tag, which C lets stand for an incomplete type.
+  std::string TypeName(const TypeDesc& type) const {
+    return TypeDescText(WithoutArray(type), [this](const TypeRef& ref) {
+      const TypeInfo* target = Local(ref);
+      if (target && !defined_.count(static_cast<std::size_t>(ref.localIndex))) {
+        if (target->kind == TypeKind::kRecord) return "struct " + ref.name;
+        if (target->kind == TypeKind::kUnion) return "union " + ref.name;
+        if (target->kind == TypeKind::kEnum) return "enum " + ref.name;
+      }
+      return ref.name.empty() ? std::string("?") : ref.name;
+    });
+  }
 
   std::string Declaration(const TypeDesc& type, const std::string& name) const {
     return TypeName(type) + " " + name + ArrayBoundsText(type);
@@ -627,6 +653,7 @@ class Writer {
   TypeLibrary lib_;  // a copy, with the names of imported types filled in
   const IdlOptions& options_;
   std::set<std::string> localNames_;
+  std::set<std::size_t> defined_;  // types written so far
   std::string out_;
 };
 

@@ -187,7 +187,7 @@ bool RoundTrip(const Options& options, const std::string& path, Counts& counts) 
   const auto imported = typelib::ImportedPointers(importedLibraries);
   typelib::NameImportedTypes(*original, imported);
   typelib::IdlOptions idlOptions;
-  idlOptions.fileName = fs::path(path).filename().string();
+  idlOptions.fileName = fs::path(platform::LocateTypeLib(path, '/').file).filename().string();
   idlOptions.imports = imported;
   const std::string text = typelib::WriteIdl(*original, idlOptions);
   if (!WriteFile(idl, text.data(), text.size())) return fail("write", idl.string());
