@@ -71,9 +71,13 @@ constexpr BaseDeclaration kBaseDeclarations[] = {
     {vt::kDecimal, "DECIMAL",
      "typedef struct tagDEC { unsigned short wReserved; unsigned char scale; unsigned char sign; "
      "unsigned long Hi32; unsigned hyper Lo64; } DECIMAL;"},
+    // Sized as the real one, for the layout of structures holding it: 16
+    // bytes on 32-bit platforms, 24 on 64-bit ones (a record's two pointers).
     {vt::kVariant, "VARIANT",
-     "typedef struct tagVARIANT { unsigned short vt; unsigned short r1; unsigned short r2; "
-     "unsigned short r3; hyper data; void *record; } VARIANT;"},
+     "typedef struct tagVARIANT_RECORD { void *pvRecord; void *pRecInfo; } VARIANT_RECORD;\n"
+     "typedef union tagVARIANT_DATA { hyper llVal; VARIANT_RECORD brecVal; } VARIANT_DATA;\n"
+     "typedef struct tagVARIANT { unsigned short vt; unsigned short wReserved1; unsigned short wReserved2; "
+     "unsigned short wReserved3; VARIANT_DATA data; } VARIANT;"},
 };
 
 constexpr int kUnknownMethods = 3;

@@ -207,6 +207,7 @@ bool RoundTrip(const Options& options, const std::string& path, Counts& counts) 
 
   typelib::CompareOptions compare;
   compare.ignoreLibraryCustomData = true;  // the compiler's name and time
+  compare.ignoreFormat = true;             // widl writes MSFT, whatever the first was
   // widl numbers a type when it first meets it, a typedef before the type it
   // names; IDL has to define a type before its use.
   compare.ignoreTypeOrder = true;
