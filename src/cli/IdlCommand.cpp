@@ -84,7 +84,7 @@ int List(const std::string& file, bool json, const std::string& output) {
   } else {
     // No PE image: a stand-alone library names itself.
     auto attributes = platform::ReadTypeLibFile(file);
-    if (!attributes) return Fail(kExitFailed, file + ": " + attributes.error().message);
+    if (!attributes) return Fail(kExitFailed, attributes.error().message);
     libraries.push_back({file, -1, std::move(attributes)});
   }
 
@@ -142,7 +142,7 @@ int RunIdl(CliArgs& args) {
   if (list) return List(file, args.json, output);
 
   auto library = platform::ReadTypeLibraryFile(file);
-  if (!library) return Fail(kExitFailed, file + ": " + library.error().message);
+  if (!library) return Fail(kExitFailed, library.error().message);  // names the file
   // Imported libraries give the names of the types used from them: looked
   // for beside the file, then in the system folder.
   const std::string where = platform::LocateTypeLib(file).file;
@@ -161,8 +161,8 @@ int RunIdl(CliArgs& args) {
 
 const CliCommand kIdl("idl",
                       "idl FILE[\\N] [--output FILE] [--json]\n"
-                      "      the whole type library as IDL (or as JSON); FILE\\N picks the\n"
-                      "      TYPELIB resource N of a module\n"
+                      "      the whole type library as IDL (or as JSON); FILE\\N (FILE/N on\n"
+                      "      Linux) picks the TYPELIB resource N of a module\n"
                       "  idl --list FILE [--json]\n"
                       "      every type library FILE holds: its path for idl, name, GUID, version",
                       &RunIdl);
