@@ -187,7 +187,8 @@ struct TypeRef {
   Guid typeGuid{};   // the referenced type's GUID; zero when unknown
   std::string name;  // the referenced type's name, resolved where the file allows
   // The type's position in the imported library, when the file names it that
-  // way instead of by GUID (SLTG); -1 otherwise.
+  // way instead of by GUID (SLTG always, MSFT for types without a GUID); -1
+  // otherwise.
   int importTypeIndex = -1;
   bool operator==(const TypeRef&) const = default;
 };

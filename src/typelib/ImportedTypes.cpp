@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "platform/UserFiles.h"
+#include "formats/TypeLibImports.h"
 #include "platform/Process.h"
 #include "platform/TypeLibFile.h"
 
@@ -69,12 +70,9 @@ const TypeInfo* FindImportedType(const TypeRef& ref, const ImportedLibraries& im
 }
 
 void NameImportedTypes(TypeLibrary& library, const ImportedLibraries& imported) {
-  ForEachTypeRef(library, [&](TypeRef& ref) {
+  ResolveImportedTypes(library, imported);
+  ForEachTypeRef(library, [](TypeRef& ref) {
     if (ref.importIndex < 0 || !ref.name.empty()) return;
-    if (const TypeInfo* type = FindImportedType(ref, imported)) {
-      ref.name = type->name;
-      return;
-    }
     for (const auto& known : kWellKnown) {
       if (ref.typeGuid == known.guid) ref.name = known.name;
     }

@@ -18,9 +18,9 @@ using ImportedLibraries = std::vector<const formats::TypeLibrary*>;
 // The imported type a reference names, when its library is given and holds it.
 const formats::TypeInfo* FindImportedType(const formats::TypeRef& ref, const ImportedLibraries& imported);
 
-// Gives every reference into an imported library that has no name the name
-// the imported library has for it; IUnknown and IDispatch are known without
-// their library.
+// Names the references into imported libraries from those libraries (the
+// reader's ResolveImportedTypes); IUnknown and IDispatch are known by their
+// GUIDs even without their library.
 void NameImportedTypes(formats::TypeLibrary& library, const ImportedLibraries& imported);
 
 // Calls visit for every type reference of the library (type descriptions at
