@@ -125,7 +125,10 @@ class Writer {
       ref.name = "UnresolvedImport" + std::to_string(ref.importIndex) + "_" +
                  (ref.importTypeIndex >= 0 ? std::to_string(ref.importTypeIndex) : PlainHex(ref.typeGuid));
     });
-    for (std::size_t i = 0; i < lib_.types.size(); ++i) localNames_.insert(lib_.types[i].name);
+    for (std::size_t i = 0; i < lib_.types.size(); ++i) {
+      localNames_.insert(lib_.types[i].name);
+      localIndexes_.emplace(lib_.types[i].name, i);
+    }
   }
 
   std::string Run() {
@@ -285,10 +288,17 @@ class Writer {
   std::vector<std::size_t> NeededFirst(const TypeInfo& type) const {
     std::vector<std::size_t> needed;
     auto add = [&](const TypeRef& ref, bool definition) {
-      const TypeInfo* target = Local(ref);
-      if (!target) return;
-      if (IsInterfaceLike(target->kind) && !definition) return;
-      needed.push_back(static_cast<std::size_t>(ref.localIndex));
+      // An imported type with the name of one of the library's own stands
+      // in IDL for that one, which must come first too.
+      int index = ref.localIndex;
+      if (!Local(ref)) {
+        auto named = localIndexes_.find(ref.name);
+        if (named == localIndexes_.end()) return;
+        index = static_cast<int>(named->second);
+      }
+      const TypeInfo& target = lib_.types[static_cast<std::size_t>(index)];
+      if (IsInterfaceLike(target.kind) && !definition) return;
+      needed.push_back(static_cast<std::size_t>(index));
     };
     ForEachTypeDesc(type, [&](const TypeDesc& desc) {
       if (desc.type == vt::kUserDefined) add(desc.ref, false);
@@ -657,6 +667,7 @@ class Writer {
   TypeLibrary lib_;  // a copy, with the names of imported types filled in
   const IdlOptions& options_;
   std::set<std::string> localNames_;
+  std::map<std::string, std::size_t> localIndexes_;  // the first type of each name
   std::set<std::size_t> defined_;  // types written so far
   std::string out_;
 };
