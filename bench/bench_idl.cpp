@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "platform/FileReader.h"
@@ -26,24 +27,26 @@ std::string g_library = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/mshtml.tl
 std::string g_widl = "x86_64-w64-mingw32-widl";
 std::filesystem::path g_work;
 
+// The library, or nothing with the benchmark marked as failed.
+std::optional<korvane::formats::TypeLibrary> Load(benchmark::State& state) {
+  auto library = korvane::platform::ReadTypeLibraryFile(g_library);
+  if (library) return std::move(*library);
+  state.SkipWithError(library.error().message.c_str());
+  return std::nullopt;
+}
+
 void Read(benchmark::State& state) {
   for (auto _ : state) {
-    auto library = korvane::platform::ReadTypeLibraryFile(g_library);
-    if (!library) {
-      state.SkipWithError(library.error().message.c_str());
-      return;
-    }
+    auto library = Load(state);
+    if (!library) return;
     benchmark::DoNotOptimize(library->types.size());
   }
 }
 
 void ReadAndWriteIdl(benchmark::State& state) {
   for (auto _ : state) {
-    auto library = korvane::platform::ReadTypeLibraryFile(g_library);
-    if (!library) {
-      state.SkipWithError(library.error().message.c_str());
-      return;
-    }
+    auto library = Load(state);
+    if (!library) return;
     std::string idl = korvane::typelib::WriteIdl(*library);
     benchmark::DoNotOptimize(idl.size());
   }
@@ -51,11 +54,8 @@ void ReadAndWriteIdl(benchmark::State& state) {
 
 // widl on the IDL written once, with stdole2.tlb (raw) beside it for importlib.
 void WidlCompile(benchmark::State& state) {
-  auto library = korvane::platform::ReadTypeLibraryFile(g_library);
-  if (!library) {
-    state.SkipWithError(library.error().message.c_str());
-    return;
-  }
+  auto library = Load(state);
+  if (!library) return;
   const auto idl = g_work / "library.idl";
   std::ofstream(idl) << korvane::typelib::WriteIdl(*library);
   const auto stdole = std::filesystem::path(g_library).parent_path() / "stdole2.tlb";
