@@ -89,6 +89,8 @@ int List(const std::string& file, bool json, const std::string& output) {
     libraries.push_back({file, -1, std::move(attributes)});
   }
 
+  if (libraries.empty()) return Fail(kExitFailed, file + " holds no type library");
+
   bool failed = false;
   std::string text;
   Json list = Json::array();

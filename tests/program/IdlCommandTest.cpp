@@ -63,6 +63,7 @@ TEST(IdlCommand, ExitCodes) {
       {{"idl", KORVANE_FIXTURE_PLAIN_DLL}, 1},                            // no type library in it
       {{"idl", std::string(KORVANE_FIXTURE_MULTI_DLL) + "/3"}, 1},        // no resource 3
       {{"idl", KORVANE_FIXTURE_ALPHA64_TLB, "--output", "/nonexistent/dir/x.idl"}, 1},
+      {{"idl", "--list", KORVANE_FIXTURE_PLAIN_DLL}, 1},
       {{"idl", "--list", KORVANE_FIXTURE_ALPHA64_TLB}, 0},
   };
   for (const Case& c : cases) {
