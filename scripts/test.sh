@@ -17,6 +17,10 @@ total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
 failed=$(sed -n 's/.* \([0-9]*\) tests failed out of.*/\1/p' "$log" | tail -n 1)
 rm -f "$log"
 
+# Type libraries through IDL, widl and back: the fixtures exactly, Wine's own
+# libraries no worse than the recorded floor.
+bash scripts/idl-roundtrip.sh
+
 # The report's reader threads under the thread sanitizer (its tests take seconds).
 cmake --preset tsan
 cmake --build --preset tsan -j"$(nproc)"

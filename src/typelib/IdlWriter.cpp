@@ -32,6 +32,14 @@ std::string Join(const std::vector<std::string>& items, const char* separator) {
   return out;
 }
 
+std::string PlainHex(const Guid& guid) {
+  std::string text;
+  for (char c : GuidText(guid)) {
+    if (c != '-') text += c;
+  }
+  return text;
+}
+
 struct FlagWord {
   std::uint32_t bit;
   const char* attribute;
@@ -63,11 +71,16 @@ constexpr BaseDeclaration kBaseDeclarations[] = {
     {vt::kDecimal, "DECIMAL",
      "typedef struct tagDEC { unsigned short wReserved; unsigned char scale; unsigned char sign; "
      "unsigned long Hi32; unsigned hyper Lo64; } DECIMAL;"},
+    // Sized as the real one, for the layout of structures holding it: 16
+    // bytes on 32-bit platforms, 24 on 64-bit ones (a record's two pointers).
     {vt::kVariant, "VARIANT",
-     "typedef struct tagVARIANT { unsigned short vt; unsigned short r1; unsigned short r2; "
-     "unsigned short r3; hyper data; void *record; } VARIANT;"},
+     "typedef struct tagVARIANT_RECORD { void *pvRecord; void *pRecInfo; } VARIANT_RECORD;\n"
+     "typedef union tagVARIANT_DATA { hyper llVal; VARIANT_RECORD brecVal; } VARIANT_DATA;\n"
+     "typedef struct tagVARIANT { unsigned short vt; unsigned short wReserved1; unsigned short wReserved2; "
+     "unsigned short wReserved3; VARIANT_DATA data; } VARIANT;"},
 };
 
+constexpr int kUnknownMethods = 3;
 constexpr const char* kUnknownDeclaration =
     "[object, uuid(00000000-0000-0000-c000-000000000046)]\n"
     "interface IUnknown {\n"
@@ -75,14 +88,27 @@ constexpr const char* kUnknownDeclaration =
     "    unsigned long AddRef();\n"
     "    unsigned long Release();\n"
     "}\n";
+// Without a base, so that it does not depend on the library's own IUnknown
+// when it has one; its vtable has IUnknown's three functions and its own four.
 constexpr const char* kDispatchDeclaration =
     "[object, uuid(00020400-0000-0000-c000-000000000046)]\n"
-    "interface IDispatch : IUnknown {\n"
+    "interface IDispatch {\n"
+    "    HRESULT QueryInterface();\n"
+    "    unsigned long AddRef();\n"
+    "    unsigned long Release();\n"
     "    HRESULT GetTypeInfoCount();\n"
     "    HRESULT GetTypeInfo();\n"
     "    HRESULT GetIDsOfNames();\n"
     "    HRESULT Invoke();\n"
     "}\n";
+
+// Custom data the IDL compilers put on every library they build (their
+// version, the time, their own name): a compiler writes its own again.
+bool IsCompilerStamp(const Guid& guid) {
+  const std::string text = GuidText(guid);
+  return text == "de77ba63-517c-11d1-a2da-0000f8773ce9" || text == "de77ba64-517c-11d1-a2da-0000f8773ce9" ||
+         text == "de77ba65-517c-11d1-a2da-0000f8773ce9";
+}
 
 bool IsInterfaceLike(TypeKind kind) {
   return kind == TypeKind::kInterface || kind == TypeKind::kDispatch || kind == TypeKind::kCoClass;
@@ -91,7 +117,18 @@ bool IsInterfaceLike(TypeKind kind) {
 class Writer {
  public:
   Writer(const TypeLibrary& library, const IdlOptions& options) : lib_(library), options_(options) {
-    for (std::size_t i = 0; i < lib_.types.size(); ++i) localNames_.insert(lib_.types[i].name);
+    NameImportedTypes(lib_, options_.imports);
+    // A type of a library that was not found still needs a name in IDL: one
+    // made of where it lives, declared as a placeholder.
+    ForEachTypeRef(lib_, [](TypeRef& ref) {
+      if (ref.importIndex < 0 || !ref.name.empty()) return;
+      ref.name = "UnresolvedImport" + std::to_string(ref.importIndex) + "_" +
+                 (ref.importTypeIndex >= 0 ? std::to_string(ref.importTypeIndex) : PlainHex(ref.typeGuid));
+    });
+    for (std::size_t i = 0; i < lib_.types.size(); ++i) {
+      localNames_.insert(lib_.types[i].name);
+      localIndexes_.emplace(lib_.types[i].name, i);
+    }
   }
 
   std::string Run() {
@@ -133,43 +170,76 @@ class Writer {
 
   void Prelude() {
     std::set<std::uint16_t> baseTypes;
-    std::map<std::string, bool> imported;  // name -> used as an interface to derive from or implement
-    bool usesUnknown = false;
-    bool usesDispatch = false;
+    std::map<std::string, ImportUse> imported;
+    auto useImport = [&](const TypeRef& ref, bool derived) {
+      if (Local(ref) || localNames_.count(ref.name) || ref.name.empty()) return;
+      ImportUse& use = imported[ref.name];
+      use.ref = ref;
+      use.derived = use.derived || derived;
+    };
     for (const auto& type : lib_.types) {
       ForEachTypeDesc(type, [&](const TypeDesc& desc) {
         baseTypes.insert(desc.type);
-        if (desc.type == vt::kUserDefined && !Local(desc.ref) && !localNames_.count(desc.ref.name)) {
-          imported.emplace(desc.ref.name, false);
-        }
+        if (desc.type == vt::kUserDefined) useImport(desc.ref, false);
       });
-      for (const auto& impl : type.implemented) {
-        if (!Local(impl.type) && !localNames_.count(impl.type.name)) imported[impl.type.name] = true;
-      }
+      for (const auto& impl : type.implemented) useImport(impl.type, true);
     }
-    usesUnknown = baseTypes.count(vt::kUnknown) || imported.count("IUnknown");
-    usesDispatch = baseTypes.count(vt::kDispatch) || imported.count("IDispatch");
+    bool usesDispatch = baseTypes.count(vt::kDispatch) || imported.count("IDispatch");
+    for (const auto& entry : imported) {
+      const TypeInfo* target = FindImportedType(entry.second.ref, options_.imports);
+      if (target && target->kind == TypeKind::kDispatch) usesDispatch = true;
+    }
+    const bool unknownUsed = baseTypes.count(vt::kUnknown) || imported.count("IUnknown");
+    imported.erase("IUnknown");
+    imported.erase("IDispatch");
+    std::string importedDeclarations;
+    for (const auto& [name, use] : imported) importedDeclarations += ImportedDeclaration(name, use);
+    const bool usesUnknown = unknownUsed || importedDeclarations.find(" : IUnknown") != std::string::npos;
     baseTypes.insert(vt::kHresult);  // IUnknown's own declaration needs it
 
     std::string declarations;
     for (const auto& base : kBaseDeclarations) {
       if (baseTypes.count(base.vt) && !localNames_.count(base.name)) declarations += std::string(base.declaration) + "\n";
     }
-    if ((usesUnknown || usesDispatch) && !localNames_.count("IUnknown")) declarations += kUnknownDeclaration;
+    if (usesUnknown && !localNames_.count("IUnknown")) declarations += kUnknownDeclaration;
     if (usesDispatch && !localNames_.count("IDispatch")) declarations += kDispatchDeclaration;
-    imported.erase("IUnknown");
-    imported.erase("IDispatch");
-    for (const auto& [name, isInterface] : imported) {
-      if (name.empty()) continue;
-      // Types of imported libraries: the compiler refers to the library that
-      // holds a type of this name, so a declaration of the name is enough.
-      if (isInterface) {
-        declarations += "interface " + name + " : IUnknown {}\n";
-      } else {
-        declarations += "typedef [public] long " + name + ";\n";
-      }
-    }
+    declarations += importedDeclarations;
     if (!declarations.empty()) out_ += declarations + "\n";
+  }
+
+  struct ImportUse {
+    TypeRef ref;
+    bool derived = false;  // a base interface or a coclass member: must be an interface
+  };
+
+  // A declaration of a type of an imported library: the compiler refers to
+  // the imported library's type of that name, so only the name and, for an
+  // interface, the size of its vtable (for the offsets of derived functions)
+  // matter.
+  std::string ImportedDeclaration(const std::string& name, const ImportUse& use) const {
+    const TypeInfo* target = FindImportedType(use.ref, options_.imports);
+    const std::string uuid = target && !IsZeroGuid(target->guid) ? "uuid(" + GuidText(target->guid) + ")" : "";
+    if (target && target->kind == TypeKind::kDispatch) {
+      return "[" + uuid + "]\ndispinterface " + name + " { properties: methods: }\n";
+    }
+    if (target && target->kind == TypeKind::kCoClass) {
+      return "[" + uuid + "]\ncoclass " + name + " { interface IUnknown; }\n";
+    }
+    if (use.derived || (target && target->kind == TypeKind::kInterface)) {
+      std::string text = "[object" + (uuid.empty() ? "" : ", " + uuid) + "]\ninterface " + name + " : IUnknown {";
+      if (target) {
+        const int pointer = target->vtableSize != 0 ? PointerSize(options_, use.ref) : 0;
+        const int methods = pointer ? target->vtableSize / pointer - kUnknownMethods : 0;
+        for (int i = 1; i <= methods; ++i) text += " HRESULT m" + std::to_string(i) + "();";
+      }
+      return text + " }\n";
+    }
+    return "typedef [public] long " + name + ";\n";
+  }
+
+  static int PointerSize(const IdlOptions& options, const TypeRef& ref) {
+    const TypeLibrary* library = options.imports[static_cast<std::size_t>(ref.importIndex)];
+    return library->attributes.sysKind == kSysWin64 ? 8 : 4;
   }
 
   // ---- the library --------------------------------------------------------
@@ -187,7 +257,11 @@ class Writer {
     if (a.lcid != 0) attributes.push_back("lcid(" + Hex8(a.lcid) + ")");
     AddFlags(attributes, a.libFlags,
              {{kLibFlagRestricted, "restricted"}, {kLibFlagControl, "control"}, {kLibFlagHidden, "hidden"}});
-    AddCustom(attributes, lib_.custom);
+    std::vector<CustomData> custom;
+    for (const auto& item : lib_.custom) {
+      if (!IsCompilerStamp(item.guid)) custom.push_back(item);
+    }
+    AddCustom(attributes, custom);
     AttributeBlock("", attributes);
     out_ += "library " + a.name + "\n{\n";
     for (const auto& import : lib_.imports) {
@@ -197,7 +271,13 @@ class Writer {
     if (!lib_.imports.empty()) out_ += "\n";
     const std::vector<std::size_t> order = DefinitionOrder();
     ForwardDeclarations(order);
-    for (std::size_t index : order) Type(lib_.types[index]);
+    std::set<std::string> written;
+    for (std::size_t index : order) {
+      const TypeInfo& type = lib_.types[index];
+      // IDL cannot define one name twice; a library may hold a name twice.
+      if (written.insert(TypeKindName(type.kind) + " " + type.name).second) Type(type);
+      defined_.insert(index);
+    }
     out_ += "};\n";
   }
 
@@ -208,10 +288,17 @@ class Writer {
   std::vector<std::size_t> NeededFirst(const TypeInfo& type) const {
     std::vector<std::size_t> needed;
     auto add = [&](const TypeRef& ref, bool definition) {
-      const TypeInfo* target = Local(ref);
-      if (!target) return;
-      if (IsInterfaceLike(target->kind) && !definition) return;
-      needed.push_back(static_cast<std::size_t>(ref.localIndex));
+      // An imported type with the name of one of the library's own stands
+      // in IDL for that one, which must come first too.
+      int index = ref.localIndex;
+      if (!Local(ref)) {
+        auto named = localIndexes_.find(ref.name);
+        if (named == localIndexes_.end()) return;
+        index = static_cast<int>(named->second);
+      }
+      const TypeInfo& target = lib_.types[static_cast<std::size_t>(index)];
+      if (IsInterfaceLike(target.kind) && !definition) return;
+      needed.push_back(static_cast<std::size_t>(index));
     };
     ForEachTypeDesc(type, [&](const TypeDesc& desc) {
       if (desc.type == vt::kUserDefined) add(desc.ref, false);
@@ -327,7 +414,19 @@ class Writer {
     return attributes;
   }
 
-  std::string TypeName(const TypeDesc& type) const { return TypeDescText(WithoutArray(type)); }
+  // A structure, union or enum not yet defined (the one being defined, or one
+  // of a cycle) is named by its tag, which C lets stand for an incomplete type.
+  std::string TypeName(const TypeDesc& type) const {
+    return TypeDescText(WithoutArray(type), [this](const TypeRef& ref) {
+      const TypeInfo* target = Local(ref);
+      if (target && !defined_.count(static_cast<std::size_t>(ref.localIndex))) {
+        if (target->kind == TypeKind::kRecord) return "struct " + ref.name;
+        if (target->kind == TypeKind::kUnion) return "union " + ref.name;
+        if (target->kind == TypeKind::kEnum) return "enum " + ref.name;
+      }
+      return ref.name.empty() ? std::string("?") : ref.name;
+    });
+  }
 
   std::string Declaration(const TypeDesc& type, const std::string& name) const {
     return TypeName(type) + " " + name + ArrayBoundsText(type);
@@ -354,7 +453,10 @@ class Writer {
 
   void Enum(const TypeInfo& type) {
     TypedefHead(type, TypeAttributes(type));
-    out_ += "enum {\n";
+    // The tag and the typedef share the name: the compiler then makes one
+    // type of that name, where an anonymous one would become a generated
+    // name and an alias.
+    out_ += "enum " + type.name + " {\n";
     for (std::size_t i = 0; i < type.variables.size(); ++i) {
       const auto& v = type.variables[i];
       out_ += std::string(kMemberIndent) + v.name;
@@ -366,7 +468,7 @@ class Writer {
 
   void Record(const TypeInfo& type) {
     TypedefHead(type, TypeAttributes(type));
-    out_ += type.kind == TypeKind::kUnion ? "union {\n" : "struct {\n";
+    out_ += (type.kind == TypeKind::kUnion ? "union " : "struct ") + type.name + " {\n";
     for (const auto& v : type.variables) {
       std::vector<std::string> attributes;
       AddCustom(attributes, v.custom);
@@ -515,8 +617,25 @@ class Writer {
     out_ += std::string(kMemberIndent) + TypeName(f.returnType) + " ";
     if (const char* keyword = CallConvKeyword(f.callConv)) out_ += std::string(keyword) + " ";
     out_ += f.name + "(";
+    // The compiler marks a parameter with a default value optional by itself
+    // and counts only those written [optional]: write as many as the count says.
+    int optionalLeft = f.optionalParams;
+    for (const auto& p : f.params) {
+      if ((p.flags & kParamFlagOptional) && !(p.flags & kParamFlagHasDefault)) --optionalLeft;
+    }
+    std::vector<bool> writeOptional(f.params.size(), false);
+    for (std::size_t i = f.params.size(); i-- > 0;) {
+      const auto flags = f.params[i].flags;
+      if (!(flags & kParamFlagOptional)) continue;
+      if (!(flags & kParamFlagHasDefault)) {
+        writeOptional[i] = true;
+      } else if (optionalLeft > 0) {
+        writeOptional[i] = true;
+        --optionalLeft;
+      }
+    }
     std::vector<std::string> params;
-    for (std::size_t i = 0; i < f.params.size(); ++i) params.push_back(Parameter(f.params[i], i));
+    for (std::size_t i = 0; i < f.params.size(); ++i) params.push_back(Parameter(f.params[i], i, writeOptional[i]));
     if (params.empty()) {
       out_ += ");\n";
     } else if (params.size() == 1) {
@@ -527,14 +646,11 @@ class Writer {
     }
   }
 
-  std::string Parameter(const Param& p, std::size_t index) const {
+  std::string Parameter(const Param& p, std::size_t index, bool optional) const {
     std::vector<std::string> attributes;
     AddFlags(attributes, p.flags,
-             {{kParamFlagIn, "in"},
-              {kParamFlagOut, "out"},
-              {kParamFlagLcid, "lcid"},
-              {kParamFlagRetval, "retval"},
-              {kParamFlagOptional, "optional"}});
+             {{kParamFlagIn, "in"}, {kParamFlagOut, "out"}, {kParamFlagLcid, "lcid"}, {kParamFlagRetval, "retval"}});
+    if (optional) attributes.emplace_back("optional");
     if ((p.flags & kParamFlagHasDefault) && p.defaultValue) {
       std::string value = ValueLiteral(*p.defaultValue);
       if (!value.empty()) attributes.push_back("defaultvalue(" + value + ")");
@@ -548,9 +664,11 @@ class Writer {
     return text + Declaration(p.type, name);
   }
 
-  const TypeLibrary& lib_;
+  TypeLibrary lib_;  // a copy, with the names of imported types filled in
   const IdlOptions& options_;
   std::set<std::string> localNames_;
+  std::map<std::string, std::size_t> localIndexes_;  // the first type of each name
+  std::set<std::size_t> defined_;  // types written so far
   std::string out_;
 };
 

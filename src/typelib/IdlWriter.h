@@ -7,11 +7,16 @@
 #include <string>
 
 #include "formats/TypeLibModel.h"
+#include "typelib/ImportedTypes.h"
 
 namespace korvane::typelib {
 
 struct IdlOptions {
   std::string fileName;  // named in the header comment when not empty
+  // The imported libraries (see ImportedTypes.h): they give the names and
+  // kinds of the types used from them. Without them only IUnknown and
+  // IDispatch are known by name.
+  ImportedLibraries imports;
 };
 
 std::string WriteIdl(const formats::TypeLibrary& library, const IdlOptions& options = {});

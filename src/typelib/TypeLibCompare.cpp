@@ -111,6 +111,37 @@ class Comparer {
     if (x != y) Add(path, field, HexText(x), HexText(y));
   }
 
+  // Pairs the items of two lists by key. An item on one side only is
+  // reported at missingPath(item); each pair goes to compare(x, y, i, j).
+  template <typename T, typename Key, typename MissingPath, typename Compare>
+  void Paired(const std::vector<T>& a, const std::vector<T>& b, Key key, MissingPath missingPath, Compare compare) {
+    auto keys = [&](const std::vector<T>& list) {
+      std::vector<std::string> out;
+      for (const auto& item : list) out.push_back(key(item));
+      return out;
+    };
+    for (auto [i, j] : PairByKey(keys(a), keys(b))) {
+      if (i < 0 || j < 0) {
+        Missing(missingPath(i >= 0 ? a[static_cast<std::size_t>(i)] : b[static_cast<std::size_t>(j)]), i >= 0);
+        continue;
+      }
+      compare(a[static_cast<std::size_t>(i)], b[static_cast<std::size_t>(j)], i, j);
+    }
+  }
+
+  // The help string and contexts of a type, function or variable.
+  template <typename T>
+  void Help(const std::string& path, const T& x, const T& y) {
+    Text(path, "help string", x.helpString, y.helpString);
+    Number(path, "help context", x.helpContext, y.helpContext);
+    Number(path, "help string context", x.helpStringContext, y.helpStringContext);
+  }
+
+  void Versions(const std::string& path, std::uint16_t majorX, std::uint16_t minorX, std::uint16_t majorY,
+                std::uint16_t minorY) {
+    if (majorX != majorY || minorX != minorY) Add(path, "version", VersionText(majorX, minorX), VersionText(majorY, minorY));
+  }
+
   void Library() {
     const std::string path = "library";
     const auto& x = a_.attributes;
@@ -123,9 +154,7 @@ class Comparer {
     Text(path, "help string", x.helpString, y.helpString);
     Text(path, "help file", x.helpFile, y.helpFile);
     Field(path, "uuid", x.guid, y.guid, GuidText);
-    if (x.majorVersion != y.majorVersion || x.minorVersion != y.minorVersion) {
-      Add(path, "version", VersionText(x.majorVersion, x.minorVersion), VersionText(y.majorVersion, y.minorVersion));
-    }
+    Versions(path, x.majorVersion, x.minorVersion, y.majorVersion, y.minorVersion);
     Hex(path, "lcid", x.lcid, y.lcid);
     Number(path, "platform", x.sysKind, y.sysKind);
     Hex(path, "flags", x.libFlags, y.libFlags);
@@ -137,44 +166,25 @@ class Comparer {
   }
 
   void Imports() {
-    auto keys = [](const TypeLibrary& lib) {
-      std::vector<std::string> out;
-      for (const auto& import : lib.imports) out.push_back(GuidText(import.guid));
-      return out;
+    auto path = [](const ImportedLibrary& import) {
+      return "library: import " + GuidText(import.guid) + " (" + import.fileName + ")";
     };
-    for (auto [i, j] : PairByKey(keys(a_), keys(b_))) {
-      const auto& any = i >= 0 ? a_.imports[static_cast<std::size_t>(i)] : b_.imports[static_cast<std::size_t>(j)];
-      const std::string path = "library: import " + GuidText(any.guid) + " (" + any.fileName + ")";
-      if (i < 0 || j < 0) {
-        Missing(path, i >= 0);
-        continue;
-      }
-      const auto& x = a_.imports[static_cast<std::size_t>(i)];
-      const auto& y = b_.imports[static_cast<std::size_t>(j)];
-      if (x.majorVersion != y.majorVersion || x.minorVersion != y.minorVersion) {
-        Add(path, "version", VersionText(x.majorVersion, x.minorVersion), VersionText(y.majorVersion, y.minorVersion));
-      }
-      Hex(path, "lcid", x.lcid, y.lcid);
-      Text(path, "file name", x.fileName, y.fileName);
-    }
+    Paired(
+        a_.imports, b_.imports, [](const ImportedLibrary& import) { return GuidText(import.guid); }, path,
+        [&](const ImportedLibrary& x, const ImportedLibrary& y, int, int) {
+          Versions(path(x), x.majorVersion, x.minorVersion, y.majorVersion, y.minorVersion);
+          Hex(path(x), "lcid", x.lcid, y.lcid);
+          Text(path(x), "file name", x.fileName, y.fileName);
+        });
   }
 
   void Custom(const std::string& path, const std::vector<CustomData>& x, const std::vector<CustomData>& y) {
-    auto keys = [](const std::vector<CustomData>& list) {
-      std::vector<std::string> out;
-      for (const auto& item : list) out.push_back(GuidText(item.guid));
-      return out;
-    };
-    for (auto [i, j] : PairByKey(keys(x), keys(y))) {
-      const auto& any = i >= 0 ? x[static_cast<std::size_t>(i)] : y[static_cast<std::size_t>(j)];
-      const std::string where = path + ": custom " + GuidText(any.guid);
-      if (i < 0 || j < 0) {
-        Missing(where, i >= 0);
-        continue;
-      }
-      Field(where, "value", x[static_cast<std::size_t>(i)].value, y[static_cast<std::size_t>(j)].value,
-            ValueDescription);
-    }
+    auto where = [&](const CustomData& item) { return path + ": custom " + GuidText(item.guid); };
+    Paired(
+        x, y, [](const CustomData& item) { return GuidText(item.guid); }, where,
+        [&](const CustomData& first, const CustomData& second, int, int) {
+          Field(where(first), "value", first.value, second.value, ValueDescription);
+        });
   }
 
   // Where a referenced type lives: this library, or an imported one by GUID.
@@ -229,38 +239,25 @@ class Comparer {
   }
 
   void Types() {
-    auto keys = [](const TypeLibrary& lib) {
-      std::vector<std::string> out;
-      for (const auto& type : lib.types) out.push_back(TypeKindName(type.kind) + " " + Lower(type.name));
-      return out;
-    };
-    for (auto [i, j] : PairByKey(keys(a_), keys(b_))) {
-      if (i < 0 || j < 0) {
-        const auto& any = i >= 0 ? a_.types[static_cast<std::size_t>(i)] : b_.types[static_cast<std::size_t>(j)];
-        Missing("type " + any.name + " (" + TypeKindName(any.kind) + ")", i >= 0);
-        continue;
-      }
-      const auto& x = a_.types[static_cast<std::size_t>(i)];
-      const auto& y = b_.types[static_cast<std::size_t>(j)];
-      const std::string path = "type " + x.name;
-      if (!options_.ignoreTypeOrder) Number(path, "index", i, j);
-      TypeAttributes(path, x, y);
-      Functions(path, x, y);
-      Variables(path, x, y);
-      Implemented(path, x, y);
-    }
+    Paired(
+        a_.types, b_.types, [](const TypeInfo& type) { return TypeKindName(type.kind) + " " + Lower(type.name); },
+        [](const TypeInfo& type) { return "type " + type.name + " (" + TypeKindName(type.kind) + ")"; },
+        [&](const TypeInfo& x, const TypeInfo& y, int i, int j) {
+          const std::string path = "type " + x.name;
+          if (!options_.ignoreTypeOrder) Number(path, "index", i, j);
+          TypeAttributes(path, x, y);
+          Functions(path, x, y);
+          Variables(path, x, y);
+          Implemented(path, x, y);
+        });
   }
 
   void TypeAttributes(const std::string& path, const TypeInfo& x, const TypeInfo& y) {
     Name(path, x.name, y.name);
     Field(path, "uuid", x.guid, y.guid, GuidText);
     Hex(path, "flags", x.flags, y.flags);
-    if (x.majorVersion != y.majorVersion || x.minorVersion != y.minorVersion) {
-      Add(path, "version", VersionText(x.majorVersion, x.minorVersion), VersionText(y.majorVersion, y.minorVersion));
-    }
-    Text(path, "help string", x.helpString, y.helpString);
-    Number(path, "help context", x.helpContext, y.helpContext);
-    Number(path, "help string context", x.helpStringContext, y.helpStringContext);
+    Versions(path, x.majorVersion, x.minorVersion, y.majorVersion, y.minorVersion);
+    Help(path, x, y);
     if (!options_.ignoreLayout) {
       Number(path, "instance size", x.instanceSize, y.instanceSize);
       Number(path, "vtable size", x.vtableSize, y.vtableSize);
@@ -278,39 +275,28 @@ class Comparer {
   }
 
   void Functions(const std::string& typePath, const TypeInfo& a, const TypeInfo& b) {
-    auto keys = [](const TypeInfo& type) {
-      std::vector<std::string> out;
-      for (const auto& f : type.functions) out.push_back(Lower(f.name) + " " + InvokeKindName(f.invokeKind));
-      return out;
-    };
-    for (auto [i, j] : PairByKey(keys(a), keys(b))) {
-      if (i < 0 || j < 0) {
-        const auto& any = i >= 0 ? a.functions[static_cast<std::size_t>(i)] : b.functions[static_cast<std::size_t>(j)];
-        Missing(FunctionPath(typePath, any), i >= 0);
-        continue;
-      }
-      const auto& x = a.functions[static_cast<std::size_t>(i)];
-      const auto& y = b.functions[static_cast<std::size_t>(j)];
-      const std::string path = FunctionPath(typePath, x);
-      if (!options_.ignoreMemberOrder) Number(path, "position", i, j);
-      Name(path, x.name, y.name);
-      Hex(path, "id", static_cast<std::uint32_t>(x.memberId), static_cast<std::uint32_t>(y.memberId));
-      Field(path, "function kind", x.funcKind, y.funcKind, FuncKindText);
-      Field(path, "calling convention", x.callConv, y.callConv, CallConvText);
-      if (!options_.ignoreLayout) Number(path, "vtable offset", x.vtableOffset, y.vtableOffset);
-      Hex(path, "flags", x.flags, y.flags);
-      Number(path, "optional params", x.optionalParams, y.optionalParams);
-      Type(path, "return type", x.returnType, y.returnType);
-      Text(path, "help string", x.helpString, y.helpString);
-      Number(path, "help context", x.helpContext, y.helpContext);
-      Number(path, "help string context", x.helpStringContext, y.helpStringContext);
-      Text(path, "entry", x.entryName, y.entryName);
-      Field(path, "entry ordinal", x.entryOrdinal, y.entryOrdinal, [](const std::optional<std::uint16_t>& o) {
-        return o ? std::to_string(*o) : std::string("none");
-      });
-      Custom(path, x.custom, y.custom);
-      Params(path, x.params, y.params);
-    }
+    Paired(
+        a.functions, b.functions, [](const Function& f) { return Lower(f.name) + " " + InvokeKindName(f.invokeKind); },
+        [&](const Function& f) { return FunctionPath(typePath, f); },
+        [&](const Function& x, const Function& y, int i, int j) {
+          const std::string path = FunctionPath(typePath, x);
+          if (!options_.ignoreMemberOrder) Number(path, "position", i, j);
+          Name(path, x.name, y.name);
+          Hex(path, "id", static_cast<std::uint32_t>(x.memberId), static_cast<std::uint32_t>(y.memberId));
+          Field(path, "function kind", x.funcKind, y.funcKind, FuncKindText);
+          Field(path, "calling convention", x.callConv, y.callConv, CallConvText);
+          if (!options_.ignoreLayout) Number(path, "vtable offset", x.vtableOffset, y.vtableOffset);
+          Hex(path, "flags", x.flags, y.flags);
+          Number(path, "optional params", x.optionalParams, y.optionalParams);
+          Type(path, "return type", x.returnType, y.returnType);
+          Help(path, x, y);
+          Text(path, "entry", x.entryName, y.entryName);
+          Field(path, "entry ordinal", x.entryOrdinal, y.entryOrdinal, [](const std::optional<std::uint16_t>& o) {
+            return o ? std::to_string(*o) : std::string("none");
+          });
+          Custom(path, x.custom, y.custom);
+          Params(path, x.params, y.params);
+        });
   }
 
   void Params(const std::string& functionPath, const std::vector<Param>& a, const std::vector<Param>& b) {
@@ -328,33 +314,22 @@ class Comparer {
   }
 
   void Variables(const std::string& typePath, const TypeInfo& a, const TypeInfo& b) {
-    auto keys = [](const TypeInfo& type) {
-      std::vector<std::string> out;
-      for (const auto& v : type.variables) out.push_back(Lower(v.name));
-      return out;
-    };
-    for (auto [i, j] : PairByKey(keys(a), keys(b))) {
-      if (i < 0 || j < 0) {
-        const auto& any = i >= 0 ? a.variables[static_cast<std::size_t>(i)] : b.variables[static_cast<std::size_t>(j)];
-        Missing(typePath + ": variable " + any.name, i >= 0);
-        continue;
-      }
-      const auto& x = a.variables[static_cast<std::size_t>(i)];
-      const auto& y = b.variables[static_cast<std::size_t>(j)];
-      const std::string path = typePath + ": variable " + x.name;
-      if (!options_.ignoreMemberOrder) Number(path, "position", i, j);
-      Name(path, x.name, y.name);
-      Hex(path, "id", static_cast<std::uint32_t>(x.memberId), static_cast<std::uint32_t>(y.memberId));
-      Field(path, "variable kind", x.varKind, y.varKind, VarKindText);
-      Hex(path, "flags", x.flags, y.flags);
-      Type(path, "type", x.type, y.type);
-      Field(path, "value", x.value, y.value, OptionalText);
-      if (!options_.ignoreLayout) Number(path, "offset", x.offset, y.offset);
-      Text(path, "help string", x.helpString, y.helpString);
-      Number(path, "help context", x.helpContext, y.helpContext);
-      Number(path, "help string context", x.helpStringContext, y.helpStringContext);
-      Custom(path, x.custom, y.custom);
-    }
+    Paired(
+        a.variables, b.variables, [](const Variable& v) { return Lower(v.name); },
+        [&](const Variable& v) { return typePath + ": variable " + v.name; },
+        [&](const Variable& x, const Variable& y, int i, int j) {
+          const std::string path = typePath + ": variable " + x.name;
+          if (!options_.ignoreMemberOrder) Number(path, "position", i, j);
+          Name(path, x.name, y.name);
+          Hex(path, "id", static_cast<std::uint32_t>(x.memberId), static_cast<std::uint32_t>(y.memberId));
+          Field(path, "variable kind", x.varKind, y.varKind, VarKindText);
+          Hex(path, "flags", x.flags, y.flags);
+          Type(path, "type", x.type, y.type);
+          Field(path, "value", x.value, y.value, OptionalText);
+          if (!options_.ignoreLayout) Number(path, "offset", x.offset, y.offset);
+          Help(path, x, y);
+          Custom(path, x.custom, y.custom);
+        });
   }
 
   void Implemented(const std::string& typePath, const TypeInfo& a, const TypeInfo& b) {

@@ -1,6 +1,8 @@
 #include "typelib/TypeText.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -87,13 +89,18 @@ const TypeDesc& WithoutArray(const TypeDesc& type) {
 std::string ArrayBoundsText(const TypeDesc& type) {
   if (type.type != vt::kCArray) return {};
   std::string text;
-  for (const auto& bound : type.bounds) text += "[" + std::to_string(bound.elements) + "]";
+  // No elements: an open array, whose size the structure's other fields give.
+  for (const auto& bound : type.bounds) text += bound.elements ? "[" + std::to_string(bound.elements) + "]" : "[]";
   return text;
 }
 
 std::string TypeDescText(const TypeDesc& type) {
+  return TypeDescText(type, [](const formats::TypeRef& ref) { return ref.name.empty() ? std::string("?") : ref.name; });
+}
+
+std::string TypeDescText(const TypeDesc& type, const RefNamer& refName) {
   auto element = [&]() -> std::string {
-    return type.element.size() == 1 ? TypeDescText(type.element.front()) : std::string("?");
+    return type.element.size() == 1 ? TypeDescText(type.element.front(), refName) : std::string("?");
   };
   switch (type.type) {
     case vt::kPtr:
@@ -103,7 +110,7 @@ std::string TypeDescText(const TypeDesc& type) {
     case vt::kCArray:
       return element() + ArrayBoundsText(type);
     case vt::kUserDefined:
-      return type.ref.name.empty() ? std::string("?") : type.ref.name;
+      return refName(type.ref);
     default:
       break;
   }
@@ -194,9 +201,24 @@ std::string ValueLiteral(const formats::Value& value) {
         } else if constexpr (std::is_same_v<T, std::uint64_t>) {
           return std::to_string(data);
         } else if constexpr (std::is_same_v<T, double>) {
+          if (value.type == vt::kR4) {
+            // The IDL compiler reads no floating-point numbers: it stores the
+            // integer it is given in the value's bytes. The bits of the float
+            // as an integer give back the float, which the comment shows.
+            const float single = static_cast<float>(data);
+            std::int32_t bits = 0;
+            std::memcpy(&bits, &single, sizeof bits);
+            return std::to_string(bits) + " /* " + ExactDouble(data) + " */";
+          }
           return ExactDouble(data);
         } else if constexpr (std::is_same_v<T, std::string>) {
           return QuotedString(data);
+        } else if constexpr (std::is_same_v<T, std::vector<std::uint8_t>>) {
+          // Zero (a null interface pointer, an empty variant) is the one
+          // such value IDL can write.
+          const bool pointer = value.type == vt::kDispatch || value.type == vt::kUnknown || value.type == vt::kVariant;
+          const bool zero = std::all_of(data.begin(), data.end(), [](std::uint8_t b) { return b == 0; });
+          return pointer && zero ? std::string("0") : std::string();
         } else {
           return {};
         }

@@ -4,6 +4,7 @@
 // the comparison's messages.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "formats/TypeLibModel.h"
@@ -18,6 +19,9 @@ std::string BaseTypeName(std::uint16_t vt);
 // "SAFEARRAY(VARIANT)", "IFoo*". A C array shows its bounds after the element
 // ("long[4][2]"); the IDL writer puts them after the declared name instead.
 std::string TypeDescText(const formats::TypeDesc& type);
+// The same with the names of referenced types given by refName.
+using RefNamer = std::function<std::string(const formats::TypeRef&)>;
+std::string TypeDescText(const formats::TypeDesc& type, const RefNamer& refName);
 // The array part of a C array, "[4][2]"; empty for other types.
 std::string ArrayBoundsText(const formats::TypeDesc& type);
 // The type without its C-array bounds (the element for VT_CARRAY).
@@ -39,8 +43,9 @@ std::string QuotedString(const std::string& text);
 // A double that reads back to exactly the same value.
 std::string ExactDouble(double value);
 
-// A value as it stands in IDL: 5, -1, 0x80004005, 1.5, "text", VARIANT_TRUE.
-// Empty when IDL cannot write it (VT_EMPTY, raw bytes).
+// A value as it stands in IDL: 5, -1, 0x80004005, 1.5, "text"; a VT_R4 as
+// the integer of its bits with the number in a comment. Empty when IDL cannot
+// write it (VT_EMPTY, raw bytes other than a null interface pointer).
 std::string ValueLiteral(const formats::Value& value);
 // A value with its type for messages: "VT_I4 5", "VT_BSTR \"x\"".
 std::string ValueDescription(const formats::Value& value);

@@ -19,15 +19,17 @@ std::size_t Find(const std::string& idl, const std::string& piece) {
 }
 
 TEST(IdlWriter, LaysOutTheSampleAsTheViewersDo) {
-  const std::string idl = WriteIdl(test::SampleLibrary(), {"sample.tlb"});
+  IdlOptions options;
+  options.fileName = "sample.tlb";
+  const std::string idl = WriteIdl(test::SampleLibrary(), options);
   // In this order: each piece after the one before.
   const std::vector<std::string> pieces = {
       "// typelib filename: sample.tlb",
       "typedef long HRESULT;",
-      "interface IDispatch : IUnknown {",
+      "interface IDispatch {",
       "  uuid(00000011-0000-0000-0000-000000000001),\n  version(1.2),\n  helpstring(\"Sample library\")\n]\nlibrary SampleLib\n{",
       "importlib(\"stdole2.tlb\");",
-      "typedef enum {\n        Red = 0,\n        Blue = 7\n    } Colors;",
+      "typedef enum Colors {\n        Red = 0,\n        Blue = 7\n    } Colors;",
       "      odl,\n      uuid(00000011-0000-0000-0000-000000000002),\n      dual,\n      oleautomation\n    ]\n"
       "    interface IShape : IDispatch {",
       "[id(0x00000001), propget]\n        HRESULT Color([out, retval] Colors* value);",
@@ -45,6 +47,7 @@ TEST(IdlWriter, LaysOutTheSampleAsTheViewersDo) {
     last = at;
   }
   EXPECT_EQ(idl.find("VARIANT_BOOL"), std::string::npos) << "declares a base type it does not use";
+  EXPECT_EQ(idl.find("interface IUnknown"), std::string::npos) << "declares IUnknown it does not use";
 }
 
 TEST(IdlWriter, DefinesWhatIsHeldByValueFirstAndForwardDeclaresInterfaces) {
@@ -88,7 +91,8 @@ TEST(IdlWriter, WritesEveryKindOfDefaultValue) {
       {vt::kI4, Value{vt::kI4, std::int64_t{-5}}, "defaultvalue(-5)"},
       {vt::kUi4, Value{vt::kUi4, std::uint64_t{4294967295u}}, "defaultvalue(4294967295)"},
       {vt::kR8, Value{vt::kR8, 0.1}, "defaultvalue(0.1)"},
-      {vt::kR4, Value{vt::kR4, 2.0}, "defaultvalue(2.0)"},
+      {vt::kR4, Value{vt::kR4, 2.0}, "defaultvalue(1073741824 /* 2.0 */)"},
+      {vt::kDispatch, Value{vt::kDispatch, std::vector<std::uint8_t>{0, 0, 0, 0}}, "defaultvalue(0)"},
       {vt::kBool, Value{vt::kBool, std::int64_t{-1}}, "defaultvalue(-1)"},
       {vt::kCy, Value{vt::kCy, std::int64_t{15000}}, "defaultvalue(1.5)"},
       {vt::kError, Value{vt::kError, std::int64_t{-2147467259}}, "defaultvalue(0x80004005)"},

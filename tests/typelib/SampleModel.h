@@ -74,6 +74,7 @@ inline formats::TypeLibrary SampleLibrary() {
   move.name = "Move";
   move.memberId = 2;
   move.vtableOffset = 64;
+  move.optionalParams = 1;  // label was written [optional] besides its default
   move.returnType = BaseType(vt::kHresult);
   move.params.push_back(Param{"dx", BaseType(vt::kI4), kParamFlagIn, {}, {}});
   move.params.push_back(Param{"label", BaseType(vt::kBstr), kParamFlagIn | kParamFlagOptional | kParamFlagHasDefault,
