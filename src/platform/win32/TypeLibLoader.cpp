@@ -123,7 +123,7 @@ std::vector<formats::CustomData> CustomOf(const OwnedCustData& held) {
 // that library to the imports.
 class LibraryReader {
  public:
-  explicit LibraryReader(ITypeLib* lib) : lib_(lib) {}
+  LibraryReader(ITypeLib* lib, std::vector<RefusedMember>* refused) : lib_(lib), refused_(refused) {}
 
   TypeLibrary Read() {
     ReadLibraryAttributes();
@@ -141,7 +141,10 @@ class LibraryReader {
     }
     const UINT count = lib_->GetTypeInfoCount();
     if (count > formats::kMaxTypeInfos) throw CallFailed{"ITypeLib::GetTypeInfoCount", E_UNEXPECTED};
-    for (UINT i = 0; i < count; ++i) out_.types.push_back(ReadType(i));
+    for (UINT i = 0; i < count; ++i) {
+      typeIndex_ = i;
+      out_.types.push_back(ReadType(i));
+    }
     return std::move(out_);
   }
 
@@ -264,9 +267,9 @@ class LibraryReader {
 
   formats::Function ReadFunction(ITypeInfo* info, ITypeInfo2* info2, UINT index, formats::TypeInfo& type) {
     auto desc = HoldDesc<FUNCDESC>([info](FUNCDESC* d) { info->ReleaseFuncDesc(d); });
-    Check(info->GetFuncDesc(index, desc.Put()), "ITypeInfo::GetFuncDesc");
-    const FUNCDESC& d = *desc.Get();
     formats::Function fn;
+    if (Refused(info->GetFuncDesc(index, desc.Put()), true, index)) return fn;
+    const FUNCDESC& d = *desc.Get();
     fn.memberId = d.memid;
     fn.funcKind = static_cast<formats::FuncKind>(d.funckind);
     fn.invokeKind = static_cast<formats::InvokeKind>(d.invkind);
@@ -317,9 +320,9 @@ class LibraryReader {
 
   formats::Variable ReadVariable(ITypeInfo* info, ITypeInfo2* info2, UINT index) {
     auto desc = HoldDesc<VARDESC>([info](VARDESC* d) { info->ReleaseVarDesc(d); });
-    Check(info->GetVarDesc(index, desc.Put()), "ITypeInfo::GetVarDesc");
-    const VARDESC& d = *desc.Get();
     formats::Variable var;
+    if (Refused(info->GetVarDesc(index, desc.Put()), false, index)) return var;
+    const VARDESC& d = *desc.Get();
     var.memberId = d.memid;
     var.varKind = static_cast<formats::VarKind>(d.varkind);
     var.flags = d.wVarFlags;
@@ -335,6 +338,14 @@ class LibraryReader {
     Check(info2->GetAllVarCustData(index, custom.Put()), "ITypeInfo2::GetAllVarCustData");
     var.custom = CustomOf(custom);
     return var;
+  }
+
+  // A member the loader will not describe is noted and skipped; the others
+  // of its type are still worth reading.
+  bool Refused(HRESULT hr, bool isFunction, UINT index) {
+    if (SUCCEEDED(hr)) return false;
+    if (refused_ != nullptr) refused_->push_back({typeIndex_, isFunction, index, static_cast<long>(hr)});
+    return true;
   }
 
   formats::TypeDesc DescOf(ITypeInfo* owner, const TYPEDESC& desc, int depth) {
@@ -414,13 +425,16 @@ class LibraryReader {
   }
 
   ITypeLib* lib_;
+  std::vector<RefusedMember>* refused_;
+  std::size_t typeIndex_ = 0;
   TLIBATTR self_{};
   TypeLibrary out_;
 };
 
 }  // namespace
 
-formats::Expected<formats::TypeLibrary> LoadTypeLibraryWithWindows(const std::string& pathUtf8) {
+formats::Expected<formats::TypeLibrary> LoadTypeLibraryWithWindows(const std::string& pathUtf8,
+                                                                   std::vector<RefusedMember>* refused) {
   ComRef<ITypeLib> lib;
   // REGKIND_NONE: looking at a library must never register it.
   const HRESULT hr = ::LoadTypeLibEx(win32::Wide(pathUtf8).c_str(), REGKIND_NONE, lib.Put());
@@ -429,7 +443,7 @@ formats::Expected<formats::TypeLibrary> LoadTypeLibraryWithWindows(const std::st
                               pathUtf8 + ": LoadTypeLibEx failed with " + HresultText(FAILED(hr) ? hr : E_FAIL));
   }
   try {
-    return LibraryReader(lib.Get()).Read();
+    return LibraryReader(lib.Get(), refused).Read();
   } catch (const CallFailed& failed) {
     return formats::MakeError(formats::ErrorKind::kBadTypeLib,
                               pathUtf8 + ": " + failed.call + " failed with " + HresultText(failed.hr));
