@@ -20,6 +20,9 @@ formats::TypeLibLocation LocateTypeLib(const std::string& path, char separator =
 formats::Expected<formats::TypeLibAttributes> ReadTypeLibFile(const std::string& path,
                                                               char separator = kPathSeparator);
 
+// The whole content of the library a path points to.
+formats::Expected<formats::TypeLibrary> ReadTypeLibraryFile(const std::string& path, char separator = kPathSeparator);
+
 // Every TYPELIB resource of a PE file (empty for a PE without one).
 formats::Expected<std::vector<formats::TypeLibResourceInfo>> ListTypeLibResources(const std::string& file);
 

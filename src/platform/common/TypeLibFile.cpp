@@ -16,6 +16,13 @@ formats::Expected<formats::TypeLibAttributes> ReadTypeLibFile(const std::string&
   return formats::ReadTypeLibFile(std::move(*file), where);
 }
 
+formats::Expected<formats::TypeLibrary> ReadTypeLibraryFile(const std::string& path, char separator) {
+  const formats::TypeLibLocation where = LocateTypeLib(path, separator);
+  auto file = OpenFileReader(where.file);
+  if (!file) return file.error();
+  return formats::ReadTypeLibraryFile(std::move(*file), where);
+}
+
 formats::Expected<std::vector<formats::TypeLibResourceInfo>> ListTypeLibResources(const std::string& file) {
   auto source = OpenFileReader(file);
   if (!source) return source.error();
