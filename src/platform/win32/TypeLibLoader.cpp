@@ -102,10 +102,15 @@ formats::Value ValueOf(const VARIANT& v) {
     case VT_EMPTY:
     case VT_NULL:
       break;
-    default:
-      // Nothing a library stores as a value: kept as raw bytes, none.
-      out.data = std::vector<std::uint8_t>();
+    default: {
+      // Interface pointers and the like: a library stores four bytes for
+      // them, which the loader hands back in the low part of the VARIANT.
+      const ULONG stored = V_UI4(&v);
+      std::vector<std::uint8_t> bytes(sizeof stored);
+      std::memcpy(bytes.data(), &stored, bytes.size());
+      out.data = std::move(bytes);
       break;
+    }
   }
   return out;
 }
@@ -401,6 +406,8 @@ class LibraryReader {
       out.localIndex = static_cast<int>(index);
     } else {
       out.importIndex = ImportIndex(*attr.Get());
+      // Without a GUID, the library can only name the type by its position.
+      if (out.typeGuid == formats::Guid{}) out.importTypeIndex = static_cast<int>(index);
     }
     return out;
   }
