@@ -88,58 +88,45 @@ const TypeInfo* Partner(const TypeLibrary& lib, const TypeInfo& type) {
   return nullptr;
 }
 
-// References the loader could not follow (GetRefTypeInfo failing): neither
-// local nor imported.
-int CountUnresolved(const formats::TypeDesc& desc) {
-  int n = desc.type == formats::vt::kUserDefined && desc.ref.localIndex < 0 && desc.ref.importIndex < 0 ? 1 : 0;
-  for (const formats::TypeDesc& element : desc.element) n += CountUnresolved(element);
-  return n;
+// Calls visit on every type reference of a library: in type descriptions
+// (at any depth) and in implemented types.
+template <typename Desc, typename Visit>
+void ForEachRefIn(Desc& desc, Visit& visit) {
+  if (desc.type == formats::vt::kUserDefined) visit(desc.ref);
+  for (auto& element : desc.element) ForEachRefIn(element, visit);
 }
 
+template <typename Library, typename Visit>
+void ForEachRef(Library& lib, Visit visit) {
+  for (auto& type : lib.types) {
+    ForEachRefIn(type.aliasOf, visit);
+    for (auto& fn : type.functions) {
+      ForEachRefIn(fn.returnType, visit);
+      for (auto& param : fn.params) ForEachRefIn(param.type, visit);
+    }
+    for (auto& var : type.variables) ForEachRefIn(var.type, visit);
+    for (auto& impl : type.implemented) visit(impl.type);
+  }
+}
+
+// References the loader could not follow (GetRefTypeInfo failing): neither
+// local nor imported.
 int CountUnresolved(const TypeLibrary& lib) {
   int n = 0;
-  for (const TypeInfo& type : lib.types) {
-    n += CountUnresolved(type.aliasOf);
-    for (const formats::Function& fn : type.functions) {
-      n += CountUnresolved(fn.returnType);
-      for (const formats::Param& param : fn.params) n += CountUnresolved(param.type);
-    }
-    for (const formats::Variable& var : type.variables) n += CountUnresolved(var.type);
-    for (const formats::ImplementedType& impl : type.implemented) {
-      n += CountUnresolved(formats::TypeDesc{formats::vt::kUserDefined, {}, {}, impl.type});
-    }
-  }
+  ForEachRef(lib, [&n](const formats::TypeRef& ref) { n += ref.localIndex < 0 && ref.importIndex < 0 ? 1 : 0; });
   return n;
 }
 
 // Imported types are stored by GUID (or position) only; their names come
 // from opening the other library, which the loader does and our reader does
 // not. Such references compare by library and GUID.
-int ForgetImportedNames(formats::TypeDesc& desc) {
-  int forgotten = 0;
-  if (desc.ref.importIndex >= 0 && !desc.ref.name.empty()) {
-    desc.ref.name.clear();
-    ++forgotten;
-  }
-  for (formats::TypeDesc& element : desc.element) forgotten += ForgetImportedNames(element);
-  return forgotten;
-}
-
 int ForgetImportedNames(TypeLibrary& lib) {
   int forgotten = 0;
-  for (TypeInfo& type : lib.types) {
-    forgotten += ForgetImportedNames(type.aliasOf);
-    for (formats::Function& fn : type.functions) {
-      forgotten += ForgetImportedNames(fn.returnType);
-      for (formats::Param& param : fn.params) forgotten += ForgetImportedNames(param.type);
-    }
-    for (formats::Variable& var : type.variables) forgotten += ForgetImportedNames(var.type);
-    for (formats::ImplementedType& impl : type.implemented) {
-      formats::TypeDesc desc{formats::vt::kUserDefined, {}, {}, impl.type};
-      forgotten += ForgetImportedNames(desc);
-      impl.type = desc.ref;
-    }
-  }
+  ForEachRef(lib, [&forgotten](formats::TypeRef& ref) {
+    if (ref.importIndex < 0 || ref.name.empty()) return;
+    ref.name.clear();
+    ++forgotten;
+  });
   return forgotten;
 }
 
