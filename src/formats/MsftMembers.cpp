@@ -16,7 +16,6 @@ constexpr std::uint32_t kRecordSizeMask = 0xFFFF;
 // A function record: fixed fields, optional 32-bit attributes (as many as
 // the record's size leaves room for), default values (one per parameter when
 // flagged), then the parameters.
-constexpr std::size_t kFuncInfoAt = 0;
 constexpr std::size_t kFuncTypeAt = 4;
 constexpr std::size_t kFuncFlagsAt = 8;
 constexpr std::size_t kFuncVtableAt = 12;

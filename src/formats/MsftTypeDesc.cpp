@@ -159,11 +159,15 @@ Expected<TypeRef> ReadTypeRef(const RefContext& refs, std::int32_t hreftype) {
     return MakeError(ErrorKind::kBadTypeLib, "MSFT import info " + HexText(href) + " names no imported library");
   }
   ref.importIndex = static_cast<int>(found - refs.importOffsets.begin());
-  if ((LoadU32(info->data() + kImportFlagsAt) & kImportByGuid) != 0) {
-    auto guid = refs.file.GuidAt(I32(*info, kImportGuidAt));
-    if (!guid) return guid.error();
-    ref.typeGuid = *guid;
+  const std::int32_t target = I32(*info, kImportGuidAt);
+  if ((LoadU32(info->data() + kImportFlagsAt) & kImportByGuid) == 0) {
+    if (target < 0) return MakeError(ErrorKind::kBadTypeLib, "MSFT import info " + HexText(href) + " has a negative index");
+    ref.importTypeIndex = target;
+    return ref;
   }
+  auto guid = refs.file.GuidAt(target);
+  if (!guid) return guid.error();
+  ref.typeGuid = *guid;
   return ref;
 }
 

@@ -5,12 +5,15 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <stdexcept>
 #include <tuple>
 
 #include "TestFiles.h"
 #include "formats/TextCodec.h"
+#include "support/TempDir.h"
 #include "formats/TypeLibModel.h"
+#include "platform/TypeLibFile.h"
 
 namespace korvane::formats {
 namespace {
@@ -169,7 +172,8 @@ TEST_P(RichLibrary, TypeDescriptions) {
         Local(3, "Handle")}},
       {"Imported",
        {Plain(vt::kDispatch), Plain(vt::kUnknown),
-        Of(vt::kPtr, TypeDesc{vt::kUserDefined, {}, {}, TypeRef{-1, 0, {}, ""}})}},
+        // GUID has no GUID of its own: the file names it by its index in stdole2.tlb.
+        Of(vt::kPtr, TypeDesc{vt::kUserDefined, {}, {}, TypeRef{-1, 0, {}, "", 0}})}},
   };
   for (const auto& [name, types] : params) {
     const Function& f = Func(plain, name);
@@ -273,6 +277,28 @@ TEST_P(RichLibrary, ImplementedInterfaces) {
   EXPECT_EQ(Type(lib(), "IDualThing").implemented[0].type, (TypeRef{-1, 0, kDispatch, ""}));
   // A dispinterface without a base implements IDispatch.
   EXPECT_EQ(Type(lib(), "DEvents").implemented[0].type, (TypeRef{-1, 0, kDispatch, ""}));
+}
+
+// The imported library beside the file names the types taken from it: by
+// GUID (IUnknown, IDispatch) and by index (GUID, which has no GUID itself).
+TEST(RichLibraryImports, NamedFromTheImportedLibraryBesideIt) {
+  const std::string stdole = std::string(KORVANE_WINE64_DIR) + "/stdole2.tlb";
+  if (!std::filesystem::is_regular_file(stdole)) GTEST_SKIP() << stdole << " is not installed";
+  const test::TempDir folder;
+  std::filesystem::copy_file(stdole, folder.File("stdole2.tlb"));
+  const std::string path = folder.File("rich.tlb");
+  std::filesystem::copy_file(KORVANE_FIXTURE_RICH64_TLB, path);
+
+  auto lib = platform::ReadTypeLibraryFile(path, '/');
+  ASSERT_TRUE(lib) << lib.error().message;
+  platform::ResolveImportedTypes(*lib, path, '/');
+
+  EXPECT_EQ(Type(*lib, "IPlain").implemented[0].type, (TypeRef{-1, 0, kUnknown, "IUnknown"}));
+  EXPECT_EQ(Type(*lib, "IDualThing").implemented[0].type, (TypeRef{-1, 0, kDispatch, "IDispatch"}));
+  const TypeDesc& id = Func(Type(*lib, "IPlain"), "Imported").params[2].type;
+  EXPECT_EQ(id, Of(vt::kPtr, TypeDesc{vt::kUserDefined, {}, {}, TypeRef{-1, 0, {}, "GUID", 0}}));
+  // Local references are left alone.
+  EXPECT_EQ(Type(*lib, "Thing").implemented, Type(Rich(64), "Thing").implemented);
 }
 
 }  // namespace
