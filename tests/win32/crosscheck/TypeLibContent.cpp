@@ -72,12 +72,9 @@ const KnownGap kKnownGaps[] = {
     {"the library imports itself: the file reaches some of its own types through its import table, the loader "
      "finds them in the library",
      [](const typelib::Difference& d, Context& c) {
-       bool importsItself = false;
-       for (const formats::ImportedLibrary& import : c.ours.imports) {
-         importsItself = importsItself || import.guid == c.ours.attributes.guid;
-       }
-       return importsItself && d.field == "type" && d.second.find('?') != std::string::npos &&
-              d.first.find('?') == std::string::npos;
+       const std::string self = "imported from " + typelib::GuidText(c.ours.attributes.guid);
+       return d.field == "type" && d.first.find("(local") != std::string::npos &&
+              d.second.find(self) != std::string::npos;
      }},
 };
 
@@ -88,46 +85,71 @@ const TypeInfo* Partner(const TypeLibrary& lib, const TypeInfo& type) {
   return nullptr;
 }
 
-// Calls visit on every type reference of a library: in type descriptions
-// (at any depth) and in implemented types.
-template <typename Desc, typename Visit>
-void ForEachRefIn(Desc& desc, Visit& visit) {
-  if (desc.type == formats::vt::kUserDefined) visit(desc.ref);
-  for (auto& element : desc.element) ForEachRefIn(element, visit);
-}
-
-template <typename Library, typename Visit>
-void ForEachRef(Library& lib, Visit visit) {
-  for (auto& type : lib.types) {
-    ForEachRefIn(type.aliasOf, visit);
-    for (auto& fn : type.functions) {
-      ForEachRefIn(fn.returnType, visit);
-      for (auto& param : fn.params) ForEachRefIn(param.type, visit);
-    }
-    for (auto& var : type.variables) ForEachRefIn(var.type, visit);
-    for (auto& impl : type.implemented) visit(impl.type);
+// Calls visit(loader's, ours) on the type references that stand at the same
+// place of both libraries (types, members and parameters by position, type
+// descriptions at any depth, implemented types).
+template <typename Visit>
+void PairRefsIn(formats::TypeDesc& windows, const formats::TypeDesc& ours, Visit& visit) {
+  if (windows.type == formats::vt::kUserDefined && ours.type == formats::vt::kUserDefined) {
+    visit(windows.ref, ours.ref);
+  }
+  for (std::size_t i = 0; i < windows.element.size() && i < ours.element.size(); ++i) {
+    PairRefsIn(windows.element[i], ours.element[i], visit);
   }
 }
 
-// References the loader could not follow (GetRefTypeInfo failing): neither
-// local nor imported.
-int CountUnresolved(const TypeLibrary& lib) {
-  int n = 0;
-  ForEachRef(lib, [&n](const formats::TypeRef& ref) { n += ref.localIndex < 0 && ref.importIndex < 0 ? 1 : 0; });
-  return n;
+template <typename Visit>
+void PairRefs(TypeLibrary& windows, const TypeLibrary& ours, Visit visit) {
+  for (std::size_t t = 0; t < windows.types.size() && t < ours.types.size(); ++t) {
+    TypeInfo& w = windows.types[t];
+    const TypeInfo& o = ours.types[t];
+    PairRefsIn(w.aliasOf, o.aliasOf, visit);
+    for (std::size_t f = 0; f < w.functions.size() && f < o.functions.size(); ++f) {
+      PairRefsIn(w.functions[f].returnType, o.functions[f].returnType, visit);
+      const auto& params = o.functions[f].params;
+      for (std::size_t p = 0; p < w.functions[f].params.size() && p < params.size(); ++p) {
+        PairRefsIn(w.functions[f].params[p].type, params[p].type, visit);
+      }
+    }
+    for (std::size_t v = 0; v < w.variables.size() && v < o.variables.size(); ++v) {
+      PairRefsIn(w.variables[v].type, o.variables[v].type, visit);
+    }
+    for (std::size_t i = 0; i < w.implemented.size() && i < o.implemented.size(); ++i) {
+      visit(w.implemented[i].type, o.implemented[i].type);
+    }
+  }
 }
 
-// Imported types are stored by GUID (or position) only; their names come
-// from opening the other library, which the loader does and our reader does
-// not. Such references compare by library and GUID.
-int ForgetImportedNames(TypeLibrary& lib) {
-  int forgotten = 0;
-  ForEachRef(lib, [&forgotten](formats::TypeRef& ref) {
-    if (ref.importIndex < 0 || ref.name.empty()) return;
-    ref.name.clear();
-    ++forgotten;
+struct References {
+  int unresolvedByLoader = 0;  // GetRefTypeInfo failed: neither local nor imported
+  int namesForgotten = 0;
+};
+
+// Imported types are stored by GUID or position only; their names come from
+// opening the other library. Where our reader found no such library to name
+// one, the loader's name is set aside and the reference compares by library
+// and GUID.
+References ComparableReferences(TypeLibrary& windows, const TypeLibrary& ours) {
+  References r;
+  PairRefs(windows, ours, [&r](formats::TypeRef& w, const formats::TypeRef& o) {
+    if (w.localIndex < 0 && w.importIndex < 0) ++r.unresolvedByLoader;
+    if (w.importIndex >= 0 && o.name.empty() && !w.name.empty()) {
+      w.name.clear();
+      ++r.namesForgotten;
+    }
   });
-  return forgotten;
+  return r;
+}
+
+// True when the loader's names and help for a function are those of the
+// earlier function with the same member id (earlier: as our reader read it).
+bool EchoesEarlier(const formats::Function& loaders, const formats::Function& earlier) {
+  for (std::size_t p = 0; p < loaders.params.size(); ++p) {
+    const std::string expected = p < earlier.params.size() ? earlier.params[p].name : std::string();
+    if (loaders.params[p].name != expected) return false;
+  }
+  return loaders.helpString == earlier.helpString && loaders.helpContext == earlier.helpContext &&
+         loaders.helpStringContext == earlier.helpStringContext;
 }
 
 // What the loader has no way to show is taken from our side, counted:
@@ -135,9 +157,10 @@ int ForgetImportedNames(TypeLibrary& lib) {
 //   references reach, and never names their files;
 // - a function sharing its member id with an earlier one (a property's put
 //   after its get): names and help are asked for by member id, so the loader
-//   answers with the earlier function's.
-int TakeUnobservable(TypeLibrary& windows, const TypeLibrary& ours) {
-  int taken = 0;
+//   answers with the earlier function's (checked before it is set aside).
+void TakeUnobservable(ContentTally& tally, TypeLibrary& windows, const TypeLibrary& ours) {
+  int& imports = tally.unobservable["imports: stored file names, imports no reference reaches"];
+  int& sharedIds = tally.unobservable["functions sharing a member id with an earlier one: names and help"];
   for (const formats::ImportedLibrary& stored : ours.imports) {
     bool found = false;
     for (formats::ImportedLibrary& reached : windows.imports) {
@@ -145,22 +168,25 @@ int TakeUnobservable(TypeLibrary& windows, const TypeLibrary& ours) {
       found = true;
       if (reached.fileName != stored.fileName) {
         reached.fileName = stored.fileName;
-        ++taken;
+        ++imports;
       }
     }
     if (!found) {
       windows.imports.push_back(stored);
-      ++taken;
+      ++imports;
     }
   }
   for (TypeInfo& type : windows.types) {
     const TypeInfo* partner = Partner(ours, type);
     if (partner == nullptr) continue;
     for (std::size_t f = 1; f < type.functions.size() && f < partner->functions.size(); ++f) {
+      std::size_t first = 0;
+      while (first < f && type.functions[first].memberId != type.functions[f].memberId) ++first;
+      if (first == f) continue;
+      // Only where the loader's answer is the earlier function's, as we
+      // read that one: anything else stays a difference.
       formats::Function& fn = type.functions[f];
-      bool shared = false;
-      for (std::size_t e = 0; e < f; ++e) shared = shared || type.functions[e].memberId == fn.memberId;
-      if (!shared) continue;
+      if (!EchoesEarlier(fn, partner->functions[first])) continue;
       const formats::Function& read = partner->functions[f];
       for (std::size_t p = 0; p < fn.params.size() && p < read.params.size(); ++p) {
         fn.params[p].name = read.params[p].name;
@@ -168,10 +194,9 @@ int TakeUnobservable(TypeLibrary& windows, const TypeLibrary& ours) {
       fn.helpString = read.helpString;
       fn.helpContext = read.helpContext;
       fn.helpStringContext = read.helpStringContext;
-      ++taken;
+      ++sharedIds;
     }
   }
-  return taken + ForgetImportedNames(windows);
 }
 
 // Members the loader would not describe: Wine's GetFuncDesc fails with
@@ -222,6 +247,8 @@ void CompareTypeLibraryContent(ContentTally& tally, const std::string& pathUtf8,
   std::vector<platform::RefusedMember> refused;
   auto windows = platform::LoadTypeLibraryWithWindows(pathUtf8, &refused);
   auto ours = platform::ReadTypeLibraryFile(pathUtf8, '\\');
+  // Imported types named from their own libraries, as the loader does.
+  if (ours) platform::ResolveImportedTypes(*ours, pathUtf8, '\\');
   if (!windows || !ours) {
     ++tally.differences;
     std::printf("DIFF\t%s\tcontent loads\twindows=[%s]\tours=[%s]\n", pathUtf8.c_str(),
@@ -229,8 +256,10 @@ void CompareTypeLibraryContent(ContentTally& tally, const std::string& pathUtf8,
     return;
   }
   TakeRefused(tally, pathUtf8, refused, *windows, *ours);
-  Context context{*ours, CountUnresolved(*windows)};
-  tally.unobservable += TakeUnobservable(*windows, *ours);
+  const References references = ComparableReferences(*windows, *ours);
+  Context context{*ours, references.unresolvedByLoader};
+  TakeUnobservable(tally, *windows, *ours);
+  tally.unobservable["names of imported types our reader found no library for"] += references.namesForgotten;
 
   for (const TypeInfo& type : ours->types) {
     tally.functions += static_cast<long>(type.functions.size());

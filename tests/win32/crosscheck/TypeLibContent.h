@@ -18,7 +18,7 @@ struct ContentTally {
   long params = 0;
   int differences = 0;  // not explained by the loader's known gaps
   std::map<std::string, int> known;  // explained differences by reason
-  int unobservable = 0;              // values the loader cannot show, taken from our side
+  std::map<std::string, int> unobservable;  // values the loader cannot show, taken from our side, by kind
 };
 
 // Reads pathUtf8 ("file" or "file\N") both ways and compares. Prints a DIFF

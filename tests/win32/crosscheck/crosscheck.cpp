@@ -262,10 +262,15 @@ int main(int argc, char** argv) {
     std::printf("KNOWNGAP\t%d\t%s\n", count, reason.c_str());
     known += count;
   }
+  int unobservable = 0;
+  for (const auto& [kind, count] : c.unobservable) {
+    std::printf("UNOBSERVABLE\t%d\t%s\n", count, kind.c_str());
+    unobservable += count;
+  }
   std::printf("CONTENT\tlibraries=%d\tagreeing=%d\tagreeing_but_known_gaps=%d\ttypes=%ld\ttypes_agreeing=%ld\tfunctions=%ld\tvariables=%ld"
               "\tparams=%ld\tdifferences=%d\tknown_gaps=%d\tunobservable=%d\n",
               c.libraries, c.librariesAgreeing, c.librariesExplained, c.types, c.typesAgreeing, c.functions, c.variables, c.params,
-              c.differences, known, c.unobservable);
+              c.differences, known, unobservable);
   const int differences = t.differences + c.differences;
   std::printf("SUMMARY\tfiles=%d\tversion_blocks=%d\ttype_libraries=%d\tfields=%ld\tdifferences=%d\n",
               t.files, t.versionBlocks, t.libraries, t.fields, differences);
