@@ -1,6 +1,8 @@
 #include "crosscheck/TypeLibContent.h"
 
 #include <cstdio>
+#include <string>
+#include <utility>
 
 #include "formats/TypeLibModel.h"
 #include "platform/TypeLibFile.h"
@@ -40,6 +42,14 @@ struct Context {
   int unresolvedByLoader;  // references the loader could not follow, not yet matched with a difference
 };
 
+// Pointer sizes of the library's platform and of this process, when they
+// differ (a library of the other processor type); 0 and 0 otherwise.
+std::pair<unsigned, unsigned> ForeignPointers(const TypeLibrary& ours) {
+  const unsigned library = ours.attributes.sysKind == formats::kSysWin64 ? 8 : 4;
+  const unsigned process = sizeof(void*);
+  return library == process ? std::pair(0u, 0u) : std::pair(library, process);
+}
+
 struct KnownGap {
   const char* reason;
   bool (*matches)(const typelib::Difference&, Context&);
@@ -58,6 +68,19 @@ const KnownGap kKnownGaps[] = {
     {"Wine's loader gives a dispinterface the vtable size of IDispatch (7 methods), whatever the file stores",
      [](const typelib::Difference& d, Context& c) {
        return d.field == "vtable size" && d.first == std::to_string(7 * sizeof(void*)) && OfDispinterface(d, c.ours);
+     }},
+    {"a library of the other processor type: the loader gives vtable offsets in this process's pointer size",
+     [](const typelib::Difference& d, Context& c) {
+       const auto [library, process] = ForeignPointers(c.ours);
+       return library != 0 && d.field == "vtable offset" &&
+              std::stoll(d.first) * library == std::stoll(d.second) * process;
+     }},
+    {"a 32-bit library in a 64-bit process: Wine's loader gives pointer-sized types its own pointer size and "
+     "alignment",
+     [](const typelib::Difference& d, Context& c) {
+       const auto [library, process] = ForeignPointers(c.ours);
+       return library == 4 && process == 8 && (d.field == "instance size" || d.field == "alignment") &&
+              d.first == "8" && d.second == "4";
      }},
     {"Wine's GetRefTypeInfo fails on a reference the file resolves to a type of its own",
      [](const typelib::Difference& d, Context& c) {
