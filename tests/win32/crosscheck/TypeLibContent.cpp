@@ -34,9 +34,7 @@ bool OfDispinterface(const typelib::Difference& d, const TypeLibrary& ours) {
   return type != nullptr && type->kind == formats::TypeKind::kDispatch;
 }
 
-// A difference that comes from the loader, not from the file: Wine's loader
-// is an implementation with gaps of its own. Each entry says why; the first
-// library of a difference is the loader's, the second ours.
+// What a known gap may look at besides the difference itself.
 struct Context {
   const TypeLibrary& ours;
   int unresolvedByLoader;  // references the loader could not follow, not yet matched with a difference
@@ -50,6 +48,9 @@ std::pair<unsigned, unsigned> ForeignPointers(const TypeLibrary& ours) {
   return library == process ? std::pair(0u, 0u) : std::pair(library, process);
 }
 
+// A difference that comes from the loader, not from the file: Wine's loader
+// is an implementation with gaps of its own. Each entry says why; the first
+// library of a difference is the loader's, the second ours.
 struct KnownGap {
   const char* reason;
   bool (*matches)(const typelib::Difference&, Context&);
