@@ -4,7 +4,8 @@
 #   1. every GoogleTest suite of both builds;
 #   2. registration through korvane-cli.exe with the test DLLs, checked in
 #      Wine's registry (`wine reg query`);
-#   3. the reader cross-check on a tree of real PE files (make-pe-corpus);
+#   3. the reader cross-check on a tree of real PE files (make-pe-corpus),
+#      type libraries compared whole against the system loader;
 #   4. the load-failure diagnosis against the real loader (wine-diagnosis.sh);
 #   5. korvane.exe, the desktop program: its windows under an Xvfb server
 #      (test_win32ui), -r unattended against the Linux program's lines, and a
@@ -163,6 +164,7 @@ for b in "${builds[@]}"; do
   log="/tmp/korvane-wine-$b-crosscheck.log"
   if wine "build/$b/bin/korvane-crosscheck.exe" "$(winpath "$corpus/tree")" >"$log" 2>&1; then
     echo "ok    $b $(grep SUMMARY "$log" | tr -d '\r')"
+    echo "      $b type-library content: $(grep '^CONTENT' "$log" | tr -d '\r')"
   else
     echo "FAIL  $b $(grep SUMMARY "$log" | tr -d '\r')"
     grep DIFF "$log" | head -40

@@ -2,6 +2,7 @@
 // Owners for COM objects and strings handed out by the automation functions.
 
 
+#include <cstring>
 #include <utility>
 
 #include "platform/win32/WinApi.h"
@@ -50,6 +51,51 @@ class OwnedBstr {
 
  private:
   BSTR s_ = nullptr;
+};
+
+// A structure an interface hands out and takes back through one of its own
+// methods (TYPEATTR, FUNCDESC, VARDESC, TLIBATTR): the release call is given
+// as a callable when the holder is made.
+template <typename Desc, typename Release>
+class HeldDesc {
+ public:
+  explicit HeldDesc(Release release) : release_(std::move(release)) {}
+  ~HeldDesc() {
+    if (p_ != nullptr) release_(p_);
+  }
+  HeldDesc(const HeldDesc&) = delete;
+  HeldDesc& operator=(const HeldDesc&) = delete;
+
+  Desc** Put() {
+    if (p_ != nullptr) release_(std::exchange(p_, nullptr));
+    return &p_;
+  }
+  Desc* Get() const { return p_; }
+  Desc* operator->() const { return p_; }
+
+ private:
+  Desc* p_ = nullptr;
+  Release release_;
+};
+
+template <typename Desc, typename Release>
+HeldDesc<Desc, Release> HoldDesc(Release release) {
+  return HeldDesc<Desc, Release>(std::move(release));
+}
+
+// Custom data filled by the GetAll...CustData methods, cleared with ClearCustData.
+class OwnedCustData {
+ public:
+  OwnedCustData() { std::memset(&data_, 0, sizeof data_); }
+  ~OwnedCustData() { ::ClearCustData(&data_); }
+  OwnedCustData(const OwnedCustData&) = delete;
+  OwnedCustData& operator=(const OwnedCustData&) = delete;
+
+  CUSTDATA* Put() { return &data_; }
+  const CUSTDATA& Get() const { return data_; }
+
+ private:
+  CUSTDATA data_;
 };
 
 }  // namespace korvane::platform::win32

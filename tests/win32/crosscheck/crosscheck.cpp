@@ -4,7 +4,9 @@
 //    language choice and the version-block walk; the inspector's own reading
 //    (clsFileInfo) is compared too;
 //  - every TYPELIB resource: name, help string, GUID, version, LCID and
-//    syskind from LoadTypeLibEx, against the type-library reader.
+//    syskind from LoadTypeLibEx, against the type-library reader; then the
+//    whole content (every type, member and reference) as the loader shows it
+//    through ITypeInfo, against the full reader.
 // Usage: korvane-crosscheck [--verbose] FILE_OR_FOLDER... (folders are walked
 // recursively)
 // Prints one line per difference (--verbose: every comparison) and a summary;
@@ -21,6 +23,7 @@
 #include <winver.h>
 
 #include "common/VbError.h"
+#include "crosscheck/TypeLibContent.h"
 #include "formats/PeImage.h"
 #include "formats/VersionBlock.h"
 #include "formats/VersionLanguage.h"
@@ -45,6 +48,7 @@ struct Tally {
   long fields = 0;
   int differences = 0;
   bool verbose = false;
+  crosscheck::ContentTally content;
 };
 
 void Compare(Tally& t, const std::string& file, const std::string& field, const std::string& windows,
@@ -198,6 +202,7 @@ void CheckLibrary(Tally& t, const std::string& path) {
           std::to_string(ours.majorVersion) + "." + std::to_string(ours.minorVersion));
   Compare(t, path, "LCID", Hex(win.LCID()), Hex(ours.lcid));
   Compare(t, path, "SysKind", std::to_string(win.SysKind()), std::to_string(ours.sysKind));
+  crosscheck::CompareTypeLibraryContent(t.content, path, t.verbose);
 }
 
 void CheckTypeLibraries(Tally& t, const std::string& path) {
@@ -251,7 +256,23 @@ int main(int argc, char** argv) {
       CheckFile(t, arg);
     }
   }
+  const crosscheck::ContentTally& c = t.content;
+  int known = 0;
+  for (const auto& [reason, count] : c.known) {
+    std::printf("KNOWNGAP\t%d\t%s\n", count, reason.c_str());
+    known += count;
+  }
+  int unobservable = 0;
+  for (const auto& [kind, count] : c.unobservable) {
+    std::printf("UNOBSERVABLE\t%d\t%s\n", count, kind.c_str());
+    unobservable += count;
+  }
+  std::printf("CONTENT\tlibraries=%d\tagreeing=%d\tagreeing_but_known_gaps=%d\ttypes=%ld\ttypes_agreeing=%ld\tfunctions=%ld\tvariables=%ld"
+              "\tparams=%ld\tdifferences=%d\tknown_gaps=%d\tunobservable=%d\n",
+              c.libraries, c.librariesAgreeing, c.librariesExplained, c.types, c.typesAgreeing, c.functions, c.variables, c.params,
+              c.differences, known, unobservable);
+  const int differences = t.differences + c.differences;
   std::printf("SUMMARY\tfiles=%d\tversion_blocks=%d\ttype_libraries=%d\tfields=%ld\tdifferences=%d\n",
-              t.files, t.versionBlocks, t.libraries, t.fields, t.differences);
-  return t.differences == 0 && t.files > 0 ? 0 : 1;
+              t.files, t.versionBlocks, t.libraries, t.fields, differences);
+  return differences == 0 && t.files > 0 ? 0 : 1;
 }
