@@ -15,6 +15,7 @@
 #include "inspection/clsGrid.h"
 #include "registration/clsRegistrator.h"
 #include "support/RecordingUserPort.h"
+#include "ui/win32/DisplayWindow.h"
 #include "ui/win32/MainWindow.h"
 
 namespace korvane {
