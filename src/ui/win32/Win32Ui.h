@@ -28,9 +28,14 @@ inline COLORREF Gdi(unsigned bgr) { return static_cast<COLORREF>(bgr & 0xFFFFFFu
 inline COLORREF FromRgb(std::uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
 // The fonts the windows use, made once: MS Sans Serif 8.25 pt for buttons,
-// labels and tabs; Tahoma 8.25 pt for the grids.
+// labels and tabs (Tahoma away from 96 dpi); Tahoma 8.25 pt for the grids.
+// A face the system lacks is taken from Wine's font folder when running
+// under Wine, else the system's dialog font stands in.
 HFONT ButtonFont();
 HFONT GridFont();
+// The faces those fonts were made with.
+const wchar_t* ButtonFace();
+const wchar_t* GridFace();
 
 // An owned GDI object.
 class GdiObject {
