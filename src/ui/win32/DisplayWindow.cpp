@@ -7,12 +7,7 @@ constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW;
 }  // namespace
 
 LRESULT CALLBACK DisplayWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<DisplayWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<DisplayWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = WindowObject(window, message, lParam, &DisplayWindow::window_);
   switch (message) {
     case WM_SIZE:
       if (self != nullptr && self->box_ != nullptr) self->form_.Resize(LOWORD(lParam), HIWORD(lParam));
@@ -30,17 +25,7 @@ LRESULT CALLBACK DisplayWindow::Proc(HWND window, UINT message, WPARAM wParam, L
 }
 
 DisplayWindow::DisplayWindow(HWND owner) : owner_(owner), form_(*this) {
-  static const bool registered = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kClassName;
-    return RegisterClassExW(&wc) != 0;
-  }();
-  (void)registered;
+  RegisterWindowClass(kClassName, Proc, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
   CreateWindowExW(0, kClassName, L"", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner,
                   nullptr, GetModuleHandleW(nullptr), this);
   if (window_ == nullptr) return;

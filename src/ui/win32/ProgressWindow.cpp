@@ -36,17 +36,7 @@ LRESULT CALLBACK ProgressWindow::Proc(HWND window, UINT message, WPARAM wParam, 
 }
 
 ProgressWindow::ProgressWindow(bool& cancelFlag) : form_(*this, cancelFlag) {
-  static const bool registered = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kProgressClass;
-    return RegisterClassExW(&wc) != 0;
-  }();
-  (void)registered;
+  RegisterWindowClass(kProgressClass, Proc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   RECT frame{0, 0, Px(forms::kProgressWidth), Px(forms::kProgressHeight)};
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
   AdjustWindowRectEx(&frame, style, FALSE, 0);

@@ -19,17 +19,7 @@ void Line(HDC dc, int x0, int y0, int x1, int y1) {
 
 TabControl::TabControl(HWND parent, int id, RECT place, forms::TabStrip& strip)
     : strip_(strip), iconRight_(static_cast<std::size_t>(strip.Count()), -1) {
-  static const bool registered = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.lpszClassName = kTabClass;
-    return RegisterClassExW(&wc) != 0;
-  }();
-  (void)registered;
+  RegisterWindowClass(kTabClass, Proc, nullptr, CS_HREDRAW | CS_VREDRAW);
   CreateWindowExW(0, kTabClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, place.left, place.top,
                   place.right - place.left, place.bottom - place.top, parent,
                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
@@ -47,12 +37,7 @@ void TabControl::SetIconRight(int tab, int right) {
 }
 
 LRESULT CALLBACK TabControl::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<TabControl*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<TabControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = WindowObject(window, message, lParam, &TabControl::window_);
   if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   return self->Handle(message, wParam, lParam);
 }

@@ -17,6 +17,19 @@ int SystemDpi() {
 
 int Px(int twips) { return MulDiv(twips, SystemDpi(), 1440); }
 
+void RegisterWindowClass(const wchar_t* name, WNDPROC proc, HBRUSH background, UINT style, HICON icon) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = style;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hIcon = icon;
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.hbrBackground = background;
+  wc.lpszClassName = name;
+  RegisterClassExW(&wc);  // fails, harmlessly, when registered before
+}
+
 std::string TextOf(HWND window) {
   const int length = GetWindowTextLengthW(window);
   if (length <= 0) return {};

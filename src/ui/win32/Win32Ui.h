@@ -18,6 +18,24 @@ using platform::win32::Wide;
 int Px(int twips);
 int SystemDpi();
 
+// Registers a window class of this program with the arrow cursor; a class
+// registered before stays as it is.
+void RegisterWindowClass(const wchar_t* name, WNDPROC proc, HBRUSH background = nullptr, UINT style = 0,
+                         HICON icon = nullptr);
+
+// The object a window was created for (its creation parameter), kept in the
+// window from WM_NCCREATE on, when its handle is also stored in the object's
+// member `handle`; null for messages before that.
+template <typename T>
+T* WindowObject(HWND window, UINT message, LPARAM lParam, HWND T::*handle) {
+  if (message == WM_NCCREATE) {
+    auto* object = static_cast<T*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    object->*handle = window;
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
+  }
+  return reinterpret_cast<T*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
 // A window's text as UTF-8.
 std::string TextOf(HWND window);
 void SetText(HWND window, const std::string& text);
