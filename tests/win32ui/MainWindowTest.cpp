@@ -248,6 +248,14 @@ TEST_F(Win32MainWindowTest, TabIconsSwitchTabsAndTheThirdShowsTheVerbState) {
   EXPECT_EQ(label.rfind("Extensions are ", 0), 0u) << label;  // no longer the design-time text
   window.SetActiveTab(1);
   EXPECT_TRUE(Shown(window.Control(forms::kIdGridComparison)));
+  // The tab control itself: a press on the first header, then the right arrow.
+  HWND tabs = window.Control(forms::kIdTab);
+  SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 30));
+  EXPECT_EQ(window.ActiveTab(), 0);
+  EXPECT_TRUE(Shown(window.Control(forms::kIdCmdReg)));
+  SendMessageW(tabs, WM_KEYDOWN, VK_RIGHT, 0);
+  EXPECT_EQ(window.ActiveTab(), 1);
+  EXPECT_FALSE(Shown(window.Control(forms::kIdCmdReg)));
 }
 
 TEST_F(Win32MainWindowTest, CapturesOfEachTabShowHeaderMessageAndButtonColours) {
