@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "formats/TypeLib.h"
+#include "formats/TypeLibModel.h"
 #include "inspection/FlexGrid.h"
 #include "inspection/clsActiveX.h"
 #include "inspection/clsGrid.h"
@@ -19,6 +20,47 @@
 namespace {
 
 std::string g_file;
+
+// A reference must name a type of the library or one of its imports.
+bool RefInRange(const korvane::formats::TypeRef& ref, const korvane::formats::TypeLibrary& lib) {
+  return ref.localIndex < static_cast<int>(lib.types.size()) && ref.importIndex < static_cast<int>(lib.imports.size()) &&
+         (ref.localIndex >= 0) != (ref.importIndex >= 0);
+}
+
+bool TypeInRange(const korvane::formats::TypeDesc& desc, const korvane::formats::TypeLibrary& lib) {
+  if (desc.type == korvane::formats::vt::kUserDefined && !RefInRange(desc.ref, lib)) return false;
+  for (const auto& element : desc.element) {
+    if (!TypeInRange(element, lib)) return false;
+  }
+  return desc.element.size() <= 1;
+}
+
+// The whole library: what it holds refers only to what it has, and its
+// attributes are those the header reader finds.
+void CheckWholeLibrary(std::span<const std::uint8_t> data) {
+  const auto lib = korvane::formats::ReadTypeLibrary(data);
+  if (!lib) {
+    if (lib.error().message.empty()) std::abort();
+    return;
+  }
+  const auto attr = korvane::formats::ReadTypeLib(data);
+  if (!attr || !(*attr == lib->attributes)) std::abort();
+  for (const auto& type : lib->types) {
+    if (!TypeInRange(type.aliasOf, *lib)) std::abort();
+    for (const auto& impl : type.implemented) {
+      if (!RefInRange(impl.type, *lib)) std::abort();
+    }
+    for (const auto& f : type.functions) {
+      if (!TypeInRange(f.returnType, *lib) || f.params.size() > korvane::formats::kMaxParamsPerFunction) std::abort();
+      for (const auto& p : f.params) {
+        if (!TypeInRange(p.type, *lib)) std::abort();
+      }
+    }
+    for (const auto& v : type.variables) {
+      if (!TypeInRange(v.type, *lib)) std::abort();
+    }
+  }
+}
 
 struct Inspector {
   Inspector() {
@@ -44,6 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static Inspector* shared = new Inspector;
   const bool pe = size >= 2 && data[0] == 'M' && data[1] == 'Z';
   if (!pe) {
+    CheckWholeLibrary(std::span<const std::uint8_t>(data, size));
     // Raw library data: read it and show it the way the inspector does.
     shared->info.Clear();
     const auto attr = korvane::formats::ReadTypeLib(std::span<const std::uint8_t>(data, size));

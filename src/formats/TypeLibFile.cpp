@@ -115,6 +115,14 @@ Expected<TypeLibAttributes> ReadTypeLibFile(std::shared_ptr<const ByteSource> fi
   return attr;
 }
 
+Expected<TypeLibrary> ReadTypeLibraryFile(std::shared_ptr<const ByteSource> file, const TypeLibLocation& where) {
+  const auto bytes = LoadTypeLibBytes(std::move(file), where);
+  if (!bytes) return bytes.error();
+  auto library = ReadTypeLibrary(*bytes);
+  if (!library) return About(where.file, library.error());
+  return library;
+}
+
 Expected<std::vector<TypeLibResourceInfo>> ListTypeLibResources(std::shared_ptr<const ByteSource> file,
                                                                 const std::string& name) {
   const auto image = OpenPe(std::move(file), name);

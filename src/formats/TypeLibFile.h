@@ -12,6 +12,7 @@
 #include "formats/ByteSource.h"
 #include "formats/Expected.h"
 #include "formats/TypeLib.h"
+#include "formats/TypeLibModel.h"
 
 namespace korvane::formats {
 
@@ -44,6 +45,8 @@ Expected<std::vector<std::uint8_t>> LoadTypeLibBytes(std::shared_ptr<const ByteS
                                                      const TypeLibLocation& where);
 // LoadTypeLibBytes followed by ReadTypeLib.
 Expected<TypeLibAttributes> ReadTypeLibFile(std::shared_ptr<const ByteSource> file, const TypeLibLocation& where);
+// LoadTypeLibBytes followed by ReadTypeLibrary: the library's whole content.
+Expected<TypeLibrary> ReadTypeLibraryFile(std::shared_ptr<const ByteSource> file, const TypeLibLocation& where);
 
 // Every TYPELIB resource of a PE file, in resource-directory order. Empty for
 // a PE without one; an error when the file is not a readable PE.

@@ -186,6 +186,10 @@ struct TypeRef {
   int importIndex = -1;
   Guid typeGuid{};   // the referenced type's GUID; zero when unknown
   std::string name;  // the referenced type's name, resolved where the file allows
+  // The type's position in the imported library, for files that name an
+  // imported type that way instead of by GUID (SLTG always, MSFT for types
+  // without a GUID); -1 otherwise.
+  int importTypeIndex = -1;
   bool operator==(const TypeRef&) const = default;
 };
 

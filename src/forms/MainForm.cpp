@@ -77,6 +77,8 @@ void MainForm::Connect(const ApplicationLink& link) {
   SetUnloadHandler(link.mainWindowUnloaded);
 }
 
+std::string MainForm::InspectedFile() const { return inspector_ != nullptr ? inspector_->FileName() : std::string(); }
+
 std::string MainForm::AppPath() const { return appPath_.empty() ? platform::AppPath() : appPath_; }
 
 void MainForm::Load() {

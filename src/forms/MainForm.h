@@ -50,6 +50,8 @@ class MainForm {
 
   FlexGrid& GridModel(Grid which) { return which == Grid::Info ? gridInfo_ : gridComparison_; }
   clsRegistry* Registry() const { return registry_.get(); }
+  // The file the info grid shows: the inspector's, empty without one.
+  std::string InspectedFile() const;
 
   // Event handlers.
   void Load();

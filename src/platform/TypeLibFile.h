@@ -20,6 +20,15 @@ formats::TypeLibLocation LocateTypeLib(const std::string& path, char separator =
 formats::Expected<formats::TypeLibAttributes> ReadTypeLibFile(const std::string& path,
                                                               char separator = kPathSeparator);
 
+// The whole content of the library a path points to.
+formats::Expected<formats::TypeLibrary> ReadTypeLibraryFile(const std::string& path, char separator = kPathSeparator);
+
+// Names the types the library takes from its imports, reading each imported
+// library found beside the library's file (path as given to
+// ReadTypeLibraryFile) or in the system folder. Imports found nowhere keep
+// their references as the file gives them.
+void ResolveImportedTypes(formats::TypeLibrary& lib, const std::string& path, char separator = kPathSeparator);
+
 // Every TYPELIB resource of a PE file (empty for a PE without one).
 formats::Expected<std::vector<formats::TypeLibResourceInfo>> ListTypeLibResources(const std::string& file);
 

@@ -11,6 +11,7 @@
 
 #include "platform/Process.h"
 #include "forms/MainLayout.h"
+#include "forms/TypeLibraryIdl.h"
 #include "ui/Command.h"
 #include "forms/CommandGeometry.h"
 #include "ui/CommandSkins.h"
@@ -20,6 +21,7 @@
 #include "ui/PictureBox.h"
 #include "forms/PropertyBag.h"
 #include "ui/WindowArt.h"
+#include "ui/TypeLibraryMenu.h"
 #include "ui/XTab.h"
 #include "ui/basToolsUi.h"
 #include "ui/frmDisplay.h"
@@ -128,6 +130,8 @@ void frmMain::BuildControls() {
         if (place.id == forms::kIdGridComparison) continue;
         gridinfo_ = new FlexGridView(GridInfoModel(), parent);
         gridinfo_->setToolTip(QString::fromLatin1(forms::kGridTip));
+        typeLibraryMenu_ =
+            new TypeLibraryMenu(gridinfo_, [this] { return form_.InspectedFile(); }, forms::TypeLibraryIdl, this);
         control = gridinfo_;
         break;
     }

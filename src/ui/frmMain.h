@@ -24,6 +24,7 @@ class FlexGridView;
 class XTab;
 class frmDisplay;
 class TabIcon;
+class TypeLibraryMenu;
 
 class frmMain : public QWidget, private forms::MainFormView {
   Q_OBJECT
@@ -64,6 +65,8 @@ class frmMain : public QWidget, private forms::MainFormView {
   QLabel* lblShell() const { return lblShell_; }
   QLabel* Label2() const { return label2_; }
   FlexGridView* gridinfo() const { return gridinfo_; }
+  // The info grid's context menu.
+  TypeLibraryMenu* gridinfoMenu() const { return typeLibraryMenu_; }
   // Made when first needed: the comparison tab is often never opened.
   FlexGridView* gridcomparison();
   TabIcon* picTabIcon(int index) const;
@@ -126,6 +129,7 @@ class frmMain : public QWidget, private forms::MainFormView {
   QLabel* label2_ = nullptr;
   FlexGridView* gridinfo_ = nullptr;
   FlexGridView* gridcomparison_ = nullptr;
+  TypeLibraryMenu* typeLibraryMenu_ = nullptr;
   Frame* frmComparison_ = nullptr;
   std::map<int, TabIcon*> tabIcons_;
   std::map<int, QWidget*> controls_;  // by the layout's control id

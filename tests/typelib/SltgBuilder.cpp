@@ -1,49 +1,47 @@
 #include "SltgBuilder.h"
 
+#include <cstdio>
+
+#include "SltgTypeBlock.h"
+#include "SltgWriter.h"
+
 namespace korvane::test {
 
 namespace {
 
-class Writer {
- public:
-  void U8(std::uint8_t v) { bytes.push_back(v); }
-  void U16(std::uint16_t v) {
-    U8(static_cast<std::uint8_t>(v));
-    U8(static_cast<std::uint8_t>(v >> 8));
-  }
-  void U32(std::uint32_t v) {
-    U16(static_cast<std::uint16_t>(v));
-    U16(static_cast<std::uint16_t>(v >> 16));
-  }
-  void Text(const std::string& s) { bytes.insert(bytes.end(), s.begin(), s.end()); }
-  void Counted(bool present, const std::string& s) {
-    if (!present) {
-      U16(0xFFFF);
-      return;
-    }
-    U16(static_cast<std::uint16_t>(s.size()));
-    Text(s);
-  }
-  void Zeros(std::size_t n) { bytes.insert(bytes.end(), n, 0); }
-  void Guid(const formats::Guid& g) { bytes.insert(bytes.end(), g.begin(), g.end()); }
-  std::size_t size() const { return bytes.size(); }
+using sltg::NameTable;
+using sltg::Writer;
 
-  std::vector<std::uint8_t> bytes;
-};
+constexpr std::size_t kHeaderSize = 0x24;
+constexpr std::size_t kIndexNameLength = 10;  // plus the terminator: 11 bytes each
 
-std::vector<std::uint8_t> LibraryBlock(const SltgFixture& fixture) {
-  // Name table: the type names first, then the library's name.
-  std::string names;
-  std::vector<std::uint16_t> typeNameOffsets;
-  for (const auto& type : fixture.typeNames) {
-    typeNameOffsets.push_back(static_cast<std::uint16_t>(names.size()));
-    names += type;
-    names += '\0';
+std::vector<formats::TypeInfo> AllTypes(const SltgFixture& fixture) {
+  std::vector<formats::TypeInfo> types;
+  for (const auto& name : fixture.typeNames) {
+    formats::TypeInfo type;
+    type.kind = formats::TypeKind::kEnum;
+    type.name = name;
+    type.guid = fixture.guid;
+    type.helpString = "type help";
+    types.push_back(type);
   }
-  const auto libNameOffset = static_cast<std::uint16_t>(names.size());
-  names += fixture.name;
-  names += '\0';
+  types.insert(types.end(), fixture.types.begin(), fixture.types.end());
+  return types;
+}
 
+std::string IndexName(const std::string& name) { return name.substr(0, kIndexNameLength); }
+
+std::string ImportText(const formats::ImportedLibrary& lib) {
+  const std::string guid = formats::GuidToRegistryText(lib.guid);
+  char lcid[16];
+  std::snprintf(lcid, sizeof lcid, "%x", lib.lcid);
+  return "*\\G" + guid + "#" + std::to_string(lib.majorVersion) + "." + std::to_string(lib.minorVersion) + "#" +
+         lcid + "#" + lib.fileName + "#";
+}
+
+std::vector<std::uint8_t> LibraryBlock(const SltgFixture& fixture, const std::vector<formats::TypeInfo>& types,
+                                       const std::vector<std::uint16_t>& typeNameOffsets,
+                                       std::uint16_t libNameOffset, const NameTable& names) {
   Writer w;
   w.U16(0x51CC);
   w.U16(4);
@@ -51,7 +49,7 @@ std::vector<std::uint8_t> LibraryBlock(const SltgFixture& fixture) {
   w.U16(0xFFFF);
   w.Counted(fixture.hasHelpString, fixture.helpString);
   w.Counted(fixture.hasHelpFile, fixture.helpFile);
-  w.U32(0);  // help context
+  w.U32(fixture.helpContext);
   w.U16(fixture.sysKind);
   w.U16(fixture.lcid);
   w.U32(0);
@@ -60,18 +58,19 @@ std::vector<std::uint8_t> LibraryBlock(const SltgFixture& fixture) {
   w.U16(fixture.minor);
   w.Guid(fixture.guid);
   w.Zeros(0x40);
-  for (std::size_t i = 0; i < fixture.typeNames.size(); ++i) {
+  for (std::size_t i = 0; i < types.size(); ++i) {
+    const auto& type = types[i];
     w.U16(static_cast<std::uint16_t>(i));
-    w.Counted(true, fixture.typeNames[i]);
+    w.Counted(true, IndexName(type.name));
     w.Counted(false, "");
-    w.U16(0);
+    w.U16(0xFFFF);
     w.U16(typeNameOffsets[i]);
-    w.Counted(true, "type help");
-    w.U16(0);
-    w.U32(0);
-    w.U16(0);
-    w.Guid(fixture.guid);
-    w.U16(0);  // TKIND_ENUM
+    w.Counted(true, type.helpString);
+    w.U16(0xFFFF);
+    w.U32(type.helpContext);
+    w.U16(0xFFFF);
+    w.Guid(type.guid);
+    w.U16(static_cast<std::uint16_t>(type.kind));
   }
   w.U16(0);
   const auto x = static_cast<std::uint32_t>(w.size() + 4);
@@ -81,43 +80,51 @@ std::vector<std::uint8_t> LibraryBlock(const SltgFixture& fixture) {
     w.Zeros(0x20 - 2);
   }
   w.Zeros(0x216 + 2);
-  w.Text(names);
+  w.Text(names.text);
   return w.bytes;
 }
 
-std::string IndexStrings(std::size_t blocks) {
+std::string IndexStrings(const std::vector<formats::TypeInfo>& types) {
   std::string index("\x01" "CompObj", 8);
   index += '\0';
   index += "dir";
   index += '\0';
-  for (std::size_t i = 0; i < blocks; ++i) {
-    std::string name = "blk" + std::to_string(i);
-    name.resize(11, '\0');
+  for (const auto& type : types) {
+    std::string name = IndexName(type.name);
+    name.resize(kIndexNameLength + 1, '\0');
     index += name;
   }
-  return index;
+  std::string library = "library";
+  library.resize(kIndexNameLength + 1, '\0');
+  return index + library;
 }
 
-}  // namespace
-
-SltgLayout LayoutOf(const SltgFixture& fixture) {
-  const std::size_t blocks = fixture.typeNames.size() + 1;
+struct Built {
+  std::vector<std::uint8_t> bytes;
   SltgLayout layout;
-  layout.blockEntries = 0x24;
-  layout.libraryBlock = 0x24 + 8 * blocks + IndexStrings(blocks).size() + 9 + 16 * fixture.typeNames.size();
-  return layout;
-}
+};
 
-std::vector<std::uint8_t> BuildSltg(const SltgFixture& fixture) {
-  const std::size_t blocks = fixture.typeNames.size() + 1;
+Built Build(const SltgFixture& fixture) {
+  const auto types = AllTypes(fixture);
+  // The type names come first and the library's name after them, then the
+  // imports' descriptions and the members' names.
+  NameTable names;
+  std::vector<std::uint16_t> typeNameOffsets;
+  for (const auto& type : types) typeNameOffsets.push_back(names.Add(type.name));
+  const std::uint16_t libNameOffset = names.Add(fixture.name);
+  std::vector<std::uint16_t> importNames;
+  for (const auto& lib : fixture.imports) importNames.push_back(names.Add(ImportText(lib)));
+
   std::vector<std::vector<std::uint8_t>> content;  // in chain order
-  for (std::size_t i = 0; i < fixture.typeNames.size(); ++i) content.emplace_back(16, static_cast<std::uint8_t>(i));
-  content.push_back(LibraryBlock(fixture));
-  const std::string index = IndexStrings(blocks);
+  for (const auto& type : types) content.push_back(sltg::TypeInfoBlock(type, names, importNames));
+  content.push_back(LibraryBlock(fixture, types, typeNameOffsets, libNameOffset, names));
+  const std::size_t blocks = content.size();
+  const std::string index = IndexStrings(types);
 
   // Chain position c (0-based) is stored as entry slot(c), 1-based.
   auto slot = [&](std::size_t c) { return fixture.reverseEntries ? blocks - c : c + 1; };
 
+  Built built;
   Writer w;
   w.Text("SLTG");
   w.U16(static_cast<std::uint16_t>(blocks + 1));
@@ -129,17 +136,28 @@ std::vector<std::uint8_t> BuildSltg(const SltgFixture& fixture) {
   w.Guid(marker);
   w.U32(0x44);
   w.U32(0xFFFF0000u);
+  built.layout.blockEntries = w.size();
   for (std::size_t s = 1; s <= blocks; ++s) {
     std::size_t c = 0;
     while (slot(c) != s) ++c;
     w.U32(static_cast<std::uint32_t>(content[c].size()));
-    w.U16(static_cast<std::uint16_t>(8 + 4 + 11 * c));
+    w.U16(static_cast<std::uint16_t>(8 + 4 + (kIndexNameLength + 1) * c));
     w.U16(c + 1 < blocks ? static_cast<std::uint16_t>(slot(c + 1)) : 0);
   }
   w.Text(index);
   w.Zeros(9);
-  for (const auto& block : content) w.bytes.insert(w.bytes.end(), block.begin(), block.end());
-  return w.bytes;
+  for (std::size_t c = 0; c < blocks; ++c) {
+    (c + 1 < blocks ? built.layout.typeInfoBlocks.emplace_back() : built.layout.libraryBlock) = w.size();
+    w.Append(content[c]);
+  }
+  built.bytes = std::move(w.bytes);
+  return built;
 }
+
+}  // namespace
+
+SltgLayout LayoutOf(const SltgFixture& fixture) { return Build(fixture).layout; }
+
+std::vector<std::uint8_t> BuildSltg(const SltgFixture& fixture) { return Build(fixture).bytes; }
 
 }  // namespace korvane::test

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,20 @@ inline void PutU32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32
 inline void PutU16(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint16_t v) {
   bytes[at] = static_cast<std::uint8_t>(v);
   bytes[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+// Calls check(bytes) with `rounds` copies of whole, each with 1 to 8 bytes
+// set to random values (the same ones on every run).
+template <typename Check>
+void ForRandomDamage(const std::vector<std::uint8_t>& whole, int rounds, Check check) {
+  std::mt19937 random(20261207);
+  std::uniform_int_distribution<std::size_t> position(0, whole.size() - 1);
+  std::uniform_int_distribution<int> value(0, 255);
+  for (int round = 0; round < rounds; ++round) {
+    auto bytes = whole;
+    for (int f = 0; f <= round % 8; ++f) bytes[position(random)] = static_cast<std::uint8_t>(value(random));
+    check(bytes);
+  }
 }
 
 }  // namespace korvane::test

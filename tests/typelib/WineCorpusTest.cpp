@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <set>
 
+#include "TestFiles.h"
+#include "formats/TypeLibModel.h"
 #include "platform/TypeLibFile.h"
 
 namespace korvane::formats {
@@ -26,21 +30,30 @@ struct CorpusLibrary {
   TypeLibAttributes attr;
 };
 
-std::vector<CorpusLibrary> ReadFolder(const std::string& folder, std::vector<std::string>& failures) {
-  std::vector<CorpusLibrary> found;
+// Every type library of a folder's PE files, as "file/id" paths.
+std::vector<std::pair<std::string, std::string>> LibraryPaths(const std::string& folder) {
+  std::vector<std::pair<std::string, std::string>> paths;
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(folder, ec)) {
     if (!entry.is_regular_file() || !StartsWithMz(entry.path())) continue;
     const auto resources = platform::ListTypeLibResources(entry.path().string());
     if (!resources) continue;  // 16-bit modules and other images without a readable directory
     for (const auto& r : *resources) {
-      const std::string path = entry.path().string() + "/" + std::to_string(r.id);
-      auto attr = platform::ReadTypeLibFile(path, '/');
-      if (attr) {
-        found.push_back({entry.path().filename().string(), r.id, std::move(*attr)});
-      } else {
-        failures.push_back(attr.error().message);
-      }
+      paths.emplace_back(entry.path().filename().string(), entry.path().string() + "/" + std::to_string(r.id));
+    }
+  }
+  return paths;
+}
+
+std::vector<CorpusLibrary> ReadFolder(const std::string& folder, std::vector<std::string>& failures) {
+  std::vector<CorpusLibrary> found;
+  for (const auto& [file, path] : LibraryPaths(folder)) {
+    auto attr = platform::ReadTypeLibFile(path, '/');
+    if (attr) {
+      const auto id = static_cast<std::uint16_t>(std::stoi(path.substr(path.rfind('/') + 1)));
+      found.push_back({file, id, std::move(*attr)});
+    } else {
+      failures.push_back(attr.error().message);
     }
   }
   return found;
@@ -97,6 +110,50 @@ TEST_P(WineCorpus, EveryLibraryReads) {
   EXPECT_EQ(stdole.name, "stdole");
   EXPECT_EQ(GuidToRegistryText(stdole.guid), "{00020430-0000-0000-C000-000000000046}");
   EXPECT_EQ(stdole.majorVersion, 2);
+}
+
+// The whole content of every library: no error, the same attributes as the
+// header reader finds, and references that stay inside the library.
+TEST_P(WineCorpus, EveryLibraryReadsWhole) {
+  if (!fs::is_directory(GetParam())) GTEST_SKIP() << GetParam() << " is not installed";
+  std::size_t libraries = 0, types = 0, functions = 0, params = 0, variables = 0, implemented = 0;
+  std::map<std::string, TypeLibrary> byFile;
+  for (const auto& [file, path] : LibraryPaths(GetParam())) {
+    auto lib = platform::ReadTypeLibraryFile(path, '/');
+    if (!lib) {
+      ADD_FAILURE() << lib.error().message;
+      continue;
+    }
+    EXPECT_EQ(lib->attributes, test::MustRead(platform::ReadTypeLibFile(path, '/'))) << path;
+    ++libraries;
+    types += lib->types.size();
+    for (const auto& type : lib->types) {
+      functions += type.functions.size();
+      variables += type.variables.size();
+      implemented += type.implemented.size();
+      for (const auto& f : type.functions) params += f.params.size();
+      for (const auto& impl : type.implemented) {
+        EXPECT_TRUE(impl.type.localIndex < static_cast<int>(lib->types.size()) &&
+                    impl.type.importIndex < static_cast<int>(lib->imports.size()))
+            << path << " " << type.name;
+      }
+    }
+    byFile[file] = std::move(*lib);
+  }
+  std::printf("%s: %zu libraries, %zu types, %zu functions, %zu parameters, %zu variables, %zu implemented\n",
+              GetParam(), libraries, types, functions, params, variables, implemented);
+  EXPECT_GE(libraries, 45u);
+
+  // stdole2.tlb: IDispatch is a dispinterface-free interface on IUnknown.
+  const TypeLibrary& stdole = byFile["stdole2.tlb"];
+  const auto dispatch = std::find_if(stdole.types.begin(), stdole.types.end(),
+                                     [](const TypeInfo& t) { return t.name == "IDispatch"; });
+  ASSERT_NE(dispatch, stdole.types.end());
+  EXPECT_EQ(dispatch->kind, TypeKind::kInterface);
+  EXPECT_EQ(GuidToRegistryText(dispatch->guid), "{00020400-0000-0000-C000-000000000046}");
+  EXPECT_EQ(dispatch->functions.size(), 4u);
+  ASSERT_EQ(dispatch->implemented.size(), 1u);
+  EXPECT_EQ(dispatch->implemented[0].type.name, "IUnknown");
 }
 
 INSTANTIATE_TEST_SUITE_P(Folders, WineCorpus,

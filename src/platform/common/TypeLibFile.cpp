@@ -1,6 +1,10 @@
 #include "platform/TypeLibFile.h"
 
+#include <optional>
+
+#include "formats/TypeLibImports.h"
 #include "platform/FileReader.h"
+#include "platform/LoaderSearch.h"
 #include "platform/UserFiles.h"
 
 namespace korvane::platform {
@@ -14,6 +18,37 @@ formats::Expected<formats::TypeLibAttributes> ReadTypeLibFile(const std::string&
   auto file = OpenFileReader(where.file);
   if (!file) return file.error();
   return formats::ReadTypeLibFile(std::move(*file), where);
+}
+
+formats::Expected<formats::TypeLibrary> ReadTypeLibraryFile(const std::string& path, char separator) {
+  const formats::TypeLibLocation where = LocateTypeLib(path, separator);
+  auto file = OpenFileReader(where.file);
+  if (!file) return file.error();
+  return formats::ReadTypeLibraryFile(std::move(*file), where);
+}
+
+void ResolveImportedTypes(formats::TypeLibrary& lib, const std::string& path, char separator) {
+  const std::string file = LocateTypeLib(path, separator).file;
+  const std::size_t cut = file.rfind(separator);
+  std::vector<std::string> folders;
+  if (cut != std::string::npos) folders.push_back(file.substr(0, cut));
+  const std::string system = LoaderSearchFolders(lib.attributes.sysKind == formats::kSysWin64).system;
+  if (!system.empty()) folders.push_back(system);
+
+  std::vector<std::optional<formats::TypeLibrary>> read(lib.imports.size());
+  std::vector<const formats::TypeLibrary*> imported(lib.imports.size(), nullptr);
+  for (std::size_t i = 0; i < lib.imports.size(); ++i) {
+    for (const auto& folder : folders) {
+      const std::string candidate = folder + separator + lib.imports[i].fileName;
+      if (!IsRegularFile(candidate)) continue;
+      auto other = ReadTypeLibraryFile(candidate, separator);
+      if (!other || other->attributes.guid != lib.imports[i].guid) continue;
+      read[i] = std::move(*other);
+      imported[i] = &*read[i];
+      break;
+    }
+  }
+  formats::ResolveImportedTypes(lib, imported);
 }
 
 formats::Expected<std::vector<formats::TypeLibResourceInfo>> ListTypeLibResources(const std::string& file) {

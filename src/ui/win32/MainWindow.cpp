@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "forms/MainLayout.h"
+#include "forms/TypeLibraryIdl.h"
 #include "ui/win32/CommandButton.h"
 #include "ui/win32/DisplayWindow.h"
 #include "ui/win32/TabArt.h"
@@ -44,6 +45,11 @@ HWND Make(HWND parent, const wchar_t* cls, const std::string& text, DWORD style,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(ButtonFont()), FALSE);
   return control;
+}
+
+// The signed screen point a mouse message carries.
+POINT ScreenPoint(LPARAM lParam) {
+  return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
 }
 
 }  // namespace
@@ -136,6 +142,7 @@ void MainWindow::Build() {
     tool.lpszText = hint.data();
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
+  typeLibraries_ = std::make_unique<TypeLibraryItem>(window_, forms::TypeLibraryIdl);
   // The tab control lies below every control on it.
   SetWindowPos(tab_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   ShowTabControls();
@@ -193,6 +200,13 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_NOTIFY:
       return Notify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_CONTEXTMENU:
+      if (gridInfo_ != nullptr && reinterpret_cast<HWND>(wParam) == gridInfo_->Window()) {
+        typeLibraries_->ContextMenu(gridInfo_->Window(), ScreenPoint(lParam),
+                                    form_.InspectedFile());
+        return 0;
+      }
+      break;
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
       if (item->CtlID == forms::kIdPicture1) {
@@ -233,24 +247,16 @@ LRESULT CALLBACK MainWindow::Proc(HWND window, UINT message, WPARAM wParam, LPAR
 
 std::optional<std::string> MainWindow::ChooseFile(const forms::FileDialogRequest& request) {
   if (chooser_) return chooser_(request);
-  // "description|pattern|..." becomes the dialog's NUL-separated pairs.
-  std::wstring filter = Wide(request.filter);
-  for (wchar_t& c : filter) {
-    if (c == L'|') c = L'\0';
-  }
-  filter.push_back(L'\0');
-  std::vector<wchar_t> name(32768, L'\0');
-  const std::wstring start = Wide(request.fileName);
-  start.copy(name.data(), std::min(start.size(), name.size() - 1));
+  FileDialogBuffers buffers(request.filter, request.fileName);
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = window_;
-  dialog.lpstrFilter = filter.c_str();
-  dialog.lpstrFile = name.data();
-  dialog.nMaxFile = static_cast<DWORD>(name.size());
+  dialog.lpstrFilter = buffers.filter.c_str();
+  dialog.lpstrFile = buffers.name.data();
+  dialog.nMaxFile = static_cast<DWORD>(buffers.name.size());
   dialog.Flags = static_cast<DWORD>(request.flags) | OFN_EXPLORER | OFN_FILEMUSTEXIST;
   if (!GetOpenFileNameW(&dialog)) return std::nullopt;
-  return Narrow(name.data());
+  return Narrow(buffers.name.data());
 }
 
 namespace {

@@ -13,6 +13,7 @@
 #include "forms/TabStrip.h"
 #include "ui/win32/GridList.h"
 #include "ui/win32/TabControl.h"
+#include "ui/win32/TypeLibraryItem.h"
 #include "ui/win32/Win32Ui.h"
 
 namespace korvane::win32ui {
@@ -29,6 +30,8 @@ class MainWindow final : private forms::MainFormView {
   HWND Control(int id) const { return GetDlgItem(window_, id); }
   // The tooltip control holding the grids' hint.
   HWND Tooltip() const { return tooltip_; }
+  // The info grid's context menu.
+  TypeLibraryItem& TypeLibraries() { return *typeLibraries_; }
 
   // Stands in for the file dialog: gets its settings, returns the chosen path
   // or nothing for a cancel.
@@ -71,6 +74,7 @@ class MainWindow final : private forms::MainFormView {
   std::map<int, int> tabOfControl_;  // control id -> tab
   std::unique_ptr<GridList> gridInfo_;
   std::unique_ptr<GridList> gridComparison_;
+  std::unique_ptr<TypeLibraryItem> typeLibraries_;
   Chooser chooser_;
   std::function<void(const std::string&)> detailShower_;
 };

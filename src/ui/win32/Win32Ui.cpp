@@ -1,5 +1,6 @@
 #include "ui/win32/Win32Ui.h"
 
+#include <algorithm>
 #include <initializer_list>
 #include <vector>
 
@@ -39,6 +40,16 @@ std::string TextOf(HWND window) {
 }
 
 void SetText(HWND window, const std::string& text) { SetWindowTextW(window, Wide(text).c_str()); }
+
+FileDialogBuffers::FileDialogBuffers(const std::string& filterText, const std::string& fileName)
+    : filter(Wide(filterText)), name(32768, L'\0') {
+  for (wchar_t& c : filter) {
+    if (c == L'|') c = L'\0';
+  }
+  filter.push_back(L'\0');
+  const std::wstring start = Wide(fileName);
+  start.copy(name.data(), std::min(start.size(), name.size() - 1));
+}
 
 namespace {
 

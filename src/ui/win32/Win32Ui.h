@@ -8,6 +8,7 @@
 #include <commdlg.h>
 
 #include <string>
+#include <vector>
 
 namespace korvane::win32ui {
 
@@ -39,6 +40,15 @@ T* WindowObject(HWND window, UINT message, LPARAM lParam, HWND T::*handle) {
 // A window's text as UTF-8.
 std::string TextOf(HWND window);
 void SetText(HWND window, const std::string& text);
+
+// The buffers of a common file dialog: the "description|pattern|..." filter
+// as the dialog's NUL-separated pairs, and a name buffer of the longest path
+// holding the name the dialog starts with.
+struct FileDialogBuffers {
+  FileDialogBuffers(const std::string& filterText, const std::string& fileName);
+  std::wstring filter;
+  std::vector<wchar_t> name;
+};
 
 // 0x00BBGGRR to a GDI colour (the same layout).
 inline COLORREF Gdi(unsigned bgr) { return static_cast<COLORREF>(bgr & 0xFFFFFFu); }

@@ -1,0 +1,126 @@
+// The IDL writer on small hand-built libraries: the parts where a wrong text
+// either does not compile or compiles into another library.
+
+#include <gtest/gtest.h>
+
+#include "SampleModel.h"
+#include "typelib/IdlWriter.h"
+
+namespace korvane::typelib {
+namespace {
+
+using namespace formats;
+
+// Position of a piece of text, failing the test when it is missing.
+std::size_t Find(const std::string& idl, const std::string& piece) {
+  std::size_t at = idl.find(piece);
+  EXPECT_NE(at, std::string::npos) << "missing: " << piece << "\n" << idl;
+  return at;
+}
+
+TEST(IdlWriter, LaysOutTheSampleAsTheViewersDo) {
+  const std::string idl = WriteIdl(test::SampleLibrary(), {"sample.tlb"});
+  // In this order: each piece after the one before.
+  const std::vector<std::string> pieces = {
+      "// typelib filename: sample.tlb",
+      "typedef long HRESULT;",
+      "interface IDispatch : IUnknown {",
+      "  uuid(00000011-0000-0000-0000-000000000001),\n  version(1.2),\n  helpstring(\"Sample library\")\n]\nlibrary SampleLib\n{",
+      "importlib(\"stdole2.tlb\");",
+      "typedef enum {\n        Red = 0,\n        Blue = 7\n    } Colors;",
+      "      odl,\n      uuid(00000011-0000-0000-0000-000000000002),\n      dual,\n      oleautomation\n    ]\n"
+      "    interface IShape : IDispatch {",
+      "[id(0x00000001), propget]\n        HRESULT Color([out, retval] Colors* value);",
+      "[in, optional, defaultvalue(\"a \\\"b\\\"\")] BSTR label);",
+      "dispinterface DShapeEvents {\n    properties:\n        [id(0x00000002), readonly]\n        long Count;\n"
+      "    methods:\n        [id(0x00000001)]\n        void Moved();",
+      "coclass Shape {\n        [default] interface IShape;\n        [default, source] dispinterface DShapeEvents;",
+      "    };\n\n};\n",
+  };
+  std::size_t last = 0;
+  for (const auto& piece : pieces) {
+    std::size_t at = Find(idl, piece);
+    if (at == std::string::npos) continue;
+    EXPECT_GE(at, last) << "out of order: " << piece;
+    last = at;
+  }
+  EXPECT_EQ(idl.find("VARIANT_BOOL"), std::string::npos) << "declares a base type it does not use";
+}
+
+TEST(IdlWriter, DefinesWhatIsHeldByValueFirstAndForwardDeclaresInterfaces) {
+  TypeLibrary lib = test::SampleLibrary();
+  // IShape's Move now takes a struct defined after it, and an interface after that.
+  TypeInfo point;
+  point.kind = TypeKind::kRecord;
+  point.name = "Point";
+  point.variables.push_back(test::MakeVariable("x", 0x40000000, VarKind::kPerInstance, 0, test::BaseType(vt::kI4)));
+  lib.types.push_back(point);
+  TypeInfo later;
+  later.kind = TypeKind::kInterface;
+  later.name = "ILater";
+  later.guid = test::SampleGuid(9);
+  later.implemented.push_back(ImplementedType{TypeRef{-1, 0, {}, "IUnknown"}, 0, {}});
+  lib.types.push_back(later);
+  auto& params = lib.types[1].functions[1].params;
+  params.push_back(Param{"where", test::LocalType(4, "Point"), kParamFlagIn, {}, {}});
+  params.push_back(Param{"next", test::PointerTo(test::LocalType(5, "ILater")), kParamFlagIn, {}, {}});
+
+  const std::string idl = WriteIdl(lib);
+  const std::size_t forward = Find(idl, "    interface ILater;\n");
+  const std::size_t pointDefinition = Find(idl, "} Point;");
+  const std::size_t shape = Find(idl, "interface IShape : IDispatch {");
+  const std::size_t laterDefinition = Find(idl, "interface ILater : IUnknown {");
+  EXPECT_LT(forward, shape);
+  EXPECT_LT(pointDefinition, shape);
+  EXPECT_GT(laterDefinition, shape);
+  Find(idl, "[in] Point where");
+  Find(idl, "[in] ILater* next");
+  EXPECT_EQ(idl.find("interface Point;"), std::string::npos) << "forward declared a struct";
+}
+
+TEST(IdlWriter, WritesEveryKindOfDefaultValue) {
+  struct Case {
+    std::uint16_t paramType;
+    Value value;
+    const char* expected;
+  };
+  const std::vector<Case> cases = {
+      {vt::kI4, Value{vt::kI4, std::int64_t{-5}}, "defaultvalue(-5)"},
+      {vt::kUi4, Value{vt::kUi4, std::uint64_t{4294967295u}}, "defaultvalue(4294967295)"},
+      {vt::kR8, Value{vt::kR8, 0.1}, "defaultvalue(0.1)"},
+      {vt::kR4, Value{vt::kR4, 2.0}, "defaultvalue(2.0)"},
+      {vt::kBool, Value{vt::kBool, std::int64_t{-1}}, "defaultvalue(-1)"},
+      {vt::kCy, Value{vt::kCy, std::int64_t{15000}}, "defaultvalue(1.5)"},
+      {vt::kError, Value{vt::kError, std::int64_t{-2147467259}}, "defaultvalue(0x80004005)"},
+      {vt::kBstr, Value{vt::kBstr, std::string("c:\\dir \"x\"")}, "defaultvalue(\"c:\\\\dir \\\"x\\\"\")"},
+  };
+  for (const auto& c : cases) {
+    TypeLibrary lib = test::SampleLibrary();
+    Param& label = lib.types[1].functions[1].params[1];
+    label.type = test::BaseType(c.paramType);
+    label.defaultValue = c.value;
+    const std::string idl = WriteIdl(lib);
+    EXPECT_NE(idl.find(c.expected), std::string::npos) << c.expected << "\n" << idl;
+  }
+}
+
+TEST(IdlWriter, AliasesArePublicAndPointerAliasesUnique) {
+  TypeLibrary lib = test::SampleLibrary();
+  TypeInfo handle;
+  handle.kind = TypeKind::kAlias;
+  handle.name = "SHAPEPTR";
+  handle.aliasOf = test::PointerTo(test::LocalType(1, "IShape"));
+  lib.types.push_back(handle);
+  TypeInfo colour;
+  colour.kind = TypeKind::kAlias;
+  colour.name = "COLOUR";
+  colour.helpString = "a colour";
+  colour.aliasOf = test::BaseType(vt::kUi4);
+  lib.types.push_back(colour);
+  const std::string idl = WriteIdl(lib);
+  Find(idl, "typedef [public, unique]\n    IShape* SHAPEPTR;");
+  Find(idl, "typedef [public, helpstring(\"a colour\")]\n    unsigned long COLOUR;");
+}
+
+}  // namespace
+}  // namespace korvane::typelib
