@@ -230,7 +230,7 @@ sleep 1
 for b in "${builds[@]}"; do
   log="/tmp/korvane-wine-$b-test_win32ui.log"
   if DISPLAY=$display wine "build/$b/bin/test_win32ui.exe" --gtest_brief=1 >"$log" 2>&1; then
-    echo "ok    $b test_win32ui (captures in build/$b/screenshots)"
+    echo "ok    $b test_win32ui (captures in build/screenshots/$b, beside build/screenshots/qt)"
   else
     echo "FAIL  $b test_win32ui (log below)"
     grep -E "Failure|FAILED|error" -A6 "$log" | head -60

@@ -79,7 +79,7 @@ void QtWindowHost::EndProcess() { platform::EndProcess(0); }
 
 ReportProgress* QtWindowHost::ProgressWindow(bool& cancelFlag) {
   if (!progress_) progress_ = std::make_unique<frmProgress>(cancelFlag);
-  return progress_.get();
+  return &progress_->Form();
 }
 
 }  // namespace korvane::ui

@@ -1,6 +1,6 @@
 #pragma once
-// The main window's tab control: three tab headers 60 pixels high drawn with
-// gradients, and a page area. Controls are children of the tab control itself,
+// The main window's tab control: a view of the tab strip's logic, drawing its
+// headers 60 pixels high with gradients, and a page area. Controls are children of the tab control itself,
 // placed relative to it; each belongs to one tab and shows only while that tab
 // is active.
 
@@ -9,24 +9,26 @@
 #include <QWidget>
 #include <vector>
 
+#include "forms/TabStrip.h"
+
 namespace korvane::ui {
 
 class XTab : public QWidget {
   Q_OBJECT
  public:
-  static constexpr int kTabHeight = 60;
+  static constexpr int kTabHeight = forms::kTabHeaderHeight;
 
   XTab(const QStringList& captions, QWidget* parent = nullptr);
 
-  int TabCount() const { return static_cast<int>(captions_.size()); }
+  int TabCount() const { return strip_.Count(); }
   // The active tab, 0 to TabCount() - 1.
-  int Tab() const { return tab_; }
-  void SetTab(int index);
-  QString TabCaption(int index) const { return captions_.value(index); }
+  int Tab() const { return strip_.Active(); }
+  void SetTab(int index) { strip_.Select(index); }
+  QString TabCaption(int index) const { return QString::fromStdString(strip_.Caption(index)); }
 
   // A disabled tab shows greyed and cannot be chosen by the user.
   void SetTabEnabled(int index, bool enabled);
-  bool TabEnabled(int index) const;
+  bool TabEnabled(int index) const { return strip_.Enabled(index); }
 
   // Puts a child of this control on a tab.
   void AddToTab(int index, QWidget* control);
@@ -34,12 +36,8 @@ class XTab : public QWidget {
   QRect HeaderRect(int index) const;
 
   // Looks (0x00BBGGRR colours as the window settings give them).
-  QColor ActiveTabColour() const { return activeColour_; }
-  QColor InactiveTabTop() const { return inactiveTop_; }
-  QColor InactiveTabBottom() const { return inactiveBottom_; }
-  QColor BorderColour() const { return borderColour_; }
   QColor DisabledTabColour() const;
-  QColor DisabledTextColour() const { return disabledText_; }
+  QColor DisabledTextColour() const;
 
  signals:
   // After the active tab changed, by the user or by the program.
@@ -54,15 +52,8 @@ class XTab : public QWidget {
   void ShowActiveControls();
   void DrawCaption(QPainter& painter, const QRect& header, const QString& caption) const;
 
-  QStringList captions_;
-  int tab_ = 0;
+  forms::TabStrip strip_;
   std::vector<std::pair<int, QWidget*>> controls_;
-  QColor activeColour_;
-  QColor inactiveTop_;
-  QColor inactiveBottom_;
-  QColor borderColour_;
-  QColor disabledText_;
-  std::vector<bool> enabled_;
 };
 
 }  // namespace korvane::ui

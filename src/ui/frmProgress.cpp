@@ -38,7 +38,7 @@ void WidenToCaption(QLabel* label, int right) {
 }  // namespace
 
 frmProgress::frmProgress(bool& bCancelReport, QWidget* parent)
-    : QWidget(parent, Qt::Window), bCancelReport_(bCancelReport) {
+    : QWidget(parent, Qt::Window), form_(*this, bCancelReport) {
   setObjectName("frmProgress");
   setWindowTitle(forms::kProgressCaption);
   // The captions are laid out for the dialog font: with a larger one they are cut.
@@ -76,37 +76,28 @@ frmProgress::frmProgress(bool& bCancelReport, QWidget* parent)
   ProgressBar1_ = new QProgressBar(Picture2_);
   ProgressBar1_->setObjectName("ProgressBar1");
   ProgressBar1_->setGeometry(Twips(forms::kProgressBar));
-  ProgressBar1_->setRange(0, 1);
-  ProgressBar1_->setValue(0);
   ProgressBar1_->setTextVisible(false);
   cmdCancel_ = new QPushButton(forms::kProgressCancelText, Picture2_);
   cmdCancel_->setObjectName("cmdCancel");
   cmdCancel_->setGeometry(Twips(forms::kProgressCancel));
-  connect(cmdCancel_, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+  connect(cmdCancel_, &QPushButton::clicked, this, [this] { form_.CancelClick(); });
+  form_.Load();
 }
 
-void frmProgress::cmdCancel_Click() { bCancelReport_ = true; }
-
-void frmProgress::closeEvent(QCloseEvent* event) {
-  // Every request to close is refused, whatever its reason.
-  event->ignore();
-}
+void frmProgress::closeEvent(QCloseEvent* event) { event->setAccepted(form_.MayClose()); }
 
 void frmProgress::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {
-    event->accept();  // Esc does not close this window either
+    // Esc asks to close as well.
+    event->accept();
+    if (form_.MayClose()) close();
     return;
   }
   QWidget::keyPressEvent(event);
 }
 
-void frmProgress::Show() {
-  Present(true);
+void frmProgress::ShowWindow() {
   show();
-  WaitUntilOnScreen();
-}
-
-void frmProgress::WaitUntilOnScreen() {
   // The window system exposes a new window some time after it is shown, and
   // only then is it painted. Wait for that here, handling window messages:
   // the caller collects files next without handling any, and a window that
@@ -123,37 +114,9 @@ void frmProgress::WaitUntilOnScreen() {
   QCoreApplication::processEvents();
 }
 
-void frmProgress::SetMax(int max) {
-  // An empty report has nothing to count: the bar then stays empty.
-  max_ = max > 0 ? max : 1;
-  ProgressBar1_->setRange(0, max_);
-}
-
-void frmProgress::SetValue(int value) { value_ = value; }
-
-void frmProgress::SetCurrentFile(const std::string& name) {
-  file_ = QString::fromStdString(name);
-  Present(value_ >= max_);
-}
-
-void frmProgress::Present(bool force) {
-  constexpr qint64 kFrameMs = 40;
-  if (!force && sincePresented_.isValid() && sincePresented_.elapsed() < kFrameMs) return;
-  sincePresented_.start();
-  ProgressBar1_->setValue(value_);
-  lblFile_->setText(file_);
-}
-
-void frmProgress::Hide() {
-  Present(true);
-  hide();
-}
-
-void frmProgress::Unload() { close(); }
-
 ReportOutcome CreateReportWithProgress(const std::string& sFolder, bool& bCancelReport) {
   frmProgress window(bCancelReport);
-  return CreateReport(sFolder, &window, &bCancelReport);
+  return CreateReport(sFolder, &window.Form(), &bCancelReport);
 }
 
 }  // namespace korvane::ui

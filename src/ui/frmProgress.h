@@ -1,32 +1,26 @@
 #pragma once
 // The folder report's progress window: what is being done, the current
-// file, a progress bar and a Cancel button. It cannot be closed: Cancel is
-// the only way to stop the report, and a request to close is refused.
+// file, a progress bar and a Cancel button; a view of the progress form,
+// which the report drives and which refuses every request to close.
 
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QWidget>
 
+#include "forms/ProgressForm.h"
 #include "report/CreateReport.h"
-#include "report/ReportProgress.h"
 
 namespace korvane::ui {
 
-class frmProgress : public QWidget, public ReportProgress {
+class frmProgress : public QWidget, private forms::ProgressView {
   Q_OBJECT
  public:
   // bCancelReport is the flag Cancel sets; it must outlive the window.
   explicit frmProgress(bool& bCancelReport, QWidget* parent = nullptr);
 
-  // ReportProgress. Show returns with the window on screen and painted.
-  void Show() override;
-  void SetMax(int max) override;
-  void SetValue(int value) override;
-  void SetCurrentFile(const std::string& name) override;
-  void Hide() override;
-  void Unload() override;
+  // What the report drives.
+  forms::ProgressForm& Form() { return form_; }
 
   QLabel* Label1() const { return Label1_; }
   QLabel* Label2() const { return Label2_; }
@@ -42,15 +36,14 @@ class frmProgress : public QWidget, public ReportProgress {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  void cmdCancel_Click();
-  // Returns once the window is on screen and painted (or after a bound).
-  void WaitUntilOnScreen();
-  // Puts the latest value and file name on screen, at most every few
-  // hundredths of a second unless forced: drawing each of many thousand
-  // files would cost more than the report itself.
-  void Present(bool force);
+  // forms::ProgressView. ShowWindow returns once the window is on screen
+  // and painted (or after a bound).
+  void ShowWindow() override;
+  void HideWindow() override { hide(); }
+  void SetBarRange(int max) override { ProgressBar1_->setRange(0, max); }
+  void SetBarValue(int value) override { ProgressBar1_->setValue(value); }
+  void SetFileLabel(const std::string& text) override { lblFile_->setText(QString::fromStdString(text)); }
 
-  bool& bCancelReport_;
   QLabel* Picture1_ = nullptr;
   QLabel* Label1_ = nullptr;
   QLabel* Label2_ = nullptr;
@@ -59,10 +52,7 @@ class frmProgress : public QWidget, public ReportProgress {
   QWidget* Picture2_ = nullptr;
   QProgressBar* ProgressBar1_ = nullptr;
   QPushButton* cmdCancel_ = nullptr;
-  int value_ = 0;
-  int max_ = 1;
-  QString file_;
-  QElapsedTimer sincePresented_;
+  forms::ProgressForm form_;
 };
 
 // The -f switch's report: output.txt in the current directory with this

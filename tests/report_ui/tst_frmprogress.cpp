@@ -1,5 +1,6 @@
-// The progress window: its layout, Cancel, the refused close, and whole
-// report runs through the real window.
+// The progress window as a widget: its layout and fonts, painted before the
+// files are collected, the refused close, and a real click on Cancel during a
+// report. The window's behaviour is tested through its form (tests/forms).
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -9,7 +10,6 @@
 #include <chrono>
 #include <filesystem>
 #include <QWindow>
-#include <functional>
 #include <map>
 #include <memory>
 #include <thread>
@@ -17,7 +17,6 @@
 #include "common/UnattendedPort.h"
 #include "common/UserPort.h"
 #include "report/CreateReport.h"
-#include "report/colFiles_Tamo.h"
 #include "support/TempDir.h"
 #include "ui/QtUserPort.h"
 #include "ui/frmProgress.h"
@@ -26,26 +25,6 @@ using korvane::ui::frmProgress;
 
 namespace {
 
-// Processes window messages for real and lets a test act at a chosen call.
-class EventPort : public korvane::UserPort {
- public:
-  EventPort() { korvane::SetUserPort(this); }
-  ~EventPort() override { korvane::SetUserPort(nullptr); }
-  int MsgBox(const std::string& text, int flags, const std::string&) override {
-    boxes.push_back(text);
-    return korvane::DefaultAnswer(flags);
-  }
-  void DoEvents() override {
-    QApplication::processEvents();
-    ++calls;
-    if (calls == actAt && act) act();
-  }
-  int calls = 0;
-  int actAt = -1;
-  std::function<void()> act;
-  std::vector<std::string> boxes;
-};
-
 void WriteFile(const std::string& path, const std::string& content) {
   std::filesystem::create_directories(std::filesystem::path(path).parent_path());
   FILE* f = std::fopen(path.c_str(), "wb");
@@ -53,8 +32,6 @@ void WriteFile(const std::string& path, const std::string& content) {
   std::fwrite(content.data(), 1, content.size(), f);
   std::fclose(f);
 }
-
-std::string ReadAll(const std::string& path) { return korvane::test::ReadFile(path); }
 
 // Counts the paint events of the widgets it watches.
 class PaintCounter final : public QObject {
@@ -84,16 +61,16 @@ class ScreenAtCollection final : public korvane::ReportProgress {
  public:
   ScreenAtCollection(frmProgress& window, const PaintCounter& painted)
       : window_(window), painted_(painted) {}
-  void Show() override { window_.Show(); }
+  void Show() override { window_.Form().Show(); }
   void SetMax(int max) override {
     exposed = window_.windowHandle() != nullptr && window_.windowHandle()->isExposed();
     allPainted = painted_.AllPainted();
-    window_.SetMax(max);
+    window_.Form().SetMax(max);
   }
-  void SetValue(int value) override { window_.SetValue(value); }
-  void SetCurrentFile(const std::string& name) override { window_.SetCurrentFile(name); }
-  void Hide() override { window_.Hide(); }
-  void Unload() override { window_.Unload(); }
+  void SetValue(int value) override { window_.Form().SetValue(value); }
+  void SetCurrentFile(const std::string& name) override { window_.Form().SetCurrentFile(name); }
+  void Hide() override { window_.Form().Hide(); }
+  void Unload() override { window_.Form().Unload(); }
   bool exposed = false;
   bool allPainted = false;
 
@@ -109,17 +86,17 @@ class ScreenAtCollection final : public korvane::ReportProgress {
 class ClickCancelAt final : public korvane::ReportProgress {
  public:
   ClickCancelAt(frmProgress& window, int clickAt) : window_(window), clickAt_(clickAt) {}
-  void Show() override { window_.Show(); }
-  void SetMax(int max) override { window_.SetMax(max); }
+  void Show() override { window_.Form().Show(); }
+  void SetMax(int max) override { window_.Form().SetMax(max); }
   void SetValue(int value) override {
-    window_.SetValue(value);
+    window_.Form().SetValue(value);
     if (value != clickAt_) return;
     QTimer::singleShot(0, &window_, [this] { QTest::mouseClick(window_.cmdCancel(), Qt::LeftButton); });
     std::this_thread::sleep_for(std::chrono::milliseconds(2 * korvane::ui::QtUserPort::kMinIntervalMs));
   }
-  void SetCurrentFile(const std::string& name) override { window_.SetCurrentFile(name); }
-  void Hide() override { window_.Hide(); }
-  void Unload() override { window_.Unload(); }
+  void SetCurrentFile(const std::string& name) override { window_.Form().SetCurrentFile(name); }
+  void Hide() override { window_.Form().Hide(); }
+  void Unload() override { window_.Form().Unload(); }
 
  private:
   frmProgress& window_;
@@ -183,7 +160,7 @@ class TestFrmProgress : public QObject {
   void captionsFitTheirLabels() {
     bool cancel = false;
     frmProgress w(cancel);
-    w.Show();
+    w.Form().Show();
     for (QLabel* label : {w.Label1(), w.Label2(), w.Label3()}) {
       const QFontMetrics metrics = label->fontMetrics();
       const QRect room = label->contentsRect();
@@ -227,99 +204,20 @@ class TestFrmProgress : public QObject {
     QVERIFY(progress.allPainted);
   }
 
-  void cancelSetsTheFlagAndNothingElse() {
-    bool cancel = false;
-    frmProgress w(cancel);
-    w.Show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QTest::mouseClick(w.cmdCancel(), Qt::LeftButton);
-    QVERIFY(cancel);
-    QVERIFY(w.isVisible());
-  }
-
   void everyCloseRequestIsRefused() {
     bool cancel = false;
     frmProgress w(cancel);
-    w.Show();
+    w.Form().Show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     QVERIFY(!w.close());
     QVERIFY(w.isVisible());
     QTest::keyClick(&w, Qt::Key_Escape);
     QVERIFY(w.isVisible());
-    w.Unload();
+    w.Form().Unload();
     QVERIFY(w.isVisible());
     QVERIFY(!cancel);  // refusing to close is not a cancel request
-    w.Hide();
+    w.Form().Hide();
     QVERIFY(!w.isVisible());
-  }
-
-  void wholeReportThroughTheWindow() {
-    korvane::test::TempDir dir;
-    MakeTree(dir);
-    const std::string tree = dir.path().string() + "/tree";
-    // The same report without a window, for its bytes.
-    korvane::ReportOptions plain;
-    plain.outputFile = dir.path().string() + "/plain.txt";
-    korvane::CreateReport(tree, plain);
-
-    bool cancel = false;
-    frmProgress w(cancel);
-    EventPort port;
-    int opened = 0;
-    // Halfway through, the close box is used: the report goes on.
-    port.actAt = 4;
-    port.act = [&] { w.close(); };
-    korvane::ReportOutcome r = korvane::CreateReport(tree, Options(dir, &w, &cancel, &opened));
-    QCOMPARE(int(r.end), int(korvane::ReportEnd::Finished));
-    QCOMPARE(r.files, 5);
-    QCOMPARE(r.records, 3);
-    QCOMPARE(ReadAll(dir.path().string() + "/output.txt"), ReadAll(plain.outputFile));
-    QCOMPARE(opened, 1);
-    QCOMPARE(w.ProgressBar1()->maximum(), 5);
-    QCOMPARE(w.ProgressBar1()->value(), 5);
-    QVERIFY(!w.lblFile()->text().isEmpty());
-    QVERIFY(!w.isVisible());  // hidden at the end, still loaded
-    QVERIFY(port.boxes.empty());
-  }
-
-  void cancelDuringTheRunKeepsCompleteRecords() {
-    korvane::test::TempDir dir;
-    MakeTree(dir);
-    const std::string tree = dir.path().string() + "/tree";
-    korvane::ReportOptions plain;
-    plain.outputFile = dir.path().string() + "/plain.txt";
-    korvane::CreateReport(tree, plain);
-    const std::string full = ReadAll(plain.outputFile);
-
-    bool cancel = false;
-    frmProgress w(cancel);
-    EventPort port;
-    int opened = 0;
-    // A real click on Cancel while the second file is handled.
-    port.actAt = 1 + 2 + 1;
-    port.act = [&] { QTest::mouseClick(w.cmdCancel(), Qt::LeftButton); };
-    korvane::ReportOutcome r = korvane::CreateReport(tree, Options(dir, &w, &cancel, &opened));
-    QCOMPARE(int(r.end), int(korvane::ReportEnd::Cancelled));
-    QVERIFY(cancel);
-    QCOMPARE(opened, 0);
-    QVERIFY(!w.isVisible());
-    QCOMPARE(w.ProgressBar1()->value(), 2);
-    const std::string partial = ReadAll(dir.path().string() + "/output.txt");
-    QVERIFY(full.rfind(partial, 0) == 0);  // a prefix of the whole report...
-    // ...holding the records of the two files handled, whole.
-    korvane::colFiles_Tamo files;
-    files.LoadFiles(tree + "/*.*", true);
-    int components = 0;
-    for (int i = 1; i <= 2; ++i) {
-      const std::string name = files.Item(i)->sNameAndExtension();
-      if (name != "d.txt" && name != "x.dll.bak") ++components;
-    }
-    std::size_t records = 0;
-    for (std::size_t at = 0; (at = partial.find("File: ", at)) != std::string::npos; ++at)
-      ++records;
-    QCOMPARE(records, std::size_t(components));
-    QVERIFY(partial.empty() || partial.ends_with("Flags: \r\n\r\n\r\n\r\n"));
-    QVERIFY(partial.size() < full.size());
   }
 
   // Unattended mode replaces the message boxes only: the program's port still
@@ -345,19 +243,6 @@ class TestFrmProgress : public QObject {
     QCOMPARE(opened, 0);
   }
 
-  void emptyFolderLeavesTheBarEmpty() {
-    korvane::test::TempDir dir;
-    std::filesystem::create_directories(dir.path() / "empty");
-    bool cancel = false;
-    frmProgress w(cancel);
-    EventPort port;
-    int opened = 0;
-    korvane::ReportOutcome r = korvane::CreateReport((dir.path() / "empty").string(),
-                                                     Options(dir, &w, &cancel, &opened));
-    QCOMPARE(int(r.end), int(korvane::ReportEnd::Finished));
-    QCOMPARE(w.ProgressBar1()->value(), 0);
-    QCOMPARE(opened, 1);
-  }
 };
 
 QTEST_MAIN(TestFrmProgress)

@@ -249,10 +249,9 @@ class TestMainWindow : public QObject {
     QCOMPARE(display.size(), QSize(252, 66));
     display.show();
     QVERIFY(QTest::qWaitForWindowExposed(&display));
-    for (const QSize& size : {QSize(252, 66), QSize(600, 300), QSize(40, 20)}) {
-      display.resize(size);
-      QCOMPARE(display.txtinfo()->geometry(), QRect(QPoint(0, 0), display.size()));
-    }
+    // How any size is filled is the form's (tests/forms); the resize reaches it.
+    display.resize(QSize(600, 300));
+    QCOMPARE(display.txtinfo()->geometry(), QRect(QPoint(0, 0), display.size()));
   }
 
   // --- readme and the program folder ---

@@ -35,7 +35,9 @@ class TestScreenshots : public QObject {
     w.cmdBrowse_Click();
     f.AnswerDialog(std::string(KORVANE_FIXTURE_ALPHA64_DLL));
     w.cmdSelectOne_Click();
-    f.AnswerDialog(std::string(KORVANE_FIXTURE_BETA64_DLL));
+    // No type library in the second file: the comparison shows its message
+    // row, as the Windows program's captures of the same files do.
+    f.AnswerDialog(std::string(KORVANE_FIXTURE_PLAIN_DLL));
     w.cmdSelectTwo_Click();
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));

@@ -10,11 +10,13 @@
 #include <thread>
 #include <vector>
 
+#include "PngFile.h"
 #include "forms/MainLayout.h"
 #include "inspection/clsActiveX.h"
 #include "inspection/clsGrid.h"
 #include "registration/clsRegistrator.h"
 #include "support/RecordingUserPort.h"
+#include "ui/win32/DisplayWindow.h"
 #include "ui/win32/MainWindow.h"
 
 namespace korvane {
@@ -187,6 +189,29 @@ TEST_F(Win32MainWindowTest, ControlsSitAtTheirDesignedPlacesWithTheirIds) {
   }
 }
 
+// Each one-line caption fits its control in the font the control is drawn
+// with: a stand-in font of other widths (Wine without MS Sans Serif) cuts
+// "Select File:" and wraps "Unregister ActiveX".
+TEST_F(Win32MainWindowTest, CaptionsFitTheirControlsInTheFontInUse) {
+  EXPECT_STREQ(ButtonFace(), L"MS Sans Serif");  // at 96 dpi, as the Wine tests run
+  EXPECT_STREQ(GridFace(), L"Tahoma");
+  HDC dc = GetDC(window.Window());
+  HGDIOBJ old = SelectObject(dc, ButtonFont());
+  for (const forms::ControlPlace& place : forms::MainWindowControls()) {
+    const bool oneLine = place.kind == forms::ControlKind::Button ||
+                         (place.kind == forms::ControlKind::Label && place.id != forms::kIdLabel2);
+    if (!oneLine) continue;
+    const std::wstring text = Wide(TextOf(window.Control(place.id)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    const RECT r = PlaceOf(window.Control(place.id));
+    EXPECT_LE(size.cx, r.right - r.left) << place.name;
+    EXPECT_LE(size.cy, r.bottom - r.top) << place.name;
+  }
+  SelectObject(dc, old);
+  ReleaseDC(window.Window(), dc);
+}
+
 TEST_F(Win32MainWindowTest, BrowseByMessageFillsTheListRowByRow) {
   answers.push_back(std::nullopt);  // cancelled: nothing changes
   Click(forms::kIdCmdBrowse);
@@ -223,6 +248,14 @@ TEST_F(Win32MainWindowTest, TabIconsSwitchTabsAndTheThirdShowsTheVerbState) {
   EXPECT_EQ(label.rfind("Extensions are ", 0), 0u) << label;  // no longer the design-time text
   window.SetActiveTab(1);
   EXPECT_TRUE(Shown(window.Control(forms::kIdGridComparison)));
+  // The tab control itself: a press on the first header, then the right arrow.
+  HWND tabs = window.Control(forms::kIdTab);
+  SendMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 30));
+  EXPECT_EQ(window.ActiveTab(), 0);
+  EXPECT_TRUE(Shown(window.Control(forms::kIdCmdReg)));
+  SendMessageW(tabs, WM_KEYDOWN, VK_RIGHT, 0);
+  EXPECT_EQ(window.ActiveTab(), 1);
+  EXPECT_FALSE(Shown(window.Control(forms::kIdCmdReg)));
 }
 
 TEST_F(Win32MainWindowTest, CapturesOfEachTabShowHeaderMessageAndButtonColours) {
@@ -235,6 +268,7 @@ TEST_F(Win32MainWindowTest, CapturesOfEachTabShowHeaderMessageAndButtonColours) 
   ASSERT_EQ(window.Form().GridModel(forms::Grid::Comparison).RowKind(0), GridRowKind::Message);
   ShowWindow(window.Window(), SW_SHOW);
   std::filesystem::create_directories(KORVANE_SCREENSHOT_DIR);
+  std::filesystem::create_directories(KORVANE_SIDE_BY_SIDE_DIR);
   const std::uint32_t desktopBlue = kDesktopRgb;
   for (int tab = 0; tab < 3; ++tab) {
     window.SetActiveTab(tab);
@@ -244,19 +278,25 @@ TEST_F(Win32MainWindowTest, CapturesOfEachTabShowHeaderMessageAndButtonColours) 
     EXPECT_EQ(capture.width, Px(forms::kClientWidth));
     EXPECT_EQ(capture.height, Px(forms::kClientHeight));
     WriteBmp(capture, std::string(KORVANE_SCREENSHOT_DIR) + "/win32-tab" + std::to_string(tab) + ".bmp");
+    // The same picture beside the Qt program's, named as those are.
+    EXPECT_TRUE(test::WritePng(std::string(KORVANE_SIDE_BY_SIDE_DIR) + "/tab" + std::to_string(tab) + ".png",
+                               capture.width, capture.height, capture.pixels));
     auto inside = [&](int id, int dx, int dy) {
       const RECT r = PlaceOf(window.Control(id));
       return capture.At(r.left + dx, r.top + dy);
     };
     if (tab == 0) {
-      // The first row of the info grid is a header on the desktop colour.
-      EXPECT_EQ(inside(forms::kIdGridInfo, 40, 6), desktopBlue);
+      // The first row of the info grid is a header on the desktop colour
+      // (looked at right of its caption's text, whatever the font).
+      EXPECT_EQ(inside(forms::kIdGridInfo, Px(2000) - 8, 6), desktopBlue);
       // The Register button's face: the gradient's light top half.
       const std::uint32_t face = inside(forms::kIdCmdReg, 50, 6);
       EXPECT_GE(face & 0xFF, 0xE0u) << std::hex << face;
     }
     if (tab == 1) {
-      EXPECT_EQ(inside(forms::kIdGridComparison, 40, 6), desktopBlue);  // the message row
+      // The message row, right of its text.
+      const RECT grid = PlaceOf(window.Control(forms::kIdGridComparison));
+      EXPECT_EQ(inside(forms::kIdGridComparison, grid.right - grid.left - 24, 6), desktopBlue);
     }
     if (tab == 2) {
       EXPECT_EQ(capture.At(2, capture.height - 3) , 0xFBFDFBu & 0xFFFFFFu);  // the window's colour, 0x00FBFDFB

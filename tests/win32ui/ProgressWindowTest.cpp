@@ -23,9 +23,9 @@ TEST(Win32ProgressWindow, ShowsTheReportsProgressAndOnlyCancelStopsIt) {
   EXPECT_EQ(client.right, Px(forms::kProgressWidth));
   EXPECT_EQ(client.bottom, Px(forms::kProgressHeight));
 
-  progress.SetMax(3);
-  progress.SetValue(2);
-  progress.SetCurrentFile("c.txt");
+  progress.Form().SetMax(3);
+  progress.Form().SetValue(2);
+  progress.Form().SetCurrentFile("c.txt");
   HWND bar = GetDlgItem(window, ProgressWindow::kIdBar);
   EXPECT_EQ(SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 3);
   EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 2);

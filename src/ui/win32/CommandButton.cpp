@@ -186,15 +186,7 @@ LRESULT CALLBACK CommandProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 }  // namespace
 
-void RegisterCommandClass() {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = CommandProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.lpszClassName = kCommandClass;
-  RegisterClassExW(&wc);
-}
+void RegisterCommandClass() { RegisterWindowClass(kCommandClass, CommandProc); }
 
 HWND CreateCommand(HWND parent, int id, const std::string& caption, RECT place) {
   return CreateWindowExW(0, kCommandClass, Wide(caption).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP, place.left,

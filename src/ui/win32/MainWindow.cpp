@@ -2,18 +2,18 @@
 
 #include <vector>
 
-#include "forms/DisplayLayout.h"
 #include "forms/MainLayout.h"
 #include "forms/TypeLibraryIdl.h"
 #include "ui/win32/CommandButton.h"
+#include "ui/win32/DisplayWindow.h"
 #include "ui/win32/TabArt.h"
+#include "ui/win32/TabControl.h"
 
 namespace korvane::win32ui {
 
 namespace {
 
 constexpr const wchar_t* kMainClass = L"Korvane.Main";
-constexpr const wchar_t* kDisplayClass = L"Korvane.Display";
 
 using forms::ControlKind;
 using forms::ControlPlace;
@@ -54,7 +54,7 @@ POINT ScreenPoint(LPARAM lParam) {
 
 }  // namespace
 
-MainWindow::MainWindow() : form_(*this) {
+MainWindow::MainWindow() : form_(*this), strip_({forms::TabCaption(0), forms::TabCaption(1), forms::TabCaption(2)}) {
   RegisterWindowClasses();
   background_ = CreateSolidBrush(Gdi(forms::kWindowColour));
   RECT frame{0, 0, Px(forms::kClientWidth), Px(forms::kClientHeight)};
@@ -66,6 +66,7 @@ MainWindow::MainWindow() : form_(*this) {
 }
 
 MainWindow::~MainWindow() {
+  tabControl_.reset();
   gridInfo_.reset();
   gridComparison_.reset();
   if (window_ != nullptr) {
@@ -77,17 +78,17 @@ MainWindow::~MainWindow() {
 
 void MainWindow::Build() {
   const RECT tabPlace = TwipRect(forms::kTabLeft, forms::kTabTop, forms::kTabWidth, forms::kTabHeight);
-  tab_ = Make(window_, WC_TABCONTROLW, "", WS_VISIBLE | WS_CLIPSIBLINGS | TCS_FIXEDWIDTH | TCS_OWNERDRAWFIXED,
-              tabPlace, forms::kIdTab);
-  const int headerWidth = (tabPlace.right - tabPlace.left) / 3 - 2;
-  SendMessageW(tab_, TCM_SETITEMSIZE, 0, MAKELPARAM(headerWidth, forms::kTabHeaderPixels));
-  for (int tab = 0; tab < 3; ++tab) {
-    std::wstring caption = Wide(forms::TabCaption(tab));
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = caption.data();
-    SendMessageW(tab_, TCM_INSERTITEMW, static_cast<WPARAM>(tab), reinterpret_cast<LPARAM>(&item));
+  tabControl_ = std::make_unique<TabControl>(window_, forms::kIdTab, tabPlace, strip_);
+  // Each header's caption starts right of the icon that sits in it.
+  for (const forms::TabIconPlace& icon : forms::TabIcons()) {
+    if (icon.tab == 0) tabControl_->SetIconRight(icon.picture - 1, Px(icon.left + icon.width));
   }
+  tab_ = tabControl_->Window();
+  strip_.OnSwitched([this](int, int) {
+    ShowTabControls();
+    InvalidateRect(tab_, nullptr, FALSE);
+    form_.TabSwitched();
+  });
 
   // Frames first, so that the controls inside them lie above them.
   for (const ControlPlace& place : forms::MainWindowControls()) {
@@ -152,14 +153,9 @@ void MainWindow::ShowTabControls() {
   for (const auto& [id, tab] : tabOfControl_) ShowWindow(Control(id), tab == active ? SW_SHOWNA : SW_HIDE);
 }
 
-int MainWindow::ActiveTab() const { return static_cast<int>(SendMessageW(tab_, TCM_GETCURSEL, 0, 0)); }
+int MainWindow::ActiveTab() const { return strip_.Active(); }
 
-void MainWindow::SetActiveTab(int tab) {
-  // TCM_SETCURSEL raises no notification: the switch event is raised here.
-  SendMessageW(tab_, TCM_SETCURSEL, static_cast<WPARAM>(tab), 0);
-  ShowTabControls();
-  form_.TabSwitched();
-}
+void MainWindow::SetActiveTab(int tab) { strip_.Select(tab); }
 
 void MainWindow::Command(int id) {
   switch (id) {
@@ -183,11 +179,6 @@ void MainWindow::Command(int id) {
 LRESULT MainWindow::Notify(NMHDR* header) {
   const int id = static_cast<int>(header->idFrom);
   GridList* grid = id == forms::kIdGridInfo ? gridInfo_.get() : id == forms::kIdGridComparison ? gridComparison_.get() : nullptr;
-  if (id == forms::kIdTab && header->code == TCN_SELCHANGE) {
-    ShowTabControls();
-    form_.TabSwitched();
-    return 0;
-  }
   if (grid != nullptr && header->code == NM_CUSTOMDRAW) {
     return grid->CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
   }
@@ -218,14 +209,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_DRAWITEM: {
       const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-      if (item->CtlID == forms::kIdTab) {
-        const int tab = static_cast<int>(item->itemID);
-        int textLeft = 0;
-        for (const forms::TabIconPlace& icon : forms::TabIcons()) {
-          if (icon.tab == 0 && icon.picture == tab + 1) textLeft = Px(icon.left + icon.width) + 4;
-        }
-        DrawTabHeader(*item, forms::TabCaption(tab), textLeft);
-      } else if (item->CtlID == forms::kIdPicture1) {
+      if (item->CtlID == forms::kIdPicture1) {
         DrawDecoration(item->hDC, item->rcItem);
       } else if (item->CtlID > forms::kIdTabIconBase) {
         DrawTabIcon(item->hDC, item->rcItem, static_cast<int>(item->CtlID) - forms::kIdTabIconBase);
@@ -256,12 +240,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK MainWindow::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->window_ = window;
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = WindowObject(window, message, lParam, &MainWindow::window_);
   if (self == nullptr || self->tab_ == nullptr) return DefWindowProcW(window, message, wParam, lParam);
   return self->Handle(message, wParam, lParam);
 }
@@ -315,73 +294,14 @@ void MainWindow::ShowDetail(const std::string& text) {
   }
 }
 
-namespace {
-
-constexpr int kDetailTextId = 10;
-
-LRESULT CALLBACK DisplayProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_SIZE:
-      // The text box fills the client area, at any size.
-      MoveWindow(GetDlgItem(window, kDetailTextId), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-      return 0;
-    case WM_CLOSE:
-      DestroyWindow(window);
-      return 0;
-    default:
-      return DefWindowProcW(window, message, wParam, lParam);
-  }
-}
-
-}  // namespace
-
-void ShowDetailWindow(HWND owner, const std::string& text) {
-  RegisterWindowClasses();
-  RECT frame{0, 0, Px(forms::kDisplayWidth), Px(forms::kDisplayHeight)};
-  const DWORD style = WS_OVERLAPPEDWINDOW;
-  AdjustWindowRectEx(&frame, style, FALSE, 0);
-  HWND window = CreateWindowExW(0, kDisplayClass, Wide(forms::kDisplayCaption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-  if (window == nullptr) return;
-  HWND box = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", Wide(text).c_str(),
-                             WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-                             Px(forms::kDisplayText.left), Px(forms::kDisplayText.top), Px(forms::kDisplayText.width),
-                             Px(forms::kDisplayText.height), window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDetailTextId)),
-                             GetModuleHandleW(nullptr), nullptr);
-  SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(ButtonFont()), FALSE);
-  // Modal: the owner takes no input until the window is closed.
-  if (owner != nullptr) EnableWindow(owner, FALSE);
-  ShowWindow(window, SW_SHOW);
-  MSG msg;
-  while (IsWindow(window) && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  if (owner != nullptr) {
-    EnableWindow(owner, TRUE);
-    SetActiveWindow(owner);
-  }
-}
-
 void RegisterWindowClasses() {
   static const bool registered = [] {
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                   ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
     RegisterCommandClass();
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = MainWindow::Proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
-    wc.lpszClassName = kMainClass;
-    RegisterClassExW(&wc);
-    wc.lpfnWndProc = DisplayProc;
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kDisplayClass;
-    RegisterClassExW(&wc);
+    RegisterWindowClass(kMainClass, MainWindow::Proc, nullptr, 0,
+                        LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1)));
     return true;
   }();
   (void)registered;

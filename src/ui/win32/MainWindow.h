@@ -10,7 +10,9 @@
 #include <string>
 
 #include "forms/MainForm.h"
+#include "forms/TabStrip.h"
 #include "ui/win32/GridList.h"
+#include "ui/win32/TabControl.h"
 #include "ui/win32/TypeLibraryItem.h"
 #include "ui/win32/Win32Ui.h"
 
@@ -63,6 +65,8 @@ class MainWindow final : private forms::MainFormView {
   void ShowDetail(const std::string& text) override;
 
   forms::MainForm form_;
+  forms::TabStrip strip_;
+  std::unique_ptr<TabControl> tabControl_;
   HWND window_ = nullptr;
   HWND tab_ = nullptr;
   HWND tooltip_ = nullptr;
@@ -74,10 +78,6 @@ class MainWindow final : private forms::MainFormView {
   Chooser chooser_;
   std::function<void(const std::string&)> detailShower_;
 };
-
-// The detail window ("selection info"): a text box filling the client area,
-// shown modally over owner.
-void ShowDetailWindow(HWND owner, const std::string& text);
 
 void RegisterWindowClasses();
 

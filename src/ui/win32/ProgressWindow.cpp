@@ -25,27 +25,18 @@ LRESULT CALLBACK ProgressWindow::Proc(HWND window, UINT message, WPARAM wParam, 
   auto* self = reinterpret_cast<ProgressWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   switch (message) {
     case WM_COMMAND:
-      if (self != nullptr && LOWORD(wParam) == kIdCancel) self->cancel_ = true;
+      if (self != nullptr && LOWORD(wParam) == kIdCancel) self->form_.CancelClick();
       return 0;
     case WM_CLOSE:
-      return 0;  // refused, whatever asked for it
+      if (self != nullptr && self->form_.MayClose()) DestroyWindow(window);
+      return 0;
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }
 }
 
-ProgressWindow::ProgressWindow(bool& cancelFlag) : cancel_(cancelFlag) {
-  static const bool registered = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kProgressClass;
-    return RegisterClassExW(&wc) != 0;
-  }();
-  (void)registered;
+ProgressWindow::ProgressWindow(bool& cancelFlag) : form_(*this, cancelFlag) {
+  RegisterWindowClass(kProgressClass, Proc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   RECT frame{0, 0, Px(forms::kProgressWidth), Px(forms::kProgressHeight)};
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
   AdjustWindowRectEx(&frame, style, FALSE, 0);
@@ -61,27 +52,24 @@ ProgressWindow::ProgressWindow(bool& cancelFlag) : cancel_(cancelFlag) {
   Child(window_, PROGRESS_CLASSW, "", 0, kIdBar, forms::kProgressBar, forms::kProgressBand.top);
   Child(window_, L"BUTTON", forms::kProgressCancelText, BS_PUSHBUTTON | WS_TABSTOP, kIdCancel, forms::kProgressCancel,
         forms::kProgressBand.top);
+  form_.Load();
 }
 
 ProgressWindow::~ProgressWindow() {
   if (window_ != nullptr) DestroyWindow(window_);
 }
 
-void ProgressWindow::Show() {
-  ShowWindow(window_, SW_SHOW);
+void ProgressWindow::ShowWindow() {
+  ::ShowWindow(window_, SW_SHOW);
   UpdateWindow(window_);
 }
 
-void ProgressWindow::SetMax(int max) {
-  SendMessageW(GetDlgItem(window_, kIdBar), PBM_SETRANGE32, 0, max);
-}
+void ProgressWindow::HideWindow() { ::ShowWindow(window_, SW_HIDE); }
 
-void ProgressWindow::SetValue(int value) { SendMessageW(GetDlgItem(window_, kIdBar), PBM_SETPOS, value, 0); }
+void ProgressWindow::SetBarRange(int max) { SendMessageW(GetDlgItem(window_, kIdBar), PBM_SETRANGE32, 0, max); }
 
-void ProgressWindow::SetCurrentFile(const std::string& name) { SetText(GetDlgItem(window_, kIdFile), name); }
+void ProgressWindow::SetBarValue(int value) { SendMessageW(GetDlgItem(window_, kIdBar), PBM_SETPOS, value, 0); }
 
-void ProgressWindow::Hide() { ShowWindow(window_, SW_HIDE); }
-
-void ProgressWindow::Unload() { ShowWindow(window_, SW_HIDE); }  // it refuses to close: it stays loaded
+void ProgressWindow::SetFileLabel(const std::string& text) { SetText(GetDlgItem(window_, kIdFile), text); }
 
 }  // namespace korvane::win32ui

@@ -1,27 +1,21 @@
 #pragma once
 // The folder report's progress window on the Windows API: labels, the current
-// file, a progress bar and a standard Cancel push button. It refuses to close:
-// Cancel is the only way to stop the report.
+// file, a progress bar and a standard Cancel push button; a view of the
+// progress form, which the report drives and which refuses to close.
 
-#include "report/ReportProgress.h"
+#include "forms/ProgressForm.h"
 #include "ui/win32/Win32Ui.h"
 
 namespace korvane::win32ui {
 
-class ProgressWindow final : public ReportProgress {
+class ProgressWindow final : private forms::ProgressView {
  public:
   explicit ProgressWindow(bool& cancelFlag);
-  ~ProgressWindow() override;
+  ~ProgressWindow();
   ProgressWindow(const ProgressWindow&) = delete;
   ProgressWindow& operator=(const ProgressWindow&) = delete;
 
-  void Show() override;
-  void SetMax(int max) override;
-  void SetValue(int value) override;
-  void SetCurrentFile(const std::string& name) override;
-  void Hide() override;
-  void Unload() override;
-
+  forms::ProgressForm& Form() { return form_; }
   HWND Window() const { return window_; }
   static constexpr int kIdCancel = 2;
   static constexpr int kIdFile = 20;
@@ -30,7 +24,14 @@ class ProgressWindow final : public ReportProgress {
  private:
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-  bool& cancel_;
+  // forms::ProgressView
+  void ShowWindow() override;
+  void HideWindow() override;
+  void SetBarRange(int max) override;
+  void SetBarValue(int value) override;
+  void SetFileLabel(const std::string& text) override;
+
+  forms::ProgressForm form_;
   HWND window_ = nullptr;
 };
 

@@ -1,31 +1,10 @@
 #include "ui/win32/TabArt.h"
 
-#include <algorithm>
+#include "forms/TabStrip.h"
 
 namespace korvane::win32ui {
 
 namespace {
-
-constexpr COLORREF kActive = RGB(0xFB, 0xFD, 0xFB);
-constexpr COLORREF kInactiveTop = RGB(0xFF, 0xFF, 0xFF);
-constexpr COLORREF kInactiveBottom = RGB(0xF0, 0xF0, 0xEA);  // 0x00EAF0F0 as blue-green-red
-constexpr COLORREF kBorder = RGB(0x91, 0x9C, 0x9B);          // 0x009B9C91
-
-void Fill(HDC dc, RECT r, COLORREF colour) {
-  HBRUSH brush = CreateSolidBrush(colour);
-  FillRect(dc, &r, brush);
-  DeleteObject(brush);
-}
-
-void VerticalGradient(HDC dc, RECT r, COLORREF top, COLORREF bottom) {
-  const int height = r.bottom - r.top;
-  for (int y = 0; y < height; ++y) {
-    auto mix = [&](int a, int b) { return a + (b - a) * y / (height > 1 ? height - 1 : 1); };
-    Fill(dc, RECT{r.left, r.top + y, r.right, r.top + y + 1},
-         RGB(mix(GetRValue(top), GetRValue(bottom)), mix(GetGValue(top), GetGValue(bottom)),
-             mix(GetBValue(top), GetBValue(bottom))));
-  }
-}
 
 void Ellipse(HDC dc, RECT r, COLORREF fill, COLORREF edge) {
   HBRUSH brush = CreateSolidBrush(fill);
@@ -41,35 +20,25 @@ void Ellipse(HDC dc, RECT r, COLORREF fill, COLORREF edge) {
 
 }  // namespace
 
-void DrawTabHeader(const DRAWITEMSTRUCT& item, const char* caption, int textLeft) {
-  const bool active = (item.itemState & ODS_SELECTED) != 0;
-  RECT r = item.rcItem;
-  if (active) {
-    Fill(item.hDC, r, kActive);
-  } else {
-    VerticalGradient(item.hDC, r, kInactiveTop, kInactiveBottom);
+void FillColour(HDC dc, RECT r, COLORREF colour) {
+  HBRUSH brush = CreateSolidBrush(colour);
+  FillRect(dc, &r, brush);
+  DeleteObject(brush);
+}
+
+void FillVerticalGradient(HDC dc, RECT r, COLORREF top, COLORREF bottom) {
+  const int height = r.bottom - r.top;
+  for (int y = 0; y < height; ++y) {
+    auto mix = [&](int a, int b) { return a + (b - a) * y / (height > 1 ? height - 1 : 1); };
+    FillColour(dc, RECT{r.left, r.top + y, r.right, r.top + y + 1},
+               RGB(mix(GetRValue(top), GetRValue(bottom)), mix(GetGValue(top), GetGValue(bottom)),
+                   mix(GetBValue(top), GetBValue(bottom))));
   }
-  HBRUSH border = CreateSolidBrush(kBorder);
-  FrameRect(item.hDC, &r, border);
-  DeleteObject(border);
-  // The caption's leading blanks keep room for the tab icon at the left; the
-  // text is wrapped in the room that is left and centred vertically.
-  std::wstring text = Wide(caption);
-  text.erase(0, text.find_first_not_of(L' '));
-  RECT room{std::max<LONG>(r.left + 4, textLeft), r.top, r.right - 4, r.bottom};
-  HGDIOBJ oldFont = SelectObject(item.hDC, ButtonFont());
-  SetBkMode(item.hDC, TRANSPARENT);
-  SetTextColor(item.hDC, RGB(0, 0, 0));
-  RECT measure = room;
-  DrawTextW(item.hDC, text.c_str(), -1, &measure, DT_LEFT | DT_WORDBREAK | DT_CALCRECT);
-  room.top += ((room.bottom - room.top) - (measure.bottom - measure.top)) / 2;
-  DrawTextW(item.hDC, text.c_str(), -1, &room, DT_LEFT | DT_WORDBREAK);
-  SelectObject(item.hDC, oldFont);
 }
 
 void DrawTabIcon(HDC dc, RECT place, int index) {
   const int picture = index % 10;
-  Fill(dc, place, kActive);
+  FillColour(dc, place, Gdi(forms::kTabActiveColour));
   const int w = place.right - place.left, h = place.bottom - place.top;
   const RECT inner{place.left + w / 8, place.top + h / 8, place.right - w / 8, place.bottom - h / 8};
   switch (picture) {
@@ -77,8 +46,8 @@ void DrawTabIcon(HDC dc, RECT place, int index) {
       Ellipse(dc, inner, RGB(0x3A, 0x6E, 0xA5), RGB(0x00, 0x3C, 0x74));
       break;
     case 2: {  // two files side by side
-      Fill(dc, RECT{inner.left, inner.top, inner.left + w / 2, inner.bottom}, RGB(0xFC, 0x9C, 0x1B));
-      Fill(dc, RECT{inner.right - w / 2, inner.top + h / 6, inner.right, inner.bottom}, RGB(0x3A, 0x6E, 0xA5));
+      FillColour(dc, RECT{inner.left, inner.top, inner.left + w / 2, inner.bottom}, RGB(0xFC, 0x9C, 0x1B));
+      FillColour(dc, RECT{inner.right - w / 2, inner.top + h / 6, inner.right, inner.bottom}, RGB(0x3A, 0x6E, 0xA5));
       break;
     }
     default:  // options: a green disc
@@ -88,7 +57,7 @@ void DrawTabIcon(HDC dc, RECT place, int index) {
 }
 
 void DrawDecoration(HDC dc, RECT place) {
-  VerticalGradient(dc, place, RGB(0x3A, 0x6E, 0xA5), RGB(0x00, 0x3C, 0x74));
+  FillVerticalGradient(dc, place, RGB(0x3A, 0x6E, 0xA5), RGB(0x00, 0x3C, 0x74));
   HGDIOBJ oldFont = SelectObject(dc, ButtonFont());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, RGB(0xFF, 0xFF, 0xFF));

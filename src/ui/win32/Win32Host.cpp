@@ -73,7 +73,7 @@ void Win32Host::UnloadMainWindow() {
 
 ReportProgress* Win32Host::ProgressWindow(bool& cancelFlag) {
   if (!progress_) progress_ = std::make_unique<class ProgressWindow>(cancelFlag);
-  return progress_.get();
+  return &progress_->Form();
 }
 
 void Win32Host::EndProcess() { platform::EndProcess(0); }

@@ -1,0 +1,43 @@
+#pragma once
+// The detail window ("selection info") on the Windows API: a read-only text
+// box filling the client area; a view of the detail form, shown modally.
+
+#include <string>
+
+#include "forms/DisplayForm.h"
+#include "ui/win32/Win32Ui.h"
+
+namespace korvane::win32ui {
+
+class DisplayWindow final : private forms::DisplayView {
+ public:
+  explicit DisplayWindow(HWND owner);
+  ~DisplayWindow();
+  DisplayWindow(const DisplayWindow&) = delete;
+  DisplayWindow& operator=(const DisplayWindow&) = delete;
+
+  forms::DisplayForm& Form() { return form_; }
+  static constexpr const wchar_t* kClassName = L"Korvane.Display";
+  static constexpr int kIdText = 10;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  // forms::DisplayView
+  void SetCaption(const std::string& caption) override { win32ui::SetText(window_, caption); }
+  void SetClientTwips(int width, int height) override;
+  void PlaceTextTwips(const forms::TwipRect& place) override;
+  void PlaceTextPixels(int left, int top, int width, int height) override;
+  void SetText(const std::string& text) override { win32ui::SetText(box_, text); }
+  void ShowModal() override;
+
+  HWND owner_;
+  HWND window_ = nullptr;
+  HWND box_ = nullptr;
+  forms::DisplayForm form_;
+};
+
+// Shows text in the detail window, modally over owner.
+void ShowDetailWindow(HWND owner, const std::string& text);
+
+}  // namespace korvane::win32ui
