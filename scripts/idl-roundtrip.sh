@@ -14,8 +14,9 @@
 #     name of a stdole2 type (GUID, OLE_TRISTATE); widl binds some uses of the
 #     name to the one, some to the other, and IDL cannot say which;
 #   - uianimation: one alias name defined six times, which IDL cannot write;
-#   - stdole2: Wine's stdole2 imports itself; the library widl builds from
-#     such IDL is not read back (a GUID entry of -1 where one is expected).
+#   - stdole2: Wine's stdole2 imports itself; from such IDL widl writes a
+#     library with another GUID, an import without one, and references to its
+#     own types that lead nowhere.
 # Environment: KORVANE_BUILD (default build/dev), KORVANE_WIDL (default the
 # MinGW-w64 x86_64 widl).
 set -euo pipefail

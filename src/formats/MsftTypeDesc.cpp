@@ -165,7 +165,7 @@ Expected<TypeRef> ReadTypeRef(const RefContext& refs, std::int32_t hreftype) {
     ref.importTypeIndex = target;
     return ref;
   }
-  auto guid = refs.file.GuidAt(target);
+  auto guid = refs.file.OptionalGuid(target);
   if (!guid) return guid.error();
   ref.typeGuid = *guid;
   return ref;

@@ -74,7 +74,9 @@ Expected<void> ReadImports(const MsftFile& file, TypeLibrary& lib, std::vector<s
     const auto name = file.In(Seg::kImportFiles, at + std::int64_t{kImportFileHead}, length, "import file name");
     if (!name) return name.error();
     ImportedLibrary import;
-    auto guid = file.GuidAt(I32(*head, kImportGuidAt));
+    // A library that imports itself may be written with no GUID entry for
+    // the import (widl does so): read as no GUID, as the loader does.
+    auto guid = file.OptionalGuid(I32(*head, kImportGuidAt));
     if (!guid) return guid.error();
     import.guid = *guid;
     import.lcid = LoadU32(head->data() + kImportLcidAt);

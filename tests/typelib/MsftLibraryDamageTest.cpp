@@ -114,6 +114,20 @@ TEST(MsftLibraryDamage, EveryFollowedOffsetIsChecked) {
   }
 }
 
+// widl writes a library that imports itself with no GUID entry for the
+// import; the loader takes it, so the reader must too.
+TEST(MsftLibraryDamage, AnImportWithoutGuidReadsAsNoGuid) {
+  Bytes b = test::ReadBytes(KORVANE_FIXTURE_RICH32_TLB);
+  const auto whole = ReadMsftTypeLibrary(b);
+  ASSERT_TRUE(whole);
+  ASSERT_FALSE(whole->imports.empty());
+  PutU32(b, Layout(b).Segment(2), 0xFFFFFFFF);
+  const auto read = ReadMsftTypeLibrary(b);
+  ASSERT_TRUE(read) << read.error().message;
+  EXPECT_EQ(read->imports[0].guid, Guid{});
+  EXPECT_EQ(read->types, whole->types);
+}
+
 TEST(MsftLibraryDamage, TruncationIsAnErrorOrChangesNothing) {
   const Bytes whole = test::ReadBytes(KORVANE_FIXTURE_RICH64_TLB);
   const auto full = ReadMsftTypeLibrary(whole);
