@@ -48,6 +48,8 @@ const char kUser[] =
     "[Software\\\\Classes\\\\Shared\\\\FromUser] 1\n"
     "[Software\\\\Classes\\\\Shared\\\\both] 1\n"
     "[Software\\\\Classes\\\\UserOnly] 1\n@=\"mine\"\n"
+    "[Software\\\\Vendor] 1\n\"Bits\"=dword:00000040\n"
+    "[Software\\\\Wow6432Node\\\\Vendor] 1\n\"Bits\"=dword:00000020\n"
     "[Environment] 1\n\"TEMP\"=str(2):\"%USERPROFILE%\\\\Temp\"\n";
 
 const char kUserDefault[] =
@@ -152,13 +154,21 @@ TEST_F(PrefixRegistry, TheThirtyTwoBitViewReadsTheRedirectedBranches) {
   // Shared class keys stay shared.
   EXPECT_EQ(Default(kHKeyClassesRoot, "TypeLib\\{LIB}\\1.0\\0\\win32"), "C:\\lib.tlb");
   EXPECT_EQ(Default(kHKeyClassesRoot, ".dll"), "dllfile");
-  HKey key = 0;
-  ASSERT_EQ(RegOpenKeyEx(kHKeyLocalMachine, "Software\\Vendor", kKeyRead, &key), kErrorSuccess);
-  std::uint8_t bits[4] = {};
-  std::uint32_t size = sizeof bits;
-  EXPECT_EQ(RegQueryValueEx(key, "Bits", nullptr, bits, &size), kErrorSuccess);
-  EXPECT_EQ(bits[0], 0x20);
-  RegCloseKey(key);
+  // HKLM\Software is redirected; the user's Software is shared by both views.
+  const auto bits = [](HKey root) {
+    HKey key = 0;
+    std::uint8_t data[4] = {};
+    std::uint32_t size = sizeof data;
+    if (RegOpenKeyEx(root, "Software\\Vendor", kKeyRead, &key) != kErrorSuccess) return -1;
+    const long rc = RegQueryValueEx(key, "Bits", nullptr, data, &size);
+    RegCloseKey(key);
+    return rc == kErrorSuccess ? int{data[0]} : -1;
+  };
+  EXPECT_EQ(bits(kHKeyLocalMachine), 0x20);
+  EXPECT_EQ(bits(kHKeyCurrentUser), 0x40);
+  SetWinePrefixView(64);
+  EXPECT_EQ(bits(kHKeyLocalMachine), 0x40);
+  EXPECT_EQ(bits(kHKeyCurrentUser), 0x40);
 }
 
 // The result codes the registry class relies on, as the store gives them.
