@@ -168,21 +168,17 @@ const WineHive::Entry* WineHive::Own(const WineKey& key) const {
   return e.foldLength + 1 == key.foldAt ? &e : nullptr;
 }
 
-std::string_view WineHive::Below(const WineKey& key, std::uint32_t at) const {
-  const std::string_view fold = Fold(entries_[at]);
-  return fold.substr(std::min<std::size_t>(key.foldAt, fold.size()));
+std::string_view WineHive::SubKeyOf(const WineKey& key, const Entry& e) const {
+  const std::string_view fold = Fold(e);
+  return Head(fold.substr(std::min<std::size_t>(key.foldAt, fold.size())));
 }
 
 WineKey WineHive::Child(const WineKey& key, std::string_view fold) const {
   if (!key.Exists()) return {};
   const auto begin = entries_.begin() + FirstChild(key);
   const auto end = entries_.begin() + key.end;
-  const auto below = [&](const Entry& e) {
-    const std::string_view f = Fold(e);
-    return Head(f.substr(std::min<std::size_t>(key.foldAt, f.size())));
-  };
-  const auto lo = std::partition_point(begin, end, [&](const Entry& e) { return below(e) < fold; });
-  const auto hi = std::partition_point(lo, end, [&](const Entry& e) { return below(e) == fold; });
+  const auto lo = std::partition_point(begin, end, [&](const Entry& e) { return SubKeyOf(key, e) < fold; });
+  const auto hi = std::partition_point(lo, end, [&](const Entry& e) { return SubKeyOf(key, e) == fold; });
   if (lo == hi) return {};
   return WineKey{this, static_cast<std::uint32_t>(lo - entries_.begin()),
                  static_cast<std::uint32_t>(hi - entries_.begin()),
@@ -196,14 +192,14 @@ std::uint32_t WineHive::FirstChild(const WineKey& key) const {
 
 std::uint32_t WineHive::NextChild(const WineKey& key, std::uint32_t at) const {
   const std::string_view head = ChildFold(key, at);
-  const auto next = std::partition_point(entries_.begin() + at, entries_.begin() + key.end, [&](const Entry& e) {
-    const std::string_view f = Fold(e);
-    return Head(f.substr(std::min<std::size_t>(key.foldAt, f.size()))) == head;
-  });
+  const auto next = std::partition_point(entries_.begin() + at, entries_.begin() + key.end,
+                                         [&](const Entry& e) { return SubKeyOf(key, e) == head; });
   return static_cast<std::uint32_t>(next - entries_.begin());
 }
 
-std::string_view WineHive::ChildFold(const WineKey& key, std::uint32_t at) const { return Head(Below(key, at)); }
+std::string_view WineHive::ChildFold(const WineKey& key, std::uint32_t at) const {
+  return SubKeyOf(key, entries_[at]);
+}
 
 std::string_view WineHive::ChildName(const WineKey& key, std::uint32_t at) const {
   // Folding keeps the backslashes: the name is the one at the same place.
@@ -241,10 +237,6 @@ bool WineHive::FindValue(const WineKey& key, std::string_view fold, WineValue* v
     }
   }
   return false;
-}
-
-std::size_t WineHive::Footprint() const {
-  return text_.size() + data_.size() + entries_.size() * sizeof(Entry) + values_.size() * sizeof(Value);
 }
 
 }  // namespace korvane::platform::posix

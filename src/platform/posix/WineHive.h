@@ -71,9 +71,6 @@ class WineHive {
   // The value of that folded name; false when the key has none.
   bool FindValue(const WineKey& key, std::string_view fold, WineValue* value) const;
 
-  // Bytes held, for the benchmarks.
-  std::size_t Footprint() const;
-
  private:
   struct Entry {
     std::uint32_t name = 0;  // the path as written, in text_
@@ -101,9 +98,9 @@ class WineHive {
   std::string_view Fold(const Entry& e) const { return Text(e.fold, e.foldLength); }
   // The entry of the key itself when the file wrote it, else nullptr.
   const Entry* Own(const WineKey& key) const;
-  // What follows the key's path in an entry's folded path (its first name
-  // is the sub-key the entry lies in).
-  std::string_view Below(const WineKey& key, std::uint32_t at) const;
+  // The folded name of the sub-key of key that entry e lies in ("" for the
+  // key's own entry).
+  std::string_view SubKeyOf(const WineKey& key, const Entry& e) const;
   void MergeSame(std::uint32_t from, std::uint32_t to, Entry& into);
 
   std::string text_;
