@@ -29,6 +29,19 @@ bool PathLess(std::string_view a, std::string_view b) {
 // The first name of a path.
 std::string_view Head(std::string_view path) { return path.substr(0, path.find('\\')); }
 
+// The first name of path[from..] against name, as string comparison orders
+// them: negative, zero or positive. Past the path's end counts as empty.
+int CompareHead(std::string_view path, std::size_t from, std::string_view name) {
+  const char* p = path.data() + std::min(from, path.size());
+  const char* const end = path.data() + path.size();
+  for (const char c : name) {
+    if (p == end || *p == '\\') return -1;
+    if (*p != c) return static_cast<unsigned char>(*p) < static_cast<unsigned char>(c) ? -1 : 1;
+    ++p;
+  }
+  return p == end || *p == '\\' ? 0 : 1;
+}
+
 }  // namespace
 
 class WineHive::Builder final : public formats::WineRegistrySink {
@@ -168,17 +181,14 @@ const WineHive::Entry* WineHive::Own(const WineKey& key) const {
   return e.foldLength + 1 == key.foldAt ? &e : nullptr;
 }
 
-std::string_view WineHive::SubKeyOf(const WineKey& key, const Entry& e) const {
-  const std::string_view fold = Fold(e);
-  return Head(fold.substr(std::min<std::size_t>(key.foldAt, fold.size())));
-}
-
 WineKey WineHive::Child(const WineKey& key, std::string_view fold) const {
   if (!key.Exists()) return {};
   const auto begin = entries_.begin() + FirstChild(key);
   const auto end = entries_.begin() + key.end;
-  const auto lo = std::partition_point(begin, end, [&](const Entry& e) { return SubKeyOf(key, e) < fold; });
-  const auto hi = std::partition_point(lo, end, [&](const Entry& e) { return SubKeyOf(key, e) == fold; });
+  const auto lo =
+      std::partition_point(begin, end, [&](const Entry& e) { return CompareHead(Fold(e), key.foldAt, fold) < 0; });
+  const auto hi =
+      std::partition_point(lo, end, [&](const Entry& e) { return CompareHead(Fold(e), key.foldAt, fold) == 0; });
   if (lo == hi) return {};
   return WineKey{this, static_cast<std::uint32_t>(lo - entries_.begin()),
                  static_cast<std::uint32_t>(hi - entries_.begin()),
@@ -193,12 +203,13 @@ std::uint32_t WineHive::FirstChild(const WineKey& key) const {
 std::uint32_t WineHive::NextChild(const WineKey& key, std::uint32_t at) const {
   const std::string_view head = ChildFold(key, at);
   const auto next = std::partition_point(entries_.begin() + at, entries_.begin() + key.end,
-                                         [&](const Entry& e) { return SubKeyOf(key, e) == head; });
+                                         [&](const Entry& e) { return CompareHead(Fold(e), key.foldAt, head) == 0; });
   return static_cast<std::uint32_t>(next - entries_.begin());
 }
 
 std::string_view WineHive::ChildFold(const WineKey& key, std::uint32_t at) const {
-  return SubKeyOf(key, entries_[at]);
+  const std::string_view fold = Fold(entries_[at]);
+  return Head(fold.substr(std::min<std::size_t>(key.foldAt, fold.size())));
 }
 
 std::string_view WineHive::ChildName(const WineKey& key, std::uint32_t at) const {

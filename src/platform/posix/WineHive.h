@@ -98,9 +98,6 @@ class WineHive {
   std::string_view Fold(const Entry& e) const { return Text(e.fold, e.foldLength); }
   // The entry of the key itself when the file wrote it, else nullptr.
   const Entry* Own(const WineKey& key) const;
-  // The folded name of the sub-key of key that entry e lies in ("" for the
-  // key's own entry).
-  std::string_view SubKeyOf(const WineKey& key, const Entry& e) const;
   void MergeSame(std::uint32_t from, std::uint32_t to, Entry& into);
 
   std::string text_;
