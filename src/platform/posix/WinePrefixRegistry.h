@@ -3,9 +3,10 @@
 // system.reg (HKEY_LOCAL_MACHINE), user.reg (HKEY_CURRENT_USER, also listed
 // under HKEY_USERS by the user's SID) and userdef.reg (HKEY_USERS\.Default).
 //
-// The files are read when a key is first opened from a root (never before: a
-// program that does not read the registry never pays for it), kept compactly
-// (see WineHive.h), and read again when one of them
+// The files are read by Load (a program checking the prefix before a command
+// that uses the registry) or when a key is first opened from a root, never
+// before: a command that does not read the registry never pays for it. They
+// are held compactly (see WineHive.h) and read again when one of them
 // changes (size or modification time), checked whenever a key is opened from
 // a root and after every change made through Wine; an open handle then finds
 // its key again in the new reading, as a Windows handle sees the live key (a
