@@ -125,7 +125,7 @@ const CliCommand kReport("report",
                          "      --jobs N  components read at once (1 to 64); default: automatic,\n"
                          "                4 per processor, 4 to 16; 1 reads them one after another,\n"
                          "                for media where parallel reads are slow",
-                         &RunReport);
+                         &RunReport, RegistryUse::None);
 
 }  // namespace
 
