@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -342,12 +343,23 @@ TEST_F(FileManagerActions, ReplacementsKeepTheModeAndTheLinkAndNewFilesFollowThe
     unsigned mode;
   } files[] = {{nemo, 0444}, {script, 0750}, {kept, 0600}};
   for (const auto& file : files) fs::permissions(file.path, static_cast<fs::perms>(file.mode));
+  // Only the superuser may give a file to someone else; then the owner stays too.
+  constexpr uid_t kOtherUser = 4321;
+  const bool superuser = ::geteuid() == 0;
+  if (superuser) {
+    ASSERT_EQ(::chown(kept.c_str(), kOtherUser, kOtherUser), 0);
+  }
 
   ASSERT_TRUE(InstallActions(folders_, "/other/korvane", VerbSet::FilesAndFolders).empty());
   EXPECT_NE(ReadFile(nemo).find("/other/korvane"), std::string::npos);
   EXPECT_EQ(fs::read_symlink(Uca()), "../../dotfiles/uca.xml");
   EXPECT_EQ(ThunarActionIds(ReadFile(kept))->size(), 5u);
   for (const auto& file : files) EXPECT_EQ(Mode(file.path), file.mode) << file.path;
+  struct stat owner {};
+  ASSERT_EQ(::stat(kept.c_str(), &owner), 0);
+  if (superuser) {
+    EXPECT_EQ(owner.st_uid, kOtherUser);
+  }
 
   ASSERT_TRUE(RemoveActions(folders_).empty());
   EXPECT_EQ(fs::read_symlink(Uca()), "../../dotfiles/uca.xml");
