@@ -63,7 +63,7 @@ void AddDelayNotes(const DependencyNode& node, std::vector<std::string>& notes) 
 // A name of the entry points' shape in another letter case, with a
 // compiler's decoration (_DllRegisterServer@0) or a variation of the words
 // (RegisterServer, DllRegisterServerEx), or DllInstall.
-bool LooksLikeEntryPoint(const std::string& name) {
+bool LooksLikeEntryPoint(std::string_view name) {
   std::string folded = FoldName(name);
   while (!folded.empty() && folded.front() == '_') folded.erase(0, 1);
   const std::size_t at = folded.find('@');
@@ -116,7 +116,10 @@ Diagnosis DiagnoseTree(const std::string& path, bool fileExists, const Dependenc
     return d;
   }
   AddDelayNotes(tree.root, d.notes);
-  if (tree.truncated) d.notes.push_back("the dependency tree is larger than the walk lists; its end is left out");
+  if (tree.truncated) {
+    d.notes.push_back(std::string("the dependency tree is larger than the walk lists (its limit on ") +
+                      tree.limitReached + " is reached); its end is left out");
+  }
 
   std::vector<std::string> chain;
   if (const DependencyNode* n = FindNode(tree.root, ModuleFails, chain)) {
@@ -166,7 +169,7 @@ Diagnosis DiagnoseTree(const std::string& path, bool fileExists, const Dependenc
       d.kind = DiagnosisKind::kNoEntryPoint;
       for (const formats::ExportedFunction& e : tree.rootInfo.exports) {
         const bool exact = e.name == kEntryPoints[0] || e.name == kEntryPoints[1];
-        if (!exact && LooksLikeEntryPoint(e.name)) d.lookalikes.push_back(e.name);
+        if (!exact && LooksLikeEntryPoint(e.name)) d.lookalikes.emplace_back(e.name);
       }
       d.reason = "It does not export " + (absent.size() == 2 ? absent[0] + " or " + absent[1] : absent[0]);
       if (d.lookalikes.empty()) {

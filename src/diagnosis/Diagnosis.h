@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "diagnosis/DependencyTree.h"
@@ -55,6 +56,6 @@ const char* DiagnosisKindName(DiagnosisKind kind);
 // An export whose name suggests a registration entry point under another
 // spelling (letter case, decoration, extra words); listed when the real ones
 // are missing.
-bool LooksLikeEntryPoint(const std::string& name);
+bool LooksLikeEntryPoint(std::string_view name);
 
 }  // namespace korvane::diagnosis
