@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "diagnosis/LoaderRules.h"
+#include "diagnosis/ModuleFile.h"
 #include "platform/FileSystem.h"
 #include "platform/LoaderSearch.h"
 
@@ -81,6 +82,8 @@ const char* DiagnosisKindName(DiagnosisKind kind) {
     case DiagnosisKind::kFunctionMissing: return "function-missing";
     case DiagnosisKind::kNoEntryPoint: return "no-entry-point";
     case DiagnosisKind::kNothingFound: return "nothing-found";
+    case DiagnosisKind::kWindowsLibrary: return "windows-library";
+    case DiagnosisKind::kLoaderRefused: return "loader-refused";
   }
   return "unknown";
 }
@@ -195,8 +198,36 @@ Diagnosis Diagnose(const std::string& path, DependencyWalker& walker) {
 }
 
 Diagnosis DiagnoseLoadFailure(const std::string& path) {
+  if (!platform::LoaderTakesPeImages()) return DiagnoseNativeLoadFailure(path, platform::LastLoaderFailure());
   DependencyWalker walker;
   return Diagnose(path, walker);
+}
+
+Diagnosis DiagnoseNativeLoadFailure(const std::string& path, const platform::LoaderFailure& failure) {
+  if (platform::GetFileAttributes(path) == platform::kInvalidAttributes) return DiagnoseTree(path, false, {});
+  Diagnosis d;
+  d.file = path;
+  const auto headers = ReadModuleFile(path, formats::PeModuleParts::kHeadersOnly);
+  if (headers) {
+    d.kind = DiagnosisKind::kWindowsLibrary;
+    d.predictedError = kErrorBadExeFormat;
+    d.fileMachine = formats::MachineName(headers->machine);
+    d.reason = "The file is a Windows library (" + d.fileMachine +
+               "): register it in a Wine prefix (--wineprefix PREFIX, or WINEPREFIX).";
+    return d;
+  }
+  const std::string says = failure.message.empty() ? "" : " (the loader says: " + failure.message + ")";
+  if (failure.step == platform::LoaderStep::kEntryPoint) {
+    d.kind = DiagnosisKind::kNoEntryPoint;
+    d.function = failure.symbol;
+    d.reason = "The library loads, but it does not export " + failure.symbol + says + ".";
+    return d;
+  }
+  d.kind = DiagnosisKind::kLoaderRefused;
+  d.predictedError = kErrorModNotFound;
+  d.reason = failure.message.empty() ? std::string("The library loader cannot load it.")
+                                     : "The library loader cannot load it: " + failure.message + ".";
+  return d;
 }
 
 }  // namespace korvane::diagnosis
