@@ -41,9 +41,10 @@ test::PeBuilder Importer() {
   pe.SetImports({{"dep.dll", pe.AddLookupTable({pe.AddName("DepFunc", true)})}});
   return pe;
 }
-test::PeBuilder Provider(std::uint16_t machine) {
+test::PeBuilder Provider(std::uint16_t machine, const std::string& dll = "dep.dll",
+                         const std::string& function = "DepFunc") {
   test::PeBuilder pe(machine);
-  pe.SetExports("dep.dll", {{"DepFunc", test::PeBuilder::kSectionRva, ""}});
+  pe.SetExports(dll, {{function, test::PeBuilder::kSectionRva, ""}});
   return pe;
 }
 
@@ -79,8 +80,7 @@ std::string WriteSharedNameTree(const test::TempDir& dir) {
     for (int j = 0; j < kModules; ++j) imports.push_back({ModuleName(j), table});
     pe.SetImports(imports);
     pe.SetExports(ModuleName(i), {{"Other", test::PeBuilder::kSectionRva, ""}});
-    const auto bytes = pe.Build();
-    dir.Write(ModuleName(i), std::string(bytes.begin(), bytes.end()));
+    WriteImage(dir, ModuleName(i), pe);
   }
   g_folder = dir.path().string();
   return dir.File(ModuleName(0));
@@ -152,12 +152,8 @@ TEST(DependencyWalk, LackingFunctionsBeyondTheListAreCounted) {
   for (int i = 0; i < 5; ++i) thunks.push_back(pe.AddName("Gone" + std::to_string(i), true));
   pe.SetImports({{"dep.dll", pe.AddLookupTable(thunks)}});
   test::TempDir dir;
-  const auto user = pe.Build();
-  dir.Write("user.dll", std::string(user.begin(), user.end()));
-  test::PeBuilder dep(formats::kMachineAmd64);
-  dep.SetExports("dep.dll", {{"Other", test::PeBuilder::kSectionRva, ""}});
-  const auto depBytes = dep.Build();
-  dir.Write("dep.dll", std::string(depBytes.begin(), depBytes.end()));
+  WriteImage(dir, "user.dll", pe);
+  WriteImage(dir, "dep.dll", Provider(formats::kMachineAmd64, "dep.dll", "Other"));
   g_folder = dir.path().string();
 
   diagnosis::WalkLimits limits;
@@ -179,12 +175,8 @@ TEST(DependencyWalk, NamesCannotAddLinesToTheTree) {
   const std::uint32_t table = pe.AddLookupTable({pe.AddName("F\r\n    lacks Nothing\t", true)});
   pe.SetImports({{"evil" + forged, table}, {"base.dll", table}});
   test::TempDir dir;
-  const auto bytes = pe.Build();
-  dir.Write("user.dll", std::string(bytes.begin(), bytes.end()));
-  test::PeBuilder base(formats::kMachineAmd64);
-  base.SetExports("base.dll", {{"Other", test::PeBuilder::kSectionRva, ""}});
-  const auto baseBytes = base.Build();
-  dir.Write("base.dll", std::string(baseBytes.begin(), baseBytes.end()));
+  WriteImage(dir, "user.dll", pe);
+  WriteImage(dir, "base.dll", Provider(formats::kMachineAmd64, "base.dll", "Other"));
   g_folder = dir.path().string();
 
   diagnosis::DependencyWalker walker({}, &OwnFolderOnly);
