@@ -5,6 +5,7 @@
 #include "diagnosis/LoaderRules.h"
 #include "diagnosis/ModuleFile.h"
 #include "platform/FileSystem.h"
+#include "platform/Library.h"
 #include "platform/LoaderSearch.h"
 
 namespace korvane::diagnosis {
@@ -114,8 +115,11 @@ Diagnosis DiagnoseTree(const std::string& path, bool fileExists, const Dependenc
     d.predictedError = kErrorBadExeFormat;
     d.fileMachine = formats::MachineName(machine);
     d.programMachine = formats::MachineName(program);
-    d.reason = "The file is a " + Width(machine) + " library and this Korvane is the " + Width(program) +
-               " build: use the " + Width(machine) + " build of Korvane for it.";
+    // Korvane is built for both widths on Windows only; elsewhere Wine runs
+    // the Windows tool of the file's width.
+    d.reason = "The file is a " + Width(machine) + " library and this Korvane is the " + Width(program) + " build: " +
+               (platform::LoaderTakesPeImages() ? "use the " + Width(machine) + " build of Korvane for it."
+                                                : std::string("register it in a Wine prefix (--wineprefix PREFIX)."));
     return d;
   }
   AddDelayNotes(tree.root, d.notes);
@@ -214,6 +218,14 @@ Diagnosis DiagnoseNativeLoadFailure(const std::string& path, const platform::Loa
     d.fileMachine = formats::MachineName(headers->machine);
     d.reason = "The file is a Windows library (" + d.fileMachine +
                "): register it in a Wine prefix (--wineprefix PREFIX, or WINEPREFIX).";
+    return d;
+  }
+  const formats::ErrorKind unread = headers.error().kind;
+  if (unread == formats::ErrorKind::kNotRegularFile || unread == formats::ErrorKind::kCannotOpen) {
+    // Never handed to the loader: no message of its applies.
+    d.kind = DiagnosisKind::kNotPeImage;
+    d.predictedError = kErrorBadExeFormat;
+    d.reason = "The file cannot be read as a program library.";
     return d;
   }
   const std::string says = failure.message.empty() ? "" : " (the loader says: " + failure.message + ")";

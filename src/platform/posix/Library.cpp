@@ -25,7 +25,12 @@ LibraryHandle LoadLibrary(const std::string& path) {
   // always named by its path, so make a bare name relative to the current folder.
   std::string name = path.find('/') == std::string::npos ? "./" + path : path;
   LibraryHandle library = dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) Keep(LoaderStep::kLoad, nullptr);
+  if (library == nullptr) {
+    Keep(LoaderStep::kLoad, nullptr);
+  } else {
+    const std::lock_guard<std::mutex> lock(g_failureLock);
+    g_failure = {};  // an earlier failure is not this library's
+  }
   return library;
 }
 
