@@ -120,9 +120,11 @@ TEST(TypeLibFile, BackslashAndDigitsNameAResourceWhenNoFileHasTheWholeName) {
   const TypeLibLocation split = LocateTypeLib(multi + "\\5", kSep);
   EXPECT_EQ(split.file, multi);
   EXPECT_EQ(split.resourceId, 5);
+#ifndef _WIN32  // where a backslash can be part of a file's name
   const std::string whole = Copy(dir, KORVANE_FIXTURE_BETA64_DLL, "beta.dll\\2");
   EXPECT_FALSE(LocateTypeLib(whole, kSep).hasResourceId);
   EXPECT_EQ(MustRead(ReadTypeLibFile(whole, kSep)).name, "KorvaneBeta");
+#endif
 }
 
 TEST(TypeLibFile, DecidesByFirstBytesNotByExtension) {
