@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "formats/VisibleText.h"
 #include "platform/FileSystem.h"
 
 namespace korvane::cli {
@@ -21,7 +22,8 @@ CliCommand::CliCommand(const char* n, const char* u, CliHandler h, RegistryUse r
 const std::vector<const CliCommand*>& Commands() { return Table(); }
 
 int Fail(int code, const std::string& message) {
-  std::fprintf(stderr, "korvane-cli: %s\n", message.c_str());
+  // One line, whatever the file names in the message hold.
+  std::fprintf(stderr, "korvane-cli: %s\n", formats::Visible(message).c_str());
   return code;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/JsonOutput.h"
+#include "formats/VisibleText.h"
 #include "inspection/clsGrid.h"
 
 namespace korvane::cli {
@@ -15,15 +16,21 @@ std::vector<GridOutputRow> ReadGridRows(const FlexGrid& grid) {
   return rows;
 }
 
+// Captions and texts come from files and the registry: each stays one field.
 std::string GridRowsAsText(const std::vector<GridOutputRow>& rows) {
+  using formats::AppendVisible;
   std::string out;
   for (const auto& row : rows) {
     if (row.kind == GridRowKind::Message) {
-      out += row.caption;
+      AppendVisible(out, row.caption);
     } else if (row.kind == GridRowKind::Header) {
-      out += "== " + row.caption + " ==";
+      out += "== ";
+      AppendVisible(out, row.caption);
+      out += " ==";
     } else {
-      out += row.caption + "\t" + row.text;
+      AppendVisible(out, row.caption);
+      out += '\t';
+      AppendVisible(out, row.text);
     }
     out += '\n';
   }

@@ -10,6 +10,7 @@
 #include "cli/CliCommand.h"
 #include "cli/JsonOutput.h"
 #include "formats/TypeLibModel.h"
+#include "formats/VisibleText.h"
 #include "platform/FileSystem.h"
 #include "platform/LoaderSearch.h"
 #include "platform/Process.h"
@@ -103,11 +104,13 @@ int List(const std::string& file, bool json, const std::string& output) {
       entry["name"] = a.name;
       entry["guid"] = formats::GuidToRegistryText(a.guid);
       entry["version"] = VersionText(a);
-      text += library.path + "\t" + a.name + "\t" + formats::GuidToRegistryText(a.guid) + "\t" + VersionText(a) + "\n";
+      // Names come from the file: one record a line, four fields.
+      text += formats::Visible(library.path) + "\t" + formats::Visible(a.name) + "\t" +
+              formats::GuidToRegistryText(a.guid) + "\t" + VersionText(a) + "\n";
     } else {
       failed = true;
       entry["error"] = library.attributes.error().message;
-      text += library.path + "\terror: " + library.attributes.error().message + "\n";
+      text += formats::Visible(library.path) + "\terror: " + formats::Visible(library.attributes.error().message) + "\n";
     }
     list.push_back(entry);
   }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/CliCommand.h"
+#include "formats/VisibleText.h"
 #include "cli/JsonOutput.h"
 #include "inspection/clsFileInfo.h"
 
@@ -39,7 +40,7 @@ int RunVersion(CliArgs& args) {
   } else {
     std::string out;
     for (const auto& [name, value] : Properties(info)) {
-      out += std::string(name) + "\t" + *value + "\n";
+      out += std::string(name) + "\t" + formats::Visible(*value) + "\n";
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
   }

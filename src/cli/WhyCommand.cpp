@@ -16,7 +16,9 @@ int RunWhy(CliArgs& args) {
   if (args.operands.size() != 1) return UsageError("why takes one FILE");
   const std::string& file = args.operands[0];
   if (!PathExists(file)) return UsageError("no such file: " + file);
-  const diagnosis::Diagnosis d = diagnosis::DiagnoseLoadFailure(file);
+  // The Windows loader's view on every platform: what a load would run into.
+  diagnosis::DependencyWalker walker;
+  const diagnosis::Diagnosis d = diagnosis::Diagnose(file, walker);
   if (args.json) {
     PrintJson(diagnosis::DiagnosisJson(d));
     return kExitOk;

@@ -17,11 +17,24 @@ struct Module {
   std::string path;
   formats::PeModuleInfo info;
   std::optional<formats::Error> error;  // the headers could not be read
-  std::unordered_map<std::string, std::size_t> byName;
+  std::unordered_map<std::string_view, std::size_t> byName;  // views into info.names
   std::unordered_map<std::uint32_t, std::size_t> byOrdinal;
 
   bool Usable() const { return !error.has_value(); }
 };
+
+// What a module read holds, estimated from its counts: names once each,
+// entries, and the two export indexes (a hash node and a bucket each).
+std::size_t HeldBytes(const Module& m) {
+  constexpr std::size_t kIndexEntry = 64;
+  std::size_t bytes = sizeof(Module) + m.path.size();
+  if (m.info.names) bytes += m.info.names->Bytes();
+  for (const formats::ImportedModule& imported : m.info.imports) {
+    bytes += sizeof(imported) + imported.dllName.size() + imported.functions.size() * sizeof(formats::ImportedFunction);
+  }
+  bytes += m.info.exports.size() * (sizeof(formats::ExportedFunction) + 2 * kIndexEntry);
+  return bytes;
+}
 
 struct Resolution {
   NodeState state = NodeState::kMissing;
@@ -32,10 +45,10 @@ struct Resolution {
 };
 
 // "OTHER.Function" or "OTHER.#12" split at the last dot.
-bool SplitForwarder(const std::string& forwarder, std::string& module, std::string& function) {
+bool SplitForwarder(std::string_view forwarder, std::string& module, std::string_view& function) {
   const std::size_t dot = forwarder.find_last_of('.');
-  if (dot == std::string::npos || dot == 0 || dot + 1 == forwarder.size()) return false;
-  module = forwarder.substr(0, dot);
+  if (dot == std::string_view::npos || dot == 0 || dot + 1 == forwarder.size()) return false;
+  module = std::string(forwarder.substr(0, dot));
   function = forwarder.substr(dot + 1);
   return true;
 }
@@ -49,7 +62,7 @@ std::string PathKey(const std::string& path) {
   return key;
 }
 
-bool ParseOrdinal(const std::string& text, std::uint32_t& ordinal) {
+bool ParseOrdinal(std::string_view text, std::uint32_t& ordinal) {
   if (text.size() < 2 || text[0] != '#' || text.size() > 6) return false;
   ordinal = 0;
   for (std::size_t i = 1; i < text.size(); ++i) {
@@ -72,6 +85,7 @@ const char* NodeStateName(NodeState state) {
     case NodeState::kRepeated: return "repeated";
     case NodeState::kCycle: return "cycle";
     case NodeState::kDepthLimit: return "depth-limit";
+    case NodeState::kWalkLimit: return "walk-limit";
   }
   return "unknown";
 }
@@ -86,7 +100,9 @@ struct DependencyWalker::Impl {
   std::string systemFolder;
   std::uint16_t machine = 0;
   std::size_t nodes = 0;
-  bool truncated = false;
+  std::size_t functionChecks = 0;
+  std::size_t heldBytes = 0;
+  const char* limitReached = "";
   // Modules whose imports are listed: true when only below a delay-load import.
   std::unordered_map<std::string, bool> expanded;
   std::unordered_set<std::string> onPath;
@@ -107,8 +123,21 @@ struct DependencyWalker::Impl {
         if (!e.name.empty()) slot->byName.emplace(e.name, i);
         slot->byOrdinal.emplace(e.ordinal, i);
       }
+      heldBytes += HeldBytes(*slot);
     }
     return slot.get();
+  }
+
+  void Stop(const char* limit) {
+    if (*limitReached == '\0') limitReached = limit;
+  }
+
+  // Whether the module at path may be read: read already, or the data held
+  // leaves room for one more.
+  bool MayLoad(const std::string& path) {
+    if (heldBytes < limits.maxHeldBytes || modules.count(PathKey(path)) != 0) return true;
+    Stop("module data");
+    return false;
   }
 
   const Resolution& Resolve(const std::string& imported) {
@@ -126,6 +155,12 @@ struct DependencyWalker::Impl {
     for (const std::string& folder : r.known ? knownOnly : searchFolders) {
       const std::string path = index.Find(folder, name);
       if (path.empty()) continue;
+      if (!MayLoad(path)) {
+        r.state = NodeState::kWalkLimit;
+        r.path = path;
+        r.skipped.clear();
+        break;
+      }
       Module* m = Load(path);
       if (!m->Usable()) {
         r.state = NodeState::kNotPe;
@@ -148,7 +183,7 @@ struct DependencyWalker::Impl {
 
   // Whether module m provides the function (a name, or an ordinal when
   // byOrdinal), following forwarders; fills lack when it does not.
-  bool Provides(Module* m, const std::string& name, std::uint32_t ordinal, bool byOrdinal, int hops,
+  bool Provides(Module* m, std::string_view name, std::uint32_t ordinal, bool byOrdinal, int hops,
                 MissingFunction& lack) {
     std::size_t at = 0;
     if (byOrdinal) {
@@ -160,10 +195,11 @@ struct DependencyWalker::Impl {
       if (found == m->byName.end()) return false;
       at = found->second;
     }
-    const std::string& forwarder = m->info.exports[at].forwarder;
+    const std::string_view forwarder = m->info.exports[at].forwarder;
     if (forwarder.empty()) return true;
-    lack.forwardedTo = forwarder;
-    std::string targetModule, targetFunction;
+    lack.forwardedTo = std::string(forwarder);
+    std::string targetModule;
+    std::string_view targetFunction;
     if (hops >= limits.maxForwarderHops || !SplitForwarder(forwarder, targetModule, targetFunction)) {
       return false;
     }
@@ -178,11 +214,29 @@ struct DependencyWalker::Impl {
     return Provides(target.module, targetFunction, targetOrdinal, targetByOrdinal, hops + 1, lack);
   }
 
+  // Looks up every function the importer takes from provider. A name the
+  // table repeats (one pooled name, or one ordinal) is looked up once.
   void CheckFunctions(const formats::ImportedModule& imported, Module* provider, DependencyNode& node) {
+    std::unordered_set<const char*> namesSeen;
+    std::unordered_set<std::uint16_t> ordinalsSeen;
+    const char* previous = nullptr;  // a run of one name is skipped without the set
     for (const formats::ImportedFunction& f : imported.functions) {
+      if (!f.byOrdinal && f.name.data() == previous) continue;
+      previous = f.byOrdinal ? nullptr : f.name.data();
+      const bool first = f.byOrdinal ? ordinalsSeen.insert(f.ordinal).second : namesSeen.insert(f.name.data()).second;
+      if (!first) continue;
+      if (functionChecks >= limits.maxFunctionChecks) {
+        Stop("function look-ups");
+        return;
+      }
+      ++functionChecks;
       MissingFunction lack;
       if (Provides(provider, f.name, f.ordinal, f.byOrdinal, 0, lack)) continue;
-      lack.function = f.byOrdinal ? "#" + std::to_string(f.ordinal) : f.name;
+      if (node.missing.size() >= limits.maxMissingListed) {
+        ++node.missingNotListed;
+        continue;
+      }
+      lack.function = f.byOrdinal ? "#" + std::to_string(f.ordinal) : std::string(f.name);
       node.missing.push_back(std::move(lack));
     }
   }
@@ -190,7 +244,7 @@ struct DependencyWalker::Impl {
   void Expand(DependencyNode& node, Module* module, int depth, bool delayed) {
     for (const formats::ImportedModule& imported : module->info.imports) {
       if (nodes >= limits.maxNodes) {
-        truncated = true;
+        Stop("modules");
         return;
       }
       ++nodes;
@@ -246,7 +300,9 @@ DependencyTree DependencyWalker::Walk(const std::string& path) {
   w.expanded.clear();
   w.onPath.clear();
   w.nodes = 0;
-  w.truncated = false;
+  w.functionChecks = 0;
+  w.heldBytes = 0;
+  w.limitReached = "";
 
   DependencyTree tree;
   tree.root.name = FileNameOf(path);
@@ -269,7 +325,10 @@ DependencyTree DependencyWalker::Walk(const std::string& path) {
   w.expanded[key] = false;
   w.onPath.insert(key);
   w.Expand(tree.root, root, 0, false);
-  tree.truncated = w.truncated;
+  tree.truncated = *w.limitReached != '\0';
+  tree.limitReached = w.limitReached;
+  tree.heldBytes = w.heldBytes;
+  tree.functionChecks = w.functionChecks;
   return tree;
 }
 

@@ -28,6 +28,7 @@ enum class NodeState {
   kRepeated,      // already listed elsewhere in the tree (its imports are there)
   kCycle,         // one of its own importers: the cycle is cut here
   kDepthLimit,    // deeper than the walk goes
+  kWalkLimit,     // not read: the walk already holds as much module data as it may
 };
 
 struct MissingFunction {
@@ -46,13 +47,24 @@ struct DependencyNode {
   std::optional<formats::Error> readError;  // why its headers could not be read
   std::vector<std::string> skipped;        // files passed over for their processor type
   std::vector<MissingFunction> missing;    // what its importer needs and it lacks
+  std::size_t missingNotListed = 0;        // lacking functions beyond WalkLimits::maxMissingListed
   std::vector<DependencyNode> children;
 };
 
+// What one walk may cost. A module's own reading is bounded by the reader's
+// limits (PeImports.h); these bound the whole tree. A walk that reaches one
+// stops there and says which (DependencyTree::limitReached).
 struct WalkLimits {
   int maxDepth = 32;
   std::size_t maxNodes = 20000;
   int maxForwarderHops = 8;
+  // Imported functions looked up in their providers, over the whole tree.
+  std::size_t maxFunctionChecks = std::size_t{1} << 20;
+  // Lacking functions listed per module; the rest are only counted.
+  std::size_t maxMissingListed = 32;
+  // The modules' names, entries and indexes held at once, estimated from
+  // their counts; further modules are not read (kWalkLimit).
+  std::size_t maxHeldBytes = std::size_t{256} << 20;
 };
 
 struct DependencyTree {
@@ -61,7 +73,10 @@ struct DependencyTree {
   // Why the component's headers could not be read; a tree never walked has
   // the error of a file that could not be opened.
   std::optional<formats::Error> rootError = formats::MakeError(formats::ErrorKind::kCannotOpen);
-  bool truncated = false;           // the node limit was reached
+  bool truncated = false;           // a limit of the walk was reached
+  const char* limitReached = "";    // which: "modules", "function look-ups", "module data"
+  std::size_t heldBytes = 0;        // the module data the walk held, as counted against maxHeldBytes
+  std::size_t functionChecks = 0;   // imported functions looked up
 };
 
 // The folders searched for a module of the given width; the platform's by default.

@@ -3,7 +3,9 @@
 #include <functional>
 
 #include "diagnosis/LoaderRules.h"
+#include "diagnosis/ModuleFile.h"
 #include "platform/FileSystem.h"
+#include "platform/Library.h"
 #include "platform/LoaderSearch.h"
 
 namespace korvane::diagnosis {
@@ -63,7 +65,7 @@ void AddDelayNotes(const DependencyNode& node, std::vector<std::string>& notes) 
 // A name of the entry points' shape in another letter case, with a
 // compiler's decoration (_DllRegisterServer@0) or a variation of the words
 // (RegisterServer, DllRegisterServerEx), or DllInstall.
-bool LooksLikeEntryPoint(const std::string& name) {
+bool LooksLikeEntryPoint(std::string_view name) {
   std::string folded = FoldName(name);
   while (!folded.empty() && folded.front() == '_') folded.erase(0, 1);
   const std::size_t at = folded.find('@');
@@ -81,6 +83,8 @@ const char* DiagnosisKindName(DiagnosisKind kind) {
     case DiagnosisKind::kFunctionMissing: return "function-missing";
     case DiagnosisKind::kNoEntryPoint: return "no-entry-point";
     case DiagnosisKind::kNothingFound: return "nothing-found";
+    case DiagnosisKind::kWindowsLibrary: return "windows-library";
+    case DiagnosisKind::kLoaderRefused: return "loader-refused";
   }
   return "unknown";
 }
@@ -111,12 +115,18 @@ Diagnosis DiagnoseTree(const std::string& path, bool fileExists, const Dependenc
     d.predictedError = kErrorBadExeFormat;
     d.fileMachine = formats::MachineName(machine);
     d.programMachine = formats::MachineName(program);
-    d.reason = "The file is a " + Width(machine) + " library and this Korvane is the " + Width(program) +
-               " build: use the " + Width(machine) + " build of Korvane for it.";
+    // Korvane is built for both widths on Windows only; elsewhere Wine runs
+    // the Windows tool of the file's width.
+    d.reason = "The file is a " + Width(machine) + " library and this Korvane is the " + Width(program) + " build: " +
+               (platform::LoaderTakesPeImages() ? "use the " + Width(machine) + " build of Korvane for it."
+                                                : std::string("register it in a Wine prefix (--wineprefix PREFIX)."));
     return d;
   }
   AddDelayNotes(tree.root, d.notes);
-  if (tree.truncated) d.notes.push_back("the dependency tree is larger than the walk lists; its end is left out");
+  if (tree.truncated) {
+    d.notes.push_back(std::string("the dependency tree is larger than the walk lists (its limit on ") +
+                      tree.limitReached + " is reached); its end is left out");
+  }
 
   std::vector<std::string> chain;
   if (const DependencyNode* n = FindNode(tree.root, ModuleFails, chain)) {
@@ -166,7 +176,7 @@ Diagnosis DiagnoseTree(const std::string& path, bool fileExists, const Dependenc
       d.kind = DiagnosisKind::kNoEntryPoint;
       for (const formats::ExportedFunction& e : tree.rootInfo.exports) {
         const bool exact = e.name == kEntryPoints[0] || e.name == kEntryPoints[1];
-        if (!exact && LooksLikeEntryPoint(e.name)) d.lookalikes.push_back(e.name);
+        if (!exact && LooksLikeEntryPoint(e.name)) d.lookalikes.emplace_back(e.name);
       }
       d.reason = "It does not export " + (absent.size() == 2 ? absent[0] + " or " + absent[1] : absent[0]);
       if (d.lookalikes.empty()) {
@@ -192,8 +202,44 @@ Diagnosis Diagnose(const std::string& path, DependencyWalker& walker) {
 }
 
 Diagnosis DiagnoseLoadFailure(const std::string& path) {
+  if (!platform::LoaderTakesPeImages()) return DiagnoseNativeLoadFailure(path, platform::LastLoaderFailure());
   DependencyWalker walker;
   return Diagnose(path, walker);
+}
+
+Diagnosis DiagnoseNativeLoadFailure(const std::string& path, const platform::LoaderFailure& failure) {
+  if (platform::GetFileAttributes(path) == platform::kInvalidAttributes) return DiagnoseTree(path, false, {});
+  Diagnosis d;
+  d.file = path;
+  const auto headers = ReadModuleFile(path, formats::PeModuleParts::kHeadersOnly);
+  if (headers) {
+    d.kind = DiagnosisKind::kWindowsLibrary;
+    d.predictedError = kErrorBadExeFormat;
+    d.fileMachine = formats::MachineName(headers->machine);
+    d.reason = "The file is a Windows library (" + d.fileMachine +
+               "): register it in a Wine prefix (--wineprefix PREFIX, or WINEPREFIX).";
+    return d;
+  }
+  const formats::ErrorKind unread = headers.error().kind;
+  if (unread == formats::ErrorKind::kNotRegularFile || unread == formats::ErrorKind::kCannotOpen) {
+    // Never handed to the loader: no message of its applies.
+    d.kind = DiagnosisKind::kNotPeImage;
+    d.predictedError = kErrorBadExeFormat;
+    d.reason = "The file cannot be read as a program library.";
+    return d;
+  }
+  const std::string says = failure.message.empty() ? "" : " (the loader says: " + failure.message + ")";
+  if (failure.step == platform::LoaderStep::kEntryPoint) {
+    d.kind = DiagnosisKind::kNoEntryPoint;
+    d.function = failure.symbol;
+    d.reason = "The library loads, but it does not export " + failure.symbol + says + ".";
+    return d;
+  }
+  d.kind = DiagnosisKind::kLoaderRefused;
+  d.predictedError = kErrorModNotFound;
+  d.reason = failure.message.empty() ? std::string("The library loader cannot load it.")
+                                     : "The library loader cannot load it: " + failure.message + ".";
+  return d;
 }
 
 }  // namespace korvane::diagnosis

@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "diagnosis/DependencyTree.h"
+#include "platform/Library.h"
 
 namespace korvane::diagnosis {
 
@@ -19,6 +21,8 @@ enum class DiagnosisKind {
   kFunctionMissing,
   kNoEntryPoint,
   kNothingFound,
+  kWindowsLibrary,  // a PE file where the loader takes native libraries (Linux)
+  kLoaderRefused,   // a native library the loader refused, in its own words
 };
 
 // Loader errors (GetLastError after LoadLibrary); 0 when the library loads.
@@ -47,14 +51,18 @@ Diagnosis Diagnose(const std::string& path, DependencyWalker& walker);
 Diagnosis DiagnoseTree(const std::string& path, bool fileExists, const DependencyTree& tree);
 
 // Called only when loading a component or finding its entry point failed:
-// the reason, with the platform's folders.
+// the reason, with the platform's folders. Where the loader takes native
+// libraries, DiagnoseNativeLoadFailure with the loader's last failure.
 Diagnosis DiagnoseLoadFailure(const std::string& path);
+// A Windows library is sent to Wine; for a native one the loader's own words
+// say what it lacks (a dependency, a symbol, the entry point).
+Diagnosis DiagnoseNativeLoadFailure(const std::string& path, const platform::LoaderFailure& failure);
 
 const char* DiagnosisKindName(DiagnosisKind kind);
 
 // An export whose name suggests a registration entry point under another
 // spelling (letter case, decoration, extra words); listed when the real ones
 // are missing.
-bool LooksLikeEntryPoint(const std::string& name);
+bool LooksLikeEntryPoint(std::string_view name);
 
 }  // namespace korvane::diagnosis

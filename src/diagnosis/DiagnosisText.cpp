@@ -1,23 +1,41 @@
 #include "diagnosis/DiagnosisText.h"
 
+#include "formats/VisibleText.h"
+
 namespace korvane::diagnosis {
 
 namespace {
 
+using formats::AppendVisible;
+
+// Names and paths come from files: AppendVisible keeps each on its own line.
 void NodeText(const DependencyNode& node, int depth, std::string& out) {
   out.append(static_cast<std::size_t>(depth) * 2, ' ');
-  out += node.name;
+  AppendVisible(out, node.name);
   out += "  ";
   out += NodeStateName(node.state);
   if (node.delayLoaded) out += " delay-load";
   if (node.knownDll) out += " known-dll";
-  if (!node.path.empty()) out += "  " + node.path;
+  if (!node.path.empty()) {
+    out += "  ";
+    AppendVisible(out, node.path);
+  }
   out += '\n';
+  const std::size_t lackIndent = static_cast<std::size_t>(depth) * 2 + 4;
   for (const MissingFunction& lack : node.missing) {
-    out.append(static_cast<std::size_t>(depth) * 2 + 4, ' ');
-    out += "lacks " + lack.function;
-    if (!lack.forwardedTo.empty()) out += " (forwarded to " + lack.forwardedTo + ")";
+    out.append(lackIndent, ' ');
+    out += "lacks ";
+    AppendVisible(out, lack.function);
+    if (!lack.forwardedTo.empty()) {
+      out += " (forwarded to ";
+      AppendVisible(out, lack.forwardedTo);
+      out += ")";
+    }
     out += '\n';
+  }
+  if (node.missingNotListed != 0) {
+    out.append(lackIndent, ' ');
+    out += "lacks " + std::to_string(node.missingNotListed) + " more\n";
   }
   for (const DependencyNode& child : node.children) NodeText(child, depth + 1, out);
 }
@@ -35,6 +53,7 @@ nlohmann::ordered_json NodeJson(const DependencyNode& node) {
     missing.push_back({{"function", lack.function}, {"forwardedTo", lack.forwardedTo}});
   }
   j["missingFunctions"] = missing;
+  if (node.missingNotListed != 0) j["missingNotListed"] = node.missingNotListed;
   nlohmann::ordered_json children = nlohmann::ordered_json::array();
   for (const DependencyNode& child : node.children) children.push_back(NodeJson(child));
   j["imports"] = children;
@@ -44,8 +63,8 @@ nlohmann::ordered_json NodeJson(const DependencyNode& node) {
 }  // namespace
 
 std::string DiagnosisText(const Diagnosis& d) {
-  std::string text = d.reason;
-  for (const std::string& note : d.notes) text += "\n" + note + ".";
+  std::string text = formats::Visible(d.reason);
+  for (const std::string& note : d.notes) text += "\n" + formats::Visible(note) + ".";
   return text;
 }
 
@@ -66,13 +85,14 @@ nlohmann::ordered_json DiagnosisJson(const Diagnosis& d) {
 std::string TreeText(const DependencyTree& tree) {
   std::string out;
   NodeText(tree.root, 0, out);
-  if (tree.truncated) out += "(the tree is cut short: more modules than the walk lists)\n";
+  if (tree.truncated) out += std::string("(the tree is cut short: the walk's limit on ") + tree.limitReached + " is reached)\n";
   return out;
 }
 
 nlohmann::ordered_json TreeJson(const DependencyTree& tree) {
   nlohmann::ordered_json j = NodeJson(tree.root);
   j["truncated"] = tree.truncated;
+  if (tree.truncated) j["limitReached"] = tree.limitReached;
   return j;
 }
 

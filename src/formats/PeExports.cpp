@@ -27,6 +27,11 @@ std::optional<std::uint32_t> InTable(std::uint32_t table, std::uint32_t index, s
 
 Error BadExports(const std::string& detail) { return MakeError(ErrorKind::kBadExports, detail); }
 
+// A full name pool stays kTooManyNames; an unreadable name is damage to the directory.
+Error Pooled(const Error& error, const std::string& detail) {
+  return error.kind == ErrorKind::kTooManyNames ? error : BadExports(detail);
+}
+
 }  // namespace
 
 Expected<void> ReadExports(const Layout& layout, PeModuleInfo& info) {
@@ -50,17 +55,17 @@ Expected<void> ReadExports(const Layout& layout, PeModuleInfo& info) {
 
   // Names point at slots of the address table; slots without a name are
   // exported by ordinal only, and a slot may carry more than one name.
-  std::vector<std::vector<std::string>> slotNames(*functionCount);
+  std::vector<std::vector<std::string_view>> slotNames(*functionCount);
   for (std::uint32_t i = 0; i < *nameCount; ++i) {
     std::optional<std::uint32_t> nameAt;
     std::optional<std::uint16_t> slot;
-    std::optional<std::string> name;
     if (auto at = InTable(*names, i, 4)) nameAt = layout.U32At(*at);
     if (auto at = InTable(*nameOrdinals, i, 2)) slot = layout.U16At(*at);
-    if (nameAt) name = layout.NameAt(*nameAt);
-    if (!slot || !name) return BadExports("name " + std::to_string(i));
+    if (!slot || !nameAt) return BadExports("name " + std::to_string(i));
+    auto name = layout.PooledNameAt(*nameAt);
+    if (!name) return Pooled(name.error(), "name " + std::to_string(i));
     if (*slot >= *functionCount) return BadExports("name " + std::to_string(i) + " names no function");
-    slotNames[*slot].push_back(std::move(*name));
+    slotNames[*slot].push_back(*name);
   }
   for (std::uint32_t slot = 0; slot < *functionCount; ++slot) {
     std::optional<std::uint32_t> address;
@@ -70,16 +75,16 @@ Expected<void> ReadExports(const Layout& layout, PeModuleInfo& info) {
     ExportedFunction f;
     f.ordinal = *base + slot;
     if (*address >= dir.rva && *address - dir.rva < dir.size) {
-      auto forwarder = layout.NameAt(*address);
-      if (!forwarder) return BadExports("the forwarder of function " + std::to_string(slot));
-      f.forwarder = std::move(*forwarder);
+      auto forwarder = layout.PooledNameAt(*address);
+      if (!forwarder) return Pooled(forwarder.error(), "the forwarder of function " + std::to_string(slot));
+      f.forwarder = *forwarder;
     }
     if (slotNames[slot].empty()) {
-      info.exports.push_back(std::move(f));
+      info.exports.push_back(f);
       continue;
     }
-    for (std::string& name : slotNames[slot]) {
-      f.name = std::move(name);
+    for (std::string_view name : slotNames[slot]) {
+      f.name = name;
       info.exports.push_back(f);
     }
   }

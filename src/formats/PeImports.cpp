@@ -1,6 +1,7 @@
 #include "formats/PeImports.h"
 
 #include <cstdio>
+#include <unordered_map>
 
 #include "formats/PeLayout.h"
 
@@ -54,13 +55,34 @@ Expected<void> ReadThunks(const Layout& layout, std::uint32_t table, std::size_t
       const auto hintRva = static_cast<std::uint32_t>(*thunk & 0x7FFFFFFF);
       const auto hint = layout.U16At(hintRva);
       if (!hint || hintRva > 0xFFFFFFFFu - kHintSize) return BadImports("hint of an import of " + module.dllName);
-      auto name = layout.NameAt(hintRva + kHintSize);
-      if (!name) return BadImports("name of an import of " + module.dllName);
+      auto name = layout.PooledNameAt(hintRva + kHintSize);
+      if (!name) {
+        if (name.error().kind == ErrorKind::kTooManyNames) return name.error();
+        return BadImports("name of an import of " + module.dllName);
+      }
       f.ordinal = *hint;
-      f.name = std::move(*name);
+      f.name = *name;
     }
-    module.functions.push_back(std::move(f));
+    module.functions.push_back(f);
   }
+}
+
+// Lookup tables read so far, by RVA: the index of the module that holds the
+// table's functions. Descriptors may share one table; it is walked once.
+using TableIndex = std::unordered_map<std::uint32_t, std::size_t>;
+
+Expected<void> ReadTable(const Layout& layout, std::uint32_t table, std::size_t& total, TableIndex& tables,
+                         const PeModuleInfo& info, ImportedModule& module) {
+  if (const auto read = tables.find(table); read != tables.end()) {
+    const std::vector<ImportedFunction>& functions = info.imports[read->second].functions;
+    if (functions.size() > kMaxImportedFunctions - total) return TooMany("imported functions");
+    total += functions.size();
+    module.functions = functions;
+    return {};
+  }
+  auto thunks = ReadThunks(layout, table, total, module);
+  if (thunks) tables.emplace(table, info.imports.size());  // the module's place once added
+  return thunks;
 }
 
 }  // namespace
@@ -69,6 +91,7 @@ Expected<void> ReadImports(const Layout& layout, PeModuleInfo& info) {
   const PeDataDirectory& dir = layout.Dir(kPeDirectoryImport);
   if (dir.rva == 0) return {};
   std::size_t total = 0;
+  TableIndex tables;
   for (std::uint64_t at = dir.rva;; at += kImpDescriptorSize) {
     if (at > 0xFFFFFFFFu - kImpDescriptorSize) return BadImports("descriptor table");
     const auto d = static_cast<std::uint32_t>(at);
@@ -84,7 +107,7 @@ Expected<void> ReadImports(const Layout& layout, PeModuleInfo& info) {
     if (!dllName) return BadImports("module name at " + std::to_string(*name));
     module.dllName = std::move(*dllName);
     // Bound images may overwrite the address table; the name table is the original.
-    auto thunks = ReadThunks(layout, *nameTable != 0 ? *nameTable : *addressTable, total, module);
+    auto thunks = ReadTable(layout, *nameTable != 0 ? *nameTable : *addressTable, total, tables, info, module);
     info.imports.push_back(std::move(module));
     if (!thunks) return thunks;
   }
@@ -95,6 +118,7 @@ Expected<void> ReadDelayImports(const Layout& layout, PeModuleInfo& info) {
   if (dir.rva == 0) return {};
   std::size_t total = 0;
   for (const ImportedModule& m : info.imports) total += m.functions.size();
+  TableIndex tables;
   for (std::uint64_t at = dir.rva;; at += kDelayDescriptorSize) {
     if (at > 0xFFFFFFFFu - kDelayDescriptorSize) return BadImports("delay descriptor table");
     const auto d = static_cast<std::uint32_t>(at);
@@ -124,7 +148,7 @@ Expected<void> ReadDelayImports(const Layout& layout, PeModuleInfo& info) {
     if (!dllName) return BadImports("delay-loaded module name at " + std::to_string(*name));
     module.dllName = std::move(*dllName);
     Expected<void> thunks;
-    if (*nameTable != 0) thunks = ReadThunks(layout, *nameTable, total, module);
+    if (*nameTable != 0) thunks = ReadTable(layout, *nameTable, total, tables, info, module);
     info.imports.push_back(std::move(module));
     if (!thunks) return thunks;
   }
@@ -143,9 +167,11 @@ Expected<PeModuleInfo> ReadPeModule(const PeImage& image, PeModuleParts parts) {
   info.isDll = (h.characteristics & pe::kCharacteristicDll) != 0;
   if (parts == PeModuleParts::kHeadersOnly) return info;
   // Every directory is read even after another one failed; the first fault is kept.
-  const pe::Layout layout(image);
+  auto names = std::make_shared<NamePool>();
+  const pe::Layout layout(image, *names);
   Expected<void> results[] = {pe::ReadImports(layout, info), pe::ReadDelayImports(layout, info),
                               pe::ReadExports(layout, info)};
+  info.names = std::move(names);
   for (const Expected<void>& r : results) {
     if (!r) {
       info.damage = r.error();

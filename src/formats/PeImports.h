@@ -7,6 +7,11 @@
 // Counts and name lengths are capped by the limits below, and a damaged
 // directory leaves what was read before the damage in place, with damage
 // saying which directory was damaged.
+//
+// Names of imported and exported functions are read once per address and
+// shared: entries hold views into the module's name pool, which every copy of
+// the PeModuleInfo keeps alive. (Many thunks or export slots may point at one
+// name; copying it for each would let a small file claim gigabytes.)
 
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +19,8 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "formats/ByteSource.h"
@@ -27,6 +34,9 @@ inline constexpr std::size_t kMaxImportedModules = 1024;
 inline constexpr std::size_t kMaxImportedFunctions = 1u << 16;  // over all modules
 inline constexpr std::size_t kMaxExportedFunctions = 1u << 16;  // ordinals are 16-bit
 inline constexpr std::size_t kMaxImportNameLength = 1024;
+// All the function names one module's pool may hold, imports and exports
+// together (kTooManyNames beyond; real modules hold well under 1 MiB).
+inline constexpr std::size_t kMaxModuleNameBytes = std::size_t{4} << 20;
 
 // Machine types of the COFF header.
 inline constexpr std::uint16_t kMachineI386 = 0x014C;
@@ -38,8 +48,23 @@ inline constexpr std::uint16_t kMachineArm64 = 0xAA64;
 inline constexpr std::uint16_t kSubsystemWindowsGui = 2;
 inline constexpr std::uint16_t kSubsystemWindowsConsole = 3;
 
+// The function names read from one image, each kept once by its address.
+class NamePool {
+ public:
+  // The name kept for rva, or nullptr when none is kept yet.
+  const std::string* Find(std::uint32_t rva) const;
+  // Keeps name for rva; kTooManyNames when the pool would pass kMaxModuleNameBytes.
+  Expected<std::string_view> Keep(std::uint32_t rva, std::string name);
+  // The bytes of all names kept.
+  std::size_t Bytes() const { return bytes_; }
+
+ private:
+  std::unordered_map<std::uint32_t, std::string> byRva_;  // nodes never move: views stay valid
+  std::size_t bytes_ = 0;
+};
+
 struct ImportedFunction {
-  std::string name;            // empty when imported by ordinal
+  std::string_view name;       // in the module's pool; empty when imported by ordinal
   std::uint16_t ordinal = 0;   // the ordinal when byOrdinal, else the name's hint
   bool byOrdinal = false;
 };
@@ -51,9 +76,9 @@ struct ImportedModule {
 };
 
 struct ExportedFunction {
-  std::string name;            // empty for an export by ordinal only
+  std::string_view name;       // in the module's pool; empty for an export by ordinal only
   std::uint32_t ordinal = 0;   // the biased ordinal importers use
-  std::string forwarder;       // "OTHER.Function" or "OTHER.#12"; empty when code
+  std::string_view forwarder;  // "OTHER.Function" or "OTHER.#12"; empty when code
 };
 
 struct PeModuleInfo {
@@ -65,6 +90,8 @@ struct PeModuleInfo {
   std::vector<ImportedModule> imports;  // normal imports first, then delay-loaded
   std::string exportName;               // the export directory's own module name
   std::vector<ExportedFunction> exports;
+  // The names the entries above point into; shared by every copy.
+  std::shared_ptr<const NamePool> names;
   // The first fault met in the import, delay-import or export directory
   // (kBadImports, kBadExports, kTooManyNames); what precedes it is kept.
   std::optional<Error> damage;

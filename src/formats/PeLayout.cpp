@@ -60,4 +60,27 @@ std::optional<std::string> Layout::NameAt(std::uint32_t rva) const {
   return std::nullopt;
 }
 
+Expected<std::string_view> Layout::PooledNameAt(std::uint32_t rva) const {
+  if (const std::string* kept = names_.Find(rva)) return std::string_view(*kept);
+  auto name = NameAt(rva);
+  if (!name) return MakeError(ErrorKind::kOutOfRange, "name at " + std::to_string(rva));
+  return names_.Keep(rva, std::move(*name));
+}
+
 }  // namespace korvane::formats::pe
+
+namespace korvane::formats {
+
+const std::string* NamePool::Find(std::uint32_t rva) const {
+  const auto found = byRva_.find(rva);
+  return found == byRva_.end() ? nullptr : &found->second;
+}
+
+Expected<std::string_view> NamePool::Keep(std::uint32_t rva, std::string name) {
+  if (name.size() > kMaxModuleNameBytes - bytes_) return MakeError(ErrorKind::kTooManyNames, "function names");
+  bytes_ += name.size();
+  const std::string& kept = byRva_.insert_or_assign(rva, std::move(name)).first->second;
+  return std::string_view(kept);
+}
+
+}  // namespace korvane::formats

@@ -16,7 +16,7 @@ inline constexpr std::uint16_t kCharacteristicDll = 0x2000;
 
 class Layout {
  public:
-  explicit Layout(const PeImage& image) : image_(image) {}
+  Layout(const PeImage& image, NamePool& names) : image_(image), names_(names) {}
 
   const PeDataDirectory& Dir(std::size_t index) const { return image_.Headers().directories[index]; }
   std::uint64_t ImageBase() const { return image_.Headers().imageBase; }
@@ -29,6 +29,10 @@ class Layout {
   // A NUL-terminated name at rva, at most kMaxImportNameLength bytes; nullopt
   // when it runs out of the image or past that length.
   std::optional<std::string> NameAt(std::uint32_t rva) const;
+  // The same kept in the module's pool, read only the first time an address
+  // is asked for: kOutOfRange when unreadable, kTooManyNames when the pool
+  // is full.
+  Expected<std::string_view> PooledNameAt(std::uint32_t rva) const;
 
  private:
   // The file offset of [rva, rva + length), when file bytes back all of it.
@@ -36,6 +40,7 @@ class Layout {
   bool ReadAt(std::uint32_t rva, std::span<std::uint8_t> out) const;
 
   const PeImage& image_;
+  NamePool& names_;
 };
 
 // The directory readers, each appending to info.

@@ -13,7 +13,9 @@
 namespace korvane::platform {
 
 // Where a type-library path points: an existing file is taken whole;
-// otherwise a final separator and digits name a TYPELIB resource id.
+// otherwise a final separator and digits name a TYPELIB resource id. A final
+// backslash and digits do too, whatever the separator: registry values and
+// Windows tools write "file.dll\2".
 formats::TypeLibLocation LocateTypeLib(const std::string& path, char separator = kPathSeparator);
 
 // The attributes of the library a path points to.

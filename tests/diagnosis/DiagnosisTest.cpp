@@ -11,6 +11,7 @@
 #include "diagnosis/Diagnosis.h"
 #include "diagnosis/DiagnosisText.h"
 #include "diagnosis/LoaderRules.h"
+#include "platform/Library.h"
 #include "platform/LoaderSearch.h"
 
 namespace korvane {
@@ -88,9 +89,11 @@ TEST(Diagnosis, ReasonsNameWhatIsAtFault) {
   const diagnosis::Diagnosis arch = DiagnoseFixture("otherwidth/comp_other.dll");
   EXPECT_EQ(arch.fileMachine, kProgram64 ? "x86" : "x64");
   EXPECT_EQ(arch.programMachine, kProgram64 ? "x64" : "x86");
-  EXPECT_NE(arch.reason.find(kProgram64 ? "use the 32-bit (x86) build" : "use the 64-bit (x64) build"),
-            std::string::npos)
-      << arch.reason;
+  // A build for the other width exists on Windows only; elsewhere Wine loads the file.
+  const char* advice = !platform::LoaderTakesPeImages() ? "register it in a Wine prefix (--wineprefix"
+                       : kProgram64                     ? "use the 32-bit (x86) build"
+                                                        : "use the 64-bit (x64) build";
+  EXPECT_NE(arch.reason.find(advice), std::string::npos) << arch.reason;
   const diagnosis::Diagnosis look = DiagnoseFixture("lookalike/lookalike.dll");
   EXPECT_EQ(look.lookalikes, std::vector<std::string>{"dllregisterserver"});
   EXPECT_NE(look.reason.find("does not export DllRegisterServer;"), std::string::npos) << look.reason;
@@ -159,6 +162,52 @@ TEST(LoaderRules, NamesAsTheLoaderReadsThem) {
   EXPECT_EQ(diagnosis::SearchName("plugin.ocx"), "plugin.ocx");
   EXPECT_EQ(diagnosis::SearchName("dir.v2\\name"), "dir.v2\\name.dll");
 }
+
+// Where the loader takes native libraries: a Windows file is sent to Wine,
+// and a native one gets the loader's own reason, never a word about PE images.
+TEST(Diagnosis, NativeLoaderFailures) {
+  using platform::LoaderStep;
+  struct Case {
+    const char* file;
+    platform::LoaderFailure failure;
+    DiagnosisKind kind;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"ok/ok.dll", {LoaderStep::kLoad, "", "ok.dll: invalid ELF header"}, DiagnosisKind::kWindowsLibrary,
+       "register it in a Wine prefix (--wineprefix"},
+      {"otherwidth/comp_other.dll", {LoaderStep::kLoad, "", ""}, DiagnosisKind::kWindowsLibrary, "Wine prefix"},
+      {"notpe/readme.dll", {LoaderStep::kLoad, "", "libghost.so.1: cannot open shared object file"},
+       DiagnosisKind::kLoaderRefused, "cannot load it: libghost.so.1: cannot open shared object file."},
+      {"notpe/readme.dll", {LoaderStep::kEntryPoint, "DllRegisterServer", "x.so: undefined symbol: DllRegisterServer"},
+       DiagnosisKind::kNoEntryPoint, "does not export DllRegisterServer (the loader says: x.so: undefined symbol"},
+      // Never handed to the loader: an earlier library's message is not its reason.
+      {"notpe", {LoaderStep::kLoad, "", "stale.so: invalid ELF header"}, DiagnosisKind::kNotPeImage,
+       "cannot be read as a program library."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const diagnosis::Diagnosis d = diagnosis::DiagnoseNativeLoadFailure(DiagnosisFixture(c.file), c.failure);
+    EXPECT_EQ(d.kind, c.kind) << d.reason;
+    EXPECT_NE(d.reason.find(c.says), std::string::npos) << d.reason;
+    EXPECT_EQ(d.reason.find("PE image"), std::string::npos) << d.reason;
+    EXPECT_EQ(d.reason.find("build of Korvane"), std::string::npos) << d.reason;
+  }
+}
+
+#ifndef _WIN32
+// The loader's words are kept for the diagnosis of the failure.
+TEST(Diagnosis, LoaderFailureIsKeptForTheDiagnosis) {
+  const std::string text = DiagnosisFixture("notpe/readme.dll");
+  EXPECT_EQ(platform::LoadLibrary(text), nullptr);
+  const platform::LoaderFailure failure = platform::LastLoaderFailure();
+  EXPECT_EQ(failure.step, platform::LoaderStep::kLoad);
+  EXPECT_NE(failure.message.find("readme.dll"), std::string::npos) << failure.message;
+  const diagnosis::Diagnosis d = diagnosis::DiagnoseLoadFailure(text);
+  EXPECT_EQ(d.kind, DiagnosisKind::kLoaderRefused);
+  EXPECT_NE(d.reason.find(failure.message), std::string::npos) << d.reason;
+}
+#endif
 
 }  // namespace
 }  // namespace korvane

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "Fixtures.h"
+#include "PeBuilder.h"
 #include "formats/PeImports.h"
+#include "support/Boundary.h"
 
 namespace korvane {
 namespace {
@@ -47,11 +49,10 @@ const formats::ExportedFunction* FindExport(const PeModuleInfo& info, const std:
   return nullptr;
 }
 
+using test::PutU32;
+
 std::uint32_t U32(const Bytes& b, std::size_t at) {
   return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (std::uint32_t{b[at + 3]} << 24);
-}
-void PutU32(Bytes& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 // The file offset of data directory entry index (PE32 or PE32+).
 std::size_t DirectoryEntry(const Bytes& b, std::size_t index) {
@@ -193,6 +194,68 @@ TEST(PeImports, DamagedDirectories) {
     EXPECT_EQ(Read(b, info), c.expected);
     EXPECT_EQ(info.machine, kProgram64 ? formats::kMachineAmd64 : formats::kMachineI386);  // headers still read
   }
+}
+
+// An export whose address lies inside [directory, directory + size) is a
+// forwarder; one just past the directory's end is code.
+TEST(PeImports, ForwarderOnlyInsideTheExportDirectory) {
+  const std::string forwarder = "base.BaseFunc";
+  const std::vector<test::Boundary> cases = {
+      {"the forwarder string's first byte against the directory's end",
+       [&](int delta) {
+         test::PeBuilder pe(formats::kMachineAmd64);
+         const auto dir = pe.SetExports("fwd.dll", {{"Fwd", 0, forwarder}});
+         // The string ends the directory; the smallest size that still holds its first byte:
+         const auto holding = dir.size - static_cast<std::uint32_t>(forwarder.size());
+         pe.SetDirectory(formats::kPeDirectoryExport, dir.rva, static_cast<std::uint32_t>(holding + delta));
+         return pe.Build();
+       },
+       "code", "forwarder base.BaseFunc", "forwarder base.BaseFunc"},
+  };
+  test::ExpectAtLimits(cases, [](const Bytes& bytes) -> std::string {
+    PeModuleInfo info;
+    if (Read(bytes, info) != std::nullopt) return "damaged";
+    const auto* f = FindExport(info, "Fwd");
+    if (f == nullptr) return "missing";
+    return f->forwarder.empty() ? "code" : "forwarder " + std::string(f->forwarder);
+  });
+}
+
+// Descriptors and thunks that all point at one name hold it once; names at
+// ever new addresses stop at the module's name budget.
+TEST(PeImports, NamesAreReadOncePerAddressAndBounded) {
+  test::PeBuilder shared(formats::kMachineAmd64);
+  const std::string longName(formats::kMaxImportNameLength - 1, 'N');
+  const std::uint32_t table = shared.AddLookupTable(std::vector<std::uint64_t>(1024, shared.AddName(longName, true)));
+  std::vector<test::PeBuilder::Import> imports;
+  for (int i = 0; i < 40; ++i) imports.push_back({"m" + std::to_string(i) + ".dll", table});
+  shared.SetImports(imports);
+  PeModuleInfo info;
+  EXPECT_EQ(Read(shared.Build(), info), std::nullopt);
+  ASSERT_EQ(info.imports.size(), 40u);
+  ASSERT_NE(info.names, nullptr);
+  EXPECT_EQ(info.names->Bytes(), longName.size());
+  EXPECT_EQ(info.imports[0].functions[0].name, longName);
+  for (const auto& m : info.imports) {
+    ASSERT_EQ(m.functions.size(), 1024u);
+    EXPECT_EQ(m.functions.back().name.data(), info.imports[0].functions[0].name.data());
+  }
+
+  // Every address of ten 1 KB names is the start of another (shorter) name:
+  // about 5 MB of distinct names from a 10 KB region.
+  test::PeBuilder overlapping(formats::kMachineAmd64);
+  constexpr std::size_t kRuns = 10;
+  Bytes region(2, 0);  // the first name's hint
+  for (std::size_t r = 0; r < kRuns; ++r) {
+    region.insert(region.end(), formats::kMaxImportNameLength - 1, 'A');
+    region.push_back(0);
+  }
+  const std::uint32_t start = overlapping.Add(region, 2);
+  std::vector<std::uint64_t> thunks;
+  for (std::uint32_t at = 0; at < kRuns * formats::kMaxImportNameLength; ++at) thunks.push_back(start + at);
+  overlapping.SetImports({{"many.dll", overlapping.AddLookupTable(thunks)}});
+  EXPECT_EQ(Read(overlapping.Build(), info), ErrorKind::kTooManyNames);
+  EXPECT_LE(info.names->Bytes(), formats::kMaxModuleNameBytes);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <map>
 
 #include "ProcessRunner.h"
 #include "common/Json.h"
@@ -72,6 +73,39 @@ TEST(IdlCommand, ExitCodes) {
     if (c.exitCode != 0) {
       EXPECT_NE(r.err.find("korvane-cli: "), std::string::npos) << r.err;
     }
+  }
+}
+
+// A library name with a TAB and a line break (patched into a copy of a
+// fixture, same length) stays inside its field in every text output, and
+// exact in JSON.
+TEST(IdlCommand, NamesFromTheFileStayInTheirFields) {
+  test::TempDir dir;
+  std::string bytes = Slurp(KORVANE_FIXTURE_ALPHA64_TLB);
+  const std::string name = "KorvaneAlpha";
+  const std::string forged = "Kor\tva\nforge";
+  ASSERT_EQ(forged.size(), name.size());
+  const std::size_t at = bytes.find(name);
+  ASSERT_NE(at, std::string::npos);
+  bytes.replace(at, name.size(), forged);
+  const std::string file = dir.Write("forged.tlb", bytes);
+  const std::string other = dir.Write("other.tlb", bytes);
+  const std::map<std::string, std::string> env{{"KORVANE_REGISTRY", dir.File("registry.db")}};
+  const auto run = [&](const std::vector<std::string>& args) { return RunProcess(KORVANE_CLI_EXE, args, env, 60); };
+
+  const ProcessResult list = run({"idl", "--list", file});
+  ASSERT_EQ(list.exitCode, 0) << list.err;
+  EXPECT_EQ(list.out, file + "\tKor?va?forge\t{6B1E9C40-2F5A-4C11-9D3E-7A10B2C3D4E5}\t1.10\n");
+  const ProcessResult json = run({"idl", "--list", "--json", file});
+  ASSERT_EQ(json.exitCode, 0) << json.err;
+  EXPECT_EQ(Json::parse(json.out)["libraries"][0]["name"], forged);
+
+  // info and compare: no line starts with what followed the line break.
+  for (const auto& args : {std::vector<std::string>{"info", file}, std::vector<std::string>{"compare", file, other}}) {
+    const ProcessResult rows = run(args);
+    ASSERT_EQ(rows.exitCode, 0) << rows.err;
+    EXPECT_NE(rows.out.find("Kor?va?forge"), std::string::npos) << rows.out;
+    EXPECT_EQ(rows.out.find("\nforge"), std::string::npos) << rows.out;
   }
 }
 

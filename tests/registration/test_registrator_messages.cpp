@@ -102,6 +102,13 @@ TEST(RegisterActiveXTest, OnlyFailuresToLoadOrFindTheEntryPointCarryAReason) {
   EXPECT_FALSE(failing.diagnosis.has_value());
   ASSERT_TRUE(plain.diagnosis.has_value());
   EXPECT_EQ(plain.outcome, EntryPointMissing);  // the reason never changes the outcome
+#ifndef _WIN32
+  // A native library: the loader's own words, nothing about Windows files.
+  EXPECT_EQ(plain.diagnosis->kind, diagnosis::DiagnosisKind::kNoEntryPoint);
+  EXPECT_NE(plain.diagnosis->reason.find("undefined symbol: DllRegisterServer"), std::string::npos)
+      << plain.diagnosis->reason;
+  EXPECT_EQ(plain.diagnosis->reason.find("PE image"), std::string::npos) << plain.diagnosis->reason;
+#endif
   ASSERT_TRUE(missing.diagnosis.has_value());
   EXPECT_EQ(missing.outcome, LoadFailed);
   EXPECT_EQ(missing.diagnosis->kind, diagnosis::DiagnosisKind::kFileMissing);

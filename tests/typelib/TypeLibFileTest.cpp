@@ -72,10 +72,13 @@ TEST(TypeLibFile, ResourceIdSuffixSelectsTheResource) {
   EXPECT_FALSE(ReadTypeLibFile(std::string(KORVANE_FIXTURE_ALPHA32_TLB) + "/1", kSep));
 }
 
-TEST(TypeLibFile, SeparatorIsThePlatformsOwn) {
+// A backslash splits "file\N" also where '/' is the separator (see below);
+// a '/' splits nothing where the separator is a backslash.
+TEST(TypeLibFile, SeparatorIsThePlatformsOwnOrABackslash) {
   const std::string multi = KORVANE_FIXTURE_MULTI_DLL;
   EXPECT_EQ(MustRead(ReadTypeLibFile(multi + "\\2", '\\')).majorVersion, 2);
-  EXPECT_FALSE(ReadTypeLibFile(multi + "\\2", '/'));
+  EXPECT_EQ(MustRead(ReadTypeLibFile(multi + "\\2", '/')).majorVersion, 2);
+  EXPECT_FALSE(ReadTypeLibFile(multi + "/2", '\\'));
 }
 
 TEST(TypeLibFile, ResourceIdsOfAtMostFiveDigitsUpTo65535) {
@@ -103,6 +106,25 @@ TEST(TypeLibFile, AnExistingFileIsTakenWholeEvenWhenItsNameIsDigits) {
   EXPECT_EQ(LocateTypeLib(file, kSep).file, file);
   EXPECT_FALSE(LocateTypeLib(file, kSep).hasResourceId);
   EXPECT_EQ(MustRead(ReadTypeLibFile(file, kSep)).name, "KorvaneBeta");
+}
+
+// "file\N" as the registry and Windows tools write it names a resource on
+// Linux too, unless a file of that whole name exists.
+TEST(TypeLibFile, BackslashAndDigitsNameAResourceWhenNoFileHasTheWholeName) {
+  test::TempDir dir;
+  const std::string multi = Copy(dir, KORVANE_FIXTURE_MULTI_DLL, "multi.dll");
+  EXPECT_EQ(MustRead(ReadTypeLibFile(multi + "\\5", kSep)).name, "KorvaneBeta");
+  const auto library = platform::ReadTypeLibraryFile(multi + "\\5", kSep);
+  ASSERT_TRUE(library) << library.error().message;
+  EXPECT_EQ(library->attributes.name, "KorvaneBeta");
+  const TypeLibLocation split = LocateTypeLib(multi + "\\5", kSep);
+  EXPECT_EQ(split.file, multi);
+  EXPECT_EQ(split.resourceId, 5);
+#ifndef _WIN32  // where a backslash can be part of a file's name
+  const std::string whole = Copy(dir, KORVANE_FIXTURE_BETA64_DLL, "beta.dll\\2");
+  EXPECT_FALSE(LocateTypeLib(whole, kSep).hasResourceId);
+  EXPECT_EQ(MustRead(ReadTypeLibFile(whole, kSep)).name, "KorvaneBeta");
+#endif
 }
 
 TEST(TypeLibFile, DecidesByFirstBytesNotByExtension) {

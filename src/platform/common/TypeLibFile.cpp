@@ -9,8 +9,17 @@
 
 namespace korvane::platform {
 
+namespace {
+// Registry values and Windows tools name a module's library "C:\...\file.dll\2"
+// on every platform.
+constexpr char kWindowsSeparator = '\\';
+}  // namespace
+
 formats::TypeLibLocation LocateTypeLib(const std::string& path, char separator) {
-  return formats::LocateTypeLib(path, separator, IsRegularFile(path));
+  const bool whole = IsRegularFile(path);
+  formats::TypeLibLocation where = formats::LocateTypeLib(path, separator, whole);
+  if (where.hasResourceId || whole || separator == kWindowsSeparator) return where;
+  return formats::LocateTypeLib(path, kWindowsSeparator, false);
 }
 
 formats::Expected<formats::TypeLibAttributes> ReadTypeLibFile(const std::string& path, char separator) {

@@ -24,4 +24,8 @@ void FreeLibrary(LibraryHandle library) {
   if (library != nullptr) ::FreeLibrary(static_cast<HMODULE>(library));
 }
 
+LoaderFailure LastLoaderFailure() { return {}; }
+
+bool LoaderTakesPeImages() { return true; }
+
 }  // namespace korvane::platform
