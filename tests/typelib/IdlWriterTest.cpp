@@ -126,5 +126,34 @@ TEST(IdlWriter, AliasesArePublicAndPointerAliasesUnique) {
   Find(idl, "typedef [public, helpstring(\"a colour\")]\n    unsigned long COLOUR;");
 }
 
+// An imported interface is declared with as many functions as its vtable
+// holds, counted in the pointer size of the library it comes from: the
+// functions of an interface derived from it then get their own offsets.
+TEST(IdlWriter, DeclaresAnImportedInterfaceWithItsVtableInItsOwnWidth) {
+  struct Case {
+    int sysKind;
+    std::uint16_t vtableSize;  // IUnknown's three functions and two more
+  };
+  for (const Case& c : {Case{kSysWin32, 20}, Case{kSysWin64, 40}}) {
+    TypeLibrary imported;
+    imported.attributes.sysKind = c.sysKind;
+    TypeInfo base;
+    base.kind = TypeKind::kInterface;
+    base.name = "IBase";
+    base.guid = test::SampleGuid(0x50);
+    base.vtableSize = c.vtableSize;
+    imported.types.push_back(base);
+
+    TypeLibrary lib = test::SampleLibrary();
+    lib.attributes.sysKind = kSysWin64 + kSysWin32 - c.sysKind;  // the other width than the import
+    lib.types[1].implemented.front().type = TypeRef{-1, 0, base.guid, "", 0};
+    IdlOptions options;
+    options.imports = {&imported};
+    const std::string idl = WriteIdl(lib, options);
+    Find(idl, "interface IBase : IUnknown { HRESULT m1(); HRESULT m2(); }\n");
+    Find(idl, "interface IShape : IBase {");
+  }
+}
+
 }  // namespace
 }  // namespace korvane::typelib
