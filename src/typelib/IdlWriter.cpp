@@ -1,5 +1,6 @@
 #include "typelib/IdlWriter.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -184,7 +185,11 @@ class Writer {
       });
       for (const auto& impl : type.implemented) useImport(impl.type, true);
     }
-    bool usesDispatch = baseTypes.count(vt::kDispatch) || imported.count("IDispatch");
+    // The compiler bases every dispinterface on IDispatch, also one declared
+    // through an interface.
+    bool usesDispatch = baseTypes.count(vt::kDispatch) || imported.count("IDispatch") ||
+                        std::any_of(lib_.types.begin(), lib_.types.end(),
+                                    [](const TypeInfo& type) { return type.kind == TypeKind::kDispatch; });
     for (const auto& entry : imported) {
       const TypeInfo* target = FindImportedType(entry.second.ref, options_.imports);
       if (target && target->kind == TypeKind::kDispatch) usesDispatch = true;
@@ -502,13 +507,29 @@ class Writer {
     out_ += std::string(kIndent) + "};\n";
   }
 
+  // The interface a dispinterface was declared through ("dispinterface D {
+  // interface I; }"): the library then stores I as what D implements, in
+  // place of IDispatch, and no members of D's own.
+  const TypeRef* DeclaringInterface(const TypeInfo& type) const {
+    if (type.implemented.empty()) return nullptr;
+    const TypeRef& ref = type.implemented.front().type;
+    if (ref.name.empty() || ref.name == "IDispatch") return nullptr;
+    const TypeInfo* target = Local(ref);
+    if (!target) target = FindImportedType(ref, options_.imports);
+    return target && target->kind == TypeKind::kInterface ? &ref : nullptr;
+  }
+
   void Dispinterface(const TypeInfo& type) {
     AttributeBlock(kIndent, TypeAttributes(type));
     out_ += std::string(kIndent) + "dispinterface " + type.name + " {\n";
-    out_ += std::string(kIndent) + "properties:\n";
-    for (const auto& v : type.variables) Property(v);
-    out_ += std::string(kIndent) + "methods:\n";
-    for (const auto& function : type.functions) Method(function, false);
+    if (const TypeRef* through = DeclaringInterface(type)) {
+      out_ += std::string(kMemberIndent) + "interface " + through->name + ";\n";
+    } else {
+      out_ += std::string(kIndent) + "properties:\n";
+      for (const auto& v : type.variables) Property(v);
+      out_ += std::string(kIndent) + "methods:\n";
+      for (const auto& function : type.functions) Method(function, false);
+    }
     out_ += std::string(kIndent) + "};\n";
   }
 
