@@ -11,7 +11,7 @@
 #include "cli/JsonOutput.h"
 #include "formats/TypeLibModel.h"
 #include "platform/FileSystem.h"
-#include "platform/LoaderSearch.h"
+#include "platform/TypeLibFolders.h"
 #include "platform/Process.h"
 #include "platform/TypeLibFile.h"
 #include "typelib/IdlWriter.h"
@@ -147,13 +147,14 @@ int RunIdl(CliArgs& args) {
   auto library = platform::ReadTypeLibraryFile(file);
   if (!library) return Fail(kExitFailed, library.error().message);  // names the file
   // Imported libraries give the names of the types used from them: looked
-  // for beside the file, then in the system folder of the library's platform.
+  // for beside the file, then in the system folders of the library's
+  // platform (on Linux also Wine's).
   const std::string where = platform::LocateTypeLib(file).file;
   const std::size_t slash = where.find_last_of("/\\");
   const std::string folder = slash == std::string::npos ? "." : where.substr(0, slash + 1);
   const bool win64 = library->attributes.sysKind == formats::kSysWin64;
   const auto importedLibraries =
-      typelib::ReadImportedLibraries(*library, {folder, platform::LoaderSearchFolders(win64).system});
+      typelib::ReadImportedLibraries(*library, platform::TypeLibImportFolders(folder, win64));
   typelib::IdlOptions options;
   options.fileName = BaseName(where);
   options.imports = typelib::ImportedPointers(importedLibraries);

@@ -6,6 +6,7 @@
 #include "formats/TypeLibImports.h"
 #include "platform/Process.h"
 #include "platform/TypeLibFile.h"
+#include "typelib/StandardOle.h"
 
 namespace korvane::typelib {
 
@@ -97,6 +98,8 @@ std::vector<std::optional<TypeLibrary>> ReadImportedLibraries(const TypeLibrary&
         break;
       }
     }
+    // The standard OLE library's types are fixed: known without the file.
+    if (!read && import.guid == StandardOleGuid()) read = StandardOleLibrary(library.attributes.sysKind);
     found.push_back(std::move(read));
   }
   return found;

@@ -28,7 +28,8 @@ void NameImportedTypes(formats::TypeLibrary& library, const ImportedLibraries& i
 void ForEachTypeRef(formats::TypeLibrary& library, const std::function<void(formats::TypeRef&)>& visit);
 
 // Reads the libraries a library imports, each looked for by its file name
-// (without any folder it was stored with) in the folders, in order.
+// (without any folder it was stored with) in the folders, in order. The
+// standard OLE library, when found nowhere, is given by its known types.
 std::vector<std::optional<formats::TypeLibrary>> ReadImportedLibraries(const formats::TypeLibrary& library,
                                                                        const std::vector<std::string>& folders);
 
