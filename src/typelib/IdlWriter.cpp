@@ -7,6 +7,7 @@
 #include <set>
 #include <vector>
 
+#include "typelib/IdlNames.h"
 #include "typelib/TypeText.h"
 
 namespace korvane::typelib {
@@ -126,6 +127,7 @@ class Writer {
       ref.name = "UnresolvedImport" + std::to_string(ref.importIndex) + "_" +
                  (ref.importTypeIndex >= 0 ? std::to_string(ref.importTypeIndex) : PlainHex(ref.typeGuid));
     });
+    nameChanges_ = MakeIdlNames(lib_);
     for (std::size_t i = 0; i < lib_.types.size(); ++i) {
       localNames_.insert(lib_.types[i].name);
       localIndexes_.emplace(lib_.types[i].name, i);
@@ -165,7 +167,13 @@ class Writer {
 
   void Header() {
     out_ += "// Generated .IDL file (by Korvane)\n//\n";
-    if (!options_.fileName.empty()) out_ += "// typelib filename: " + options_.fileName + "\n";
+    if (!options_.fileName.empty()) out_ += "// typelib filename: " + CommentText(options_.fileName) + "\n";
+    if (!nameChanges_.empty()) {
+      out_ += "//\n// Names that are no IDL identifiers, written changed:\n";
+      for (const auto& change : nameChanges_) {
+        out_ += "//   \"" + CommentText(change.from) + "\" as " + change.to + "\n";
+      }
+    }
     out_ += "\n";
   }
 
@@ -687,6 +695,7 @@ class Writer {
 
   TypeLibrary lib_;  // a copy, with the names of imported types filled in
   const IdlOptions& options_;
+  std::vector<NameChange> nameChanges_;
   std::set<std::string> localNames_;
   std::map<std::string, std::size_t> localIndexes_;  // the first type of each name
   std::set<std::size_t> defined_;  // types written so far

@@ -37,8 +37,12 @@ std::string GuidText(const formats::Guid& guid);
 bool IsZeroGuid(const formats::Guid& guid);
 
 // A string as an IDL string literal, quotes included. The IDL compiler knows
-// only two escapes, \" and \\; every other byte stands for itself.
+// only two escapes, \" and \\; every other byte stands for itself, but for
+// line breaks and the other control characters but TAB, written as blanks.
 std::string QuotedString(const std::string& text);
+// The same for messages, where such a character is written \xNN instead, so
+// that two texts that differ show different.
+std::string DisplayString(const std::string& text);
 
 // A double that reads back to exactly the same value.
 std::string ExactDouble(double value);

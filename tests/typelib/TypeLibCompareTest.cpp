@@ -107,6 +107,11 @@ TEST(TypeLibCompare, NamesEachDifferenceByItsPath) {
        [](TypeLibrary& lib) { lib.types[1].majorVersion = 4; },
        none,
        {"type IShape: version 0.0 vs 4.0"}},
+      // A line break would start a line of its own, and show as a blank.
+      {"text with a line break",
+       [](TypeLibrary& lib) { lib.attributes.helpString = "Sample\nlibrary"; },
+       none,
+       {"library: help string \"Sample library\" vs \"Sample\\x0alibrary\""}},
       {"parameter missing",
        [](TypeLibrary& lib) { lib.types[1].functions[1].params.pop_back(); },
        none,
