@@ -162,7 +162,7 @@ int RunIdl(CliArgs& args) {
     typelib::NameImportedTypes(*library, options.imports);
     return Emit(JsonText(Json{{"file", file}, {"library", typelib::TypeLibraryJson(*library)}}) + "\n", output);
   }
-  return Emit(typelib::WriteIdl(*library, options), output);
+  return Emit(typelib::WriteIdl(std::move(*library), options), output);
 }
 
 const CliCommand kIdl("idl",

@@ -10,7 +10,7 @@ formats::Expected<std::string> TypeLibraryIdl(const std::string& path) {
   if (!library) return library.error();
   typelib::IdlOptions options;
   options.fileName = path;
-  return typelib::WriteIdl(*library, options);
+  return typelib::WriteIdl(std::move(*library), options);
 }
 
 }  // namespace korvane::forms

@@ -17,17 +17,17 @@ namespace {
 // Words the Wine IDL compiler takes as keywords wherever they stand, so that
 // none of them can name a type or a member.
 constexpr std::string_view kKeywords[] = {
-    "FALSE",     "NULL",       "TRUE",      "__cdecl",      "__fastcall", "__int32",  "__int3264",      "__int64",
-    "__pascal",  "__stdcall",  "_cdecl",    "_stdcall",     "boolean",    "byte",     "case",           "cdecl",
-    "char",      "coclass",    "const",     "cpp_quote",    "default",    "dispinterface", "double",    "enum",
-    "error_status_t", "extern", "float",    "handle_t",     "hyper",      "import",   "importlib",      "inline",
-    "int",       "interface",  "library",   "long",         "methods",    "module",   "pascal",         "properties",
-    "register",  "short",      "signed",    "sizeof",       "small",      "static",   "stdcall",        "struct",
-    "switch",    "typedef",    "union",     "unsigned",     "void",       "wchar_t",
+    "FALSE", "NULL", "TRUE", "__cdecl", "__fastcall", "__int32", "__int3264", "__int64", "__pascal",
+    "__stdcall", "_cdecl", "_stdcall", "boolean", "byte", "case", "cdecl", "char", "coclass", "const",
+    "cpp_quote", "default", "dispinterface", "double", "enum", "error_status_t", "extern", "float",
+    "handle_t", "hyper", "import", "importlib", "inline", "int", "interface", "library", "long", "methods",
+    "module", "pascal", "properties", "register", "short", "signed", "sizeof", "small", "static", "stdcall",
+    "struct", "switch", "typedef", "union", "unsigned", "void", "wchar_t",
 };
+static_assert(std::is_sorted(std::begin(kKeywords), std::end(kKeywords)), "kept sorted for the binary search");
 
 bool IsKeyword(std::string_view name) {
-  return std::find(std::begin(kKeywords), std::end(kKeywords), name) != std::end(kKeywords);
+  return std::binary_search(std::begin(kKeywords), std::end(kKeywords), name);
 }
 
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }

@@ -79,8 +79,13 @@ std::string VtLabel(std::uint16_t type) {
 }  // namespace
 
 std::string BaseTypeName(std::uint16_t type) {
+  const char* keyword = BaseTypeKeyword(type);
+  return keyword ? keyword : std::string();
+}
+
+const char* BaseTypeKeyword(std::uint16_t type) {
   const VtNames* names = FindVt(type);
-  return names && names->idl ? names->idl : std::string();
+  return names ? names->idl : nullptr;
 }
 
 const TypeDesc& WithoutArray(const TypeDesc& type) {

@@ -14,6 +14,8 @@ namespace korvane::typelib {
 // The IDL name of a base VARENUM (VT_I4 -> "long"); empty for the composite
 // ones (pointer, arrays, user-defined) and for numbers IDL has no name for.
 std::string BaseTypeName(std::uint16_t vt);
+// The same without a string made: nullptr where that one is empty.
+const char* BaseTypeKeyword(std::uint16_t vt);
 
 // A type description as IDL writes it before a name: "long", "BSTR*",
 // "SAFEARRAY(VARIANT)", "IFoo*". A C array shows its bounds after the element
