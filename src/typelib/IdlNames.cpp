@@ -1,6 +1,7 @@
 #include "typelib/IdlNames.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -25,13 +26,34 @@ constexpr std::string_view kKeywords[] = {
     "struct", "switch", "typedef", "union", "unsigned", "void", "wchar_t",
 };
 static_assert(std::is_sorted(std::begin(kKeywords), std::end(kKeywords)), "kept sorted for the binary search");
+constexpr std::size_t kLongestKeyword =
+    std::max_element(std::begin(kKeywords), std::end(kKeywords), [](auto a, auto b) { return a.size() < b.size(); })
+        ->size();
 
 bool IsKeyword(std::string_view name) {
   return std::binary_search(std::begin(kKeywords), std::end(kKeywords), name);
 }
 
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
+constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// What each byte is in an identifier; 0 for a byte that cannot stand in one.
+constexpr unsigned kUpper = 1;
+constexpr unsigned kLower = 2;
+constexpr unsigned kOther = 4;  // '_' and the digits
+constexpr std::size_t kByteValues = 256;
+
+constexpr std::array<unsigned char, kByteValues> MakeCharKinds() {
+  std::array<unsigned char, kByteValues> kinds{};
+  for (std::size_t byte = 0; byte < kByteValues; ++byte) {
+    const auto c = static_cast<char>(byte);
+    if (c >= 'A' && c <= 'Z') kinds[byte] = kUpper;
+    if (c >= 'a' && c <= 'z') kinds[byte] = kLower;
+    if (c == '_' || IsDigit(c)) kinds[byte] = kOther;
+  }
+  return kinds;
+}
+constexpr std::array<unsigned char, kByteValues> kCharKinds = MakeCharKinds();
 
 // The name with every byte IDL does not take in an identifier as '_', one
 // before a leading digit, and one after a keyword.
@@ -51,6 +73,8 @@ class Scope {
   template <typename Collect>
   explicit Scope(std::vector<NameChange>& changes, Collect collect)
       : changes_(changes), collect_([collect](std::set<std::string>& names) { collect(names); }) {}
+
+  bool Changed() const { return !chosen_.empty(); }
 
   void Fix(std::string& name) {
     if (name.empty() || IsIdlIdentifier(name)) return;
@@ -99,13 +123,34 @@ void FixMembers(TypeInfo& type, std::vector<NameChange>& changes) {
 
 bool IsIdlIdentifier(std::string_view name) {
   if (name.empty() || !IsLetter(name.front())) return false;
+  unsigned seen = 0;
   for (char c : name) {
-    if (!IsLetter(c) && !IsDigit(c)) return false;
+    const unsigned kind = kCharKinds[static_cast<unsigned char>(c)];
+    if (kind == 0) return false;
+    seen |= kind;
   }
-  return !IsKeyword(name);
+  // Every keyword is in one letter case and short: most names are neither,
+  // and there are many names.
+  return (seen & kUpper && seen & kLower) || name.size() > kLongestKeyword || !IsKeyword(name);
 }
 
-std::vector<NameChange> MakeIdlNames(TypeLibrary& library) {
+namespace {
+
+// Whether every type of the imported libraries has an identifier for a name
+// (a library not given leaves only names made of identifiers).
+bool ImportedNamesValid(const ImportedLibraries& imported) {
+  for (const TypeLibrary* other : imported) {
+    if (!other) continue;
+    for (const auto& type : other->types) {
+      if (!IsIdlIdentifier(type.name)) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+std::vector<NameChange> MakeIdlNames(TypeLibrary& library, const ImportedLibraries& imported) {
   std::vector<NameChange> changes;
   Scope libraryName(changes, [](std::set<std::string>&) {});
   libraryName.Fix(library.attributes.name);
@@ -114,7 +159,11 @@ std::vector<NameChange> MakeIdlNames(TypeLibrary& library) {
     ForEachTypeRef(library, [&names](TypeRef& ref) { names.insert(ref.name); });
   });
   for (auto& type : library.types) types.Fix(type.name);
-  ForEachTypeRef(library, [&types](TypeRef& ref) { types.Fix(ref.name); });
+  // A reference to one of the library's own types carries that type's name,
+  // checked already; one into an imported library that library's name.
+  if (types.Changed() || !ImportedNamesValid(imported)) {
+    ForEachTypeRef(library, [&types](TypeRef& ref) { types.Fix(ref.name); });
+  }
   for (auto& type : library.types) FixMembers(type, changes);
   // One change made in several scopes is said once.
   std::vector<NameChange> distinct;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "formats/TypeLibModel.h"
+#include "typelib/ImportedTypes.h"
 
 namespace korvane::typelib {
 
@@ -26,8 +27,11 @@ bool IsIdlIdentifier(std::string_view name);
 // members' and parameters', and the names references carry) that is no IDL
 // identifier. One name is changed the same way wherever it stands in one
 // scope: the types and references, or the members of one type, or the
-// parameters of one function. Returns each distinct change once.
-std::vector<NameChange> MakeIdlNames(formats::TypeLibrary& library);
+// parameters of one function. Returns each distinct change once. The names
+// references carry into the imported libraries are those libraries' own or
+// made here (see NameImportedTypes): when all of those are identifiers, as
+// they usually are, the references need no look.
+std::vector<NameChange> MakeIdlNames(formats::TypeLibrary& library, const ImportedLibraries& imported = {});
 
 // Text for a one-line comment: line breaks and the other control characters
 // as \xNN, so that the text cannot end the comment.

@@ -172,15 +172,13 @@ bool IsInterfaceLike(TypeKind kind) {
 class Writer {
  public:
   Writer(TypeLibrary library, const IdlOptions& options) : lib_(std::move(library)), options_(options) {
-    NameImportedTypes(lib_, options_.imports);
     // A type of a library that was not found still needs a name in IDL: one
     // made of where it lives, declared as a placeholder.
-    ForEachTypeRef(lib_, [](TypeRef& ref) {
-      if (ref.importIndex < 0 || !ref.name.empty()) return;
+    NameImportedTypes(lib_, options_.imports, [](TypeRef& ref) {
       ref.name = "UnresolvedImport" + std::to_string(ref.importIndex) + "_" +
                  (ref.importTypeIndex >= 0 ? std::to_string(ref.importTypeIndex) : PlainHex(ref.typeGuid));
     });
-    nameChanges_ = MakeIdlNames(lib_);
+    nameChanges_ = MakeIdlNames(lib_, options_.imports);
     for (std::size_t i = 0; i < lib_.types.size(); ++i) {
       localNames_.insert(lib_.types[i].name);
       localIndexes_.emplace(lib_.types[i].name, i);
@@ -188,6 +186,7 @@ class Writer {
   }
 
   std::string Run() {
+    out_.reserve(EstimatedSize());
     Header();
     Prelude();
     Library();
@@ -195,6 +194,14 @@ class Writer {
   }
 
  private:
+  // About what the text takes: a member's lines come to about this much.
+  std::size_t EstimatedSize() const {
+    constexpr std::size_t kBytesPerMember = 128;
+    std::size_t members = lib_.types.size();
+    for (const auto& type : lib_.types) members += type.functions.size() + type.variables.size();
+    return members * kBytesPerMember;
+  }
+
   // ---- what the types use -------------------------------------------------
 
   template <typename Use>

@@ -70,13 +70,15 @@ const TypeInfo* FindImportedType(const TypeRef& ref, const ImportedLibraries& im
   return nullptr;
 }
 
-void NameImportedTypes(TypeLibrary& library, const ImportedLibraries& imported) {
+void NameImportedTypes(TypeLibrary& library, const ImportedLibraries& imported,
+                       const std::function<void(TypeRef&)>& unnamed) {
   ResolveImportedTypes(library, imported);
-  ForEachTypeRef(library, [](TypeRef& ref) {
+  ForEachTypeRef(library, [&unnamed](TypeRef& ref) {
     if (ref.importIndex < 0 || !ref.name.empty()) return;
     for (const auto& known : kWellKnown) {
       if (ref.typeGuid == known.guid) ref.name = known.name;
     }
+    if (ref.name.empty() && unnamed) unnamed(ref);
   });
 }
 

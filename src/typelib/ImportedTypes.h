@@ -20,8 +20,10 @@ const formats::TypeInfo* FindImportedType(const formats::TypeRef& ref, const Imp
 
 // Names the references into imported libraries from those libraries (the
 // reader's ResolveImportedTypes); IUnknown and IDispatch are known by their
-// GUIDs even without their library.
-void NameImportedTypes(formats::TypeLibrary& library, const ImportedLibraries& imported);
+// GUIDs even without their library. unnamed, when given, is called for each
+// reference still without a name.
+void NameImportedTypes(formats::TypeLibrary& library, const ImportedLibraries& imported,
+                       const std::function<void(formats::TypeRef&)>& unnamed = {});
 
 // Calls visit for every type reference of the library (type descriptions at
 // any depth, implemented interfaces).
