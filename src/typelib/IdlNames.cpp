@@ -104,7 +104,9 @@ class Scope {
   std::map<std::string, std::string> chosen_;
 };
 
-void FixMembers(TypeInfo& type, std::vector<NameChange>& changes) {
+}  // namespace
+
+void MakeIdlMemberNames(TypeInfo& type, std::vector<NameChange>& changes) {
   Scope members(changes, [&type](std::set<std::string>& names) {
     for (const auto& f : type.functions) names.insert(f.name);
     for (const auto& v : type.variables) names.insert(v.name);
@@ -119,7 +121,6 @@ void FixMembers(TypeInfo& type, std::vector<NameChange>& changes) {
   }
 }
 
-}  // namespace
 
 bool IsIdlIdentifier(std::string_view name) {
   if (name.empty() || !IsLetter(name.front())) return false;
@@ -164,8 +165,10 @@ std::vector<NameChange> MakeIdlNames(TypeLibrary& library, const ImportedLibrari
   if (types.Changed() || !ImportedNamesValid(imported)) {
     ForEachTypeRef(library, [&types](TypeRef& ref) { types.Fix(ref.name); });
   }
-  for (auto& type : library.types) FixMembers(type, changes);
-  // One change made in several scopes is said once.
+  return changes;
+}
+
+std::vector<NameChange> DistinctChanges(std::vector<NameChange> changes) {
   std::vector<NameChange> distinct;
   std::set<std::pair<std::string, std::string>> seen;
   for (auto& change : changes) {

@@ -23,15 +23,23 @@ struct NameChange {
 // Whether IDL reads the name as one identifier of its own.
 bool IsIdlIdentifier(std::string_view name);
 
-// Renames, in place, every name of the library (its own, its types', their
-// members' and parameters', and the names references carry) that is no IDL
-// identifier. One name is changed the same way wherever it stands in one
-// scope: the types and references, or the members of one type, or the
-// parameters of one function. Returns each distinct change once. The names
-// references carry into the imported libraries are those libraries' own or
-// made here (see NameImportedTypes): when all of those are identifiers, as
-// they usually are, the references need no look.
+// Renames, in place, every name of the library that is no IDL identifier:
+// its own, its types' and the names references carry (the members: see
+// MakeIdlMemberNames). One name is changed the same way wherever it stands
+// in one scope (here the types and references). Returns the changes. The
+// names references carry into the imported libraries are those libraries'
+// own or made of identifiers (see NameImportedTypes): when all of those are
+// identifiers, as they usually are, the references need no look.
 std::vector<NameChange> MakeIdlNames(formats::TypeLibrary& library, const ImportedLibraries& imported = {});
+
+// The same for the members of one type (one scope) and the parameters of
+// each of its functions (a scope each); the changes are added to changes.
+// The writer calls it for each type just before writing it, while the names
+// are at hand.
+void MakeIdlMemberNames(formats::TypeInfo& type, std::vector<NameChange>& changes);
+
+// Each change once, in the order first made.
+std::vector<NameChange> DistinctChanges(std::vector<NameChange> changes);
 
 // Text for a one-line comment: line breaks and the other control characters
 // as \xNN, so that the text cannot end the comment.

@@ -190,7 +190,8 @@ class Writer {
     Header();
     Prelude();
     Library();
-    return out_;
+    NameChangesComment();
+    return std::move(out_);
   }
 
  private:
@@ -200,6 +201,15 @@ class Writer {
     std::size_t members = lib_.types.size();
     for (const auto& type : lib_.types) members += type.functions.size() + type.variables.size();
     return members * kBytesPerMember;
+  }
+
+  void NameChangesComment() {
+    if (nameChanges_.empty()) return;
+    std::string comment = "//\n// Names that are no IDL identifiers, written changed:\n";
+    for (const auto& change : DistinctChanges(std::move(nameChanges_))) {
+      comment += "//   \"" + CommentText(change.from) + "\" as " + change.to + "\n";
+    }
+    out_.insert(changesAt_, comment);
   }
 
   // ---- what the types use -------------------------------------------------
@@ -230,12 +240,7 @@ class Writer {
   void Header() {
     out_ += "// Generated .IDL file (by Korvane)\n//\n";
     if (!options_.fileName.empty()) out_ += "// typelib filename: " + CommentText(options_.fileName) + "\n";
-    if (!nameChanges_.empty()) {
-      out_ += "//\n// Names that are no IDL identifiers, written changed:\n";
-      for (const auto& change : nameChanges_) {
-        out_ += "//   \"" + CommentText(change.from) + "\" as " + change.to + "\n";
-      }
-    }
+    changesAt_ = out_.size();  // the changed names are said here once all are known
     out_ += "\n";
   }
 
@@ -348,9 +353,12 @@ class Writer {
     ForwardDeclarations(order);
     std::set<std::string> written;
     for (std::size_t index : order) {
-      const TypeInfo& type = lib_.types[index];
+      TypeInfo& type = lib_.types[index];
       // IDL cannot define one name twice; a library may hold a name twice.
-      if (written.insert(TypeKindName(type.kind) + " " + type.name).second) Type(type);
+      if (written.insert(TypeKindName(type.kind) + " " + type.name).second) {
+        MakeIdlMemberNames(type, nameChanges_);
+        Type(type);
+      }
       defined_.insert(index);
     }
     out_ += "};\n";
@@ -792,6 +800,7 @@ class Writer {
   TypeLibrary lib_;  // the writer's own, with the names of imported types filled in
   const IdlOptions& options_;
   std::vector<NameChange> nameChanges_;
+  std::size_t changesAt_ = 0;
   std::set<std::string> localNames_;
   std::map<std::string, std::size_t> localIndexes_;  // the first type of each name
   std::set<std::size_t> defined_;  // types written so far
