@@ -5,13 +5,13 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/CliCommand.h"
 #include "cli/JsonOutput.h"
 #include "formats/TypeLibModel.h"
 #include "platform/FileSystem.h"
-#include "platform/TypeLibFolders.h"
 #include "platform/Process.h"
 #include "platform/TypeLibFile.h"
 #include "typelib/IdlWriter.h"
@@ -149,14 +149,9 @@ int RunIdl(CliArgs& args) {
   // Imported libraries give the names of the types used from them: looked
   // for beside the file, then in the system folders of the library's
   // platform (on Linux also Wine's).
-  const std::string where = platform::LocateTypeLib(file).file;
-  const std::size_t slash = where.find_last_of("/\\");
-  const std::string folder = slash == std::string::npos ? "." : where.substr(0, slash + 1);
-  const bool win64 = library->attributes.sysKind == formats::kSysWin64;
-  const auto importedLibraries =
-      typelib::ReadImportedLibraries(*library, platform::TypeLibImportFolders(folder, win64));
+  const auto importedLibraries = typelib::ReadImportedLibrariesOf(*library, file);
   typelib::IdlOptions options;
-  options.fileName = BaseName(where);
+  options.fileName = BaseName(platform::LocateTypeLib(file).file);
   options.imports = typelib::ImportedPointers(importedLibraries);
   if (args.json) {
     typelib::NameImportedTypes(*library, options.imports);

@@ -6,6 +6,7 @@
 #include "formats/TypeLibImports.h"
 #include "platform/Process.h"
 #include "platform/TypeLibFile.h"
+#include "platform/TypeLibFolders.h"
 #include "typelib/StandardOle.h"
 
 namespace korvane::typelib {
@@ -105,6 +106,14 @@ std::vector<std::optional<TypeLibrary>> ReadImportedLibraries(const TypeLibrary&
     found.push_back(std::move(read));
   }
   return found;
+}
+
+std::vector<std::optional<TypeLibrary>> ReadImportedLibrariesOf(const TypeLibrary& library, const std::string& path) {
+  const std::string where = platform::LocateTypeLib(path).file;
+  const std::size_t slash = where.find_last_of("/\\");
+  const std::string folder = slash == std::string::npos ? "." : where.substr(0, slash + 1);
+  return ReadImportedLibraries(library,
+                               platform::TypeLibImportFolders(folder, library.attributes.sysKind == kSysWin64));
 }
 
 ImportedLibraries ImportedPointers(const std::vector<std::optional<TypeLibrary>>& libraries) {

@@ -35,6 +35,12 @@ void ForEachTypeRef(formats::TypeLibrary& library, const std::function<void(form
 std::vector<std::optional<formats::TypeLibrary>> ReadImportedLibraries(const formats::TypeLibrary& library,
                                                                        const std::vector<std::string>& folders);
 
+// The same for a library read from path (as given to ReadTypeLibraryFile):
+// looked for beside its file, then in the folders of TypeLibImportFolders
+// for the library's platform.
+std::vector<std::optional<formats::TypeLibrary>> ReadImportedLibrariesOf(const formats::TypeLibrary& library,
+                                                                         const std::string& path);
+
 // Pointers to the libraries that were found, for the functions above.
 ImportedLibraries ImportedPointers(const std::vector<std::optional<formats::TypeLibrary>>& libraries);
 
