@@ -121,7 +121,6 @@ void MakeIdlMemberNames(TypeInfo& type, std::vector<NameChange>& changes) {
   }
 }
 
-
 bool IsIdlIdentifier(std::string_view name) {
   if (name.empty() || !IsLetter(name.front())) return false;
   unsigned seen = 0;
