@@ -47,7 +47,7 @@ void ReadAndWriteIdl(benchmark::State& state) {
   for (auto _ : state) {
     auto library = Load(state);
     if (!library) return;
-    std::string idl = korvane::typelib::WriteIdl(*library);
+    std::string idl = korvane::typelib::WriteIdl(std::move(*library));
     benchmark::DoNotOptimize(idl.size());
   }
 }

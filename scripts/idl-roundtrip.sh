@@ -39,7 +39,7 @@ status=0
 echo "== fixtures"
 "$tool" --widl "$widl" --work "$work/fixtures" --imports32 "$wine32" --imports64 "$wine64" \
   "$fixtures/alpha32.tlb" "$fixtures/alpha64.tlb" "$fixtures/multi.dll" \
-  "$fixtures/rich32.tlb" "$fixtures/rich64.tlb" || status=1
+  "$fixtures/rich32.tlb" "$fixtures/rich64.tlb" "$fixtures/through64.tlb" || status=1
 
 # The PE files of a folder that hold an MSFT type library.
 libraries() {

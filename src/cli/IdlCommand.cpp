@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/CliCommand.h"
@@ -12,7 +13,6 @@
 #include "formats/TypeLibModel.h"
 #include "formats/VisibleText.h"
 #include "platform/FileSystem.h"
-#include "platform/LoaderSearch.h"
 #include "platform/Process.h"
 #include "platform/TypeLibFile.h"
 #include "typelib/IdlWriter.h"
@@ -150,21 +150,17 @@ int RunIdl(CliArgs& args) {
   auto library = platform::ReadTypeLibraryFile(file);
   if (!library) return Fail(kExitFailed, library.error().message);  // names the file
   // Imported libraries give the names of the types used from them: looked
-  // for beside the file, then in the system folder of the library's platform.
-  const std::string where = platform::LocateTypeLib(file).file;
-  const std::size_t slash = where.find_last_of("/\\");
-  const std::string folder = slash == std::string::npos ? "." : where.substr(0, slash + 1);
-  const bool win64 = library->attributes.sysKind == formats::kSysWin64;
-  const auto importedLibraries =
-      typelib::ReadImportedLibraries(*library, {folder, platform::LoaderSearchFolders(win64).system});
+  // for beside the file, then in the system folders of the library's
+  // platform (on Linux also Wine's).
+  const auto importedLibraries = typelib::ReadImportedLibrariesOf(*library, file);
   typelib::IdlOptions options;
-  options.fileName = BaseName(where);
+  options.fileName = BaseName(platform::LocateTypeLib(file).file);
   options.imports = typelib::ImportedPointers(importedLibraries);
   if (args.json) {
     typelib::NameImportedTypes(*library, options.imports);
     return Emit(JsonText(Json{{"file", file}, {"library", typelib::TypeLibraryJson(*library)}}) + "\n", output);
   }
-  return Emit(typelib::WriteIdl(*library, options), output);
+  return Emit(typelib::WriteIdl(std::move(*library), options), output);
 }
 
 const CliCommand kIdl("idl",

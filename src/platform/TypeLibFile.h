@@ -27,8 +27,8 @@ formats::Expected<formats::TypeLibrary> ReadTypeLibraryFile(const std::string& p
 
 // Names the types the library takes from its imports, reading each imported
 // library found beside the library's file (path as given to
-// ReadTypeLibraryFile) or in the system folder. Imports found nowhere keep
-// their references as the file gives them.
+// ReadTypeLibraryFile) or in the other folders of TypeLibImportFolders.
+// Imports found nowhere keep their references as the file gives them.
 void ResolveImportedTypes(formats::TypeLibrary& lib, const std::string& path, char separator = kPathSeparator);
 
 // Every TYPELIB resource of a PE file (empty for a PE without one).

@@ -1,11 +1,17 @@
 #include "typelib/IdlWriter.h"
 
+#include <algorithm>
+#include <array>
+#include <bitset>
 #include <cstdio>
 #include <functional>
 #include <map>
 #include <set>
+#include <string_view>
+#include <utility>
 #include <vector>
 
+#include "typelib/IdlNames.h"
 #include "typelib/TypeText.h"
 
 namespace korvane::typelib {
@@ -14,13 +20,28 @@ using namespace formats;
 
 namespace {
 
-constexpr const char* kIndent = "    ";
-constexpr const char* kMemberIndent = "        ";
+constexpr std::string_view kIndent = "    ";
+constexpr std::string_view kMemberIndent = "        ";
+constexpr std::string_view kParamIndent = "        ";  // after the member's indent
 
 std::string Hex8(std::uint32_t value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08x", value);
+  static constexpr char kDigits[] = "0123456789abcdef";
+  constexpr int kNibbles = 8;
+  std::string text = "0x00000000";
+  for (int i = kNibbles - 1; i >= 0; --i, value >>= 4) text[static_cast<std::size_t>(2 + i)] = kDigits[value & 0xf];
   return text;
+}
+
+// "id(0x0000002a)", without a string made.
+std::array<char, 16> IdAttribute(std::int32_t memberId) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::array<char, 16> text{'i', 'd', '(', '0', 'x'};
+  constexpr std::size_t kFirstDigit = 5;
+  constexpr std::size_t kNibbles = 8;
+  auto value = static_cast<std::uint32_t>(memberId);
+  for (std::size_t i = kNibbles; i-- > 0; value >>= 4) text[kFirstDigit + i] = kDigits[value & 0xf];
+  text[kFirstDigit + kNibbles] = ')';
+  return text;  // the rest is zero: a C string
 }
 
 std::string Join(const std::vector<std::string>& items, const char* separator) {
@@ -45,11 +66,44 @@ struct FlagWord {
   const char* attribute;
 };
 
-void AddFlags(std::vector<std::string>& attributes, std::uint32_t flags, std::initializer_list<FlagWord> words) {
+template <typename Attributes>
+void AddFlags(Attributes& attributes, std::uint32_t flags, std::initializer_list<FlagWord> words) {
   for (const auto& word : words) {
     if (flags & word.bit) attributes.emplace_back(word.attribute);
   }
 }
+
+// Attributes written as they come into the text: "[a, b]" and then the
+// closing text, or nothing at all when none is added. Members are many; this
+// spares a string per attribute and per list.
+class InlineAttributes {
+ public:
+  InlineAttributes(std::string& out, std::string_view indent) : out_(out), indent_(indent) {}
+
+  void emplace_back(std::string_view attribute) {
+    if (empty_) {
+      out_ += indent_;
+      out_ += '[';
+      empty_ = false;
+    } else {
+      out_ += ", ";
+    }
+    out_ += attribute;
+  }
+  void push_back(const std::string& attribute) { emplace_back(attribute); }
+  // Closes the list with closing when it is not empty.
+  void Close(std::string_view closing) {
+    if (!empty_) {
+      out_ += ']';
+      out_ += closing;
+    }
+  }
+
+ private:
+  std::string& out_;
+  std::string_view indent_;
+  bool empty_ = true;
+};
 
 // Base types IDL only knows once they are declared. The compiler makes a base
 // type of each by its name, so none of these is written into the library.
@@ -81,6 +135,7 @@ constexpr BaseDeclaration kBaseDeclarations[] = {
 };
 
 constexpr int kUnknownMethods = 3;
+constexpr std::size_t kVarTypes = 0x10000;  // every 16-bit VARTYPE
 constexpr const char* kUnknownDeclaration =
     "[object, uuid(00000000-0000-0000-c000-000000000046)]\n"
     "interface IUnknown {\n"
@@ -116,15 +171,14 @@ bool IsInterfaceLike(TypeKind kind) {
 
 class Writer {
  public:
-  Writer(const TypeLibrary& library, const IdlOptions& options) : lib_(library), options_(options) {
-    NameImportedTypes(lib_, options_.imports);
+  Writer(TypeLibrary library, const IdlOptions& options) : lib_(std::move(library)), options_(options) {
     // A type of a library that was not found still needs a name in IDL: one
     // made of where it lives, declared as a placeholder.
-    ForEachTypeRef(lib_, [](TypeRef& ref) {
-      if (ref.importIndex < 0 || !ref.name.empty()) return;
+    NameImportedTypes(lib_, options_.imports, [](TypeRef& ref) {
       ref.name = "UnresolvedImport" + std::to_string(ref.importIndex) + "_" +
                  (ref.importTypeIndex >= 0 ? std::to_string(ref.importTypeIndex) : PlainHex(ref.typeGuid));
     });
+    nameChanges_ = MakeIdlNames(lib_, options_.imports);
     for (std::size_t i = 0; i < lib_.types.size(); ++i) {
       localNames_.insert(lib_.types[i].name);
       localIndexes_.emplace(lib_.types[i].name, i);
@@ -132,21 +186,42 @@ class Writer {
   }
 
   std::string Run() {
+    out_.reserve(EstimatedSize());
     Header();
     Prelude();
     Library();
-    return out_;
+    NameChangesComment();
+    return std::move(out_);
   }
 
  private:
+  // About what the text takes: a member's lines come to about this much.
+  std::size_t EstimatedSize() const {
+    constexpr std::size_t kBytesPerMember = 128;
+    std::size_t members = lib_.types.size();
+    for (const auto& type : lib_.types) members += type.functions.size() + type.variables.size();
+    return members * kBytesPerMember;
+  }
+
+  void NameChangesComment() {
+    if (nameChanges_.empty()) return;
+    std::string comment = "//\n// Names that are no IDL identifiers, written changed:\n";
+    for (const auto& change : DistinctChanges(std::move(nameChanges_))) {
+      comment += "//   \"" + CommentText(change.from) + "\" as " + change.to + "\n";
+    }
+    out_.insert(changesAt_, comment);
+  }
+
   // ---- what the types use -------------------------------------------------
 
-  void CollectUses(const TypeDesc& type, const std::function<void(const TypeDesc&)>& use) const {
+  template <typename Use>
+  static void CollectUses(const TypeDesc& type, const Use& use) {
     use(type);
     for (const auto& element : type.element) CollectUses(element, use);
   }
 
-  void ForEachTypeDesc(const TypeInfo& type, const std::function<void(const TypeDesc&)>& use) const {
+  template <typename Use>
+  static void ForEachTypeDesc(const TypeInfo& type, const Use& use) {
     if (type.kind == TypeKind::kAlias) CollectUses(type.aliasOf, use);
     for (const auto& function : type.functions) {
       CollectUses(function.returnType, use);
@@ -164,42 +239,47 @@ class Writer {
 
   void Header() {
     out_ += "// Generated .IDL file (by Korvane)\n//\n";
-    if (!options_.fileName.empty()) out_ += "// typelib filename: " + options_.fileName + "\n";
+    if (!options_.fileName.empty()) out_ += "// typelib filename: " + CommentText(options_.fileName) + "\n";
+    changesAt_ = out_.size();  // the changed names are said here once all are known
     out_ += "\n";
   }
 
   void Prelude() {
-    std::set<std::uint16_t> baseTypes;
+    std::bitset<kVarTypes> baseTypes;
     std::map<std::string, ImportUse> imported;
     auto useImport = [&](const TypeRef& ref, bool derived) {
-      if (Local(ref) || localNames_.count(ref.name) || ref.name.empty()) return;
-      ImportUse& use = imported[ref.name];
-      use.ref = ref;
-      use.derived = use.derived || derived;
+      if (Local(ref) || ref.name.empty() || localNames_.count(ref.name)) return;
+      auto [at, added] = imported.try_emplace(ref.name);
+      if (added) at->second.ref = ref;
+      at->second.derived = at->second.derived || derived;
     };
     for (const auto& type : lib_.types) {
       ForEachTypeDesc(type, [&](const TypeDesc& desc) {
-        baseTypes.insert(desc.type);
+        baseTypes.set(desc.type);
         if (desc.type == vt::kUserDefined) useImport(desc.ref, false);
       });
       for (const auto& impl : type.implemented) useImport(impl.type, true);
     }
-    bool usesDispatch = baseTypes.count(vt::kDispatch) || imported.count("IDispatch");
+    // The compiler bases every dispinterface on IDispatch, also one declared
+    // through an interface.
+    bool usesDispatch = baseTypes.test(vt::kDispatch) || imported.count("IDispatch") ||
+                        std::any_of(lib_.types.begin(), lib_.types.end(),
+                                    [](const TypeInfo& type) { return type.kind == TypeKind::kDispatch; });
     for (const auto& entry : imported) {
       const TypeInfo* target = FindImportedType(entry.second.ref, options_.imports);
       if (target && target->kind == TypeKind::kDispatch) usesDispatch = true;
     }
-    const bool unknownUsed = baseTypes.count(vt::kUnknown) || imported.count("IUnknown");
+    const bool unknownUsed = baseTypes.test(vt::kUnknown) || imported.count("IUnknown");
     imported.erase("IUnknown");
     imported.erase("IDispatch");
     std::string importedDeclarations;
     for (const auto& [name, use] : imported) importedDeclarations += ImportedDeclaration(name, use);
     const bool usesUnknown = unknownUsed || importedDeclarations.find(" : IUnknown") != std::string::npos;
-    baseTypes.insert(vt::kHresult);  // IUnknown's own declaration needs it
+    baseTypes.set(vt::kHresult);  // IUnknown's own declaration needs it
 
     std::string declarations;
     for (const auto& base : kBaseDeclarations) {
-      if (baseTypes.count(base.vt) && !localNames_.count(base.name)) declarations += std::string(base.declaration) + "\n";
+      if (baseTypes.test(base.vt) && !localNames_.count(base.name)) declarations += std::string(base.declaration) + "\n";
     }
     if (usesUnknown && !localNames_.count("IUnknown")) declarations += kUnknownDeclaration;
     if (usesDispatch && !localNames_.count("IDispatch")) declarations += kDispatchDeclaration;
@@ -273,9 +353,12 @@ class Writer {
     ForwardDeclarations(order);
     std::set<std::string> written;
     for (std::size_t index : order) {
-      const TypeInfo& type = lib_.types[index];
+      TypeInfo& type = lib_.types[index];
       // IDL cannot define one name twice; a library may hold a name twice.
-      if (written.insert(TypeKindName(type.kind) + " " + type.name).second) Type(type);
+      if (written.insert(TypeKindName(type.kind) + " " + type.name).second) {
+        MakeIdlMemberNames(type, nameChanges_);
+        Type(type);
+      }
       defined_.insert(index);
     }
     out_ += "};\n";
@@ -359,7 +442,8 @@ class Writer {
 
   // ---- pieces -------------------------------------------------------------
 
-  void AttributeBlock(const std::string& indent, const std::vector<std::string>& attributes) {
+  void AttributeBlock(std::string_view indentText, const std::vector<std::string>& attributes) {
+    const std::string indent(indentText);
     if (attributes.empty()) return;
     out_ += indent + "[\n";
     for (std::size_t i = 0; i < attributes.size(); ++i) {
@@ -368,7 +452,8 @@ class Writer {
     out_ += indent + "]\n";
   }
 
-  void AddCustom(std::vector<std::string>& attributes, const std::vector<CustomData>& custom) {
+  template <typename Attributes>
+  static void AddCustom(Attributes& attributes, const std::vector<CustomData>& custom) {
     for (const auto& item : custom) {
       std::string value = ValueLiteral(item.value);
       if (value.empty()) continue;  // IDL has no way to write this value
@@ -376,7 +461,8 @@ class Writer {
     }
   }
 
-  void AddHelp(std::vector<std::string>& attributes, const std::string& helpString, std::uint32_t helpContext,
+  template <typename Attributes>
+  static void AddHelp(Attributes& attributes, const std::string& helpString, std::uint32_t helpContext,
                std::uint32_t helpStringContext) {
     if (!helpString.empty()) attributes.push_back("helpstring(" + QuotedString(helpString) + ")");
     if (helpContext != 0) attributes.push_back("helpcontext(" + Hex8(helpContext) + ")");
@@ -432,6 +518,25 @@ class Writer {
     return TypeName(type) + " " + name + ArrayBoundsText(type);
   }
 
+  // The type's name: a base type's straight from its table, others built.
+  void AppendTypeName(const TypeDesc& type) {
+    if (type.type != vt::kPtr && type.type != vt::kSafeArray && type.type != vt::kCArray &&
+        type.type != vt::kUserDefined) {
+      if (const char* name = BaseTypeKeyword(type.type)) {
+        out_ += name;
+        return;
+      }
+    }
+    out_ += TypeName(type);
+  }
+
+  void AppendDeclaration(const TypeDesc& type, const std::string& name) {
+    AppendTypeName(WithoutArray(type));
+    out_ += ' ';
+    out_ += name;
+    if (type.type == vt::kCArray) out_ += ArrayBoundsText(type);
+  }
+
   void Type(const TypeInfo& type) {
     switch (type.kind) {
       case TypeKind::kEnum: Enum(type); break;
@@ -448,7 +553,10 @@ class Writer {
 
   void TypedefHead(const TypeInfo& type, std::vector<std::string> attributes) {
     out_ += std::string(kIndent) + "typedef ";
-    if (!attributes.empty()) out_ += "[" + Join(attributes, ", ") + "]\n" + kIndent;
+    if (!attributes.empty()) {
+      out_ += "[" + Join(attributes, ", ") + "]\n";
+      out_ += kIndent;
+    }
   }
 
   void Enum(const TypeInfo& type) {
@@ -502,13 +610,29 @@ class Writer {
     out_ += std::string(kIndent) + "};\n";
   }
 
+  // The interface a dispinterface was declared through ("dispinterface D {
+  // interface I; }"): the library then stores I as what D implements, in
+  // place of IDispatch, and no members of D's own.
+  const TypeRef* DeclaringInterface(const TypeInfo& type) const {
+    if (type.implemented.empty()) return nullptr;
+    const TypeRef& ref = type.implemented.front().type;
+    if (ref.name.empty() || ref.name == "IDispatch") return nullptr;
+    const TypeInfo* target = Local(ref);
+    if (!target) target = FindImportedType(ref, options_.imports);
+    return target && target->kind == TypeKind::kInterface ? &ref : nullptr;
+  }
+
   void Dispinterface(const TypeInfo& type) {
     AttributeBlock(kIndent, TypeAttributes(type));
     out_ += std::string(kIndent) + "dispinterface " + type.name + " {\n";
-    out_ += std::string(kIndent) + "properties:\n";
-    for (const auto& v : type.variables) Property(v);
-    out_ += std::string(kIndent) + "methods:\n";
-    for (const auto& function : type.functions) Method(function, false);
+    if (const TypeRef* through = DeclaringInterface(type)) {
+      out_ += std::string(kMemberIndent) + "interface " + through->name + ";\n";
+    } else {
+      out_ += std::string(kIndent) + "properties:\n";
+      for (const auto& v : type.variables) Property(v);
+      out_ += std::string(kIndent) + "methods:\n";
+      for (const auto& function : type.functions) Method(function, false);
+    }
     out_ += std::string(kIndent) + "};\n";
   }
 
@@ -548,8 +672,8 @@ class Writer {
   }
 
   void Property(const Variable& v) {
-    std::vector<std::string> attributes;
-    attributes.push_back("id(" + Hex8(static_cast<std::uint32_t>(v.memberId)) + ")");
+    InlineAttributes attributes(out_, kMemberIndent);
+    attributes.emplace_back(IdAttribute(v.memberId).data());
     AddFlags(attributes, v.flags,
              {{kVarFlagReadOnly, "readonly"},
               {kVarFlagSource, "source"},
@@ -566,8 +690,10 @@ class Writer {
               {kVarFlagImmediateBind, "immediatebind"}});
     AddHelp(attributes, v.helpString, v.helpContext, v.helpStringContext);
     AddCustom(attributes, v.custom);
-    out_ += std::string(kMemberIndent) + "[" + Join(attributes, ", ") + "]\n";
-    out_ += std::string(kMemberIndent) + Declaration(v.type, v.name) + ";\n";
+    attributes.Close("\n");
+    out_ += kMemberIndent;
+    AppendDeclaration(v.type, v.name);
+    out_ += ";\n";
   }
 
   static const char* CallConvKeyword(CallConv conv) {
@@ -580,7 +706,7 @@ class Writer {
   }
 
   void Method(const Function& f, bool inModule) {
-    std::vector<std::string> attributes;
+    InlineAttributes attributes(out_, kMemberIndent);
     if (inModule) {
       if (f.entryOrdinal) {
         attributes.push_back("entry(" + std::to_string(*f.entryOrdinal) + ")");
@@ -588,7 +714,7 @@ class Writer {
         attributes.push_back("entry(" + QuotedString(f.entryName) + ")");
       }
     } else {
-      attributes.push_back("id(" + Hex8(static_cast<std::uint32_t>(f.memberId)) + ")");
+      attributes.emplace_back(IdAttribute(f.memberId).data());
     }
     switch (f.invokeKind) {
       case InvokeKind::kPropertyGet: attributes.emplace_back("propget"); break;
@@ -613,10 +739,16 @@ class Writer {
     if (f.optionalParams == -1) attributes.emplace_back("vararg");
     AddHelp(attributes, f.helpString, f.helpContext, f.helpStringContext);
     AddCustom(attributes, f.custom);
-    if (!attributes.empty()) out_ += std::string(kMemberIndent) + "[" + Join(attributes, ", ") + "]\n";
-    out_ += std::string(kMemberIndent) + TypeName(f.returnType) + " ";
-    if (const char* keyword = CallConvKeyword(f.callConv)) out_ += std::string(keyword) + " ";
-    out_ += f.name + "(";
+    attributes.Close("\n");
+    out_ += kMemberIndent;
+    AppendTypeName(f.returnType);
+    out_ += ' ';
+    if (const char* keyword = CallConvKeyword(f.callConv)) {
+      out_ += keyword;
+      out_ += ' ';
+    }
+    out_ += f.name;
+    out_ += '(';
     // The compiler marks a parameter with a default value optional by itself
     // and counts only those written [optional]: write as many as the count says.
     int optionalLeft = f.optionalParams;
@@ -634,20 +766,21 @@ class Writer {
         --optionalLeft;
       }
     }
-    std::vector<std::string> params;
-    for (std::size_t i = 0; i < f.params.size(); ++i) params.push_back(Parameter(f.params[i], i, writeOptional[i]));
-    if (params.empty()) {
-      out_ += ");\n";
-    } else if (params.size() == 1) {
-      out_ += params.front() + ");\n";
-    } else {
-      std::string separator = std::string(",\n") + kMemberIndent + "        ";
-      out_ += "\n" + std::string(kMemberIndent) + "        " + Join(params, separator.c_str()) + ");\n";
+    // One parameter on the function's line, several each on a line of its own.
+    const bool ownLines = f.params.size() > 1;
+    for (std::size_t i = 0; i < f.params.size(); ++i) {
+      if (ownLines) {
+        out_ += i == 0 ? "\n" : ",\n";
+        out_ += kMemberIndent;
+        out_ += kParamIndent;
+      }
+      Parameter(f.params[i], i, writeOptional[i]);
     }
+    out_ += ");\n";
   }
 
-  std::string Parameter(const Param& p, std::size_t index, bool optional) const {
-    std::vector<std::string> attributes;
+  void Parameter(const Param& p, std::size_t index, bool optional) {
+    InlineAttributes attributes(out_, "");
     AddFlags(attributes, p.flags,
              {{kParamFlagIn, "in"}, {kParamFlagOut, "out"}, {kParamFlagLcid, "lcid"}, {kParamFlagRetval, "retval"}});
     if (optional) attributes.emplace_back("optional");
@@ -655,17 +788,19 @@ class Writer {
       std::string value = ValueLiteral(*p.defaultValue);
       if (!value.empty()) attributes.push_back("defaultvalue(" + value + ")");
     }
-    for (const auto& item : p.custom) {
-      std::string value = ValueLiteral(item.value);
-      if (!value.empty()) attributes.push_back("custom(" + GuidText(item.guid) + ", " + value + ")");
+    AddCustom(attributes, p.custom);
+    attributes.Close(" ");
+    if (p.name.empty()) {
+      AppendDeclaration(p.type, "p" + std::to_string(index + 1));
+    } else {
+      AppendDeclaration(p.type, p.name);
     }
-    std::string name = p.name.empty() ? "p" + std::to_string(index + 1) : p.name;
-    std::string text = attributes.empty() ? std::string() : "[" + Join(attributes, ", ") + "] ";
-    return text + Declaration(p.type, name);
   }
 
-  TypeLibrary lib_;  // a copy, with the names of imported types filled in
+  TypeLibrary lib_;  // the writer's own, with the names of imported types filled in
   const IdlOptions& options_;
+  std::vector<NameChange> nameChanges_;
+  std::size_t changesAt_ = 0;
   std::set<std::string> localNames_;
   std::map<std::string, std::size_t> localIndexes_;  // the first type of each name
   std::set<std::size_t> defined_;  // types written so far
@@ -676,6 +811,10 @@ class Writer {
 
 std::string WriteIdl(const TypeLibrary& library, const IdlOptions& options) {
   return Writer(library, options).Run();
+}
+
+std::string WriteIdl(TypeLibrary&& library, const IdlOptions& options) {
+  return Writer(std::move(library), options).Run();
 }
 
 }  // namespace korvane::typelib

@@ -20,5 +20,8 @@ struct IdlOptions {
 };
 
 std::string WriteIdl(const formats::TypeLibrary& library, const IdlOptions& options = {});
+// The same without a copy of the library, which the writer changes (it names
+// the imported types and makes the names valid identifiers).
+std::string WriteIdl(formats::TypeLibrary&& library, const IdlOptions& options = {});
 
 }  // namespace korvane::typelib

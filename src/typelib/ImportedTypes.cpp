@@ -6,6 +6,8 @@
 #include "formats/TypeLibImports.h"
 #include "platform/Process.h"
 #include "platform/TypeLibFile.h"
+#include "platform/TypeLibFolders.h"
+#include "typelib/StandardOle.h"
 
 namespace korvane::typelib {
 
@@ -69,13 +71,15 @@ const TypeInfo* FindImportedType(const TypeRef& ref, const ImportedLibraries& im
   return nullptr;
 }
 
-void NameImportedTypes(TypeLibrary& library, const ImportedLibraries& imported) {
+void NameImportedTypes(TypeLibrary& library, const ImportedLibraries& imported,
+                       const std::function<void(TypeRef&)>& unnamed) {
   ResolveImportedTypes(library, imported);
-  ForEachTypeRef(library, [](TypeRef& ref) {
+  ForEachTypeRef(library, [&unnamed](TypeRef& ref) {
     if (ref.importIndex < 0 || !ref.name.empty()) return;
     for (const auto& known : kWellKnown) {
       if (ref.typeGuid == known.guid) ref.name = known.name;
     }
+    if (ref.name.empty() && unnamed) unnamed(ref);
   });
 }
 
@@ -97,9 +101,19 @@ std::vector<std::optional<TypeLibrary>> ReadImportedLibraries(const TypeLibrary&
         break;
       }
     }
+    // The standard OLE library's types are fixed: known without the file.
+    if (!read && import.guid == StandardOleGuid()) read = StandardOleLibrary(library.attributes.sysKind);
     found.push_back(std::move(read));
   }
   return found;
+}
+
+std::vector<std::optional<TypeLibrary>> ReadImportedLibrariesOf(const TypeLibrary& library, const std::string& path) {
+  const std::string where = platform::LocateTypeLib(path).file;
+  const std::size_t slash = where.find_last_of("/\\");
+  const std::string folder = slash == std::string::npos ? "." : where.substr(0, slash + 1);
+  return ReadImportedLibraries(library,
+                               platform::TypeLibImportFolders(folder, library.attributes.sysKind == kSysWin64));
 }
 
 ImportedLibraries ImportedPointers(const std::vector<std::optional<TypeLibrary>>& libraries) {

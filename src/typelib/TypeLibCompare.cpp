@@ -96,7 +96,7 @@ class Comparer {
   }
 
   void Text(const std::string& path, const char* field, const std::string& x, const std::string& y) {
-    if (x != y) Add(path, field, QuotedString(x), QuotedString(y));
+    if (x != y) Add(path, field, DisplayString(x), DisplayString(y));
   }
 
   void Name(const std::string& path, const std::string& x, const std::string& y) {

@@ -16,6 +16,8 @@ namespace vt = formats::vt;
 
 namespace {
 
+constexpr unsigned char kFirstPrintable = 0x20;
+
 struct VtNames {
   std::uint16_t vt;
   const char* idl;    // as IDL declares it; nullptr when IDL has no word for it
@@ -77,8 +79,13 @@ std::string VtLabel(std::uint16_t type) {
 }  // namespace
 
 std::string BaseTypeName(std::uint16_t type) {
+  const char* keyword = BaseTypeKeyword(type);
+  return keyword ? keyword : std::string();
+}
+
+const char* BaseTypeKeyword(std::uint16_t type) {
   const VtNames* names = FindVt(type);
-  return names && names->idl ? names->idl : std::string();
+  return names ? names->idl : nullptr;
 }
 
 const TypeDesc& WithoutArray(const TypeDesc& type) {
@@ -158,13 +165,39 @@ std::string GuidText(const formats::Guid& guid) {
   return text;
 }
 
-std::string QuotedString(const std::string& text) {
+namespace {
+
+// text in double quotes, " and \ escaped; control gives the text for a
+// control character other than TAB.
+template <typename Control>
+std::string Quoted(const std::string& text, Control control) {
   std::string out = "\"";
   for (char c : text) {
     if (c == '"' || c == '\\') out += '\\';
-    out += c;
+    if (static_cast<unsigned char>(c) < kFirstPrintable && c != '\t') {
+      out += control(static_cast<unsigned char>(c));
+    } else {
+      out += c;
+    }
   }
   return out + "\"";
+}
+
+}  // namespace
+
+std::string QuotedString(const std::string& text) {
+  // No escape stands for a line break or another control character, and
+  // the compiler drops a line break: each is written as a blank, so that
+  // the string stays on its line.
+  return Quoted(text, [](unsigned char) { return std::string(" "); });
+}
+
+std::string DisplayString(const std::string& text) {
+  return Quoted(text, [](unsigned char byte) {
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
+    return std::string(escaped);
+  });
 }
 
 std::string ExactDouble(double value) {
@@ -237,6 +270,7 @@ std::string ValueDescription(const formats::Value& value) {
     }
     return text;
   }
+  if (const auto* string = std::get_if<std::string>(&value.data)) return text + " " + DisplayString(*string);
   std::string literal = ValueLiteral(value);
   return literal.empty() ? text : text + " " + literal;
 }

@@ -14,6 +14,8 @@ namespace korvane::typelib {
 // The IDL name of a base VARENUM (VT_I4 -> "long"); empty for the composite
 // ones (pointer, arrays, user-defined) and for numbers IDL has no name for.
 std::string BaseTypeName(std::uint16_t vt);
+// The same without a string made: nullptr where that one is empty.
+const char* BaseTypeKeyword(std::uint16_t vt);
 
 // A type description as IDL writes it before a name: "long", "BSTR*",
 // "SAFEARRAY(VARIANT)", "IFoo*". A C array shows its bounds after the element
@@ -37,8 +39,12 @@ std::string GuidText(const formats::Guid& guid);
 bool IsZeroGuid(const formats::Guid& guid);
 
 // A string as an IDL string literal, quotes included. The IDL compiler knows
-// only two escapes, \" and \\; every other byte stands for itself.
+// only two escapes, \" and \\; every other byte stands for itself, but for
+// line breaks and the other control characters but TAB, written as blanks.
 std::string QuotedString(const std::string& text);
+// The same for messages, where such a character is written \xNN instead, so
+// that two texts that differ show different.
+std::string DisplayString(const std::string& text);
 
 // A double that reads back to exactly the same value.
 std::string ExactDouble(double value);

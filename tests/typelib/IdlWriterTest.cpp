@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "SampleModel.h"
 #include "typelib/IdlWriter.h"
 
@@ -124,6 +126,79 @@ TEST(IdlWriter, AliasesArePublicAndPointerAliasesUnique) {
   const std::string idl = WriteIdl(lib);
   Find(idl, "typedef [public, unique]\n    IShape* SHAPEPTR;");
   Find(idl, "typedef [public, helpstring(\"a colour\")]\n    unsigned long COLOUR;");
+}
+
+// Names from the file that are no IDL identifiers would add declarations or
+// break the text: each is written changed (the same way wherever it stands,
+// unique in its scope) and listed in the header; strings stay strings.
+TEST(IdlWriter, WritesOnlyIdentifiersAndKeepsStringsWhole) {
+  TypeLibrary lib = test::SampleLibrary();
+  lib.attributes.name = "Sample Lib";
+  lib.attributes.helpString = "end\"); [uuid(1)] library Other {\r\n";
+  lib.types[1].name = "IShape { long injected0; }";
+  lib.types[3].implemented[0].type.name = lib.types[1].name;  // as the reader names a reference
+  lib.types[2].variables[0].name = "Count; long injected1";
+  lib.types[2].variables.push_back(lib.types[2].variables[0]);
+  lib.types[2].variables.back().name = "Count__long_injected1";  // the change's first choice, taken
+  lib.types[1].functions[0].name = "default";
+  lib.types[1].functions[1].params[0].name = "9dx";
+  IdlOptions options;
+  options.fileName = "a\nlibrary Evil {";
+
+  const std::string idl = WriteIdl(lib, options);
+  for (const char* piece : {
+           "// typelib filename: a\\x0alibrary Evil {\n",
+           "//   \"Sample Lib\" as Sample_Lib\n",
+           "//   \"Count; long injected1\" as Count__long_injected1_2\n",
+           "helpstring(\"end\\\"); [uuid(1)] library Other {  \")",
+           "library Sample_Lib\n",
+           "interface IShape___long_injected0___ : IDispatch {",
+           "interface IShape___long_injected0___;\n",  // in the coclass
+           "long Count__long_injected1_2;",
+           "long Count__long_injected1;",
+           "HRESULT default_([out, retval] Colors* value);",
+           "[in] long _9dx,",
+       }) {
+    Find(idl, piece);
+  }
+  // What the compiler reads: the text without its comment lines.
+  std::string code;
+  for (std::size_t at = 0, end = 0; at < idl.size(); at = end + 1) {
+    end = std::min(idl.find('\n', at), idl.size());
+    if (idl.compare(at, 2, "//") != 0) code += idl.substr(at, end - at) + "\n";
+  }
+  EXPECT_EQ(code.find(" injected0;"), std::string::npos) << code;
+  EXPECT_EQ(code.find(" injected1;"), std::string::npos) << code;
+  EXPECT_EQ(code.find("library Evil"), std::string::npos) << code;
+}
+
+// An imported interface is declared with as many functions as its vtable
+// holds, counted in the pointer size of the library it comes from: the
+// functions of an interface derived from it then get their own offsets.
+TEST(IdlWriter, DeclaresAnImportedInterfaceWithItsVtableInItsOwnWidth) {
+  struct Case {
+    int sysKind;
+    std::uint16_t vtableSize;  // IUnknown's three functions and two more
+  };
+  for (const Case& c : {Case{kSysWin32, 20}, Case{kSysWin64, 40}}) {
+    TypeLibrary imported;
+    imported.attributes.sysKind = c.sysKind;
+    TypeInfo base;
+    base.kind = TypeKind::kInterface;
+    base.name = "IBase";
+    base.guid = test::SampleGuid(0x50);
+    base.vtableSize = c.vtableSize;
+    imported.types.push_back(base);
+
+    TypeLibrary lib = test::SampleLibrary();
+    lib.attributes.sysKind = kSysWin64 + kSysWin32 - c.sysKind;  // the other width than the import
+    lib.types[1].implemented.front().type = TypeRef{-1, 0, base.guid, "", 0};
+    IdlOptions options;
+    options.imports = {&imported};
+    const std::string idl = WriteIdl(lib, options);
+    Find(idl, "interface IBase : IUnknown { HRESULT m1(); HRESULT m2(); }\n");
+    Find(idl, "interface IShape : IBase {");
+  }
 }
 
 }  // namespace

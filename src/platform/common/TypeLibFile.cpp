@@ -4,7 +4,7 @@
 
 #include "formats/TypeLibImports.h"
 #include "platform/FileReader.h"
-#include "platform/LoaderSearch.h"
+#include "platform/TypeLibFolders.h"
 #include "platform/UserFiles.h"
 
 namespace korvane::platform {
@@ -39,10 +39,8 @@ formats::Expected<formats::TypeLibrary> ReadTypeLibraryFile(const std::string& p
 void ResolveImportedTypes(formats::TypeLibrary& lib, const std::string& path, char separator) {
   const std::string file = LocateTypeLib(path, separator).file;
   const std::size_t cut = file.rfind(separator);
-  std::vector<std::string> folders;
-  if (cut != std::string::npos) folders.push_back(file.substr(0, cut));
-  const std::string system = LoaderSearchFolders(lib.attributes.sysKind == formats::kSysWin64).system;
-  if (!system.empty()) folders.push_back(system);
+  const std::vector<std::string> folders = TypeLibImportFolders(
+      cut != std::string::npos ? file.substr(0, cut) : std::string(), lib.attributes.sysKind == formats::kSysWin64);
 
   std::vector<std::optional<formats::TypeLibrary>> read(lib.imports.size());
   std::vector<const formats::TypeLibrary*> imported(lib.imports.size(), nullptr);

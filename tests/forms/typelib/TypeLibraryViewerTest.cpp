@@ -76,6 +76,18 @@ TEST(TypeLibraryIdl, ReadsTheLibraryThePathNames) {
   }
 }
 
+// The types a library takes from stdole2 keep their names in the window's
+// IDL, also with no copy of stdole2 beside the file.
+TEST(TypeLibraryIdl, NamesTheTypesTakenFromTheStandardOleLibrary) {
+  const test::TempDir folder;
+  const std::string path = folder.File("rich64.tlb");
+  std::filesystem::copy_file(KORVANE_FIXTURE_RICH64_TLB, path);
+  const formats::Expected<std::string> idl = forms::TypeLibraryIdl(path);
+  ASSERT_TRUE(idl.has_value());
+  EXPECT_NE(idl->find("[in] GUID* id"), std::string::npos) << *idl;
+  EXPECT_EQ(idl->find("UnresolvedImport"), std::string::npos) << *idl;
+}
+
 class FakeViewerView final : public forms::TypeLibraryViewerView {
  public:
   std::optional<std::size_t> ChooseTypeLibrary(const std::vector<std::string>& captions) override {
