@@ -73,6 +73,28 @@ TEST(CommandCore, ClickOnHoveredButtonWithoutFocus) {
   EXPECT_EQ(probe.clicks, 1);
 }
 
+// A press the view loses the mouse from (another window took it) ends
+// without a click and leaves the focused hover state reachable again.
+TEST(CommandCore, CancelledPressDoesNotClickAndFreesTheHoverState) {
+  CommandCore core;
+  CoreProbe probe(core);
+  core.Initialize();
+  core.MouseMove();
+  core.GotFocus();
+  core.MouseDown(CommandMouseButton::Left);
+  core.TimerTick(false);  // the mouse went elsewhere: 4 -> 3
+  ASSERT_EQ(core.State(), CommandState::Selected);
+  core.PressCancelled();
+  EXPECT_FALSE(core.ButtonDown());
+  EXPECT_EQ(core.Picture(), CommandSkin::Selected);
+  EXPECT_EQ(probe.clicks, 0);
+  core.MouseMove();
+  EXPECT_EQ(core.State(), CommandState::HighLightSelect);
+  const int paints = probe.paints;
+  core.PressCancelled();  // nothing pressed: nothing to do
+  EXPECT_EQ(probe.paints, paints);
+}
+
 TEST(CommandCore, FocusArrivingWhileHoveredShowsPressed) {
   CommandCore core;
   core.Initialize();
