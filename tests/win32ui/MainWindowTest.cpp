@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "PngFile.h"
+#include "WindowCapture.h"
 #include "forms/MainLayout.h"
 #include "inspection/clsActiveX.h"
 #include "inspection/clsGrid.h"
@@ -23,6 +24,9 @@ namespace korvane {
 namespace {
 
 using namespace win32ui;
+using test::Capture;
+using test::CaptureClient;
+using test::PlaceOf;
 
 std::string ClassOf(HWND window) {
   wchar_t name[64] = {};
@@ -55,71 +59,21 @@ std::string ItemText(HWND list, int row, int col) {
 // Whether a control is shown on its window (the window itself may be hidden).
 bool Shown(HWND control) { return (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0; }
 
-// The place of a child in its parent's client coordinates.
-RECT PlaceOf(HWND child) {
-  RECT r;
-  GetWindowRect(child, &r);
-  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
-// A capture of the window's client area, as 32-bit pixels, top row first.
-struct Capture {
-  int width = 0, height = 0;
-  std::vector<std::uint32_t> pixels;  // 0x00RRGGBB
-  std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)] & 0xFFFFFFu; }
+// A point of a picture (in its control) and the colour the art has there.
+struct ArtPoint {
+  int tab;
+  int id;
+  int x, y;
+  std::uint32_t rgb;
 };
-
-Capture CaptureClient(HWND window) {
-  Capture capture;
-  RECT client;
-  GetClientRect(window, &client);
-  capture.width = client.right;
-  capture.height = client.bottom;
-  HDC source = GetDCEx(window, nullptr, DCX_CACHE);
-  HDC memory = CreateCompatibleDC(source);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = capture.width;
-  info.bmiHeader.biHeight = -capture.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  // What is on screen: the window with its children drawn.
-  BitBlt(memory, 0, 0, capture.width, capture.height, source, 0, 0, SRCCOPY);
-  GdiFlush();
-  const auto* data = static_cast<const std::uint32_t*>(bits);
-  capture.pixels.assign(data, data + capture.width * capture.height);
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(window, source);
-  return capture;
-}
-
-// Writes a capture as a 32-bit BMP file.
-void WriteBmp(const Capture& capture, const std::string& path) {
-  std::FILE* out = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(out, nullptr) << path;
-  const std::uint32_t imageSize = static_cast<std::uint32_t>(capture.pixels.size() * 4);
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-  file.bfSize = file.bfOffBits + imageSize;
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof header;
-  header.biWidth = capture.width;
-  header.biHeight = -capture.height;
-  header.biPlanes = 1;
-  header.biBitCount = 32;
-  header.biSizeImage = imageSize;
-  std::fwrite(&file, sizeof file, 1, out);
-  std::fwrite(&header, sizeof header, 1, out);
-  std::fwrite(capture.pixels.data(), 4, capture.pixels.size(), out);
-  std::fclose(out);
-}
+constexpr std::uint32_t kArtAmber = 0xF8B330;
+constexpr std::uint32_t kArtInk = 0x003C74;
+constexpr ArtPoint kArtPoints[] = {
+    {0, forms::kIdTabIconBase + 1, 37, 37, kArtAmber},
+    {0, forms::kIdTabIconBase + 2, 20, 37, kArtAmber},
+    {0, forms::kIdTabIconBase + 3, 6, 22, kArtInk},
+    {2, forms::kIdPicture1, 34, 44, kArtAmber},
+};
 
 class Win32MainWindowTest : public ::testing::Test {
  protected:
@@ -277,7 +231,7 @@ TEST_F(Win32MainWindowTest, CapturesOfEachTabShowHeaderMessageAndButtonColours) 
     const Capture capture = CaptureClient(window.Window());
     EXPECT_EQ(capture.width, Px(forms::kClientWidth));
     EXPECT_EQ(capture.height, Px(forms::kClientHeight));
-    WriteBmp(capture, std::string(KORVANE_SCREENSHOT_DIR) + "/win32-tab" + std::to_string(tab) + ".bmp");
+    EXPECT_TRUE(test::WriteBmp(capture, std::string(KORVANE_SCREENSHOT_DIR) + "/win32-tab" + std::to_string(tab) + ".bmp"));
     // The same picture beside the Qt program's, named as those are.
     EXPECT_TRUE(test::WritePng(std::string(KORVANE_SIDE_BY_SIDE_DIR) + "/tab" + std::to_string(tab) + ".png",
                                capture.width, capture.height, capture.pixels));
@@ -300,6 +254,13 @@ TEST_F(Win32MainWindowTest, CapturesOfEachTabShowHeaderMessageAndButtonColours) 
     }
     if (tab == 2) {
       EXPECT_EQ(capture.At(2, capture.height - 3) , 0xFBFDFBu & 0xFFFFFFu);  // the window's colour, 0x00FBFDFB
+    }
+    // The pictures are the Qt program's art: at each point below only that
+    // art has this colour (the magnifier's amber handle, the arrow between
+    // the two pages, the question mark's dark disc, the component on the card).
+    for (const ArtPoint& point : kArtPoints) {
+      if (point.tab != tab) continue;
+      EXPECT_EQ(inside(point.id, point.x, point.y), point.rgb) << std::hex << point.id;
     }
   }
 }
