@@ -59,6 +59,26 @@ std::string ItemText(HWND list, int row, int col) {
 // Whether a control is shown on its window (the window itself may be hidden).
 bool Shown(HWND control) { return (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0; }
 
+// A GDI colour as 0xRRGGBB.
+std::uint32_t RgbOf(COLORREF colour) {
+  return (static_cast<std::uint32_t>(GetRValue(colour)) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+}
+
+// A system colour changed for one test and put back after it.
+class SystemColourForTheTest {
+ public:
+  SystemColourForTheTest(int element, COLORREF colour) : element_(element), saved_(GetSysColor(element)) {
+    SetSysColors(1, &element_, &colour);
+  }
+  ~SystemColourForTheTest() { SetSysColors(1, &element_, &saved_); }
+  SystemColourForTheTest(const SystemColourForTheTest&) = delete;
+  SystemColourForTheTest& operator=(const SystemColourForTheTest&) = delete;
+
+ private:
+  int element_;
+  COLORREF saved_;
+};
+
 // A point of a picture (in its control) and the colour the art has there.
 struct ArtPoint {
   int tab;
@@ -223,7 +243,7 @@ TEST_F(Win32MainWindowTest, CapturesOfEachTabShowHeaderMessageAndButtonColours) 
   ShowWindow(window.Window(), SW_SHOW);
   std::filesystem::create_directories(KORVANE_SCREENSHOT_DIR);
   std::filesystem::create_directories(KORVANE_SIDE_BY_SIDE_DIR);
-  const std::uint32_t desktopBlue = kDesktopRgb;
+  const std::uint32_t desktopBlue = RgbOf(GetSysColor(COLOR_BACKGROUND));
   for (int tab = 0; tab < 3; ++tab) {
     window.SetActiveTab(tab);
     RedrawWindow(window.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -265,6 +285,19 @@ TEST_F(Win32MainWindowTest, CapturesOfEachTabShowHeaderMessageAndButtonColours) 
   }
 }
 
+// The desktop colour of the grids' header rows is the system's, as it is now.
+TEST_F(Win32MainWindowTest, HeaderRowsTakeTheSystemsDesktopColour) {
+  SystemColourForTheTest desktop(COLOR_BACKGROUND, RGB(0x12, 0x80, 0x40));
+  answers.push_back(std::string(KORVANE_FIXTURE_ALPHA64_DLL));
+  Click(forms::kIdCmdBrowse);
+  ShowWindow(window.Window(), SW_SHOW);
+  RedrawWindow(window.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Pump();
+  const Capture capture = CaptureClient(window.Window());
+  const RECT grid = PlaceOf(window.Control(forms::kIdGridInfo));
+  EXPECT_EQ(capture.At(grid.left + Px(2000) - 8, grid.top + 6), 0x128040u);
+}
+
 TEST_F(Win32MainWindowTest, DoubleClickInTheListOpensTheCell) {
   answers.push_back(std::string(KORVANE_FIXTURE_ALPHA64_DLL));
   Click(forms::kIdCmdBrowse);
@@ -283,41 +316,62 @@ TEST_F(Win32MainWindowTest, DoubleClickInTheListOpensTheCell) {
   EXPECT_EQ(details[0], "KorvaneAlpha (Korvane Alpha Library)");
 }
 
-TEST(Win32DetailWindow, ShowsTheTextModallyAndTheBoxFillsItAtAnySize) {
+// The detail window, modal: looked at and closed from another thread. Shown
+// a second time it comes back at the size it was left at, as the Qt one.
+TEST(Win32DetailWindow, ShowsTheTextModallyFillsItAndKeepsItsSize) {
   MainWindow owner;
-  std::string shown;
+  DisplayWindow display(owner.Window());
+  std::vector<std::string> shown;
   std::vector<bool> filled;
   bool ownerDisabled = false;
-  // The window is modal: it is looked at and closed from another thread.
+  SIZE left{}, again{};
+  auto sizeOf = [](HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+  };
   std::thread user([&] {
-    HWND display = nullptr;
-    // Found once shown (a window is found as soon as it is made).
-    for (int tries = 0; tries < 500 && display == nullptr; ++tries) {
-      display = FindWindowW(L"Korvane.Display", L"selection info");
-      if (display != nullptr && !IsWindowVisible(display)) display = nullptr;
-      if (display == nullptr) Sleep(10);
-    }
-    if (display == nullptr) return;
+    // The window exists from the start: it is waited for until shown or hidden.
+    auto waitUntil = [](bool visible) -> HWND {
+      for (int tries = 0; tries < 500; ++tries) {
+        HWND found = FindWindowW(DisplayWindow::kClassName, L"selection info");
+        if (found != nullptr && (IsWindowVisible(found) != FALSE) == visible) return found;
+        Sleep(10);
+      }
+      return nullptr;
+    };
+    HWND window = waitUntil(true);
+    if (window == nullptr) return;
     ownerDisabled = !IsWindowEnabled(owner.Window());
-    HWND box = GetWindow(display, GW_CHILD);
-    shown = TextOf(box);
-    for (SIZE size : {SIZE{600, 300}, SIZE{120, 60}}) {
-      SetWindowPos(display, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+    HWND box = GetWindow(window, GW_CHILD);
+    shown.push_back(TextOf(box));
+    for (SIZE size : {SIZE{120, 60}, SIZE{600, 300}}) {
+      SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
       RECT client, place;
-      GetClientRect(display, &client);
+      GetClientRect(window, &client);
       GetWindowRect(box, &place);
-      MapWindowPoints(nullptr, display, reinterpret_cast<POINT*>(&place), 2);
+      MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
       filled.push_back(place.left == 0 && place.top == 0 && place.right == client.right &&
                        place.bottom == client.bottom);
     }
-    PostMessageW(display, WM_CLOSE, 0, 0);
+    left = sizeOf(window);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    if (waitUntil(false) == nullptr || (window = waitUntil(true)) == nullptr) return;
+    again = sizeOf(window);
+    shown.push_back(TextOf(GetWindow(window, GW_CHILD)));
+    PostMessageW(window, WM_CLOSE, 0, 0);
   });
-  ShowDetailWindow(owner.Window(), "{6B1E9C40-2F5A-4C11-9D3E-7A10B2C3D4E5}");
+  display.ShowText("{6B1E9C40-2F5A-4C11-9D3E-7A10B2C3D4E5}");
+  const bool ownerBack = IsWindowEnabled(owner.Window()) != FALSE;  // given back when it closes
+  display.ShowText("KorvaneAlpha");
   user.join();
-  EXPECT_EQ(shown, "{6B1E9C40-2F5A-4C11-9D3E-7A10B2C3D4E5}");
+  EXPECT_EQ(shown, (std::vector<std::string>{"{6B1E9C40-2F5A-4C11-9D3E-7A10B2C3D4E5}", "KorvaneAlpha"}));
   EXPECT_TRUE(ownerDisabled);
-  EXPECT_TRUE(IsWindowEnabled(owner.Window()));  // given back when it closes
+  EXPECT_TRUE(ownerBack);
   EXPECT_EQ(filled, (std::vector<bool>{true, true}));
+  EXPECT_EQ(left.cx, 600);
+  EXPECT_EQ(again.cx, left.cx);
+  EXPECT_EQ(again.cy, left.cy);
 }
 
 }  // namespace
