@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "WindowCapture.h"
 #include "forms/CommandCore.h"
 #include "ui/win32/CommandButton.h"
 
@@ -11,6 +12,7 @@ namespace korvane {
 namespace {
 
 using namespace win32ui;
+using test::Pump;
 
 constexpr int kButtonId = 7;
 constexpr const wchar_t* kHostClass = L"Korvane.Test.CommandHost";
@@ -20,17 +22,6 @@ int clicks = 0;
 LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_COMMAND && LOWORD(wParam) == kButtonId && HIWORD(wParam) == BN_CLICKED) ++clicks;
   return DefWindowProcW(window, message, wParam, lParam);
-}
-
-void Pump() {
-  MSG msg;
-  for (int round = 0; round < 5; ++round) {
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(10);
-  }
 }
 
 void Mouse(DWORD flags) {

@@ -27,23 +27,12 @@ using namespace win32ui;
 using test::Capture;
 using test::CaptureClient;
 using test::PlaceOf;
+using test::Pump;
 
 std::string ClassOf(HWND window) {
   wchar_t name[64] = {};
   GetClassNameW(window, name, 64);
   return Narrow(name);
-}
-
-// Lets the window handle what is pending (painting included).
-void Pump() {
-  MSG msg;
-  for (int round = 0; round < 5; ++round) {
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(10);
-  }
 }
 
 std::string ItemText(HWND list, int row, int col) {

@@ -53,8 +53,7 @@ TEST(Win32ProgressWindow, ShowsTheQtProgramsPicture) {
   progress.Form().SetValue(1);
   ShowWindow(progress.Window(), SW_SHOW);
   RedrawWindow(progress.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  test::Pump();
   const test::Capture capture = test::CaptureClient(progress.Window());
   std::filesystem::create_directories(KORVANE_SCREENSHOT_DIR);
   EXPECT_TRUE(test::WriteBmp(capture, std::string(KORVANE_SCREENSHOT_DIR) + "/win32-progress.bmp"));

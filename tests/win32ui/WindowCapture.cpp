@@ -4,6 +4,17 @@
 
 namespace korvane::test {
 
+void Pump() {
+  MSG msg;
+  for (int round = 0; round < 5; ++round) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(10);
+  }
+}
+
 RECT PlaceOf(HWND child) {
   RECT r;
   GetWindowRect(child, &r);

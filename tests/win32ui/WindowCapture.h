@@ -1,6 +1,7 @@
 #pragma once
 // What a window shows on screen: its client area captured with its children
-// drawn, read pixel by pixel and written as a BMP file for a person to see.
+// drawn, read pixel by pixel and written as a BMP file for a person to see;
+// and the message pump that lets the windows paint first.
 
 #include <cstdint>
 #include <string>
@@ -16,6 +17,9 @@ struct Capture {
   std::vector<std::uint32_t> pixels;  // 0x00RRGGBB
   std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)] & 0xFFFFFFu; }
 };
+
+// Lets this thread's windows handle what is pending (painting included).
+void Pump();
 
 Capture CaptureClient(HWND window);
 bool WriteBmp(const Capture& capture, const std::string& path);
