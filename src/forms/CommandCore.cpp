@@ -14,6 +14,18 @@ std::string CharacterAt(const std::string& text, std::size_t pos) {
   return text.substr(pos, end - pos);
 }
 
+// The picture that shows a state at rest.
+CommandSkin SkinOf(CommandState state) {
+  switch (state) {
+    case CommandState::Disable: return CommandSkin::Disable;
+    case CommandState::Normal: return CommandSkin::Normal;
+    case CommandState::HighLight: return CommandSkin::HighLight;
+    case CommandState::Selected: return CommandSkin::Selected;
+    case CommandState::HighLightSelect: break;
+  }
+  return CommandSkin::HighLightSelect;
+}
+
 }  // namespace
 
 CommandCore::CommandCore() {
@@ -143,6 +155,12 @@ void CommandCore::MouseUp(CommandMouseButton button) {
   // Once a tick has seen the mouse leave a focused button (4 -> 3), a release
   // no longer clicks.
   if (state_ != CommandState::Selected) RaiseClick();
+}
+
+void CommandCore::PressCancelled() {
+  if (!buttonDown_) return;
+  buttonDown_ = false;
+  Paint(SkinOf(state_));
 }
 
 void CommandCore::GotFocus() {

@@ -57,6 +57,9 @@ class CommandCore {
   void MouseMove();
   void MouseDown(CommandMouseButton button);
   void MouseUp(CommandMouseButton button);
+  // The press ends without a release (the view lost the mouse to another
+  // window): no click; the button shows its state again.
+  void PressCancelled();
   void GotFocus();
   void LostFocus();
   void AccessKeyPress();

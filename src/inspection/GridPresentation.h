@@ -35,7 +35,8 @@ GridRowLook RowLook(GridRowKind kind, bool alternate);
 
 // A colour as 0xRRGGBB on a screen. The desktop colour, which not every
 // platform has, is the classic Windows desktop blue; other system colours have
-// no fixed value and give nothing (the view uses its own).
+// no fixed value and give nothing (the view uses its own). The Windows view
+// asks the system for every system colour, the desktop's included.
 std::optional<std::uint32_t> ScreenRgb(OleColor colour);
 inline constexpr std::uint32_t kDesktopRgb = 0x3A6EA5;
 

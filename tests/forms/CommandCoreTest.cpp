@@ -73,6 +73,28 @@ TEST(CommandCore, ClickOnHoveredButtonWithoutFocus) {
   EXPECT_EQ(probe.clicks, 1);
 }
 
+// A press the view loses the mouse from (another window took it) ends
+// without a click and leaves the focused hover state reachable again.
+TEST(CommandCore, CancelledPressDoesNotClickAndFreesTheHoverState) {
+  CommandCore core;
+  CoreProbe probe(core);
+  core.Initialize();
+  core.MouseMove();
+  core.GotFocus();
+  core.MouseDown(CommandMouseButton::Left);
+  core.TimerTick(false);  // the mouse went elsewhere: 4 -> 3
+  ASSERT_EQ(core.State(), CommandState::Selected);
+  core.PressCancelled();
+  EXPECT_FALSE(core.ButtonDown());
+  EXPECT_EQ(core.Picture(), CommandSkin::Selected);
+  EXPECT_EQ(probe.clicks, 0);
+  core.MouseMove();
+  EXPECT_EQ(core.State(), CommandState::HighLightSelect);
+  const int paints = probe.paints;
+  core.PressCancelled();  // nothing pressed: nothing to do
+  EXPECT_EQ(probe.paints, paints);
+}
+
 TEST(CommandCore, FocusArrivingWhileHoveredShowsPressed) {
   CommandCore core;
   core.Initialize();
@@ -174,10 +196,28 @@ TEST(CommandCore, AccessKeyFollowsTheFirstAmpersand) {
   EXPECT_EQ(core.AccessKey(), std::string("g"));
   core.SetCaption("A && B");
   EXPECT_EQ(core.AccessKey(), std::string("&"));
-  core.SetCaption("&\xC3\x9C" "ber");  // a key outside ASCII is one whole character
-  EXPECT_EQ(core.AccessKey(), std::string("\xC3\x9C"));
   core.SetCaption("End&");
   EXPECT_EQ(core.AccessKey(), std::string());
+}
+
+// A key outside ASCII is one whole UTF-8 character: its continuation bytes
+// and no more, even when another non-ASCII character follows at once.
+TEST(CommandCore, AccessKeyIsOneWholeCharacter) {
+  const struct {
+    const char* caption;
+    const char* key;
+  } cases[] = {
+      {"&\xC3\x9C" "ber", "\xC3\x9C"},
+      {"&\xC3\x9C\xC3\x96l", "\xC3\x9C"},          // two 2-byte characters in a row
+      {"&a\xC3\xA9", "a"},                          // ASCII key, then a lead byte
+      {"&\xE2\x82\xAC\xE2\x82\xAC", "\xE2\x82\xAC"},  // 3-byte characters
+      {"x&\xF0\x9F\x98\x80\xC3\xA9", "\xF0\x9F\x98\x80"},
+  };
+  for (const auto& c : cases) {
+    CommandCore core;
+    core.SetCaption(c.caption);
+    EXPECT_EQ(core.AccessKey(), std::string(c.key)) << c.caption;
+  }
 }
 
 TEST(CommandCore, DisabledButtonIgnoresEverythingButTheTimer) {

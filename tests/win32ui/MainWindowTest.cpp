@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "PngFile.h"
+#include "WindowCapture.h"
 #include "forms/MainLayout.h"
 #include "inspection/clsActiveX.h"
 #include "inspection/clsGrid.h"
@@ -23,23 +24,15 @@ namespace korvane {
 namespace {
 
 using namespace win32ui;
+using test::Capture;
+using test::CaptureClient;
+using test::PlaceOf;
+using test::Pump;
 
 std::string ClassOf(HWND window) {
   wchar_t name[64] = {};
   GetClassNameW(window, name, 64);
   return Narrow(name);
-}
-
-// Lets the window handle what is pending (painting included).
-void Pump() {
-  MSG msg;
-  for (int round = 0; round < 5; ++round) {
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    Sleep(10);
-  }
 }
 
 std::string ItemText(HWND list, int row, int col) {
@@ -55,71 +48,41 @@ std::string ItemText(HWND list, int row, int col) {
 // Whether a control is shown on its window (the window itself may be hidden).
 bool Shown(HWND control) { return (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0; }
 
-// The place of a child in its parent's client coordinates.
-RECT PlaceOf(HWND child) {
-  RECT r;
-  GetWindowRect(child, &r);
-  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-  return r;
+// A GDI colour as 0xRRGGBB.
+std::uint32_t RgbOf(COLORREF colour) {
+  return (static_cast<std::uint32_t>(GetRValue(colour)) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
 }
 
-// A capture of the window's client area, as 32-bit pixels, top row first.
-struct Capture {
-  int width = 0, height = 0;
-  std::vector<std::uint32_t> pixels;  // 0x00RRGGBB
-  std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)] & 0xFFFFFFu; }
+// A system colour changed for one test and put back after it.
+class SystemColourForTheTest {
+ public:
+  SystemColourForTheTest(int element, COLORREF colour) : element_(element), saved_(GetSysColor(element)) {
+    SetSysColors(1, &element_, &colour);
+  }
+  ~SystemColourForTheTest() { SetSysColors(1, &element_, &saved_); }
+  SystemColourForTheTest(const SystemColourForTheTest&) = delete;
+  SystemColourForTheTest& operator=(const SystemColourForTheTest&) = delete;
+
+ private:
+  int element_;
+  COLORREF saved_;
 };
 
-Capture CaptureClient(HWND window) {
-  Capture capture;
-  RECT client;
-  GetClientRect(window, &client);
-  capture.width = client.right;
-  capture.height = client.bottom;
-  HDC source = GetDCEx(window, nullptr, DCX_CACHE);
-  HDC memory = CreateCompatibleDC(source);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = capture.width;
-  info.bmiHeader.biHeight = -capture.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  // What is on screen: the window with its children drawn.
-  BitBlt(memory, 0, 0, capture.width, capture.height, source, 0, 0, SRCCOPY);
-  GdiFlush();
-  const auto* data = static_cast<const std::uint32_t*>(bits);
-  capture.pixels.assign(data, data + capture.width * capture.height);
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(window, source);
-  return capture;
-}
-
-// Writes a capture as a 32-bit BMP file.
-void WriteBmp(const Capture& capture, const std::string& path) {
-  std::FILE* out = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(out, nullptr) << path;
-  const std::uint32_t imageSize = static_cast<std::uint32_t>(capture.pixels.size() * 4);
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-  file.bfSize = file.bfOffBits + imageSize;
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof header;
-  header.biWidth = capture.width;
-  header.biHeight = -capture.height;
-  header.biPlanes = 1;
-  header.biBitCount = 32;
-  header.biSizeImage = imageSize;
-  std::fwrite(&file, sizeof file, 1, out);
-  std::fwrite(&header, sizeof header, 1, out);
-  std::fwrite(capture.pixels.data(), 4, capture.pixels.size(), out);
-  std::fclose(out);
-}
+// A point of a picture (in its control) and the colour the art has there.
+struct ArtPoint {
+  int tab;
+  int id;
+  int x, y;
+  std::uint32_t rgb;
+};
+constexpr std::uint32_t kArtAmber = 0xF8B330;
+constexpr std::uint32_t kArtInk = 0x003C74;
+constexpr ArtPoint kArtPoints[] = {
+    {0, forms::kIdTabIconBase + 1, 37, 37, kArtAmber},
+    {0, forms::kIdTabIconBase + 2, 20, 37, kArtAmber},
+    {0, forms::kIdTabIconBase + 3, 6, 22, kArtInk},
+    {2, forms::kIdPicture1, 34, 44, kArtAmber},
+};
 
 class Win32MainWindowTest : public ::testing::Test {
  protected:
@@ -269,7 +232,7 @@ TEST_F(Win32MainWindowTest, CapturesOfEachTabShowHeaderMessageAndButtonColours) 
   ShowWindow(window.Window(), SW_SHOW);
   std::filesystem::create_directories(KORVANE_SCREENSHOT_DIR);
   std::filesystem::create_directories(KORVANE_SIDE_BY_SIDE_DIR);
-  const std::uint32_t desktopBlue = kDesktopRgb;
+  const std::uint32_t desktopBlue = RgbOf(GetSysColor(COLOR_BACKGROUND));
   for (int tab = 0; tab < 3; ++tab) {
     window.SetActiveTab(tab);
     RedrawWindow(window.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -277,7 +240,7 @@ TEST_F(Win32MainWindowTest, CapturesOfEachTabShowHeaderMessageAndButtonColours) 
     const Capture capture = CaptureClient(window.Window());
     EXPECT_EQ(capture.width, Px(forms::kClientWidth));
     EXPECT_EQ(capture.height, Px(forms::kClientHeight));
-    WriteBmp(capture, std::string(KORVANE_SCREENSHOT_DIR) + "/win32-tab" + std::to_string(tab) + ".bmp");
+    EXPECT_TRUE(test::WriteBmp(capture, std::string(KORVANE_SCREENSHOT_DIR) + "/win32-tab" + std::to_string(tab) + ".bmp"));
     // The same picture beside the Qt program's, named as those are.
     EXPECT_TRUE(test::WritePng(std::string(KORVANE_SIDE_BY_SIDE_DIR) + "/tab" + std::to_string(tab) + ".png",
                                capture.width, capture.height, capture.pixels));
@@ -301,7 +264,27 @@ TEST_F(Win32MainWindowTest, CapturesOfEachTabShowHeaderMessageAndButtonColours) 
     if (tab == 2) {
       EXPECT_EQ(capture.At(2, capture.height - 3) , 0xFBFDFBu & 0xFFFFFFu);  // the window's colour, 0x00FBFDFB
     }
+    // The pictures are the Qt program's art: at each point below only that
+    // art has this colour (the magnifier's amber handle, the arrow between
+    // the two pages, the question mark's dark disc, the component on the card).
+    for (const ArtPoint& point : kArtPoints) {
+      if (point.tab != tab) continue;
+      EXPECT_EQ(inside(point.id, point.x, point.y), point.rgb) << std::hex << point.id;
+    }
   }
+}
+
+// The desktop colour of the grids' header rows is the system's, as it is now.
+TEST_F(Win32MainWindowTest, HeaderRowsTakeTheSystemsDesktopColour) {
+  SystemColourForTheTest desktop(COLOR_BACKGROUND, RGB(0x12, 0x80, 0x40));
+  answers.push_back(std::string(KORVANE_FIXTURE_ALPHA64_DLL));
+  Click(forms::kIdCmdBrowse);
+  ShowWindow(window.Window(), SW_SHOW);
+  RedrawWindow(window.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Pump();
+  const Capture capture = CaptureClient(window.Window());
+  const RECT grid = PlaceOf(window.Control(forms::kIdGridInfo));
+  EXPECT_EQ(capture.At(grid.left + Px(2000) - 8, grid.top + 6), 0x128040u);
 }
 
 TEST_F(Win32MainWindowTest, DoubleClickInTheListOpensTheCell) {
@@ -322,41 +305,62 @@ TEST_F(Win32MainWindowTest, DoubleClickInTheListOpensTheCell) {
   EXPECT_EQ(details[0], "KorvaneAlpha (Korvane Alpha Library)");
 }
 
-TEST(Win32DetailWindow, ShowsTheTextModallyAndTheBoxFillsItAtAnySize) {
+// The detail window, modal: looked at and closed from another thread. Shown
+// a second time it comes back at the size it was left at, as the Qt one.
+TEST(Win32DetailWindow, ShowsTheTextModallyFillsItAndKeepsItsSize) {
   MainWindow owner;
-  std::string shown;
+  DisplayWindow display(owner.Window());
+  std::vector<std::string> shown;
   std::vector<bool> filled;
   bool ownerDisabled = false;
-  // The window is modal: it is looked at and closed from another thread.
+  SIZE left{}, again{};
+  auto sizeOf = [](HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+  };
   std::thread user([&] {
-    HWND display = nullptr;
-    // Found once shown (a window is found as soon as it is made).
-    for (int tries = 0; tries < 500 && display == nullptr; ++tries) {
-      display = FindWindowW(L"Korvane.Display", L"selection info");
-      if (display != nullptr && !IsWindowVisible(display)) display = nullptr;
-      if (display == nullptr) Sleep(10);
-    }
-    if (display == nullptr) return;
+    // The window exists from the start: it is waited for until shown or hidden.
+    auto waitUntil = [](bool visible) -> HWND {
+      for (int tries = 0; tries < 500; ++tries) {
+        HWND found = FindWindowW(DisplayWindow::kClassName, L"selection info");
+        if (found != nullptr && (IsWindowVisible(found) != FALSE) == visible) return found;
+        Sleep(10);
+      }
+      return nullptr;
+    };
+    HWND window = waitUntil(true);
+    if (window == nullptr) return;
     ownerDisabled = !IsWindowEnabled(owner.Window());
-    HWND box = GetWindow(display, GW_CHILD);
-    shown = TextOf(box);
-    for (SIZE size : {SIZE{600, 300}, SIZE{120, 60}}) {
-      SetWindowPos(display, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+    HWND box = GetWindow(window, GW_CHILD);
+    shown.push_back(TextOf(box));
+    for (SIZE size : {SIZE{120, 60}, SIZE{600, 300}}) {
+      SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
       RECT client, place;
-      GetClientRect(display, &client);
+      GetClientRect(window, &client);
       GetWindowRect(box, &place);
-      MapWindowPoints(nullptr, display, reinterpret_cast<POINT*>(&place), 2);
+      MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
       filled.push_back(place.left == 0 && place.top == 0 && place.right == client.right &&
                        place.bottom == client.bottom);
     }
-    PostMessageW(display, WM_CLOSE, 0, 0);
+    left = sizeOf(window);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    if (waitUntil(false) == nullptr || (window = waitUntil(true)) == nullptr) return;
+    again = sizeOf(window);
+    shown.push_back(TextOf(GetWindow(window, GW_CHILD)));
+    PostMessageW(window, WM_CLOSE, 0, 0);
   });
-  ShowDetailWindow(owner.Window(), "{6B1E9C40-2F5A-4C11-9D3E-7A10B2C3D4E5}");
+  display.ShowText("{6B1E9C40-2F5A-4C11-9D3E-7A10B2C3D4E5}");
+  const bool ownerBack = IsWindowEnabled(owner.Window()) != FALSE;  // given back when it closes
+  display.ShowText("KorvaneAlpha");
   user.join();
-  EXPECT_EQ(shown, "{6B1E9C40-2F5A-4C11-9D3E-7A10B2C3D4E5}");
+  EXPECT_EQ(shown, (std::vector<std::string>{"{6B1E9C40-2F5A-4C11-9D3E-7A10B2C3D4E5}", "KorvaneAlpha"}));
   EXPECT_TRUE(ownerDisabled);
-  EXPECT_TRUE(IsWindowEnabled(owner.Window()));  // given back when it closes
+  EXPECT_TRUE(ownerBack);
   EXPECT_EQ(filled, (std::vector<bool>{true, true}));
+  EXPECT_EQ(left.cx, 600);
+  EXPECT_EQ(again.cx, left.cx);
+  EXPECT_EQ(again.cy, left.cy);
 }
 
 }  // namespace

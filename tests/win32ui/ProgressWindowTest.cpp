@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+
+#include "WindowCapture.h"
 #include "forms/ProgressLayout.h"
 #include "ui/win32/ProgressWindow.h"
 
@@ -38,6 +42,24 @@ TEST(Win32ProgressWindow, ShowsTheReportsProgressAndOnlyCancelStopsIt) {
   EXPECT_EQ(TextOf(cancelButton), "Cancel");
   SendMessageW(cancelButton, BM_CLICK, 0, 0);
   EXPECT_TRUE(cancel);
+}
+
+// The picture is the Qt program's first tab icon: at this point of it the
+// magnifier's handle, amber.
+TEST(Win32ProgressWindow, ShowsTheQtProgramsPicture) {
+  bool cancel = false;
+  ProgressWindow progress(cancel);
+  progress.Form().SetMax(4);
+  progress.Form().SetValue(1);
+  ShowWindow(progress.Window(), SW_SHOW);
+  RedrawWindow(progress.Window(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  test::Pump();
+  const test::Capture capture = test::CaptureClient(progress.Window());
+  std::filesystem::create_directories(KORVANE_SCREENSHOT_DIR);
+  EXPECT_TRUE(test::WriteBmp(capture, std::string(KORVANE_SCREENSHOT_DIR) + "/win32-progress.bmp"));
+  const RECT picture = test::PlaceOf(GetDlgItem(progress.Window(), ProgressWindow::kIdPicture));
+  EXPECT_EQ(picture.right - picture.left, Px(forms::kProgressPicture.width));
+  EXPECT_EQ(capture.At(picture.left + 37, picture.top + 37), 0xF8B330u);
 }
 
 }  // namespace

@@ -12,10 +12,12 @@ namespace korvane::win32ui {
 namespace {
 
 constexpr UINT_PTR kHoverTimer = 1;
+constexpr WPARAM kAnyMouseButton = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON;
 
 struct Button {
   HWND window = nullptr;
   ui::CommandCore core;
+  bool releasing = false;  // our own release of the capture, not a loss
 };
 
 Button* ButtonOf(HWND window) { return reinterpret_cast<Button*>(GetWindowLongPtrW(window, GWLP_USERDATA)); }
@@ -151,12 +153,30 @@ LRESULT CALLBACK CommandProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
       return 0;
     case WM_LBUTTONDOWN:
       SetFocus(window);
+      SetCapture(window);
       if (button != nullptr) button->core.MouseDown(ui::CommandMouseButton::Left);
+      return 0;
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      // Any press keeps the mouse until its release, wherever that happens.
+      SetCapture(window);
       return 0;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
-      if (button != nullptr) button->core.MouseUp(MouseButtonOf(message));
+      if (button != nullptr) {
+        // The capture goes back before the click, which may open a dialog.
+        if ((wParam & kAnyMouseButton) == 0 && GetCapture() == window) {
+          button->releasing = true;
+          ReleaseCapture();
+          button->releasing = false;
+        }
+        button->core.MouseUp(MouseButtonOf(message));
+      }
+      return 0;
+    case WM_CAPTURECHANGED:
+      // Taken away by another window while pressed: no release will come.
+      if (button != nullptr && !button->releasing) button->core.PressCancelled();
       return 0;
     case WM_SETFOCUS:
       if (button != nullptr) button->core.GotFocus();

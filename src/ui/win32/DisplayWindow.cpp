@@ -13,10 +13,15 @@ LRESULT CALLBACK DisplayWindow::Proc(HWND window, UINT message, WPARAM wParam, L
       if (self != nullptr && self->box_ != nullptr) self->form_.Resize(LOWORD(lParam), HIWORD(lParam));
       return 0;
     case WM_CLOSE:
-      DestroyWindow(window);
+      // Hidden, not destroyed: the next show finds it as the user left it.
+      ::ShowWindow(window, SW_HIDE);
+      if (self != nullptr) self->shown_ = false;
       return 0;
     case WM_NCDESTROY:
-      if (self != nullptr) self->window_ = nullptr;
+      if (self != nullptr) {
+        self->window_ = nullptr;
+        self->shown_ = false;
+      }
       break;
     default:
       break;
@@ -60,9 +65,10 @@ void DisplayWindow::ShowModal() {
   if (window_ == nullptr) return;
   // Modal: the owner takes no input until the window is closed.
   if (owner_ != nullptr) EnableWindow(owner_, FALSE);
+  shown_ = true;
   ::ShowWindow(window_, SW_SHOW);
   MSG msg;
-  while (window_ != nullptr && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+  while (shown_ && GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
@@ -70,11 +76,6 @@ void DisplayWindow::ShowModal() {
     EnableWindow(owner_, TRUE);
     SetActiveWindow(owner_);
   }
-}
-
-void ShowDetailWindow(HWND owner, const std::string& text) {
-  DisplayWindow display(owner);
-  display.Form().ShowText(text);
 }
 
 }  // namespace korvane::win32ui

@@ -1,6 +1,7 @@
 #pragma once
 // The detail window ("selection info") on the Windows API: a read-only text
 // box filling the client area; a view of the detail form, shown modally.
+// Closing hides it: shown again, it keeps the size and place it was left at.
 
 #include <string>
 
@@ -17,6 +18,9 @@ class DisplayWindow final : private forms::DisplayView {
   DisplayWindow& operator=(const DisplayWindow&) = delete;
 
   forms::DisplayForm& Form() { return form_; }
+  // The text, in the window shown modally over the owner until it is closed.
+  void ShowText(const std::string& text) { form_.ShowText(text); }
+  HWND Window() const { return window_; }
   static constexpr const wchar_t* kClassName = L"Korvane.Display";
   static constexpr int kIdText = 10;
 
@@ -34,10 +38,8 @@ class DisplayWindow final : private forms::DisplayView {
   HWND owner_;
   HWND window_ = nullptr;
   HWND box_ = nullptr;
+  bool shown_ = false;
   forms::DisplayForm form_;
 };
-
-// Shows text in the detail window, modally over owner.
-void ShowDetailWindow(HWND owner, const std::string& text);
 
 }  // namespace korvane::win32ui

@@ -53,6 +53,22 @@ void GridList::Reload() {
   InvalidateRect(window_, nullptr, TRUE);
 }
 
+namespace {
+
+constexpr OleColor kSystemColourFlag = 0x80000000u;
+constexpr OleColor kSystemColourIndex = 0xFFu;
+
+// A cell's colour on this screen: system colours (the desktop's among them)
+// as the system has them now; unset, the list's own colour.
+COLORREF ScreenColour(OleColor colour, int unset) {
+  if (colour == kColorDefault) return GetSysColor(unset);
+  if ((colour & kSystemColourFlag) != 0) return GetSysColor(static_cast<int>(colour & kSystemColourIndex));
+  const std::optional<std::uint32_t> rgb = ScreenRgb(colour);
+  return rgb ? FromRgb(*rgb) : GetSysColor(unset);
+}
+
+}  // namespace
+
 LRESULT GridList::CustomDraw(NMLVCUSTOMDRAW* draw) const {
   switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
@@ -61,10 +77,8 @@ LRESULT GridList::CustomDraw(NMLVCUSTOMDRAW* draw) const {
       return CDRF_NOTIFYSUBITEMDRAW;
     case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
       const FlexCell& cell = grid_.Cell(static_cast<int>(draw->nmcd.dwItemSpec), draw->iSubItem);
-      const std::optional<std::uint32_t> back = ScreenRgb(cell.backColor);
-      const std::optional<std::uint32_t> fore = ScreenRgb(cell.foreColor);
-      draw->clrTextBk = back ? FromRgb(*back) : GetSysColor(COLOR_WINDOW);
-      draw->clrText = fore ? FromRgb(*fore) : GetSysColor(COLOR_WINDOWTEXT);
+      draw->clrTextBk = ScreenColour(cell.backColor, COLOR_WINDOW);
+      draw->clrText = ScreenColour(cell.foreColor, COLOR_WINDOWTEXT);
       return CDRF_NEWFONT;
     }
     default:

@@ -66,6 +66,7 @@ MainWindow::MainWindow() : form_(*this), strip_({forms::TabCaption(0), forms::Ta
 }
 
 MainWindow::~MainWindow() {
+  display_.reset();
   tabControl_.reset();
   gridInfo_.reset();
   gridComparison_.reset();
@@ -290,7 +291,8 @@ void MainWindow::ShowDetail(const std::string& text) {
   if (detailShower_) {
     detailShower_(text);
   } else {
-    ShowDetailWindow(window_, text);
+    if (!display_) display_ = std::make_unique<DisplayWindow>(window_);
+    display_->ShowText(text);
   }
 }
 

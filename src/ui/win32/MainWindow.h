@@ -18,6 +18,8 @@
 
 namespace korvane::win32ui {
 
+class DisplayWindow;
+
 class MainWindow final : private forms::MainFormView {
  public:
   MainWindow();
@@ -77,6 +79,7 @@ class MainWindow final : private forms::MainFormView {
   std::unique_ptr<TypeLibraryItem> typeLibraries_;
   Chooser chooser_;
   std::function<void(const std::string&)> detailShower_;
+  std::unique_ptr<DisplayWindow> display_;  // made at the first detail, then kept
 };
 
 void RegisterWindowClasses();

@@ -1,6 +1,7 @@
 #include "ui/win32/ProgressWindow.h"
 
 #include "forms/ProgressLayout.h"
+#include "ui/win32/TabArt.h"
 
 namespace korvane::win32ui {
 
@@ -30,9 +31,16 @@ LRESULT CALLBACK ProgressWindow::Proc(HWND window, UINT message, WPARAM wParam, 
     case WM_CLOSE:
       if (self != nullptr && self->form_.MayClose()) DestroyWindow(window);
       return 0;
+    case WM_DRAWITEM: {
+      const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (item->CtlID != kIdPicture) break;
+      DrawProgressPicture(item->hDC, item->rcItem, GetSysColor(COLOR_BTNFACE));
+      return TRUE;
+    }
     default:
-      return DefWindowProcW(window, message, wParam, lParam);
+      break;
   }
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 ProgressWindow::ProgressWindow(bool& cancelFlag) : form_(*this, cancelFlag) {
@@ -48,6 +56,7 @@ ProgressWindow::ProgressWindow(bool& cancelFlag) : form_(*this, cancelFlag) {
   for (const forms::ProgressLabel* label : {&forms::kProgressLabel2, &forms::kProgressLabel1, &forms::kProgressLabel3}) {
     Child(window_, L"STATIC", label->text, SS_LEFT | SS_NOPREFIX, id++, label->place);
   }
+  Child(window_, L"STATIC", "", SS_OWNERDRAW, kIdPicture, forms::kProgressPicture);
   Child(window_, L"STATIC", forms::kProgressFile.text, SS_LEFT | SS_NOPREFIX, kIdFile, forms::kProgressFile.place);
   Child(window_, PROGRESS_CLASSW, "", 0, kIdBar, forms::kProgressBar, forms::kProgressBand.top);
   Child(window_, L"BUTTON", forms::kProgressCancelText, BS_PUSHBUTTON | WS_TABSTOP, kIdCancel, forms::kProgressCancel,

@@ -1,6 +1,6 @@
 #pragma once
-// The folder report's progress window on the Windows API: labels, the current
-// file, a progress bar and a standard Cancel push button; a view of the
+// The folder report's progress window on the Windows API: its picture, labels,
+// the current file, a progress bar and a standard Cancel push button; a view of the
 // progress form, which the report drives and which refuses to close.
 
 #include "forms/ProgressForm.h"
@@ -20,6 +20,7 @@ class ProgressWindow final : private forms::ProgressView {
   static constexpr int kIdCancel = 2;
   static constexpr int kIdFile = 20;
   static constexpr int kIdBar = 21;
+  static constexpr int kIdPicture = 22;
 
  private:
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,21 +1,50 @@
 #include "ui/win32/TabArt.h"
 
+#include <map>
+
+#include "forms/MainLayout.h"
 #include "forms/TabStrip.h"
+#include "ui/win32/ArtResources.h"
 
 namespace korvane::win32ui {
 
 namespace {
 
-void Ellipse(HDC dc, RECT r, COLORREF fill, COLORREF edge) {
-  HBRUSH brush = CreateSolidBrush(fill);
-  HPEN pen = CreatePen(PS_SOLID, 1, edge);
-  HGDIOBJ oldBrush = SelectObject(dc, brush);
-  HGDIOBJ oldPen = SelectObject(dc, pen);
-  ::Ellipse(dc, r.left, r.top, r.right, r.bottom);
-  SelectObject(dc, oldBrush);
-  SelectObject(dc, oldPen);
-  DeleteObject(brush);
-  DeleteObject(pen);
+constexpr BYTE kOpaque = 255;
+
+// A picture from the program's resources, loaded once for the program's life.
+HBITMAP Art(int id) {
+  static std::map<int, GdiObject> loaded;
+  auto found = loaded.find(id);
+  if (found == loaded.end()) {
+    HANDLE image = LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0,
+                              LR_CREATEDIBSECTION);
+    found = loaded.try_emplace(id, image).first;
+  }
+  return static_cast<HBITMAP>(found->second.get());
+}
+
+// Draws the picture centred in place over what is there, through its alpha.
+void DrawArt(HDC dc, int id, RECT place) {
+  HBITMAP picture = Art(id);
+  BITMAP size{};
+  if (picture == nullptr || GetObjectW(picture, sizeof size, &size) == 0) return;
+  HDC source = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(source, picture);
+  const int left = place.left + (place.right - place.left - size.bmWidth) / 2;
+  const int top = place.top + (place.bottom - place.top - size.bmHeight) / 2;
+  const BLENDFUNCTION blend{AC_SRC_OVER, 0, kOpaque, AC_SRC_ALPHA};
+  AlphaBlend(dc, left, top, size.bmWidth, size.bmHeight, source, 0, 0, size.bmWidth, size.bmHeight, blend);
+  SelectObject(source, old);
+  DeleteDC(source);
+}
+
+int TabIconArt(int picture) {
+  switch (picture) {
+    case 1: return KORVANE_ART_TAB_ICON_1;
+    case 2: return KORVANE_ART_TAB_ICON_2;
+    default: return KORVANE_ART_TAB_ICON_3;
+  }
 }
 
 }  // namespace
@@ -37,32 +66,19 @@ void FillVerticalGradient(HDC dc, RECT r, COLORREF top, COLORREF bottom) {
 }
 
 void DrawTabIcon(HDC dc, RECT place, int index) {
-  const int picture = index % 10;
   FillColour(dc, place, Gdi(forms::kTabActiveColour));
-  const int w = place.right - place.left, h = place.bottom - place.top;
-  const RECT inner{place.left + w / 8, place.top + h / 8, place.right - w / 8, place.bottom - h / 8};
-  switch (picture) {
-    case 1:  // one component: a blue disc
-      Ellipse(dc, inner, RGB(0x3A, 0x6E, 0xA5), RGB(0x00, 0x3C, 0x74));
-      break;
-    case 2: {  // two files side by side
-      FillColour(dc, RECT{inner.left, inner.top, inner.left + w / 2, inner.bottom}, RGB(0xFC, 0x9C, 0x1B));
-      FillColour(dc, RECT{inner.right - w / 2, inner.top + h / 6, inner.right, inner.bottom}, RGB(0x3A, 0x6E, 0xA5));
-      break;
-    }
-    default:  // options: a green disc
-      Ellipse(dc, inner, RGB(0x4C, 0xA0, 0x4C), RGB(0x20, 0x60, 0x20));
-      break;
-  }
+  DrawArt(dc, TabIconArt(index % 10), place);
 }
 
 void DrawDecoration(HDC dc, RECT place) {
-  FillVerticalGradient(dc, place, RGB(0x3A, 0x6E, 0xA5), RGB(0x00, 0x3C, 0x74));
-  HGDIOBJ oldFont = SelectObject(dc, ButtonFont());
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, RGB(0xFF, 0xFF, 0xFF));
-  DrawTextW(dc, L"Korvane", -1, &place, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  SelectObject(dc, oldFont);
+  // The window's colour shows around the card's rounded corners.
+  FillColour(dc, place, Gdi(forms::kWindowColour));
+  DrawArt(dc, KORVANE_ART_DECORATION, place);
+}
+
+void DrawProgressPicture(HDC dc, RECT place, COLORREF background) {
+  FillColour(dc, place, background);
+  DrawArt(dc, KORVANE_ART_TAB_ICON_1, place);
 }
 
 }  // namespace korvane::win32ui
