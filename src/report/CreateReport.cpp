@@ -82,17 +82,20 @@ class ReportFile {
   std::uint64_t written_ = 0;
 };
 
-// Appends text with every control character written as '?': C0 controls and
-// DEL, and the UTF-8 forms of the C1 controls (NEL among them) and of the line
-// and paragraph separators, which viewers may also break lines at. A file name
-// or a version string can then never add a line to a record.
+// Appends text with every control character but TAB written as '?': C0
+// controls and DEL, and the UTF-8 forms of the C1 controls (NEL among them)
+// and of the line and paragraph separators, which viewers may also break
+// lines at. A file name or a version string can then never add a line to a
+// record nor hide part of one. A TAB stays: a record's fields are whole
+// lines, never split at a TAB, and version strings do hold TABs.
 void AppendVisible(std::string& out, std::string_view text) {
+  constexpr unsigned char kTab = 0x09;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const auto byte = static_cast<unsigned char>(text[i]);
     const auto next = [&](std::size_t k) {
       return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0;
     };
-    if (byte < 0x20 || byte == 0x7F) {
+    if ((byte < 0x20 && byte != kTab) || byte == 0x7F) {
       out += '?';
     } else if (byte == 0xC2 && next(1) >= 0x80 && next(1) <= 0x9F) {
       out += '?';

@@ -52,7 +52,7 @@ struct ReportOutcome {
 
 // The record of one file: always 24 lines, each ending in CR LF, the three
 // blank lines that close it included. Control characters in the name and the
-// values are written as '?'.
+// values, but for TAB, are written as '?'.
 std::string BuildReportRecord(const std::string& sFileName, const clsFileInfo& info);
 
 // Writes the report for sFolder (with or without a trailing separator).

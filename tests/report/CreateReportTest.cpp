@@ -387,7 +387,7 @@ TEST(ReportRecord, ControlCharactersAreWrittenVisibly) {
   } cases[] = {
       {"/t/x\r\nCompany Name: Forged.dll", "/t/x??Company Name: Forged.dll"},
       {"/t/cr\ronly.dll", "/t/cr?only.dll"},
-      {"/t/tab\tbell\a.dll", "/t/tab?bell?.dll"},
+      {"/t/tab\tbell\a.dll", "/t/tab\tbell?.dll"},              // a TAB splits no line
       {std::string("/t/nul\0x.dll", 12), "/t/nul?x.dll"},
       {"/t/del\x7f.dll", "/t/del?.dll"},
       {"/t/next line\u0085.dll", "/t/next line?.dll"},             // C1 NEL
@@ -398,10 +398,12 @@ TEST(ReportRecord, ControlCharactersAreWrittenVisibly) {
   for (const auto& c : cases) {
     clsFileInfo forged;
     forged.CompanyName = "Evil\r\n\r\nFile: /etc/passwd";
+    forged.ProductVersion = "6.1\t(build\v7601)";
     const std::vector<std::string> lines = CrLfLines(BuildReportRecord(c.name, forged));
     ASSERT_EQ(lines.size(), 24u) << c.shown;
     EXPECT_EQ(lines[0], "File: " + c.shown);
     EXPECT_EQ(lines[2], "Company Name: Evil????File: /etc/passwd");
+    EXPECT_EQ(lines[9], "Product Version: 6.1\t(build?7601)");
   }
 }
 
