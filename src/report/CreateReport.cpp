@@ -166,11 +166,8 @@ ReportOutcome CreateReport(const std::string& sFolder, const ReportOptions& opti
     readers.reset();
   };
   try {
-    const int jobs = options.jobs > 0 ? options.jobs : DefaultReportJobs();
-    readers.emplace(jobs, kMaxReadAhead, &ReadComponent, &IsComponentName, options.beforeRead);
     std::vector<bool> isComponent;  // per collected file, decided once
     colFiles_Tamo files;
-    files.UseListings(&*readers);
     files.OnAdd([&](std::int32_t, const std::string& path) {
       const bool component = IsComponentName(path);
       isComponent.push_back(component);
@@ -180,10 +177,8 @@ ReportOutcome CreateReport(const std::string& sFolder, const ReportOptions& opti
     ReportFile report;
     report.Open(options.outputFile);
 
-    // The readers start on the tree while the window settles.
     const std::string sep(1, platform::kPathSeparator);
     const std::string folder = EnsureSuffix(sFolder, sep);
-    readers->Ahead({folder});
     if (progress != nullptr) {
       progress->Show();
       DoEvents();
@@ -191,6 +186,12 @@ ReportOutcome CreateReport(const std::string& sFolder, const ReportOptions& opti
     } else {
       DoEvents();
     }
+    // Made after the pause, on the thread that walks and writes: the readers
+    // start once this thread has had to wait for the disk, and the pause is
+    // no such wait.
+    const int jobs = options.jobs > 0 ? options.jobs : DefaultReportJobs();
+    readers.emplace(jobs, kMaxReadAhead, &ReadComponent, &IsComponentName, options.beforeRead);
+    files.UseListings(&*readers);
 
     outcome.files = files.LoadFiles(folder + "*.*", true);
     if (progress != nullptr) progress->SetMax(outcome.files);
