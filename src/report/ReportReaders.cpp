@@ -81,6 +81,10 @@ void ReportReaders::Add(const std::string& path) {
 
 void ReportReaders::WatchWalk() {
   if (allowedReaders_ == maxReaders_ || !walkWaits_.WaitedSinceLast()) return;
+  AllowReaders();
+}
+
+void ReportReaders::AllowReaders() {
   allowedReaders_ = maxReaders_;
   if (HasWork()) StartReaderIfUseful();
 }
@@ -169,8 +173,12 @@ void ReportReaders::Next(clsFileInfo& info) {
   if (slots_.front().state == State::Queued && !stopped_) {
     slots_.front().state = State::Reading;
     SkipClaimed();
+    // Only the read counts: between two records the thread also serves the
+    // progress window, whose drawing may wait (for its own helper threads).
+    const bool watch = allowedReaders_ < maxReaders_;
+    if (watch) walkWaits_.Restart();
     if (!ReadSlot(lock, taken_)) return;
-    WatchWalk();
+    if (watch && walkWaits_.WaitedSinceRestart()) AllowReaders();
   }
   done_.wait(lock, [&] { return stopped_ || slots_.front().state >= State::Done; });
   if (slots_.front().state < State::Done) return;

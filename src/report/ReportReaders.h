@@ -113,6 +113,7 @@ class ReportReaders final : public FolderListings {
                 State& state);
   // Lets the readers start once the walking thread has had to wait.
   void WatchWalk();
+  void AllowReaders();
   // Hands a read to the slot at index and to the writer waiting for it.
   void Fill(std::size_t index, clsFileInfo& info, State state);
   bool ReadSlot(std::unique_lock<std::mutex>& lock, std::size_t index);

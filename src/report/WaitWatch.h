@@ -13,13 +13,25 @@ class WaitWatch {
   // Watches the calling thread from now on.
   WaitWatch();
 
-  // Whether the watched thread (the caller) had to wait since the last call
-  // or since it was made. Cheap enough to ask after every read: the system's
-  // count is asked only after a long stretch, and every few calls. Where the
-  // system keeps no count, a long stretch is taken for a wait.
+  // Whether the watched thread (the caller) had to wait since the last call,
+  // Restart, or since it was made. Cheap enough to ask after every listing:
+  // the system's count is asked only after a long stretch, and every few
+  // calls. Where the system keeps no count, a long stretch is taken for a
+  // wait.
   bool WaitedSinceLast();
+  // Starts a stretch anew: what the thread did before (a window's drawing,
+  // say) no longer counts.
+  void Restart();
+  // Whether the thread had to wait since Restart, asking the system's count
+  // whatever the stretch took (a fast disk waits briefly).
+  bool WaitedSinceRestart();
 
  private:
+  // Ends the stretch now; whether it was long.
+  bool EndStretch();
+  // Whether the system's count grew (a long stretch where it keeps none).
+  bool AskCount(bool longStretch);
+
   std::chrono::steady_clock::time_point last_;
   std::uint64_t waits_ = 0;
   bool counted_ = false;
