@@ -10,6 +10,8 @@ namespace {
 
 // Folder listings made ahead but not yet taken by the walk, at most.
 constexpr std::size_t kMaxListingsAhead = 4096;
+// The writer's own reads: one in this many is watched for a wait.
+constexpr std::size_t kReadsPerWatch = 8;
 
 }  // namespace
 
@@ -175,7 +177,9 @@ void ReportReaders::Next(clsFileInfo& info) {
     SkipClaimed();
     // Only the read counts: between two records the thread also serves the
     // progress window, whose drawing may wait (for its own helper threads).
-    const bool watch = allowedReaders_ < maxReaders_;
+    // One read in a few is watched, which costs two calls to the system:
+    // from a cold disk nearly every read waits.
+    const bool watch = allowedReaders_ < maxReaders_ && ownReads_++ % kReadsPerWatch == 0;
     if (watch) walkWaits_.Restart();
     if (!ReadSlot(lock, taken_)) return;
     if (watch && walkWaits_.WaitedSinceRestart()) AllowReaders();

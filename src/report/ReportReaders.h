@@ -127,6 +127,7 @@ class ReportReaders final : public FolderListings {
   const std::size_t maxReaders_;
   std::size_t allowedReaders_ = 0;  // maxReaders_ once the walk had to wait
   WaitWatch walkWaits_;             // the thread that walks and writes
+  std::size_t ownReads_ = 0;        // reads made in Next while no reader may run
   const std::size_t window_;
   Fetch fetch_;
   IsComponent isComponent_;
