@@ -7,9 +7,9 @@ if(WIN32)
   return()
 endif()
 
-# Debian's package name rather than the project's.
-set(CMAKE_INSTALL_DOCDIR "share/doc/korvane" CACHE PATH "Documentation folder")
 include(GNUInstallDirs)
+# Debian's package name rather than the project's.
+set(KORVANE_INSTALL_DOCDIR "${CMAKE_INSTALL_DATADIR}/doc/korvane")
 
 set(KORVANE_INSTALL_PROGRAMDIR "lib/korvane" CACHE STRING
     "Program folder below the prefix: korvane, korvane-cli and readme.txt side by side")
@@ -64,6 +64,25 @@ function(korvane_manual_page name)
   add_custom_target(korvane_man_${name} ALL DEPENDS "${korvane_generated}/man/${name}.1.gz")
   install(FILES "${korvane_generated}/man/${name}.1.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 endfunction()
+
+# Debian's documentation folder: the licence in the machine-readable copyright
+# format (every licence line indented one blank, a blank line as " .") and the
+# package's changelog, compressed as Debian keeps it.
+file(READ "${CMAKE_SOURCE_DIR}/LICENSE" korvane_license)
+string(STRIP "${korvane_license}" korvane_license)
+string(REPLACE "\n\n" "\n.\n" korvane_license "${korvane_license}")
+string(REPLACE "\n" "\n " KORVANE_LICENSE_PARAGRAPH " ${korvane_license}")
+configure_file("${korvane_packaging}/debian/copyright.in" "${korvane_generated}/copyright" @ONLY)
+install(FILES "${korvane_generated}/copyright" DESTINATION "${KORVANE_INSTALL_DOCDIR}")
+execute_process(COMMAND date -u -R -d "${KORVANE_RELEASE_DATE}"
+                OUTPUT_VARIABLE KORVANE_CHANGELOG_DATE OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
+configure_file("${korvane_packaging}/debian/changelog.in" "${korvane_generated}/changelog.Debian" @ONLY)
+add_custom_command(OUTPUT "${korvane_generated}/changelog.Debian.gz"
+  COMMAND gzip -9 -n -k -f "${korvane_generated}/changelog.Debian"
+  DEPENDS "${korvane_packaging}/debian/changelog.in"
+  COMMENT "Compressing the package's changelog" VERBATIM)
+add_custom_target(korvane_changelog ALL DEPENDS "${korvane_generated}/changelog.Debian.gz")
+install(FILES "${korvane_generated}/changelog.Debian.gz" DESTINATION "${KORVANE_INSTALL_DOCDIR}")
 
 # korvane-cli and the user's guide.
 install(TARGETS korvane-cli RUNTIME DESTINATION "${KORVANE_INSTALL_PROGRAMDIR}")

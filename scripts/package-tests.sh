@@ -31,6 +31,27 @@ fields=$(dpkg-deb --field "$deb" Package Version Depends Suggests)
 check "package fields: Depends from shlibdeps" has_line '^Depends: .*libqt6widgets6' "$fields"
 check "package fields: Wine suggested" has_line '^Suggests: wine' "$fields"
 check "maintainer scripts present" has_line 'postinst' "$(dpkg-deb --info "$deb")"
+contents=$(dpkg-deb --contents "$deb")
+for doc in copyright changelog.Debian.gz; do
+  check "/usr/share/doc/korvane/$doc in the package" has_line "\./usr/share/doc/korvane/$doc\$" "$contents"
+done
+for arch in x86 x64; do
+  check "Windows korvane-cli.exe ($arch) in the package" \
+    has_line "\./usr/lib/korvane/win32-$arch/korvane-cli\.exe\$" "$contents"
+done
+# lintian: no errors (warnings are for reading, not failing).
+lintian_log=$(lintian --no-tag-display-limit "$deb" 2>&1 || true)
+printf '%s\n' "$lintian_log" | sed -n 's/^/lintian: /p'
+check "lintian reports no errors" bash -c '! grep -q "^E: " <<<"$1"' _ "$lintian_log"
+# Debian's hardening flags reached both programs: BIND_NOW and fortified calls.
+unpacked=$(mktemp -d /tmp/korvane-deb.XXXXXX)
+dpkg-deb -x "$deb" "$unpacked"
+for program in korvane korvane-cli; do
+  binary="$unpacked/usr/lib/korvane/$program"
+  check "$program linked with BIND_NOW" has_line 'BIND_NOW|FLAGS_1.*NOW' "$(readelf -d "$binary")"
+  check "$program built with _FORTIFY_SOURCE" has_line '__[a-z_]+_chk' "$(readelf --dyn-syms -W "$binary")"
+done
+rm -rf "$unpacked"
 
 apt-get -o DPkg::Lock::Timeout=600 install -y "./$deb" >/dev/null
 installed=$(dpkg-query -L korvane)

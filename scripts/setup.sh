@@ -9,10 +9,11 @@ packages=(
   qt6-base-dev libsqlite3-dev nlohmann-json3-dev
   mingw-w64 mingw-w64-tools libwine-dev libz-mingw-w64 fonts-wine
   xdg-utils
+  xvfb
   wine wine64 wine32:i386
 )
 # The Debian package and its checks: cpack's shlibdeps, the freedesktop validators, man.
-packages+=(dpkg-dev file desktop-file-utils appstream man-db shared-mime-info)
+packages+=(dpkg-dev file desktop-file-utils appstream man-db shared-mime-info lintian)
 
 # Wine's 32-bit PE files (and the 32-bit Windows test run) need the i386 architecture.
 need_update=0

@@ -223,10 +223,22 @@ for b in "${builds[@]}"; do
 done
 
 # The windows need a display: an Xvfb server of our own for this step.
-display=:$(( 200 + RANDOM % 200 ))
-Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
+# Xvfb picks a free display and writes its number to the file once it accepts
+# clients (-displayfd), so the first window never races the server's start.
+display_file=$(mktemp /tmp/korvane-xvfb.XXXXXX)
+Xvfb -displayfd 3 -screen 0 1024x768x24 3>"$display_file" >/dev/null 2>&1 &
 xvfb_pid=$!
-sleep 1
+for _ in $(seq 300); do
+  [ -s "$display_file" ] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || break
+  sleep 0.1
+done
+display=":$(tr -d '[:space:]' <"$display_file")"
+rm -f "$display_file"
+if [ "$display" = ":" ]; then
+  fail "Xvfb did not start (is the xvfb package installed?)"
+  display=:0
+fi
 for b in "${builds[@]}"; do
   log="/tmp/korvane-wine-$b-test_win32ui.log"
   if DISPLAY=$display wine "build/$b/bin/test_win32ui.exe" --gtest_brief=1 >"$log" 2>&1; then

@@ -13,7 +13,8 @@ std::vector<const CliCommand*>& Table() {
 }
 }  // namespace
 
-CliCommand::CliCommand(const char* n, const char* u, CliHandler h) : name(n), usage(u), handler(h) {
+CliCommand::CliCommand(const char* n, const char* u, CliHandler h, RegistryUse r)
+    : name(n), usage(u), handler(h), registry(r) {
   Table().push_back(this);
 }
 

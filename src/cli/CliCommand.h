@@ -17,11 +17,18 @@ struct CliArgs {
 
 using CliHandler = int (*)(CliArgs& args);
 
+// Whether a command reads or writes the registry. Only such a command checks
+// the registry chosen (a store and a prefix together, a prefix that cannot be
+// read) and refuses to run without a usable one; the others run whatever
+// WINEPREFIX names, so a shell set up for Wine never stops them.
+enum class RegistryUse { Uses, None };
+
 struct CliCommand {
-  CliCommand(const char* name, const char* usage, CliHandler handler);
+  CliCommand(const char* name, const char* usage, CliHandler handler, RegistryUse registry = RegistryUse::Uses);
   const char* name;
   const char* usage;
   CliHandler handler;
+  RegistryUse registry;
 };
 
 const std::vector<const CliCommand*>& Commands();

@@ -30,7 +30,7 @@ int RunDeps(CliArgs& args) {
   return kExitOk;
 }
 
-const CliCommand kDeps("deps", "deps FILE [--json]", &RunDeps);
+const CliCommand kDeps("deps", "deps FILE [--json]", &RunDeps, RegistryUse::None);
 
 }  // namespace
 

@@ -170,7 +170,7 @@ const CliCommand kIdl("idl",
                       "      Linux) picks the TYPELIB resource N of a module\n"
                       "  idl --list FILE [--json]\n"
                       "      every type library FILE holds: its path for idl, name, GUID, version",
-                      &RunIdl);
+                      &RunIdl, RegistryUse::None);
 
 }  // namespace
 

@@ -127,7 +127,7 @@ const CliCommand kReport("report",
                          "                they are read one after another); default: 4 per\n"
                          "                processor, 4 to 16; 1 never reads ahead, for media\n"
                          "                where parallel reads are slow",
-                         &RunReport);
+                         &RunReport, RegistryUse::None);
 
 }  // namespace
 

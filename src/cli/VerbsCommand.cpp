@@ -15,6 +15,7 @@ namespace korvane::cli {
 namespace {
 
 constexpr int kExitRegistryUnreadable = 1;
+constexpr int kExitFailed = 1;
 
 int RunVerbs(CliArgs& args) {
   std::string action;
@@ -52,12 +53,13 @@ int RunVerbs(CliArgs& args) {
   }
   // The toggle reads its direction from the button caption it would show.
   ShellCaptions captions{[](const std::string&) {}, [](const std::string&) {}};
-  ToggleShellExtensions(action == "enable" ? kShellEnableCaption : kShellDisableCaption, &registry,
-                        exePath, captions);
+  const bool done = ToggleShellExtensions(action == "enable" ? kShellEnableCaption : kShellDisableCaption,
+                                          &registry, exePath, captions);
   if (registry.RegistryFailure()) {
     return Fail(kExitRegistryUnreadable, registry.RegistryFailure()->Description());
   }
-  return kExitOk;
+  // The toggle has already said what failed.
+  return done ? kExitOk : kExitFailed;
 }
 
 const CliCommand kVerbs("verbs", "verbs enable|disable|status [--exe PATH]", &RunVerbs);

@@ -46,7 +46,7 @@ int RunVersion(CliArgs& args) {
   return kExitOk;
 }
 
-const CliCommand kVersion("version", "version FILE [--json]", &RunVersion);
+const CliCommand kVersion("version", "version FILE [--json]", &RunVersion, RegistryUse::None);
 
 }  // namespace
 

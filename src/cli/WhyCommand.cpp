@@ -27,7 +27,7 @@ int RunWhy(CliArgs& args) {
   return kExitOk;
 }
 
-const CliCommand kWhy("why", "why FILE [--json]", &RunWhy);
+const CliCommand kWhy("why", "why FILE [--json]", &RunWhy, RegistryUse::None);
 
 }  // namespace
 

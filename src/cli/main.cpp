@@ -96,9 +96,13 @@ int main(int argc, char** argv) {
     PrintHelp();
     return help ? kExitOk : kExitUsage;
   }
-  if (const std::string problem = korvane::RegistryChoiceProblem(); !problem.empty()) return UsageError(problem);
   for (const auto* command : Commands()) {
     if (rest[0] == command->name) {
+      if (command->registry == RegistryUse::Uses) {
+        if (const std::string problem = korvane::RegistryChoiceProblem(); !problem.empty()) {
+          return UsageError(problem);
+        }
+      }
       CliArgs args;
       args.operands.assign(rest.begin() + 1, rest.end());
       args.json = json;

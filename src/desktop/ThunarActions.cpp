@@ -9,8 +9,14 @@ namespace korvane::desktop {
 
 namespace {
 
+// Inside a list that was an empty element (<actions/>) before Korvane's
+// actions went in: removing them closes the element again.
+constexpr std::string_view kWasEmptyMark = "<!-- an empty list before Korvane's actions were added -->";
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
 std::string_view Trim(std::string_view s) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  const auto blank = [](char c) { return IsBlank(c) || c == '\r' || c == '\n'; };
   while (!s.empty() && blank(s.front())) s.remove_prefix(1);
   while (!s.empty() && blank(s.back())) s.remove_suffix(1);
   return s;
@@ -49,13 +55,13 @@ std::string ComponentPatterns() {
   return patterns;
 }
 
-// One <action> element on lines of its own. Thunar substitutes %f with the
+// One <action> element on lines of its own, after a line break. Thunar substitutes %f with the
 // quoted path and runs the command through /bin/sh; "%%" stands for '%'.
 std::string ActionElement(const MenuVerb& verb, const std::string& exePath) {
   std::string program;
   for (char c : ShellQuote(exePath)) program += c == '%' ? std::string("%%") : std::string(1, c);
   const std::string command = VerbCommand(program, verb, "%f");
-  return "<action>\n"
+  return "\n<action>\n"
          "\t<icon>" + std::string(kIconName) + "</icon>\n"
          "\t<name>" + EscapeXmlText(verb.caption) + "</name>\n"
          "\t<unique-id>" + ThunarActionId(verb) + "</unique-id>\n"
@@ -63,19 +69,31 @@ std::string ActionElement(const MenuVerb& verb, const std::string& exePath) {
          "\t<description>Korvane</description>\n"
          "\t<patterns>" + (verb.onFolders ? std::string("*") : ComponentPatterns()) + "</patterns>\n" +
          (verb.onFolders ? "\t<directories/>\n" : "\t<other-files/>\n") +
-         "</action>\n";
+         "</action>";
 }
 
-// The span to cut for an element: whole lines when it stands on lines of its
-// own, so that cutting what was inserted restores the text exactly.
+// The span to cut for an element: with the line break before it when it
+// stands at the start of a line, which is how the element went in.
 std::pair<std::size_t, std::size_t> CutSpan(std::string_view text, const XmlElement& element) {
   std::size_t begin = element.begin;
-  while (begin > 0 && (text[begin - 1] == ' ' || text[begin - 1] == '\t')) --begin;
-  std::size_t end = element.end;
-  const bool lineStart = begin == 0 || text[begin - 1] == '\n';
-  if (lineStart && end < text.size() && text[end] == '\n') return {begin, end + 1};
-  if (lineStart && text.substr(end, 2) == "\r\n") return {begin, end + 2};
-  return {element.begin, element.end};
+  while (begin > 0 && IsBlank(text[begin - 1])) --begin;
+  if (begin == 0 || text[begin - 1] != '\n') return {element.begin, element.end};
+  --begin;
+  if (begin > 0 && text[begin - 1] == '\r') --begin;
+  return {begin, element.end};
+}
+
+// A list whose only content is the mark of an empty element: written as
+// that element again ("<actions/>"), else nullopt.
+std::optional<std::string> ClosedAgain(const std::string& text) {
+  std::optional<XmlOutline> outline = ActionList(text);
+  if (!outline) return std::nullopt;
+  const XmlElement& root = outline->elements.front();
+  const std::string_view content =
+      std::string_view(text).substr(root.contentBegin, root.contentEnd - root.contentBegin);
+  if (root.empty || Trim(content) != kWasEmptyMark) return std::nullopt;
+  // contentBegin - 1 is the start tag's '>'.
+  return text.substr(0, root.contentBegin - 1) + "/>" + text.substr(root.end);
 }
 
 // The text without the Korvane actions the predicate picks.
@@ -94,6 +112,7 @@ std::optional<std::string> Without(std::string_view text, Pick pick) {
   for (auto it = cuts.rbegin(); it != cuts.rend(); ++it) {
     result.erase(it->first, it->second - it->first);
   }
+  if (std::optional<std::string> closed = ClosedAgain(result)) return closed;
   return result;
 }
 
@@ -129,17 +148,18 @@ std::optional<std::string> WithThunarActions(std::string_view text, const std::s
   const XmlElement& root = outline->elements.front();
   std::string result = *base;
   if (root.empty) {
-    result.replace(root.begin, root.end - root.begin, "<actions>\n" + blocks + "</actions>");
-    return result;
+    // Opened up with a mark ("<actions/>" becomes "<actions>" ... "</actions>");
+    // root.end - 2 is the '/' of "/>".
+    return result.substr(0, root.end - 2) + ">" + std::string(kWasEmptyMark) + blocks +
+           "\n</actions>" + result.substr(root.end);
   }
-  // Before the end tag, at the start of its line when it has one of its own.
+  // At the end of the last line of content, so that each action stands on
+  // lines of its own and the end tag's line stays as it was.
   std::size_t at = root.contentEnd;
-  while (at > 0 && (result[at - 1] == ' ' || result[at - 1] == '\t')) --at;
-  if (at > 0 && result[at - 1] == '\n') {
-    result.insert(at, blocks);
-  } else {
-    result.insert(root.contentEnd, "\n" + blocks);
-  }
+  while (at > root.contentBegin && IsBlank(result[at - 1])) --at;
+  if (at > root.contentBegin && result[at - 1] == '\n') --at;
+  if (at > root.contentBegin && result[at - 1] == '\r') --at;
+  result.insert(at, blocks);
   return result;
 }
 
@@ -149,6 +169,20 @@ std::optional<std::string> WithoutThunarActions(std::string_view text) {
 
 std::string EmptyThunarActionList() {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<actions>\n</actions>\n";
+}
+
+namespace {
+std::string MadeByKorvaneMark() {
+  return std::string("<!-- ") + kOwnerMark + ": made by Korvane, removed with its actions -->\n";
+}
+}  // namespace
+
+std::string MarkAsMadeByKorvane(std::string_view seed) { return std::string(seed) + MadeByKorvaneMark(); }
+
+std::optional<std::string> WithoutMadeByKorvaneMark(std::string_view text) {
+  const std::string mark = MadeByKorvaneMark();
+  if (text.size() < mark.size() || text.substr(text.size() - mark.size()) != mark) return std::nullopt;
+  return std::string(text.substr(0, text.size() - mark.size()));
 }
 
 }  // namespace korvane::desktop

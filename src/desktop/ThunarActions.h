@@ -1,8 +1,9 @@
 #pragma once
 // Thunar's custom actions: one file, uca.xml, holds the user's own actions
 // and Korvane's side by side. Korvane's are told apart by their unique-id;
-// they are cut out of the text and put back in as whole elements, so every
-// other byte of the file stays as the user (or Thunar) wrote it.
+// they are cut out of the text and put back in as whole elements, each on a
+// line of its own, so every other byte of the file stays as the user (or
+// Thunar) wrote it: removing what was added gives back the text exactly.
 
 #include <optional>
 #include <string>
@@ -31,5 +32,12 @@ std::optional<std::string> WithoutThunarActions(std::string_view text);
 
 // The list a new uca.xml starts from when the system offers none.
 std::string EmptyThunarActionList();
+
+// A list Korvane writes as the user's new uca.xml (made from seed) carries a
+// mark, so that only such a list is ever removed again: the user's own file
+// stays even when it equals the system's list.
+std::string MarkAsMadeByKorvane(std::string_view seed);
+// The list without that mark; nullopt when it has none.
+std::optional<std::string> WithoutMadeByKorvaneMark(std::string_view text);
 
 }  // namespace korvane::desktop

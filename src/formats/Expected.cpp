@@ -7,6 +7,7 @@ const char* ErrorKindText(ErrorKind kind) {
     case ErrorKind::kCannotOpen: return "the file cannot be opened";
     case ErrorKind::kNotRegularFile: return "not a regular file";
     case ErrorKind::kReadFailed: return "the file cannot be read";
+    case ErrorKind::kWriteFailed: return "the file cannot be written";
     case ErrorKind::kOutOfRange: return "the data ends before the bytes asked for";
     case ErrorKind::kTooLarge: return "too large";
     case ErrorKind::kNotPe: return "not a PE image";

@@ -15,6 +15,7 @@ enum class ErrorKind {
   kCannotOpen,            // the file does not exist or may not be opened
   kNotRegularFile,        // a folder, FIFO, device or socket: no bytes to read
   kReadFailed,            // the file was opened but reading it failed
+  kWriteFailed,           // a file could not be written, replaced or removed
   kOutOfRange,            // a read beyond the end of the bytes
   kTooLarge,              // more bytes than the reader accepts
   // PE images.

@@ -1,5 +1,6 @@
 #include "formats/WineRegistryFile.h"
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 
@@ -232,7 +233,7 @@ Expected<void> ValueData(std::string_view data, WineRegValue& value, int line) {
 
 class Parser {
  public:
-  Parser(std::string_view text, WineRegistryFile& result) : text_(text), result_(result) {}
+  Parser(std::string_view text, WineRegistrySink& sink) : text_(text), sink_(sink) {}
 
   Expected<void> Run() {
     std::string_view line;
@@ -298,23 +299,24 @@ class Parser {
   }
 
   Expected<void> Comment(std::string_view t) {
-    if (StartsWith(t, kRelativeTo) && result_.keys.empty()) {
+    if (StartsWith(t, kRelativeTo) && keyCount_ == 0) {
       std::string_view rest = t.substr(kRelativeTo.size());
       std::size_t p = 0;
       auto root = Unescape(rest, p, '\0', number_);
       if (!root) return root.error();
-      result_.relativeTo = Utf16ToUtf8(*root);
+      sink_.Root(Utf16ToUtf8(*root));
     }
     return {};
   }
 
   Expected<void> Option(std::string_view t) {
     if (StartsWith(t, kArch)) {
-      result_.arch = std::string(Trim(t.substr(kArch.size())));
-      if (result_.arch != "win32" && result_.arch != "win64") return Fail(number_, "unknown #arch");
+      std::string arch(Trim(t.substr(kArch.size())));
+      if (arch != "win32" && arch != "win64") return Fail(number_, "unknown #arch");
+      sink_.Arch(std::move(arch));
     } else if (t == kLinkMark) {
-      if (result_.keys.empty()) return Fail(number_, "#link outside of a key");
-      result_.keys.back().link = true;
+      if (keyCount_ == 0) return Fail(number_, "#link outside of a key");
+      sink_.Link();
     }
     // #time= and #class= (and options of later versions) carry nothing read here.
     return {};
@@ -330,28 +332,28 @@ class Parser {
     for (char c : rest) {
       if (c < '0' || c > '9') return Fail(number_, "unexpected text after the key name");
     }
-    WineRegKey key;
-    key.line = number_;
     std::size_t start = 0;
+    std::size_t depth = 0;
     while (start <= name.size()) {
       std::size_t cut = name.find(u'\\', start);
       if (cut == std::u16string::npos) cut = name.size();
-      const std::u16string part = name.substr(start, cut - start);
-      if (part.empty()) return Fail(number_, "an empty key name in the path");
-      if (part.size() > kWineRegMaxKeyName) return Fail(number_, "a key name is too long");
-      if (key.path.size() >= kWineRegMaxDepth) return Fail(number_, "the key path is too deep");
-      key.path.push_back(Utf16ToUtf8(part));
+      if (cut == start) return Fail(number_, "an empty key name in the path");
+      if (cut - start > kWineRegMaxKeyName) return Fail(number_, "a key name is too long");
+      if (++depth > kWineRegMaxDepth) return Fail(number_, "the key path is too deep");
       start = cut + 1;
     }
-    if (result_.keys.size() >= kWineRegMaxKeys) return Fail(number_, "too many keys");
-    result_.keys.push_back(std::move(key));
+    if (keyCount_ >= kWineRegMaxKeys) return Fail(number_, "too many keys");
+    ++keyCount_;
+    // A backslash is never part of a surrogate pair: the whole path converts
+    // as its names do one by one.
+    sink_.Key(Utf16ToUtf8(name), number_);
     return {};
   }
 
   Expected<void> Value(const std::string& text, int line) {
     const std::string_view s(text);
     // Values belong to the key read last.
-    if (result_.keys.empty()) return Fail(line, "a value outside of a key");
+    if (keyCount_ == 0) return Fail(line, "a value outside of a key");
     WineRegValue value;
     std::size_t p = 1;
     if (s.front() != '@') {
@@ -366,27 +368,76 @@ class Parser {
     while (p < s.size() && IsBlank(s[p])) ++p;
     if (auto data = ValueData(s.substr(p), value, line); !data) return data;
     if (++valueCount_ > kWineRegMaxValues) return Fail(line, "too many values");
-    result_.keys.back().values.push_back(std::move(value));
+    sink_.Value(std::move(value));
     return {};
   }
 
   std::string_view text_;
   std::size_t pos_ = 0;
   int number_ = 0;
+  std::size_t keyCount_ = 0;
   std::size_t valueCount_ = 0;
   std::optional<Error> fault_;
-  WineRegistryFile& result_;
+  WineRegistrySink& sink_;
+};
+
+// Keeps the reading as one object: a key's names apart, values in its key.
+class WholeFile final : public WineRegistrySink {
+ public:
+  explicit WholeFile(WineRegistryFile& file) : file_(file) {}
+  void Root(std::string relativeTo) override { file_.relativeTo = std::move(relativeTo); }
+  void Arch(std::string arch) override { file_.arch = std::move(arch); }
+  void Key(std::string path, int line) override {
+    WineRegKey key;
+    key.line = line;
+    std::size_t start = 0;
+    for (std::size_t cut = path.find('\\'); cut != std::string::npos; cut = path.find('\\', start)) {
+      key.path.push_back(path.substr(start, cut - start));
+      start = cut + 1;
+    }
+    key.path.push_back(path.substr(start));
+    file_.keys.push_back(std::move(key));
+  }
+  void Link() override { file_.keys.back().link = true; }
+  void Value(WineRegValue value) override { file_.keys.back().values.push_back(std::move(value)); }
+
+ private:
+  WineRegistryFile& file_;
 };
 
 }  // namespace
 
-Expected<WineRegistryFile> ParseWineRegistryFile(std::span<const std::uint8_t> bytes) {
+Expected<void> ReadWineRegistryFile(std::span<const std::uint8_t> bytes, WineRegistrySink& sink) {
   if (bytes.size() > kWineRegMaxFileBytes) {
     return Error{ErrorKind::kTooLarge, "line 1: the file is too large", 1};
   }
   const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  return Parser(text, sink).Run();
+}
+
+std::string WineRegistryRoot(std::span<const std::uint8_t> bytes) {
+  const std::string_view text(reinterpret_cast<const char*>(bytes.data()),
+                              std::min(bytes.size(), kWineRegMaxLineChars));
+  int number = 0;
+  for (std::size_t pos = 0; pos < text.size();) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) end = text.size();
+    const std::string_view t = Trim(text.substr(pos, end - pos));
+    pos = end + 1;
+    ++number;
+    if (StartsWith(t, "[")) break;
+    if (!StartsWith(t, kRelativeTo)) continue;
+    std::size_t p = 0;
+    auto root = Unescape(t.substr(kRelativeTo.size()), p, '\0', number);
+    return root ? Utf16ToUtf8(*root) : std::string();
+  }
+  return {};
+}
+
+Expected<WineRegistryFile> ParseWineRegistryFile(std::span<const std::uint8_t> bytes) {
   WineRegistryFile result;
-  if (auto parsed = Parser(text, result).Run(); !parsed) return parsed.error();
+  WholeFile whole(result);
+  if (auto read = ReadWineRegistryFile(bytes, whole); !read) return read.error();
   return result;
 }
 

@@ -63,4 +63,25 @@ struct WineRegistryFile {
 // The file's keys; an error's message is "line N: what is wrong", its line N.
 Expected<WineRegistryFile> ParseWineRegistryFile(std::span<const std::uint8_t> bytes);
 
+// The same reading handed over part by part, in file order, for a reader that
+// keeps the keys in a form of its own instead of one object per name.
+class WineRegistrySink {
+ public:
+  virtual ~WineRegistrySink() = default;
+  virtual void Root(std::string relativeTo) = 0;  // the "All keys relative to" line
+  virtual void Arch(std::string arch) = 0;
+  // A key: its names (each checked as WineRegKey::path's) joined by backslashes.
+  virtual void Key(std::string path, int line) = 0;
+  virtual void Link() = 0;                         // the key given last is a link
+  virtual void Value(WineRegValue value) = 0;      // a value of the key given last
+};
+
+// Reads the file into sink; the errors are ParseWineRegistryFile's. On an
+// error the sink may hold part of the file: the caller throws it away.
+Expected<void> ReadWineRegistryFile(std::span<const std::uint8_t> bytes, WineRegistrySink& sink);
+
+// Only the root the file's keys are relative to ("" when it names none), read
+// from the lines before its first key.
+std::string WineRegistryRoot(std::span<const std::uint8_t> bytes);
+
 }  // namespace korvane::formats

@@ -1,11 +1,14 @@
 #pragma once
 // The user's own configuration folders and small whole-file operations on
-// the files the program keeps there (the file managers' action files).
+// the files the program writes for the user (the file managers' action files,
+// exported registry files).
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "formats/Expected.h"
 
 namespace korvane::platform {
 
@@ -24,13 +27,28 @@ bool GetUserFolders(UserFolders& folders);
 // it cannot be read or is larger.
 bool ReadSmallFile(const std::string& path, std::size_t maxBytes, std::string& content);
 
-// Writes the file anew, creating its folders: the text goes to a temporary
-// file beside it first, which then replaces the file in one step, so a reader
-// never sees half of it. An executable file gets rwxr-xr-x.
-bool ReplaceFile(const std::string& path, std::string_view content, bool executable);
+// What a path the program may write or remove holds. Absent: nothing, not
+// even a link. File: a regular file, directly or through symbolic links.
+// Other: a link that leads nowhere (or round in a loop), a folder, FIFO,
+// device or socket; such a thing is never replaced or removed.
+enum class UserFileKind { Absent, File, Other };
+UserFileKind GetUserFileKind(const std::string& path);
 
-// True when the path no longer names a file (also when it never did).
-bool RemoveFile(const std::string& path);
+// Writes the file anew, creating its folders. A symbolic link is followed to
+// the file it names, which is the one replaced, so the link stays. The text
+// goes to a new file created beside that file first, which then takes its
+// name in one step: a reader never sees half of it, and a failed write leaves
+// the old file whole. The new file keeps the permissions of the one it
+// replaces (and its owner and group, where the process may give them); a
+// file that did not exist gets the default permissions (the umask applies).
+// An executable file may also be executed by whoever may read it. Anything
+// but a regular file or nothing at the path is refused (kNotRegularFile).
+formats::Expected<void> ReplaceFile(const std::string& path, std::string_view content,
+                                    bool executable);
+
+// Removes a regular file, or a symbolic link to one (the link, not the file
+// it names). Nothing at the path counts as removed; anything else is refused.
+formats::Expected<void> RemoveFile(const std::string& path);
 
 bool IsRegularFile(const std::string& path);
 // A regular file its owner may execute.

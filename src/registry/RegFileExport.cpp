@@ -1,10 +1,9 @@
 #include "registry/RegFileExport.h"
 
 #include <filesystem>
-#include <fstream>
-#include <random>
 
 #include "formats/RegFileWriter.h"
+#include "platform/UserFiles.h"
 #include "registry/RegFileKeys.h"
 
 namespace korvane {
@@ -14,43 +13,6 @@ namespace {
 namespace fs = std::filesystem;
 using formats::RegKeyName;
 using formats::RegOperation;
-
-// A name for a new file beside target that nobody else would choose.
-fs::path NewFileBeside(const fs::path& target) {
-  std::random_device random;
-  const auto tag = (static_cast<unsigned long long>(random()) << 32) | random();
-  return fs::path(target).concat(".new-" + std::to_string(tag));
-}
-
-// Writes bytes as file: into a new file beside it that then takes its name,
-// so that a failed write (a full disk, a size limit) leaves an existing file
-// as it was. A link is followed to the file it names, which is the one replaced.
-std::string WriteReplacing(const std::string& file, const std::vector<std::uint8_t>& bytes) {
-  std::error_code ec;
-  fs::path target = file;
-  const bool existed = fs::exists(target, ec);
-  if (existed) target = fs::canonical(target, ec);
-  if (ec) return "cannot write '" + file + "': " + ec.message();
-  const fs::path temporary = NewFileBeside(target);
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-      fs::remove(temporary, ec);
-      return "cannot write '" + file + "'";
-    }
-  }
-  // The replacement keeps the permissions the file had.
-  if (existed) fs::permissions(temporary, fs::status(target, ec).permissions(), ec);
-  fs::rename(temporary, target, ec);
-  if (ec) {
-    const std::string reason = ec.message();
-    fs::remove(temporary, ec);
-    return "cannot write '" + file + "': " + reason;
-  }
-  return {};
-}
 
 }  // namespace
 
@@ -92,7 +54,12 @@ std::string ExportRegFile(const RegKeyName& key, const std::string& file, bool o
   if (!overwrite && fs::exists(file, ec)) {
     return "'" + file + "' already exists (/y overwrites it)";
   }
-  return WriteReplacing(file, formats::WriteRegFile(operations));
+  // Replaced only when whole: a failed write (a full disk, a size limit)
+  // leaves an existing file as it was; a link is followed to its file.
+  const std::vector<std::uint8_t> bytes = formats::WriteRegFile(operations);
+  const formats::Expected<void> written = platform::ReplaceFile(
+      file, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), false);
+  return written ? std::string() : written.error().message;
 }
 
 }  // namespace korvane

@@ -3,6 +3,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "common/CarryOn.h"
 #include "common/ErrorReport.h"
 #include "common/UserPort.h"
 #include "desktop/FileManagerActions.h"
@@ -49,7 +50,7 @@ void ShowShellState(clsRegistry& registry, const ShellCaptions& captions) {
   captions.setLabel(enabled ? kShellEnabledLabel : kShellDisabledLabel);
 }
 
-void ToggleShellExtensions(const std::string& buttonCaption, clsRegistry* registry,
+bool ToggleShellExtensions(const std::string& buttonCaption, clsRegistry* registry,
                            const std::string& exePath, const ShellCaptions& captions) {
   try {
     const bool enable = formats::EqualsIgnoringAsciiCase(buttonCaption, "enable");
@@ -68,15 +69,18 @@ void ToggleShellExtensions(const std::string& buttonCaption, clsRegistry* regist
         registry->RemoveShellAssociation(exePath, association);
       }
     }
-    if (enable) {
-      desktop::InstallUserActions(exePath, desktop::VerbSet::FilesAndFolders);
-    } else {
-      desktop::RemoveUserActions();
-    }
+    // The file managers' actions are files of the user's: a file that could
+    // not be changed is a failure of the toggle, reported after the registry's
+    // writes have been carried out.
+    const formats::Expected<void> actions =
+        enable ? desktop::InstallUserActions(exePath, desktop::VerbSet::FilesAndFolders)
+               : desktop::RemoveUserActions();
     ThrowIfFailed(platform::FlushWinePrefixWrites());
+    if (!actions) throw std::runtime_error(actions.error().message);
     captions.setButton(enable ? kShellDisableCaption : kShellEnableCaption);
     MsgBox(enable ? kShellEnabledMessage : kShellDisabledMessage, kMbOkOnly + kMbIconInformation,
            kAppTitle);
+    return true;
   } catch (const VbError& e) {
     ShowError(kShellToggleErrorSource, e);
   } catch (const std::bad_alloc&) {
@@ -84,6 +88,7 @@ void ToggleShellExtensions(const std::string& buttonCaption, clsRegistry* regist
   } catch (const std::exception& e) {
     ShowError(kShellToggleErrorSource, kInvalidCall, e.what());
   }
+  return false;
 }
 
 void CreateSwitchAssociations(clsRegistry& registry, const std::string& exePath) {
@@ -92,7 +97,8 @@ void CreateSwitchAssociations(clsRegistry& registry, const std::string& exePath)
   for (const char* association : kSwitchAssociations) {
     registry.CreateShellAssociation(exePath, association);
   }
-  desktop::InstallUserActions(exePath, desktop::VerbSet::Files);
+  const formats::Expected<void> actions = desktop::InstallUserActions(exePath, desktop::VerbSet::Files);
+  if (!actions) RecordSkipped("CreateSwitchAssociations", actions.error().message);
   platform::FlushWinePrefixWrites();
 }
 

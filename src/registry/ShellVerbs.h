@@ -51,8 +51,10 @@ void ShowShellState(clsRegistry& registry, const ShellCaptions& captions);
 
 // The cmdShellEX button: enables when its caption reads "enable" in any
 // letter case, else disables; then sets the captions and shows the outcome.
-// A missing registry object or any other failure goes to the error report.
-void ToggleShellExtensions(const std::string& buttonCaption, clsRegistry* registry,
+// A missing registry object or any other failure (a file manager's action
+// file that could not be changed) goes to the error report; returns false
+// then.
+bool ToggleShellExtensions(const std::string& buttonCaption, clsRegistry* registry,
                            const std::string& exePath, const ShellCaptions& captions);
 
 // The -s switch: the file verbs of ".dll", ".exe" and ".ocx", nothing shown.

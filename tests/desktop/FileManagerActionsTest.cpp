@@ -3,7 +3,9 @@
 // that the user's own actions survive, and that disabling leaves nothing.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +13,7 @@
 
 #include "desktop/FileManagerActions.h"
 #include "desktop/ThunarActions.h"
+#include "support/SpecialFiles.h"
 #include "support/TempDir.h"
 
 namespace korvane::desktop {
@@ -37,7 +40,7 @@ class FileManagerActions : public ::testing::Test {
   std::set<std::string> Files() const {
     std::set<std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(dir_.path())) {
-      if (!entry.is_directory()) files.insert(fs::relative(entry.path(), dir_.path()).string());
+      if (!entry.is_directory()) files.insert(entry.path().lexically_relative(dir_.path()).string());
     }
     return files;
   }
@@ -46,7 +49,7 @@ class FileManagerActions : public ::testing::Test {
   // folder whose name needs quoting in every format.
   std::string FakeProgram() const {
     const std::string program =
-        dir_.Write("it's a bin/korvane", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done >> \"$KORVANE_FAKE_LOG\"\n");
+        dir_.Write("it's `a` $bin/korvane", "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done >> \"$KORVANE_FAKE_LOG\"\n");
     fs::permissions(program, fs::perms::owner_all);
     return program;
   }
@@ -73,6 +76,30 @@ std::string SingleQuoted(const std::string& word) {
   for (char c : word) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return quoted + "'";
 }
+
+// The paths of the files an operation could not change.
+std::set<std::string> Paths(const std::vector<ActionFileFailure>& failed) {
+  std::set<std::string> paths;
+  for (const ActionFileFailure& failure : failed) paths.insert(failure.path);
+  return paths;
+}
+
+// The permission bits of a file (links followed).
+unsigned Mode(const std::string& path) {
+  return static_cast<unsigned>(fs::status(path).permissions() & fs::perms::mask);
+}
+
+// Sets the process's umask for the object's lifetime.
+class ScopedUmask {
+ public:
+  explicit ScopedUmask(mode_t mask) : old_(::umask(mask)) {}
+  ~ScopedUmask() { ::umask(old_); }
+  ScopedUmask(const ScopedUmask&) = delete;
+  ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+ private:
+  mode_t old_;
+};
 
 // Runs a command line through /bin/sh as Thunar does; returns the exit status.
 int RunShell(const std::string& commandLine, const std::string& log) {
@@ -238,15 +265,107 @@ TEST_F(FileManagerActions, ANewThunarListStartsFromTheSystemsAndGoesWithIt) {
 TEST_F(FileManagerActions, FilesKorvaneDidNotWriteAreNeitherReplacedNorRemoved) {
   const std::string script = dir_.Write("data/nautilus/scripts/Register", "#!/bin/sh\necho mine\n");
   const std::string broken = dir_.Write("config/Thunar/uca.xml", "<actions><action></actions>");
-  const std::vector<std::string> failed = InstallActions(folders_, kExe, VerbSet::FilesAndFolders);
-  EXPECT_EQ(std::set<std::string>(failed.begin(), failed.end()),
-            (std::set<std::string>{script, broken}));
+  // Nothing that is not a regular file is replaced: a link that leads
+  // nowhere, a FIFO (which would also make a read wait).
+  const std::string dangling = Data("nemo/actions/korvane-open.nemo_action");
+  fs::create_directories(fs::path(dangling).parent_path());
+  fs::create_symlink(dir_.File("nowhere"), dangling);
+  fs::create_directories(Data("kio/servicemenus"));
+  const test::ScopedFifo fifo(Data("kio/servicemenus/korvane-components.desktop"));
+
+  const std::vector<ActionFileFailure> failed = InstallActions(folders_, kExe, VerbSet::FilesAndFolders);
+  EXPECT_EQ(Paths(failed), (std::set<std::string>{script, broken, dangling, fifo.path()}));
+  for (const ActionFileFailure& failure : failed) {
+    EXPECT_NE(failure.reason.find("left alone"), std::string::npos) << failure.path << ": " << failure.reason;
+  }
   EXPECT_EQ(ReadFile(script), "#!/bin/sh\necho mine\n");
   EXPECT_EQ(ReadFile(broken), "<actions><action></actions>");
+  EXPECT_EQ(fs::read_symlink(dangling), dir_.File("nowhere"));
+  EXPECT_FALSE(fs::exists(dir_.File("nowhere")));
+  EXPECT_TRUE(fs::is_fifo(fifo.path()));
   EXPECT_FALSE(ActionsPresent(folders_));
 
-  EXPECT_EQ(RemoveActions(folders_), std::vector<std::string>{broken});
-  EXPECT_EQ(Files(), (std::set<std::string>{"data/nautilus/scripts/Register", "config/Thunar/uca.xml"}));
+  EXPECT_EQ(Paths(RemoveActions(folders_)), std::set<std::string>{broken});
+  EXPECT_TRUE(fs::is_symlink(dangling));
+  EXPECT_TRUE(fs::is_fifo(fifo.path()));
+  fs::remove(dangling);
+  EXPECT_EQ(Files(), (std::set<std::string>{"data/nautilus/scripts/Register", "config/Thunar/uca.xml",
+                                            "data/kio/servicemenus/korvane-components.desktop"}));
+}
+
+TEST_F(FileManagerActions, TheUsersThunarListComesBackByteForByte) {
+  const std::string system = "<?xml version=\"1.0\"?>\n<actions>\n<action><name>Sys</name></action>\n</actions>\n";
+  const struct {
+    const char* what;
+    std::string own;
+  } cases[] = {
+      {"an empty element", "<?xml version=\"1.0\"?>\n<actions/>\n"},
+      {"an empty element with a blank, no line break", "<actions />"},
+      {"an empty pair on one line", "<actions></actions>"},
+      {"an empty pair on two lines", "<actions>\n</actions>\n"},
+      {"everything on one line",
+       "<actions><action><unique-id>1</unique-id><name>Mine</name></action></actions>"},
+      {"indented, blanks before the end tag",
+       "<actions>\n  <action>\n    <name>Mine</name>\n  </action>  \n  </actions>\n\n"},
+      {"CR LF line ends", "<actions>\r\n<action><name>Mine</name></action>\r\n</actions>\r\n"},
+      {"the same as the system's list", system},
+  };
+  dir_.Write("system/Thunar/uca.xml", system);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    dir_.Write("config/Thunar/uca.xml", c.own);
+    ASSERT_TRUE(InstallActions(folders_, kExe, VerbSet::Files).empty());
+    ASSERT_TRUE(InstallActions(folders_, "/other/korvane", VerbSet::FilesAndFolders).empty());
+    const std::optional<std::vector<std::string>> ids = ThunarActionIds(ReadFile(Uca()));
+    ASSERT_TRUE(ids.has_value()) << ReadFile(Uca());
+    EXPECT_EQ(ids->size() - ThunarActionIds(c.own)->size(), 4u);
+    EXPECT_TRUE(ActionsPresent(folders_));
+    ASSERT_TRUE(RemoveActions(folders_).empty());
+    EXPECT_EQ(ReadFile(Uca()), c.own);
+  }
+}
+
+TEST_F(FileManagerActions, ReplacementsKeepTheModeAndTheLinkAndNewFilesFollowTheUmask) {
+  const ScopedUmask umask(077);
+  ASSERT_TRUE(InstallActions(folders_, kExe, VerbSet::Files).empty());
+  const std::string nemo = Data("nemo/actions/korvane-register.nemo_action");
+  const std::string script = Data("nautilus/scripts/Register");
+  EXPECT_EQ(Mode(nemo), 0600u);
+  EXPECT_EQ(Mode(script), 0700u);
+
+  // A dotfile manager's link to the user's own list, readable by its owner only.
+  const std::string own = "<actions>\n<action><name>Mine</name></action>\n</actions>\n";
+  const std::string kept = dir_.Write("dotfiles/uca.xml", own);
+  fs::remove(Uca());
+  fs::create_symlink("../../dotfiles/uca.xml", Uca());
+  const struct {
+    std::string path;
+    unsigned mode;
+  } files[] = {{nemo, 0444}, {script, 0750}, {kept, 0600}};
+  for (const auto& file : files) fs::permissions(file.path, static_cast<fs::perms>(file.mode));
+  // Only the superuser may give a file to someone else; then the owner stays too.
+  constexpr uid_t kOtherUser = 4321;
+  const bool superuser = ::geteuid() == 0;
+  if (superuser) {
+    ASSERT_EQ(::chown(kept.c_str(), kOtherUser, kOtherUser), 0);
+  }
+
+  ASSERT_TRUE(InstallActions(folders_, "/other/korvane", VerbSet::FilesAndFolders).empty());
+  EXPECT_NE(ReadFile(nemo).find("/other/korvane"), std::string::npos);
+  EXPECT_EQ(fs::read_symlink(Uca()), "../../dotfiles/uca.xml");
+  EXPECT_EQ(ThunarActionIds(ReadFile(kept))->size(), 5u);
+  for (const auto& file : files) EXPECT_EQ(Mode(file.path), file.mode) << file.path;
+  struct stat owner {};
+  ASSERT_EQ(::stat(kept.c_str(), &owner), 0);
+  if (superuser) {
+    EXPECT_EQ(owner.st_uid, kOtherUser);
+  }
+
+  ASSERT_TRUE(RemoveActions(folders_).empty());
+  EXPECT_EQ(fs::read_symlink(Uca()), "../../dotfiles/uca.xml");
+  EXPECT_EQ(ReadFile(kept), own);
+  EXPECT_EQ(Mode(kept), 0600u);
+  EXPECT_EQ(Files(), (std::set<std::string>{"config/Thunar/uca.xml", "dotfiles/uca.xml"}));
 }
 
 }  // namespace

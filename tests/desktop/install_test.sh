@@ -28,6 +28,7 @@ expected=(
   share/mime/packages/korvane.xml
   share/icons/hicolor/scalable/apps/korvane.svg
   share/man/man1/korvane.1.gz share/man/man1/korvane-cli.1.gz
+  share/doc/korvane/copyright share/doc/korvane/changelog.Debian.gz
 )
 for size in 16 22 24 32 48 64 128 256; do
   expected+=("share/icons/hicolor/${size}x${size}/apps/korvane.png")

@@ -139,6 +139,47 @@ TEST_F(ProgramTest, CliRegistryOptionNamesTheStoreAfterRegToo) {
   EXPECT_EQ(RunProcess(KORVANE_CLI_EXE, {"reg", "query", key}, Env(), 30).exitCode, 1) << "the default store";
 }
 
+// WINEPREFIX left in a shell naming a folder that is no Wine prefix (yet):
+// the commands that never read the registry run as they do without it, the
+// ones that read it refuse.
+TEST_F(ProgramTest, CliOnlyRegistryCommandsRefuseAFolderThatIsNoPrefix) {
+  std::filesystem::create_directories(dir.path() / "not-a-prefix");
+  std::filesystem::create_directories(dir.path() / "tree");
+  struct Case {
+    std::vector<std::string> args;
+    bool usesRegistry;
+  };
+  const Case cases[] = {
+      {{"version", KORVANE_COMP_OK}, false},
+      {{"idl", KORVANE_FIXTURE_MULTI_DLL "/5"}, false},
+      {{"why", KORVANE_COMP_OK}, false},
+      {{"deps", KORVANE_COMP_OK}, false},
+      {{"report", dir.File("tree"), "--output", dir.File("out.txt")}, false},
+      {{"info", KORVANE_COMP_OK}, true},
+      {{"reg", "query", "HKCR\\.dll"}, true},
+  };
+  const std::string prefixes[] = {dir.File("not-a-prefix"), dir.File("missing")};
+  for (const std::string& prefix : prefixes) {
+    for (const Case& c : cases) {
+      const std::string what = testing::PrintToString(c.args) + " in " + prefix;
+      std::map<std::string, std::string> env = Env();
+      env["KORVANE_REGISTRY"] = "";
+      env["WINEPREFIX"] = prefix;
+      const ProcessResult r = RunProcess(KORVANE_CLI_EXE, c.args, env, 60);
+      if (c.usesRegistry) {
+        EXPECT_EQ(r.exitCode, 2) << what;
+        EXPECT_NE(r.err.find(prefix), std::string::npos) << what << ": " << r.err;
+        continue;
+      }
+      env["WINEPREFIX"] = "";
+      const ProcessResult without = RunProcess(KORVANE_CLI_EXE, c.args, env, 60);
+      EXPECT_EQ(r.exitCode, without.exitCode) << what << ": " << r.err;
+      EXPECT_EQ(r.out, without.out) << what;
+      EXPECT_EQ(r.err.find("Wine prefix"), std::string::npos) << what << ": " << r.err;
+    }
+  }
+}
+
 // Both programs report the one version the build holds.
 TEST_F(ProgramTest, BothProgramsPrintTheVersionOfTheBuild) {
   const std::pair<const char*, const char*> programs[] = {{KORVANE_GUI_EXE, "korvane"},

@@ -281,6 +281,19 @@ TEST_F(ShellVerbs, TheToggleAndTheSwitchCarryTheFileManagersActionsAlong) {
   EXPECT_FALSE(std::filesystem::exists(kdeFolders));
 }
 
+TEST_F(ShellVerbs, AFileManagerFileThatCannotBeChangedIsTheTogglesFailure) {
+  const std::string uca = Dir().Write("xdg-config/Thunar/uca.xml", "<actions>");
+  clsRegistry registry;
+  Captions captions;
+  EXPECT_FALSE(ToggleShellExtensions("Enable", &registry, kExe, captions.Setters()));
+  ASSERT_EQ(port_.boxes.size(), 1u);
+  EXPECT_EQ(port_.boxes[0].text.rfind("cmdShellEX_Click: error 5: ", 0), 0u) << port_.boxes[0].text;
+  EXPECT_NE(port_.boxes[0].text.find(uca + ": is not a well-formed Thunar action list"), std::string::npos)
+      << port_.boxes[0].text;
+  EXPECT_EQ(captions.button, "unset");
+  EXPECT_FALSE(ShellVerbsPresent(registry));
+}
+
 TEST_F(ShellVerbs, VerbsStartTheProgramFileInTheProgramFolder) {
   const std::string path = ShellExePath();
   ASSERT_FALSE(path.empty());

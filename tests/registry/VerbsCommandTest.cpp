@@ -83,6 +83,15 @@ TEST_F(VerbsCommand, ExeNamesTheProgramTheVerbsStart) {
   EXPECT_EQ(CommandOf("exefile\\shell\\Korvane\\command"), std::string("/x/korvane \"%1\"") + '\0');
 }
 
+TEST_F(VerbsCommand, AFileManagerFileThatCannotBeChangedFailsTheCommand) {
+  const std::string list = "<actions><action></actions>";
+  const std::string uca = Dir().Write("xdg-config/Thunar/uca.xml", list);
+  EXPECT_EQ(Cli("verbs enable").exitCode, 1);
+  EXPECT_EQ(Cli("verbs status").out, "disabled\n");
+  EXPECT_EQ(ReadFile(uca), list);
+  EXPECT_EQ(Cli("verbs disable").exitCode, 1);
+}
+
 TEST_F(VerbsCommand, WrongArgumentsAreUsageErrors) {
   EXPECT_EQ(Cli("verbs").exitCode, 2);
   EXPECT_EQ(Cli("verbs toggle").exitCode, 2);

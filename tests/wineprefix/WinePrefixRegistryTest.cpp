@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "formats/WineRegistryFile.h"
 #include "platform/Registry.h"
 #include "platform/RegistryChoice.h"
 #include "platform/WineRunner.h"
@@ -48,6 +49,8 @@ const char kUser[] =
     "[Software\\\\Classes\\\\Shared\\\\FromUser] 1\n"
     "[Software\\\\Classes\\\\Shared\\\\both] 1\n"
     "[Software\\\\Classes\\\\UserOnly] 1\n@=\"mine\"\n"
+    "[Software\\\\Vendor] 1\n\"Bits\"=dword:00000040\n"
+    "[Software\\\\Wow6432Node\\\\Vendor] 1\n\"Bits\"=dword:00000020\n"
     "[Environment] 1\n\"TEMP\"=str(2):\"%USERPROFILE%\\\\Temp\"\n";
 
 const char kUserDefault[] =
@@ -152,12 +155,64 @@ TEST_F(PrefixRegistry, TheThirtyTwoBitViewReadsTheRedirectedBranches) {
   // Shared class keys stay shared.
   EXPECT_EQ(Default(kHKeyClassesRoot, "TypeLib\\{LIB}\\1.0\\0\\win32"), "C:\\lib.tlb");
   EXPECT_EQ(Default(kHKeyClassesRoot, ".dll"), "dllfile");
+  // HKLM\Software is redirected; the user's Software is shared by both views.
+  const auto bits = [](HKey root) {
+    HKey key = 0;
+    std::uint8_t data[4] = {};
+    std::uint32_t size = sizeof data;
+    if (RegOpenKeyEx(root, "Software\\Vendor", kKeyRead, &key) != kErrorSuccess) return -1;
+    const long rc = RegQueryValueEx(key, "Bits", nullptr, data, &size);
+    RegCloseKey(key);
+    return rc == kErrorSuccess ? int{data[0]} : -1;
+  };
+  EXPECT_EQ(bits(kHKeyLocalMachine), 0x20);
+  EXPECT_EQ(bits(kHKeyCurrentUser), 0x40);
+  SetWinePrefixView(64);
+  EXPECT_EQ(bits(kHKeyLocalMachine), 0x40);
+  EXPECT_EQ(bits(kHKeyCurrentUser), 0x40);
+}
+
+// Each key is held by its whole path: a key 512 names deep (the reader's
+// limit) is found and enumerated like any other, names that sort around the
+// separator ("A!" between "A" and "A\\X") keep every key's sub-keys together,
+// and a key written twice is one key with the values of both.
+TEST_F(PrefixRegistry, WholePathsKeepTheTreeAndItsOrder) {
+  std::string deep = "Deep";
+  std::string deepFolded = "DEEP";
+  for (std::size_t i = 1; i < formats::kWineRegMaxDepth; ++i) {
+    deep += "\\\\n" + std::to_string(i % 7);
+    deepFolded += "\\N" + std::to_string(i % 7);
+  }
+  dir_.Write("system.reg", std::string(kSystem) + "[" + deep + "] 1\n@=\"bottom\"\n" +
+                               "[Sort\\\\A\\\\X] 1\n[Sort\\\\A!] 1\n[Sort\\\\ab] 1\n[Sort\\\\A] 1\n" +
+                               "\"V\"=\"one\"\n\"W\"=\"two\"\n[Sort\\\\a] 1\n\"v\"=\"three\"\n\"U\"=\"four\"\n");
+  EXPECT_EQ(Default(kHKeyLocalMachine, deepFolded), "bottom");
+  EXPECT_EQ(SubKeys(kHKeyLocalMachine, deepFolded.substr(0, deepFolded.rfind('\\'))),
+            (std::vector<std::string>{"n" + std::to_string((formats::kWineRegMaxDepth - 1) % 7)}));
+  EXPECT_EQ(SubKeys(kHKeyLocalMachine, "sort"), (std::vector<std::string>{"A", "A!", "ab"}));
+  EXPECT_EQ(SubKeys(kHKeyLocalMachine, "sort\\a"), (std::vector<std::string>{"X"}));
   HKey key = 0;
-  ASSERT_EQ(RegOpenKeyEx(kHKeyLocalMachine, "Software\\Vendor", kKeyRead, &key), kErrorSuccess);
-  std::uint8_t bits[4] = {};
-  std::uint32_t size = sizeof bits;
-  EXPECT_EQ(RegQueryValueEx(key, "Bits", nullptr, bits, &size), kErrorSuccess);
-  EXPECT_EQ(bits[0], 0x20);
+  ASSERT_EQ(RegOpenKeyEx(kHKeyLocalMachine, "Sort\\a", kKeyRead, &key), kErrorSuccess);
+  std::vector<std::string> values;
+  std::string name;
+  for (std::uint32_t i = 0; RegEnumValue(key, i, &name, 256) == kErrorSuccess; ++i) values.push_back(name);
+  EXPECT_EQ(values, (std::vector<std::string>{"V", "W", "U"}));
+  std::uint8_t data[16] = {};
+  std::uint32_t size = sizeof data;
+  EXPECT_EQ(RegQueryValueEx(key, "V", nullptr, data, &size), kErrorSuccess);
+  EXPECT_STREQ(reinterpret_cast<const char*>(data), "three");
+  RegCloseKey(key);
+  // Enumerating out of order gives the same names as in order.
+  ASSERT_EQ(RegOpenKeyEx(kHKeyLocalMachine, "Sort", kKeyRead, &key), kErrorSuccess);
+  for (const std::uint32_t i : {2u, 0u, 1u, 3u, 1u}) {
+    const long rc = RegEnumKey(key, i, &name, 256);
+    if (i == 3) {
+      EXPECT_EQ(rc, kErrorNoMoreItems);
+      continue;
+    }
+    EXPECT_EQ(rc, kErrorSuccess);
+    EXPECT_EQ(name, (std::vector<std::string>{"A", "A!", "ab"})[i]) << i;
+  }
   RegCloseKey(key);
 }
 

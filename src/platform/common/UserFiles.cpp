@@ -1,25 +1,65 @@
-// Whole-file operations through the standard library: both back ends share them.
+// Whole-file operations through the standard library: both back ends share
+// them (the replacement's own writing is each back end's).
 
 #include "platform/UserFiles.h"
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <system_error>
+
+#include "platform/common/ReplaceTarget.h"
 
 namespace korvane::platform {
 
 namespace fs = std::filesystem;
+using formats::Error;
+using formats::ErrorKind;
+using formats::Expected;
 
-namespace {
-
-// Paths inside the program are UTF-8.
 fs::path Utf8Path(const std::string& path) {
   return fs::path(std::u8string(path.begin(), path.end()));
 }
 
-constexpr const char* kTemporarySuffix = ".korvane-new";
+Error WriteError(const std::string& path, const std::string& reason) {
+  return Error{ErrorKind::kWriteFailed, "cannot write '" + path + "': " + reason};
+}
+
+namespace {
+
+Error NotAFile(const std::string& path, bool link) {
+  return Error{ErrorKind::kNotRegularFile,
+               "'" + path + (link ? "' is a symbolic link that leads to no file; left alone"
+                                  : "' is not a regular file; left alone")};
+}
 
 }  // namespace
+
+UserFileKind GetUserFileKind(const std::string& path) {
+  std::error_code ec;
+  const fs::path p = Utf8Path(path);
+  if (!fs::exists(fs::symlink_status(p, ec))) return UserFileKind::Absent;
+  return fs::is_regular_file(fs::status(p, ec)) ? UserFileKind::File : UserFileKind::Other;
+}
+
+Expected<ReplaceTarget> ResolveReplaceTarget(const std::string& path) {
+  std::error_code ec;
+  const fs::path p = Utf8Path(path);
+  const fs::file_status own = fs::symlink_status(p, ec);
+  if (!fs::exists(own)) return ReplaceTarget{p, false};
+  if (fs::is_regular_file(own)) return ReplaceTarget{p, true};
+  if (!fs::is_symlink(own)) return NotAFile(path, false);
+  const fs::path file = fs::canonical(p, ec);
+  if (ec) return NotAFile(path, true);
+  if (!fs::is_regular_file(fs::status(file, ec))) return NotAFile(path, false);
+  return ReplaceTarget{file, true};
+}
+
+fs::path TemporaryBeside(const fs::path& file) {
+  std::random_device random;
+  const auto tag = (static_cast<unsigned long long>(random()) << 32) | random();
+  return fs::path(file).concat(".korvane-" + std::to_string(tag));
+}
 
 bool ReadSmallFile(const std::string& path, std::size_t maxBytes, std::string& content) {
   std::error_code ec;
@@ -36,47 +76,16 @@ bool ReadSmallFile(const std::string& path, std::size_t maxBytes, std::string& c
   return true;
 }
 
-bool ReplaceFile(const std::string& path, std::string_view content, bool executable) {
+Expected<void> RemoveFile(const std::string& path) {
   std::error_code ec;
-  const fs::path target = Utf8Path(path);
-  if (target.has_parent_path()) fs::create_directories(target.parent_path(), ec);
-  if (ec) return false;
-  fs::path temporary = target;
-  temporary += kTemporarySuffix;
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-    out.close();
-    if (!out) {
-      fs::remove(temporary, ec);
-      return false;
-    }
+  switch (GetUserFileKind(path)) {
+    case UserFileKind::Absent: return {};
+    case UserFileKind::Other: return NotAFile(path, fs::is_symlink(fs::symlink_status(Utf8Path(path), ec)));
+    case UserFileKind::File: break;
   }
-  if (executable) {
-    using P = fs::perms;
-    fs::permissions(temporary,
-                    P::owner_all | P::group_read | P::group_exec | P::others_read | P::others_exec,
-                    fs::perm_options::replace, ec);
-    if (ec) {
-      fs::remove(temporary, ec);
-      return false;
-    }
-  }
-  fs::rename(temporary, target, ec);
-  if (ec) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-    return false;
-  }
-  return true;
-}
-
-bool RemoveFile(const std::string& path) {
-  std::error_code ec;
-  const fs::path p = Utf8Path(path);
-  fs::remove(p, ec);
-  return !fs::exists(fs::symlink_status(p, ec));
+  fs::remove(Utf8Path(path), ec);
+  if (ec) return Error{ErrorKind::kWriteFailed, "cannot remove '" + path + "': " + ec.message()};
+  return {};
 }
 
 bool IsRegularFile(const std::string& path) {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <map>
+#include <optional>
 #include <utility>
 
 #include "formats/RegFile.h"
@@ -31,13 +31,6 @@ constexpr char kLinkValue[] = "SYMBOLICLINKVALUE";
 constexpr std::array<const char*, 5> kRedirectedClasses = {"CLSID", "DIRECTSHOW", "INTERFACE",
                                                           "MEDIA TYPE", "MEDIAFOUNDATION"};
 
-struct Value {
-  std::string name;
-  std::string fold;
-  std::uint32_t type = 0;
-  std::vector<std::uint8_t> data;
-};
-
 struct FileStamp {
   bool present = false;
   std::uintmax_t size = 0;
@@ -56,6 +49,8 @@ FileStamp StampOf(const std::filesystem::path& file) {
 }
 
 constexpr std::array<const char*, 3> kFiles = {"system.reg", "user.reg", "userdef.reg"};
+// The user's key when user.reg does not name it.
+constexpr char kDefaultUserSid[] = "S-1-5-21-0-0-0-1000";
 
 // The names of a key path (SplitKeyPath's rules), folded.
 long SplitFolded(const std::string& path, std::vector<std::string>* names) {
@@ -71,99 +66,52 @@ bool IsRedirectedClass(const std::string& fold) {
 
 }  // namespace
 
-struct WinePrefixRegistry::Node {
-  std::string name;
-  std::map<std::string, std::unique_ptr<Node>, std::less<>> children;  // by folded name
-  std::vector<Value> values;
-  bool link = false;
-
-  const Node* Child(std::string_view fold) const {
-    auto it = children.find(fold);
-    return it == children.end() ? nullptr : it->second.get();
-  }
-  const Value* FindValue(const std::string& fold) const {
-    for (const Value& v : values) {
-      if (v.fold == fold) return &v;
-    }
-    return nullptr;
-  }
-};
-
 struct WinePrefixRegistry::Hives {
-  Node machine;          // REGISTRY\Machine
-  Node users;            // REGISTRY\User: the user's SID and .Default below it
-  const Node* currentUser = nullptr;
-  const Node* machineClasses = nullptr;
-  const Node* userClasses = nullptr;
+  WineHive machine;  // REGISTRY\Machine
+  WineHive users;    // REGISTRY\User: the user's SID and .Default below it
+  WineKey currentUser;
+  WineKey machineClasses;
+  WineKey userClasses;
   bool win64 = true;
   std::array<FileStamp, kFiles.size()> stamps;
 
   // Resolves folded names below start, following links at every step.
-  const Node* Walk(const Node* start, const std::vector<std::string>& names, int* hops) const {
-    const Node* current = Follow(start, hops);
+  WineKey Walk(const WineKey& start, const std::vector<std::string>& names, int* hops) const {
+    WineKey current = Follow(start, hops);
     for (const std::string& n : names) {
-      if (current == nullptr) return nullptr;
-      current = Follow(current->Child(n), hops);
+      if (!current.Exists()) return {};
+      current = Follow(current.hive->Child(current, n), hops);
     }
     return current;
   }
 
-  const Node* Follow(const Node* node, int* hops) const {
-    while (node != nullptr && node->link) {
-      if (--*hops < 0) return nullptr;
-      const Value* target = node->FindValue(kLinkValue);
-      if (target == nullptr) return node;  // a link mark without a target: the key itself
-      node = Target(formats::Utf16LeToUtf8(target->data), hops);
+  WineKey Follow(WineKey key, int* hops) const {
+    while (key.Exists() && key.hive->IsLink(key)) {
+      if (--*hops < 0) return {};
+      WineValue target;
+      if (!key.hive->FindValue(key, kLinkValue, &target)) return key;  // a link mark without a target: the key itself
+      key = Target(formats::Utf16LeToUtf8(target.data), hops);
     }
-    return node;
+    return key;
   }
 
   // "\Registry\Machine\Software\Classes\TypeLib" and the like.
-  const Node* Target(const std::string& path, int* hops) const {
+  WineKey Target(const std::string& path, int* hops) const {
     std::vector<std::string> names;
     std::string p = path;
     while (!p.empty() && p.front() == '\\') p.erase(0, 1);
     while (!p.empty() && p.back() == '\0') p.pop_back();
     if (SplitFolded(p, &names) != kErrorSuccess || names.size() < 2 || names[0] != "REGISTRY") {
-      return nullptr;
+      return {};
     }
-    const Node* root = names[1] == "MACHINE" ? &machine : names[1] == "USER" ? &users : nullptr;
-    if (root == nullptr) return nullptr;
+    const WineHive* root = names[1] == "MACHINE" ? &machine : names[1] == "USER" ? &users : nullptr;
+    if (root == nullptr) return {};
     names.erase(names.begin(), names.begin() + 2);
-    return Walk(root, names, hops);
+    return Walk(root->Root(), names, hops);
   }
 };
 
 namespace {
-
-using Node = WinePrefixRegistry::Node;
-
-// Adds one file's keys below root.
-void Graft(Node& root, const formats::WineRegistryFile& file) {
-  for (const formats::WineRegKey& key : file.keys) {
-    Node* node = &root;
-    for (const std::string& name : key.path) {
-      std::unique_ptr<Node>& child = node->children[FoldName(name)];
-      if (!child) {
-        child = std::make_unique<Node>();
-        child->name = name;
-      }
-      node = child.get();
-    }
-    node->link = node->link || key.link;
-    for (const formats::WineRegValue& v : key.values) {
-      std::string fold = FoldName(v.name);
-      auto it = std::find_if(node->values.begin(), node->values.end(),
-                             [&](const Value& have) { return have.fold == fold; });
-      if (it == node->values.end()) {
-        node->values.push_back(Value{v.name, std::move(fold), v.type, v.data});
-      } else {
-        it->type = v.type;
-        it->data = v.data;
-      }
-    }
-  }
-}
 
 // The last name of a file's root ("S-1-5-21-0-0-0-1000" of REGISTRY\User\S-...).
 std::string LastName(const std::string& path) {
@@ -209,6 +157,7 @@ void WinePrefixRegistry::Reset() {
   hives_.reset();
   loadError_.clear();
   handles_.clear();
+  ForgetPlaces();
   pending_.clear();
 }
 
@@ -216,6 +165,7 @@ std::string WinePrefixRegistry::Load(const std::string& prefix) {
   std::lock_guard<std::mutex> lock(mutex_);
   hives_.reset();
   handles_.clear();
+  ForgetPlaces();
   loadError_.clear();
   Refresh(prefix);
   return loadError_;
@@ -231,13 +181,13 @@ long WinePrefixRegistry::Refresh(const std::string& prefix) {
   prefix_ = dir.string();
   hives_.reset();
   loadError_.clear();
+  ForgetPlaces();
   auto hives = std::make_shared<Hives>();
   hives->stamps = stamps;
   if (!stamps[0].present || !stamps[1].present) {
     loadError_ = prefix_ + " is not a Wine prefix (no system.reg or user.reg)";
     return kErrorRegistryIoFailed;
   }
-  Node defaults;
   std::string sid;
   for (std::size_t i = 0; i < kFiles.size(); ++i) {
     if (!stamps[i].present) continue;  // a prefix may lack userdef.reg
@@ -246,31 +196,25 @@ long WinePrefixRegistry::Refresh(const std::string& prefix) {
       loadError_ = (dir / kFiles[i]).string() + " cannot be read";
       return kErrorRegistryIoFailed;
     }
-    const formats::Expected<formats::WineRegistryFile> parsed = formats::ParseWineRegistryFile(bytes);
-    if (!parsed) {
-      loadError_ = (dir / kFiles[i]).string() + ": " + parsed.error().message;
+    if (i == 1) {
+      // The user's SID names the file's root: its relative-to line comes first.
+      sid = LastName(formats::WineRegistryRoot(bytes));
+      if (sid.empty()) sid = kDefaultUserSid;
+    }
+    WineHive& hive = i == 0 ? hives->machine : hives->users;
+    const formats::Expected<WineHiveFile> read = hive.Add(bytes, i == 0 ? "" : i == 1 ? sid : ".Default");
+    if (!read) {
+      loadError_ = (dir / kFiles[i]).string() + ": " + read.error().message;
       return kErrorRegistryCorrupt;
     }
-    if (i == 0) {
-      hives->win64 = parsed->arch != "win32";
-      Graft(hives->machine, *parsed);
-    } else if (i == 1) {
-      sid = LastName(parsed->relativeTo);
-      if (sid.empty()) sid = "S-1-5-21-0-0-0-1000";
-      auto user = std::make_unique<Node>();
-      user->name = sid;
-      Graft(*user, *parsed);
-      hives->users.children[FoldName(sid)] = std::move(user);
-    } else {
-      auto dflt = std::make_unique<Node>();
-      dflt->name = ".Default";
-      Graft(*dflt, *parsed);
-      hives->users.children[FoldName(".Default")] = std::move(dflt);
-    }
+    if (i == 0) hives->win64 = read->arch != "win32";
   }
-  hives->currentUser = hives->users.Child(FoldName(sid));
+  hives->machine.Finish();
+  hives->users.Finish();
   int hops = kMaxLinkHops;
-  hives->machineClasses = hives->Walk(&hives->machine, {"SOFTWARE", "CLASSES"}, &hops);
+  hives->currentUser = hives->Walk(hives->users.Root(), {FoldName(sid)}, &hops);
+  hops = kMaxLinkHops;
+  hives->machineClasses = hives->Walk(hives->machine.Root(), {"SOFTWARE", "CLASSES"}, &hops);
   hops = kMaxLinkHops;
   hives->userClasses = hives->Walk(hives->currentUser, {"SOFTWARE", "CLASSES"}, &hops);
   hives_ = std::move(hives);
@@ -288,10 +232,15 @@ long WinePrefixRegistry::Lookup(HKey key, OpenKey* out) const {
 
 namespace {
 
-bool IsRoot(HKey key) {
-  return key == kHKeyClassesRoot || key == kHKeyLocalMachine || key == kHKeyCurrentUser ||
-         key == kHKeyUsers;
+constexpr std::array<HKey, 4> kRoots = {kHKeyClassesRoot, kHKeyCurrentUser, kHKeyLocalMachine, kHKeyUsers};
+
+bool IsRoot(HKey key) { return std::find(kRoots.begin(), kRoots.end(), key) != kRoots.end(); }
+
+std::size_t RootSlot(HKey key) {
+  return static_cast<std::size_t>(std::find(kRoots.begin(), kRoots.end(), key) - kRoots.begin());
 }
+
+bool HasSubKeys(const WineKey& key) { return key.Exists() && key.hive->HasSubKeys(key); }
 
 std::string JoinPath(const std::string& base, std::string sub) {
   while (!sub.empty() && sub.back() == '\\') sub.pop_back();
@@ -331,11 +280,11 @@ long WinePrefixRegistry::Resolve(HKey key, const std::string& subKey, OpenKey* o
       start.user = hives_->userClasses;
       start.machine = hives_->machineClasses;
     } else if (key == kHKeyLocalMachine) {
-      start.machine = &hives_->machine;
+      start.machine = hives_->machine.Root();
     } else if (key == kHKeyCurrentUser) {
       start.machine = hives_->currentUser;
     } else {
-      start.machine = &hives_->users;
+      start.machine = hives_->users.Root();
     }
   } else {
     rc = Lookup(key, &start);
@@ -386,10 +335,10 @@ long WinePrefixRegistry::Resolve(HKey key, const std::string& subKey, OpenKey* o
   OpenKey found = start;
   found.path = JoinPath(start.path, subKey);
   int hops = kMaxLinkHops;
-  found.machine = start.machine ? start.hives->Walk(start.machine, names, &hops) : nullptr;
+  found.machine = start.machine.Exists() ? start.hives->Walk(start.machine, names, &hops) : WineKey{};
   hops = kMaxLinkHops;
-  found.user = start.user ? start.hives->Walk(start.user, names, &hops) : nullptr;
-  if (found.machine == nullptr && found.user == nullptr) return kErrorFileNotFound;
+  found.user = start.user.Exists() ? start.hives->Walk(start.user, names, &hops) : WineKey{};
+  if (!found.machine.Exists() && !found.user.Exists()) return kErrorFileNotFound;
   *out = found;
   return kErrorSuccess;
 }
@@ -410,8 +359,8 @@ long WinePrefixRegistry::Open(HKey key, const std::string& subKey, bool create, 
     if (rc != kErrorSuccess) return rc;
     found = parent;
     found.path = JoinPath(parent.path, subKey);
-    found.user = nullptr;
-    found.machine = nullptr;
+    found.user = WineKey{};
+    found.machine = WineKey{};
     found.pending = true;
     formats::RegOperation op;
     op.kind = formats::RegOpKind::CreateKey;
@@ -439,6 +388,7 @@ long WinePrefixRegistry::Close(HKey key) {
   const long rc = Lookup(key, &k);
   if (rc != kErrorSuccess) return rc;
   handles_[key - kFirstHandle] = OpenKey{};
+  if (EnumPlace* place = PlaceOf(key)) *place = EnumPlace{};
   return kErrorSuccess;
 }
 
@@ -451,10 +401,10 @@ long WinePrefixRegistry::QueryValue(HKey key, const std::string& name, std::uint
   if (rc != kErrorSuccess) return rc;
   if (k.pending) return kErrorFileNotFound;
   // A classes key present for the user reads its values from the user's key.
-  const Value* v = k.Own()->FindValue(FoldName(name));
-  if (v == nullptr) return kErrorFileNotFound;
-  if (type != nullptr) *type = v->type;
-  const auto length = static_cast<std::uint32_t>(v->data.size());
+  WineValue v;
+  if (!k.Own().hive->FindValue(k.Own(), FoldName(name), &v)) return kErrorFileNotFound;
+  if (type != nullptr) *type = v.type;
+  const auto length = static_cast<std::uint32_t>(v.data.size());
   if (data == nullptr) {
     if (size != nullptr) *size = length;
     return kErrorSuccess;
@@ -463,7 +413,7 @@ long WinePrefixRegistry::QueryValue(HKey key, const std::string& name, std::uint
     *size = length;
     return kErrorMoreData;
   }
-  if (length > 0) std::memcpy(data, v->data.data(), length);
+  if (length > 0) std::memcpy(data, v.data.data(), length);
   *size = length;
   return kErrorSuccess;
 }
@@ -494,7 +444,7 @@ long WinePrefixRegistry::DeleteKey(HKey key, const std::string& subKey) {
   if (rc != kErrorSuccess) return rc;
   if (k.path.empty()) return kErrorAccessDenied;
   // Windows refuses to delete a key that still has sub-keys.
-  if (!k.pending && !SubKeyNames(k).empty()) return kErrorAccessDenied;
+  if (!k.pending && (HasSubKeys(k.user) || HasSubKeys(k.machine))) return kErrorAccessDenied;
   formats::RegOperation op;
   op.kind = formats::RegOpKind::DeleteKey;
   return Plan(std::move(op), k);
@@ -505,35 +455,67 @@ long WinePrefixRegistry::DeleteValue(HKey key, const std::string& name) {
   OpenKey k;
   long rc = Current(key, &k);
   if (rc != kErrorSuccess) return rc;
-  if (k.pending || k.Own()->FindValue(FoldName(name)) == nullptr) return kErrorFileNotFound;
+  WineValue v;
+  if (k.pending || !k.Own().hive->FindValue(k.Own(), FoldName(name), &v)) return kErrorFileNotFound;
   formats::RegOperation op;
   op.kind = formats::RegOpKind::DeleteValue;
   op.valueName = name;
   return Plan(std::move(op), k);
 }
 
-std::vector<std::string> WinePrefixRegistry::SubKeyNames(const OpenKey& key) const {
-  std::vector<std::string> names;
-  if (key.user == nullptr || key.machine == nullptr) {
-    for (const auto& [fold, child] : key.Own()->children) names.push_back(child->name);
-    return names;
-  }
-  // Both maps are in folded order: merge them, the user's spelling first.
-  auto u = key.user->children.begin();
-  auto m = key.machine->children.begin();
-  while (u != key.user->children.end() || m != key.machine->children.end()) {
-    if (m == key.machine->children.end() ||
-        (u != key.user->children.end() && u->first < m->first)) {
-      names.push_back((u++)->second->name);
-    } else if (u == key.user->children.end() || m->first < u->first) {
-      names.push_back((m++)->second->name);
-    } else {
-      names.push_back(u->second->name);
-      ++u;
-      ++m;
-    }
-  }
-  return names;
+void WinePrefixRegistry::ForgetPlaces() {
+  places_.clear();
+  for (EnumPlace& p : rootPlace_) p = EnumPlace{};
+}
+
+WinePrefixRegistry::EnumPlace* WinePrefixRegistry::PlaceOf(HKey key) {
+  if (IsRoot(key)) return &rootPlace_[RootSlot(key)];
+  const std::size_t slot = key - kFirstHandle;
+  if (places_.size() < handles_.size()) places_.resize(handles_.size());
+  return slot < places_.size() ? &places_[slot] : nullptr;
+}
+
+WinePrefixRegistry::EnumPlace WinePrefixRegistry::FirstSubKey(const OpenKey& key) const {
+  EnumPlace place;
+  place.hives = key.hives.get();
+  place.user = key.user;
+  place.machine = key.machine;
+  place.userAt = key.user.Exists() ? key.user.hive->FirstChild(key.user) : 0;
+  place.machineAt = key.machine.Exists() ? key.machine.hive->FirstChild(key.machine) : 0;
+  return place;
+}
+
+namespace {
+
+// The folded name of the sub-key at `at`, or nothing past the last.
+std::optional<std::string_view> FoldAt(const WineKey& key, std::uint32_t at) {
+  if (!key.Exists() || at >= key.end) return std::nullopt;
+  return key.hive->ChildFold(key, at);
+}
+
+}  // namespace
+
+// Both sides are in folded order: the merge takes the smaller name, a name of
+// both once, in the user's spelling.
+bool WinePrefixRegistry::SubKeyAt(const EnumPlace& place, std::string_view* name) const {
+  const auto u = FoldAt(place.user, place.userAt);
+  const auto m = FoldAt(place.machine, place.machineAt);
+  if (!u && !m) return false;
+  *name = u && (!m || *u <= *m) ? place.user.hive->ChildName(place.user, place.userAt)
+                                : place.machine.hive->ChildName(place.machine, place.machineAt);
+  return true;
+}
+
+bool WinePrefixRegistry::NextSubKey(EnumPlace& place) const {
+  const auto u = FoldAt(place.user, place.userAt);
+  const auto m = FoldAt(place.machine, place.machineAt);
+  if (!u && !m) return false;
+  const bool takeUser = u && (!m || *u <= *m);
+  const bool takeMachine = m && (!u || *m <= *u);
+  if (takeUser) place.userAt = place.user.hive->NextChild(place.user, place.userAt);
+  if (takeMachine) place.machineAt = place.machine.hive->NextChild(place.machine, place.machineAt);
+  ++place.index;
+  return true;
 }
 
 long WinePrefixRegistry::EnumKey(HKey key, std::uint32_t index, std::string* name,
@@ -554,21 +536,27 @@ long WinePrefixRegistry::EnumName(HKey key, std::uint32_t index, std::string* na
   long rc = Current(key, &k);
   if (rc != kErrorSuccess) return rc;
   if (k.pending) return kErrorNoMoreItems;
-  std::string found;
   if (!subKeys) {
-    if (index >= k.Own()->values.size()) return kErrorNoMoreItems;
-    found = k.Own()->values[index].name;
-  } else if (k.user == nullptr || k.machine == nullptr) {
-    // The common case needs no list: walk the map to the index.
-    const auto& children = k.Own()->children;
-    if (index >= children.size()) return kErrorNoMoreItems;
-    found = std::next(children.begin(), index)->second->name;
-  } else {
-    const std::vector<std::string> names = SubKeyNames(k);
-    if (index >= names.size()) return kErrorNoMoreItems;
-    found = names[index];
+    const WineKey& own = k.Own();
+    if (index >= own.hive->ValueCount(own)) return kErrorNoMoreItems;
+    return GiveName(std::string(own.hive->ValueAt(own, index).name), name, maxChars);
   }
-  return GiveName(found, name, maxChars);
+  // Enumerated one index after another, each step goes on from the last.
+  EnumPlace* kept = PlaceOf(key);
+  EnumPlace place;
+  if (kept != nullptr && kept->hives == k.hives.get() && kept->user == k.user && kept->machine == k.machine &&
+      kept->index <= index) {
+    place = *kept;
+  } else {
+    place = FirstSubKey(k);
+  }
+  while (place.index < index) {
+    if (!NextSubKey(place)) return kErrorNoMoreItems;
+  }
+  std::string_view found;
+  if (!SubKeyAt(place, &found)) return kErrorNoMoreItems;
+  if (kept != nullptr) *kept = place;
+  return GiveName(std::string(found), name, maxChars);
 }
 
 long WinePrefixRegistry::QueryInfo(HKey key, RegKeyInfo* info) {
@@ -582,12 +570,15 @@ long WinePrefixRegistry::QueryInfo(HKey key, RegKeyInfo* info) {
     *info = result;
     return kErrorSuccess;
   }
-  const std::vector<std::string> names = SubKeyNames(k);
-  result.subKeys = static_cast<std::uint32_t>(names.size());
-  for (const std::string& n : names) result.maxSubKeyLen = std::max(result.maxSubKeyLen, RegNameLengthU32(n));
-  const Node* node = k.Own();
-  result.values = static_cast<std::uint32_t>(node->values.size());
-  for (const Value& v : node->values) {
+  EnumPlace place = FirstSubKey(k);
+  for (std::string_view n; SubKeyAt(place, &n); NextSubKey(place)) {
+    ++result.subKeys;
+    result.maxSubKeyLen = std::max(result.maxSubKeyLen, RegNameLengthU32(n));
+  }
+  const WineKey& own = k.Own();
+  result.values = own.hive->ValueCount(own);
+  for (std::uint32_t i = 0; i < result.values; ++i) {
+    const WineValue v = own.hive->ValueAt(own, i);
     result.maxValueNameLen = std::max(result.maxValueNameLen, RegNameLengthU32(v.name));
     result.maxValueLen = std::max(result.maxValueLen, static_cast<std::uint32_t>(v.data.size()));
   }

@@ -3,7 +3,10 @@
 // system.reg (HKEY_LOCAL_MACHINE), user.reg (HKEY_CURRENT_USER, also listed
 // under HKEY_USERS by the user's SID) and userdef.reg (HKEY_USERS\.Default).
 //
-// The files are read whole into memory and read again when one of them
+// The files are read by Load (a program checking the prefix before a command
+// that uses the registry) or when a key is first opened from a root, never
+// before: a command that does not read the registry never pays for it. They
+// are held compactly (see WineHive.h) and read again when one of them
 // changes (size or modification time), checked whenever a key is opened from
 // a root and after every change made through Wine; an open handle then finds
 // its key again in the new reading, as a Windows handle sees the live key (a
@@ -34,11 +37,13 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "formats/RegFile.h"
 #include "platform/Registry.h"
 #include "platform/posix/RegistryBackEnd.h"
+#include "platform/posix/WineHive.h"
 
 namespace korvane::platform::posix {
 
@@ -86,7 +91,6 @@ class WinePrefixRegistry final : public RegistryBackEnd {
   // "" when done.
   std::string EnsureClassKeys();
 
-  struct Node;
   struct Hives;
 
  private:
@@ -97,14 +101,25 @@ class WinePrefixRegistry final : public RegistryBackEnd {
   // may be missing).
   struct OpenKey {
     std::shared_ptr<const Hives> hives;
-    const Node* user = nullptr;
-    const Node* machine = nullptr;
+    WineKey user;
+    WineKey machine;
     bool classes = false;
     HKey root = 0;          // the predefined key it was opened from
     std::string path;       // below root, as given
     bool pending = false;   // made by a planned write: not in the files yet
     // The key values are read from.
-    const Node* Own() const { return user != nullptr ? user : machine; }
+    const WineKey& Own() const { return user.Exists() ? user : machine; }
+  };
+
+  // Where the last enumeration of a handle's sub-keys stopped, so that
+  // enumerating them one index after another costs one step each.
+  struct EnumPlace {
+    const Hives* hives = nullptr;
+    WineKey user;
+    WineKey machine;
+    std::uint32_t index = 0;
+    std::uint32_t userAt = 0;
+    std::uint32_t machineAt = 0;
   };
 
   // Each of these expects mutex_ to be held.
@@ -114,7 +129,14 @@ class WinePrefixRegistry final : public RegistryBackEnd {
   // The key a handle names now, the plan carried out first when it concerns it.
   long Current(HKey key, OpenKey* out);
   long Lookup(HKey key, OpenKey* out) const;
-  std::vector<std::string> SubKeyNames(const OpenKey& key) const;
+  // The first sub-key (index 0) of key, and the one after place's.
+  EnumPlace FirstSubKey(const OpenKey& key) const;
+  bool NextSubKey(EnumPlace& place) const;
+  // The sub-key at place; false past the last.
+  bool SubKeyAt(const EnumPlace& place, std::string_view* name) const;
+  // The place kept for a handle (a root's too), or nullptr.
+  EnumPlace* PlaceOf(HKey key);
+  void ForgetPlaces();
   long EnumName(HKey key, std::uint32_t index, std::string* name, std::uint32_t maxChars,
                 bool subKeys);
   // Carries out the plan first when a read concerns a planned key.
@@ -129,6 +151,8 @@ class WinePrefixRegistry final : public RegistryBackEnd {
   int viewBits_ = 64;
   // Open handles: handle value h is slot h - 1; a slot without hives is free.
   std::vector<OpenKey> handles_;
+  std::vector<EnumPlace> places_;  // by handle slot, as handles_
+  EnumPlace rootPlace_[4];          // HKCR, HKCU, HKLM, HKU
   std::vector<formats::RegOperation> pending_;
   std::string flushError_;
   bool forceReload_ = false;
