@@ -5,7 +5,9 @@
 #              .ocx and .exe, one file after the other (bench_floor_read)
 #   exiftool - `exiftool -r` asked for the fields the report holds
 # and, warm only, the same report through the real progress window, offscreen.
-# The report runs with --jobs 1 (serial) and with its default readers.
+# The report runs with --jobs 1 (serial) and with its default readers. The
+# warm runs are repeated with every processor kept busy by a busy loop of
+# this script's own: the default must then not be slower than --jobs 1.
 # Medians of several runs are printed, with the load of the machine before
 # and after, since a busy machine stretches every figure.
 #
@@ -33,7 +35,8 @@ cmake --build "$build" --target korvane-cli bench_floor_read korvane_ui -j2 >/de
 floor="$build/bin/bench_floor_read"
 cli="$build/bin/korvane-cli"
 out=$(mktemp -d)
-trap 'rm -rf "$out"' EXIT
+busy=""
+trap 'rm -rf "$out"; [ -z "$busy" ] || kill $busy 2>/dev/null' EXIT
 
 # The window's report is linked here against the build's static libraries.
 window="$build/bin/report_window"
@@ -84,6 +87,18 @@ hyperfine -N --warmup 2 --runs "$runs" --export-json "$out/warm.json" \
   -n default "'$cli' report '$tree' --output '$out/cli.txt'" \
   -n window "'$window' '$tree' '$out/window.txt'" >&2
 hyperfine --warmup 1 --runs 3 --export-json "$out/exif-warm.json" -n exiftool "$exif >/dev/null" >&2
+
+# Warm, with every processor taken by other work.
+for _ in $(seq "$(nproc)"); do
+  sh -c 'while :; do :; done' &
+  busy="$busy $!"
+done
+hyperfine -N --warmup 2 --runs "$runs" --export-json "$out/busy.json" \
+  -n floor "'$floor' '$tree'" \
+  -n serial "'$cli' report '$tree' --jobs 1 --output '$out/cli.txt'" \
+  -n default "'$cli' report '$tree' --output '$out/cli.txt'" >&2
+kill $busy
+busy=""
 echo "machine: load $(cut -d' ' -f1-3 /proc/loadavg) after"
 
 median() { jq -r ".results[] | select(.command == \"$2\") | .median" "$1"; }
@@ -110,3 +125,12 @@ table() {  # $1 cold|warm, $2 the goal for the default report against the floor
 table warm 1.2
 w=$(median "$out/warm.json" window)
 awk -v w="$w" 'BEGIN { printf "  window report         %8.1f ms\n", w * 1000 }'
+f=$(median "$out/busy.json" floor)
+s=$(median "$out/busy.json" serial)
+d=$(median "$out/busy.json" default)
+awk -v f="$f" -v s="$s" -v d="$d" -v n="$(nproc)" 'BEGIN {
+  printf "warm, %d busy loops beside (medians)\n", n
+  printf "  floor (serial 4 KiB)  %8.1f ms\n", f * 1000
+  printf "  report --jobs 1       %8.1f ms  %.2fx the floor\n", s * 1000, s / f
+  printf "  report (default)      %8.1f ms  %.2fx --jobs 1 (goal: at most 1.05x)\n", d * 1000, d / s
+}'

@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
   korvane::ui::frmProgress window(bCancelReport);
   korvane::ReportOptions options;
   options.outputFile = argv[2];
-  options.progress = &window;
+  options.progress = &window.Form();
   options.cancel = &bCancelReport;
   korvane::ReportOutcome r = korvane::CreateReport(argv[1], options);
   korvane::SetUserPort(nullptr);

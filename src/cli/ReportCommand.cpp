@@ -122,9 +122,11 @@ int RunReport(CliArgs& args) {
 
 const CliCommand kReport("report",
                          "report FOLDER [--output FILE] [--jobs N]\n"
-                         "      --jobs N  components read at once (1 to 64); default: automatic,\n"
-                         "                4 per processor, 4 to 16; 1 reads them one after another,\n"
-                         "                for media where parallel reads are slow",
+                         "      --jobs N  components read at once (1 to 64) once a listing or a\n"
+                         "                read has had to wait for the disk (from the page cache\n"
+                         "                they are read one after another); default: 4 per\n"
+                         "                processor, 4 to 16; 1 never reads ahead, for media\n"
+                         "                where parallel reads are slow",
                          &RunReport, RegistryUse::None);
 
 }  // namespace

@@ -82,17 +82,20 @@ class ReportFile {
   std::uint64_t written_ = 0;
 };
 
-// Appends text with every control character written as '?': C0 controls and
-// DEL, and the UTF-8 forms of the C1 controls (NEL among them) and of the line
-// and paragraph separators, which viewers may also break lines at. A file name
-// or a version string can then never add a line to a record.
+// Appends text with every control character but TAB written as '?': C0
+// controls and DEL, and the UTF-8 forms of the C1 controls (NEL among them)
+// and of the line and paragraph separators, which viewers may also break
+// lines at. A file name or a version string can then never add a line to a
+// record nor hide part of one. A TAB stays: a record's fields are whole
+// lines, never split at a TAB, and version strings do hold TABs.
 void AppendVisible(std::string& out, std::string_view text) {
+  constexpr unsigned char kTab = 0x09;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const auto byte = static_cast<unsigned char>(text[i]);
     const auto next = [&](std::size_t k) {
       return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0;
     };
-    if (byte < 0x20 || byte == 0x7F) {
+    if ((byte < 0x20 && byte != kTab) || byte == 0x7F) {
       out += '?';
     } else if (byte == 0xC2 && next(1) >= 0x80 && next(1) <= 0x9F) {
       out += '?';
@@ -163,11 +166,8 @@ ReportOutcome CreateReport(const std::string& sFolder, const ReportOptions& opti
     readers.reset();
   };
   try {
-    const int jobs = options.jobs > 0 ? options.jobs : DefaultReportJobs();
-    readers.emplace(jobs, kMaxReadAhead, &ReadComponent, &IsComponentName, options.beforeRead);
     std::vector<bool> isComponent;  // per collected file, decided once
     colFiles_Tamo files;
-    files.UseListings(&*readers);
     files.OnAdd([&](std::int32_t, const std::string& path) {
       const bool component = IsComponentName(path);
       isComponent.push_back(component);
@@ -177,10 +177,8 @@ ReportOutcome CreateReport(const std::string& sFolder, const ReportOptions& opti
     ReportFile report;
     report.Open(options.outputFile);
 
-    // The readers start on the tree while the window settles.
     const std::string sep(1, platform::kPathSeparator);
     const std::string folder = EnsureSuffix(sFolder, sep);
-    readers->Ahead({folder});
     if (progress != nullptr) {
       progress->Show();
       DoEvents();
@@ -188,6 +186,12 @@ ReportOutcome CreateReport(const std::string& sFolder, const ReportOptions& opti
     } else {
       DoEvents();
     }
+    // Made after the pause, on the thread that walks and writes: the readers
+    // start once this thread has had to wait for the disk, and the pause is
+    // no such wait.
+    const int jobs = options.jobs > 0 ? options.jobs : DefaultReportJobs();
+    readers.emplace(jobs, kMaxReadAhead, &ReadComponent, &IsComponentName, options.beforeRead);
+    files.UseListings(&*readers);
 
     outcome.files = files.LoadFiles(folder + "*.*", true);
     if (progress != nullptr) progress->SetMax(outcome.files);

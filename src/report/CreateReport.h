@@ -27,7 +27,9 @@ struct ReportOptions {
   // Show a failure through the error report (label "CreateReport").
   bool showError = true;
   // Components read at once, ahead of the writer: 0 picks DefaultReportJobs(),
-  // 1 reads each one on the writer's thread just before its record.
+  // 1 reads each one on the writer's thread just before its record. More
+  // only once the walk or a read has had to wait for the disk; until then
+  // the report reads as with 1.
   int jobs = 0;
   // Called on the reading thread just before a component is read; a test
   // hook that can slow chosen reads down. Cancel during the call still keeps
@@ -52,7 +54,7 @@ struct ReportOutcome {
 
 // The record of one file: always 24 lines, each ending in CR LF, the three
 // blank lines that close it included. Control characters in the name and the
-// values are written as '?'.
+// values, but for TAB, are written as '?'.
 std::string BuildReportRecord(const std::string& sFileName, const clsFileInfo& info);
 
 // Writes the report for sFolder (with or without a trailing separator).

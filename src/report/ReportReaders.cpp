@@ -1,6 +1,5 @@
 #include "report/ReportReaders.h"
 
-#include <algorithm>
 #include <new>
 
 #include "platform/JoinableThread.h"
@@ -11,17 +10,14 @@ namespace {
 
 // Folder listings made ahead but not yet taken by the walk, at most.
 constexpr std::size_t kMaxListingsAhead = 4096;
-constexpr std::size_t kNoSlot = ~std::size_t{0};
-// A read or a listing served from the page cache takes tens of microseconds;
-// one that takes this long waited for the disk (or a share).
-constexpr auto kSlowRead = std::chrono::microseconds(500);
+// The writer's own reads: one in this many is watched for a wait.
+constexpr std::size_t kReadsPerWatch = 8;
 
 }  // namespace
 
 ReportReaders::ReportReaders(int readers, std::size_t window, Fetch fetch, IsComponent isComponent,
                              BeforeRead beforeRead)
     : maxReaders_(readers > 1 ? static_cast<std::size_t>(readers) : 0),
-      allowedReaders_(std::min<std::size_t>(maxReaders_, platform::ProcessorCount())),
       window_(window > 0 ? window : 1),
       fetch_(std::move(fetch)),
       isComponent_(std::move(isComponent)),
@@ -65,16 +61,19 @@ void ReportReaders::Add(const std::string& path) {
   std::lock_guard lock(mutex_);
   if (stopped_) return;
   Slot slot{path, State::Queued, {}};
-  if (auto early = early_.find(path); early != early_.end()) {
-    if (early->second.state == State::Queued) {
-      early_.erase(early);  // read in order instead; its queue entry goes stale
-    } else if (early->second.state == State::Reading) {
+  if (auto found = early_.find(path); found != early_.end()) {
+    // The request serves this slot only; the same path added again later
+    // gets a slot of its own, read in order.
+    const std::shared_ptr<Early> early = std::move(found->second);
+    early_.erase(found);
+    if (early->state == State::Queued) {
+      early->dropped = true;
+    } else if (early->state == State::Reading) {
       slot.state = State::Reading;  // its reader fills the slot
-      early->second.slot = taken_ + slots_.size();
+      early->slot = taken_ + slots_.size();
     } else {
-      slot.state = early->second.state;
-      slot.info = std::move(early->second.info);
-      early_.erase(early);
+      slot.state = early->state;
+      slot.info = std::move(early->info);
     }
   }
   slots_.push_back(std::move(slot));
@@ -82,17 +81,18 @@ void ReportReaders::Add(const std::string& path) {
   if (HasWork()) WakeReader();
 }
 
-void ReportReaders::NoteDuration(std::chrono::steady_clock::time_point start) {
-  if (allowedReaders_ < maxReaders_ && std::chrono::steady_clock::now() - start >= kSlowRead) {
-    allowedReaders_ = maxReaders_;
-    if (HasWork()) StartReaderIfUseful();
-  }
+void ReportReaders::WatchWalk() {
+  if (allowedReaders_ == maxReaders_ || !walkWaits_.WaitedSinceLast()) return;
+  AllowReaders();
+}
+
+void ReportReaders::AllowReaders() {
+  allowedReaders_ = maxReaders_;
+  if (HasWork()) StartReaderIfUseful();
 }
 
 bool ReportReaders::ReadPath(std::unique_lock<std::mutex>& lock, const std::string& path,
                              clsFileInfo& info, State& state) {
-  // Timed from before the test hook, which stands for a slow disk.
-  const auto start = std::chrono::steady_clock::now();
   lock.unlock();
   if (beforeRead_) beforeRead_(path);
   lock.lock();
@@ -107,9 +107,14 @@ bool ReportReaders::ReadPath(std::unique_lock<std::mutex>& lock, const std::stri
     state = State::OutOfMemory;  // handed to the writer, which fails the report
   }
   lock.lock();
-  if (stopped_) return false;
-  NoteDuration(start);
-  return true;
+  return !stopped_;
+}
+
+void ReportReaders::Fill(std::size_t index, clsFileInfo& info, State state) {
+  Slot& slot = At(index);
+  slot.info = std::move(info);
+  slot.state = state;
+  if (index == taken_) done_.notify_one();
 }
 
 bool ReportReaders::ReadSlot(std::unique_lock<std::mutex>& lock, std::size_t index) {
@@ -117,35 +122,25 @@ bool ReportReaders::ReadSlot(std::unique_lock<std::mutex>& lock, std::size_t ind
   clsFileInfo info;
   State state = State::Done;
   if (!ReadPath(lock, path, info, state)) return false;
-  Slot& slot = At(index);
-  slot.info = std::move(info);
-  slot.state = state;
-  if (index == taken_) done_.notify_one();
+  Fill(index, info, state);
   return true;
 }
 
 bool ReportReaders::ReadEarly(std::unique_lock<std::mutex>& lock) {
-  const std::string path = std::move(earlyQueue_.front());
+  const std::shared_ptr<Early> early = std::move(earlyQueue_.front());
   earlyQueue_.pop_front();
-  auto early = early_.find(path);
-  if (early == early_.end() || early->second.state != State::Queued) return true;  // stale
-  early->second.state = State::Reading;
-  early->second.slot = kNoSlot;
+  if (early->dropped) return true;
+  early->state = State::Reading;
+  early->slot = kNoSlot;
   clsFileInfo info;
   State state = State::Done;
-  if (!ReadPath(lock, path, info, state)) return false;
-  early = early_.find(path);  // still there: the walk leaves entries being read
-  if (early->second.slot == kNoSlot) {
-    early->second.info = std::move(info);
-    early->second.state = state;
-    return true;
+  if (!ReadPath(lock, early->path, info, state)) return false;
+  if (early->slot == kNoSlot) {  // the walk has not got there yet
+    early->info = std::move(info);
+    early->state = state;
+  } else {
+    Fill(early->slot, info, state);
   }
-  const std::size_t index = early->second.slot;
-  early_.erase(early);
-  Slot& slot = At(index);
-  slot.info = std::move(info);
-  slot.state = state;
-  if (index == taken_) done_.notify_one();
   return true;
 }
 
@@ -180,7 +175,14 @@ void ReportReaders::Next(clsFileInfo& info) {
   if (slots_.front().state == State::Queued && !stopped_) {
     slots_.front().state = State::Reading;
     SkipClaimed();
+    // Only the read counts: between two records the thread also serves the
+    // progress window, whose drawing may wait (for its own helper threads).
+    // One read in a few is watched, which costs two calls to the system:
+    // from a cold disk nearly every read waits.
+    const bool watch = allowedReaders_ < maxReaders_ && ownReads_++ % kReadsPerWatch == 0;
+    if (watch) walkWaits_.Restart();
     if (!ReadSlot(lock, taken_)) return;
+    if (watch && walkWaits_.WaitedSinceRestart()) AllowReaders();
   }
   done_.wait(lock, [&] { return stopped_ || slots_.front().state >= State::Done; });
   if (slots_.front().state < State::Done) return;
@@ -208,6 +210,11 @@ std::size_t ReportReaders::ComponentsRead() const {
   return read_;
 }
 
+std::size_t ReportReaders::ReadersStarted() const {
+  std::lock_guard lock(mutex_);
+  return threads_.size();
+}
+
 void ReportReaders::QueueFolders(const std::vector<std::string>& folders) {
   for (auto it = folders.rbegin(); it != folders.rend(); ++it) {
     if (folders_.try_emplace(*it).second) folderQueue_.push_front(*it);
@@ -216,14 +223,18 @@ void ReportReaders::QueueFolders(const std::vector<std::string>& folders) {
 
 void ReportReaders::Ahead(const std::vector<std::string>& folders) {
   std::lock_guard lock(mutex_);
-  if (stopped_ || maxReaders_ == 0) return;
+  if (stopped_) return;
+  WatchWalk();
+  // Folders the walk lists itself need no entry while no reader may run.
+  if (allowedReaders_ == 0) return;
   QueueFolders(folders);
   if (HasWork()) WakeReader();
 }
 
 bool ReportReaders::Take(const std::string& folder, std::vector<platform::FindData>& entries) {
   std::lock_guard lock(mutex_);
-  if (maxReaders_ == 0) return false;
+  WatchWalk();
+  if (allowedReaders_ == 0) return false;
   Folder& f = folders_[folder];
   const Listing was = f.state;
   f.state = Listing::Taken;
@@ -244,7 +255,6 @@ void ReportReaders::ListFolder(std::unique_lock<std::mutex>& lock) {
   std::vector<platform::FindData> entries;
   std::vector<std::string> subfolders;
   std::vector<std::string> components;
-  const auto start = std::chrono::steady_clock::now();
   bool listed = false;
   {
     platform::FileSearch search(folder + "*.*", nullptr, true);
@@ -263,7 +273,6 @@ void ReportReaders::ListFolder(std::unique_lock<std::mutex>& lock) {
   }
   lock.lock();
   if (stopped_) return;
-  NoteDuration(start);
   QueueFolders(subfolders);
   Folder& f = folders_[folder];
   if (f.state != Listing::Running) return;  // the walk listed it meanwhile
@@ -280,7 +289,11 @@ void ReportReaders::ListFolder(std::unique_lock<std::mutex>& lock) {
   // when it adds the components.
   for (std::string& path : components) {
     if (early_.size() >= window_) break;
-    if (early_.try_emplace(path).second) earlyQueue_.push_back(std::move(path));
+    auto [at, added] = early_.try_emplace(path);
+    if (!added) continue;
+    at->second = std::make_shared<Early>();
+    at->second->path = std::move(path);
+    earlyQueue_.push_back(at->second);
   }
 }
 

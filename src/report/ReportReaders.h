@@ -10,8 +10,13 @@
 // there; the walk then finds their properties ready. What they do, first to
 // last: list a folder, read the writer's next unread component, read a
 // component found by a listing.
+//
+// No thread starts until the walk or the writer has had to wait for the disk
+// (or a share): from the page cache, reads on other threads cost more than
+// they save, most of all when other work keeps the processors busy. Until
+// then the walk lists every folder and the writer reads every component
+// itself, as with one reader.
 
-#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -24,6 +29,7 @@
 
 #include "inspection/clsFileInfo.h"
 #include "report/FolderListings.h"
+#include "report/WaitWatch.h"
 
 namespace korvane::platform {
 class JoinableThread;
@@ -45,9 +51,8 @@ class ReportReaders final : public FolderListings {
   // At most `readers` threads; 1 (or less) starts none: every component is
   // read on the writer's thread, in Next, and no folder is listed ahead. At
   // most `window` components are read and not yet taken by the writer.
-  // Threads beyond one per processor start only once a read or a listing
-  // has had to wait for the disk: from the page cache more threads would
-  // only compete for the processors.
+  // The threads start once the thread that makes the readers, the one that
+  // walks and writes (Add, Next, Ahead, Take), has had to wait for the disk.
   ReportReaders(int readers, std::size_t window, Fetch fetch, IsComponent isComponent,
                 BeforeRead beforeRead = {});
   // Stops and joins every reader.
@@ -70,18 +75,26 @@ class ReportReaders final : public FolderListings {
 
   // Components whose properties were read (by any thread).
   std::size_t ComponentsRead() const;
+  // Reader threads started so far.
+  std::size_t ReadersStarted() const;
 
  private:
+  static constexpr std::size_t kNoSlot = ~std::size_t{0};
   enum class State { Queued, Reading, Done, OutOfMemory };
   struct Slot {  // a component the walk added
     std::string path;
     State state = State::Queued;
     clsFileInfo info;
   };
-  struct Early {  // a component a listing showed, read before the walk adds it
+  // A component a listing showed, read before the walk adds it. Each is its
+  // own request: the walk may add the same path again (a listing can repeat
+  // a renamed entry) while the first read of it is still running.
+  struct Early {
+    std::string path;
     State state = State::Queued;
     clsFileInfo info;
-    std::size_t slot;  // its slot once the walk added it while it was read
+    std::size_t slot = kNoSlot;  // the walk's slot for it, once added while being read
+    bool dropped = false;        // added before it was read: read in order instead
   };
   enum class Listing { Queued, Running, Ready, Taken };
   struct Folder {
@@ -98,8 +111,11 @@ class ReportReaders final : public FolderListings {
   // Reads path with the lock released; false when Stop() came first.
   bool ReadPath(std::unique_lock<std::mutex>& lock, const std::string& path, clsFileInfo& info,
                 State& state);
-  // Lets all readers start when work that began at `start` had to wait.
-  void NoteDuration(std::chrono::steady_clock::time_point start);
+  // Lets the readers start once the walking thread has had to wait.
+  void WatchWalk();
+  void AllowReaders();
+  // Hands a read to the slot at index and to the writer waiting for it.
+  void Fill(std::size_t index, clsFileInfo& info, State state);
   bool ReadSlot(std::unique_lock<std::mutex>& lock, std::size_t index);
   bool ReadEarly(std::unique_lock<std::mutex>& lock);
   // Queues folders not seen before, the first of them to be listed next.
@@ -109,7 +125,9 @@ class ReportReaders final : public FolderListings {
   Slot& At(std::size_t index) { return slots_[index - taken_]; }
 
   const std::size_t maxReaders_;
-  std::size_t allowedReaders_;  // grows to maxReaders_ at the first slow read
+  std::size_t allowedReaders_ = 0;  // maxReaders_ once the walk had to wait
+  WaitWatch walkWaits_;             // the thread that walks and writes
+  std::size_t ownReads_ = 0;        // reads made in Next while no reader may run
   const std::size_t window_;
   Fetch fetch_;
   IsComponent isComponent_;
@@ -127,8 +145,9 @@ class ReportReaders final : public FolderListings {
   std::size_t taken_ = 0;       // slots the writer has taken back
   std::size_t nextToRead_ = 0;  // first slot nobody has claimed
 
-  std::unordered_map<std::string, Early> early_;
-  std::deque<std::string> earlyQueue_;  // paths of early_ entries to read
+  // Early reads the walk has not added yet, by path.
+  std::unordered_map<std::string, std::shared_ptr<Early>> early_;
+  std::deque<std::shared_ptr<Early>> earlyQueue_;  // to be read, oldest first
 
   std::unordered_map<std::string, Folder> folders_;  // every folder seen
   std::deque<std::string> folderQueue_;             // front: listed next

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <condition_variable>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -71,23 +72,30 @@ class RecordingProgress : public ReportProgress {
   std::vector<std::string> calls;
 };
 
-// A user port that requests cancelling at its n-th DoEvents.
+// A user port that requests cancelling at its n-th DoEvents, after running
+// beforeCancel there.
 class CancellingPort : public UserPort {
  public:
-  CancellingPort(bool& flag, int at) : flag_(flag), at_(at) { SetUserPort(this); }
+  CancellingPort(bool& flag, int at, std::function<void()> beforeCancel = {})
+      : flag_(flag), at_(at), beforeCancel_(std::move(beforeCancel)) {
+    SetUserPort(this);
+  }
   ~CancellingPort() override { SetUserPort(nullptr); }
   int MsgBox(const std::string&, int flags, const std::string&) override {
     ++boxes;
     return DefaultAnswer(flags);
   }
   void DoEvents() override {
-    if (++calls_ == at_) flag_ = true;
+    if (++calls_ != at_) return;
+    if (beforeCancel_) beforeCancel_();
+    flag_ = true;
   }
   int boxes = 0;
 
  private:
   bool& flag_;
   int at_;
+  std::function<void()> beforeCancel_;
   int calls_ = 0;
 };
 
@@ -310,24 +318,33 @@ TEST_F(Report, CancelStopsTheReadersAtOnce) {
   const std::vector<std::string> records = WholeRunRecords();
   constexpr int kCancelAfter = 3;  // records
 
-  // Reads of the components after the last record wait until the report
-  // hides its window: both readers are then held there when Cancel comes.
+  // The first read waits for the disk, so the readers start. Reads of the
+  // components after the last record wait until the report hides its
+  // window; Cancel comes once both readers are held there.
   HidingProgress progress;
   bool timedOut = false;
+  int held = 0;
   std::vector<std::string> startedAfterCancel;
   ReportOptions o = Options(&progress);
   o.jobs = 2;
   o.beforeRead = [&](const std::string& path) {
+    if (position.at(path) == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     std::unique_lock lock(progress.mutex);
     if (progress.hidden) {
       startedAfterCancel.push_back(path);
     } else if (position.at(path) >= kCancelAfter) {
+      ++held;
+      progress.changed.notify_all();
       timedOut = !progress.changed.wait_for(lock, std::chrono::seconds(5), [&] { return progress.hidden; });
     }
   };
   bool cancel = false;
   o.cancel = &cancel;
-  CancellingPort port(cancel, 1 + 2 * kCancelAfter);
+  bool bothHeld = false;
+  CancellingPort port(cancel, 1 + 2 * kCancelAfter, [&] {
+    std::unique_lock lock(progress.mutex);
+    bothHeld = progress.changed.wait_for(lock, std::chrono::seconds(5), [&] { return held == 2; });
+  });
   ReportOutcome r = CreateReport(tree, o);
 
   EXPECT_EQ(r.end, ReportEnd::Cancelled);
@@ -335,6 +352,7 @@ TEST_F(Report, CancelStopsTheReadersAtOnce) {
   EXPECT_EQ(test::ReadFile(output), records[0] + records[1] + records[2]);
   // The held readers were let go by Cancel, not by the time-out, and read
   // nothing then; no other read started.
+  EXPECT_TRUE(bothHeld);
   EXPECT_FALSE(timedOut);
   EXPECT_EQ(r.componentsRead, kCancelAfter);
   std::lock_guard lock(progress.mutex);
@@ -387,7 +405,7 @@ TEST(ReportRecord, ControlCharactersAreWrittenVisibly) {
   } cases[] = {
       {"/t/x\r\nCompany Name: Forged.dll", "/t/x??Company Name: Forged.dll"},
       {"/t/cr\ronly.dll", "/t/cr?only.dll"},
-      {"/t/tab\tbell\a.dll", "/t/tab?bell?.dll"},
+      {"/t/tab\tbell\a.dll", "/t/tab\tbell?.dll"},              // a TAB splits no line
       {std::string("/t/nul\0x.dll", 12), "/t/nul?x.dll"},
       {"/t/del\x7f.dll", "/t/del?.dll"},
       {"/t/next line\u0085.dll", "/t/next line?.dll"},             // C1 NEL
@@ -398,10 +416,12 @@ TEST(ReportRecord, ControlCharactersAreWrittenVisibly) {
   for (const auto& c : cases) {
     clsFileInfo forged;
     forged.CompanyName = "Evil\r\n\r\nFile: /etc/passwd";
+    forged.ProductVersion = "6.1\t(build\v7601)";
     const std::vector<std::string> lines = CrLfLines(BuildReportRecord(c.name, forged));
     ASSERT_EQ(lines.size(), 24u) << c.shown;
     EXPECT_EQ(lines[0], "File: " + c.shown);
     EXPECT_EQ(lines[2], "Company Name: Evil????File: /etc/passwd");
+    EXPECT_EQ(lines[9], "Product Version: 6.1\t(build?7601)");
   }
 }
 
