@@ -57,6 +57,17 @@ bool TreeHoldsProtectedKey(HKey key, const std::string& subKey) {
   return key == kHKeyLocalMachine && (path == FoldName("Software") || path == FoldName("Software\\Classes"));
 }
 
+// Whether the .reg text can carry the operation as it is: a key name with a
+// control character is refused (Windows refuses such names too), and a value
+// name with a line break could not stay on its line.
+bool ExpressibleInRegText(const formats::RegOperation& op) {
+  constexpr unsigned char kFirstPrintable = 0x20;
+  for (char c : op.key.path) {
+    if (static_cast<unsigned char>(c) < kFirstPrintable) return false;
+  }
+  return op.valueName.find_first_of("\r\n") == std::string::npos;
+}
+
 struct ClassMapping {
   const char* extension;
   const char* fileClass;
@@ -90,6 +101,7 @@ long WinePrefixRegistry::BeforeRead(HKey key, const std::string& subKey) {
 long WinePrefixRegistry::Plan(formats::RegOperation operation, const OpenKey& key) {
   operation.key.root = RootOf(key.root);
   operation.key.path = key.path;
+  if (!ExpressibleInRegText(operation)) return kErrorInvalidParameter;
   pending_.push_back(std::move(operation));
   if (!exitHook_) {
     exitHook_ = true;
@@ -111,13 +123,16 @@ std::string WinePrefixRegistry::Flush() {
   const bool written = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
   ::close(fd);
   std::string problem;
-  const std::string windowsFile = ToWindowsPath(prefix_, file);
-  if (!written || windowsFile.empty()) {
-    problem = "cannot hand the changes to Wine through " + file;
+  const auto windowsFile = WindowsPathForWine(prefix_, file);
+  if (!written) {
+    problem = "cannot write the prefix's changes to " + file;
+  } else if (!windowsFile) {
+    problem = "Wine cannot read the prefix's changes from the temporary file: " + windowsFile.error().message +
+              " (TMPDIR names the folder for it)";
   } else {
     const bool x86 = viewBits_ == 32 || !WinePrefixIs64Bit(prefix_);
     const WineRunResult run =
-        RunWindowsCli(x86 ? WindowsArch::X86 : WindowsArch::X64, {"reg", "import", windowsFile});
+        RunWindowsCli(x86 ? WindowsArch::X86 : WindowsArch::X64, {"reg", "import", *windowsFile});
     if (!run.ran) {
       problem = run.problem;
     } else if (run.exitCode != 0) {
