@@ -31,7 +31,8 @@ const char kUser[] = "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\
                      "#arch=win64\n\n[Software] 1\n";
 
 // Records its environment's prefix and its arguments, one a line; refuses a
-// relative prefix and, when asked, fails as Wine fails to load a program;
+// relative prefix; when asked, writes a line to standard error and ends with
+// a code (as Wine does when it fails, or the program when it fails);
 // keeps the .reg file of a `reg import`; replaces user.reg a moment after it
 // ends when asked (the server's save).
 const char kFakeWine[] = R"sh(#!/bin/sh
@@ -40,7 +41,7 @@ case "$WINEPREFIX" in
   /*) ;;
   *) echo "wine: invalid directory $WINEPREFIX in WINEPREFIX: not an absolute path" >&2; exit 1 ;;
 esac
-if [ -n "$FAKE_WINE_FAIL" ]; then echo "wine: could not load the program: Bad EXE format" >&2; exit 1; fi
+if [ -n "$FAKE_WINE_EXIT" ]; then printf "%s\n" "$FAKE_WINE_SAYS" >&2; exit "$FAKE_WINE_EXIT"; fi
 if [ "$2" = reg ] && [ "$3" = import ]; then
   cp "$(printf '%s' "$4" | sed -e 's/^[Zz]://' -e 's/\\/\//g')" "$FAKE_WINE_LOG.reg"
 fi
@@ -101,13 +102,25 @@ TEST_F(FakeWine, WinesOwnFailuresAreToldAsWines) {
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(Log().substr(0, Log().find('\n')), dir_.File("prefix"));
   }
-  {
-    test::ScopedEnv fail("FAKE_WINE_FAIL", "1");
+  struct Failure {
+    const char* says;
+    const char* exit;
+    const char* problem;  // "" when the program ran
+  };
+  const Failure failures[] = {
+      {"wine: failed to open \"/x/korvane-cli.exe\": c0000135", "53",
+       "Wine could not run the Windows korvane-cli (wine: failed to open"},
+      {"wine client error:0: version mismatch", "1", "(wine client error:0"},
+      // A notice of Wine's with the program's own failure is the program's.
+      {"wine: could not open working directory L\"unix\\x\\\", starting in the Windows directory.", "1", ""},
+  };
+  for (const Failure& f : failures) {
+    test::ScopedEnv says("FAKE_WINE_SAYS", f.says);
+    test::ScopedEnv exit("FAKE_WINE_EXIT", f.exit);
     const WineRunResult run = RunWindowsCli(WindowsArch::X64, {"version"});
-    EXPECT_FALSE(run.ran);
-    EXPECT_NE(run.problem.find("Wine could not run the Windows korvane-cli (wine: could not load"),
-              std::string::npos)
-        << run.problem;
+    EXPECT_EQ(run.ran, *f.problem == '\0') << f.says;
+    EXPECT_EQ(run.exitCode, std::stoi(f.exit)) << f.says;
+    EXPECT_NE(run.problem.find(f.problem), std::string::npos) << run.problem;
   }
   fs::remove(dir_.path() / "prefix" / "dosdevices" / "z:");
   fs::remove(dir_.File("wine.log"));

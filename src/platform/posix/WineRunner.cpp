@@ -2,6 +2,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -17,29 +18,44 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// How Wine itself starts the lines it writes when it cannot run a program;
-// a program that crashed is reported by Wine as "wine: Unhandled ...".
-constexpr std::array<std::string_view, 3> kWineFailureStarts = {"wine: ", "wine client error", "wineserver: "};
-constexpr std::string_view kCrashStart = "wine: Unhandled";
+// How Wine itself starts the lines it writes when it cannot run a program
+// (on standard error; start.exe, which Wine runs for a program on no drive,
+// writes to standard output), and the lines of Wine that are no failure of
+// its own: notices, and a crash of the program (which is the program's).
+constexpr std::array<std::string_view, 2> kWineFailureStarts = {"wine: ", "wine client error"};
+constexpr std::string_view kStartFailure = "ShellExecuteEx failed";
+constexpr std::array<std::string_view, 4> kWineNotices = {
+    "wine: Unhandled", "wine: could not open working directory", "wine: configuration in",
+    "wine: created the configuration directory"};
 
 std::string WithoutCarriageReturns(std::string text) {
   std::erase(text, '\r');
   return text;
 }
 
-// The first line Wine wrote about its own failure; "" when there is none.
-std::string WineFailure(const std::string& errors) {
+// The first line of text for which failed is true; "" when there is none.
+template <typename Predicate>
+std::string FirstLine(const std::string& text, Predicate failed) {
   std::size_t pos = 0;
-  while (pos < errors.size()) {
-    std::size_t end = errors.find('\n', pos);
-    if (end == std::string::npos) end = errors.size();
-    const std::string_view line(errors.data() + pos, end - pos);
-    for (std::string_view start : kWineFailureStarts) {
-      if (line.starts_with(start) && !line.starts_with(kCrashStart)) return std::string(line);
-    }
+  while (pos < text.size()) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    const std::string_view line(text.data() + pos, end - pos);
+    if (failed(line)) return std::string(line);
     pos = end + 1;
   }
   return {};
+}
+
+// What Wine said about its own failure; "" when it said nothing of the kind.
+std::string WineFailure(const std::string& output, const std::string& errors) {
+  const std::string own = FirstLine(errors, [](std::string_view line) {
+    const auto starts = [&](std::string_view s) { return line.starts_with(s); };
+    return std::any_of(kWineFailureStarts.begin(), kWineFailureStarts.end(), starts) &&
+           std::none_of(kWineNotices.begin(), kWineNotices.end(), starts);
+  });
+  if (!own.empty()) return own;
+  return FirstLine(output, [](std::string_view line) { return line.starts_with(kStartFailure); });
 }
 
 std::string ToolFolderName(WindowsArch arch) { return std::string("win32-") + WindowsArchName(arch); }
@@ -139,7 +155,7 @@ WineRunResult RunWindowsCli(WindowsArch arch, const std::vector<std::string>& ar
     return result;
   }
   result.exitCode = WEXITSTATUS(child.status);
-  const std::string failure = result.exitCode == 0 ? std::string() : WineFailure(result.errors);
+  const std::string failure = result.exitCode == 0 ? std::string() : WineFailure(result.output, result.errors);
   if (!failure.empty()) {
     result.problem = "Wine could not run the Windows korvane-cli (" + failure + ")";
     return result;
