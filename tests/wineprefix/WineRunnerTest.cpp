@@ -34,7 +34,8 @@ const char kUser[] = "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\
 // relative prefix; when asked, writes a line to standard error and ends with
 // a code (as Wine does when it fails, or the program when it fails);
 // keeps the .reg file of a `reg import`; replaces user.reg a moment after it
-// ends when asked (the server's save).
+// ends when asked (the server's save), and leaves a process holding its
+// outputs, as the services Wine starts with a session's first program do.
 const char kFakeWine[] = R"sh(#!/bin/sh
 printf '%s\n' "$WINEPREFIX" "$@" >>"$FAKE_WINE_LOG"
 case "$WINEPREFIX" in
@@ -45,6 +46,7 @@ if [ -n "$FAKE_WINE_EXIT" ]; then printf "%s\n" "$FAKE_WINE_SAYS" >&2; exit "$FA
 if [ "$2" = reg ] && [ "$3" = import ]; then
   cp "$(printf '%s' "$4" | sed -e 's/^[Zz]://' -e 's/\\/\//g')" "$FAKE_WINE_LOG.reg"
 fi
+if [ -n "$FAKE_WINE_SERVICE" ]; then sleep 20 & fi
 if [ -n "$FAKE_WINE_SAVE_AFTER" ]; then
   (sleep "$FAKE_WINE_SAVE_AFTER"; cp "$WINEPREFIX/user.reg" "$WINEPREFIX/user.new" &&
     mv "$WINEPREFIX/user.new" "$WINEPREFIX/user.reg") </dev/null >/dev/null 2>&1 &
@@ -143,12 +145,14 @@ TEST_F(FakeWine, WinesOwnFailuresAreToldAsWines) {
 }
 
 // While another program keeps the prefix's server running, a write waits for
-// the registry files to be saved, not for the server to end, and the waiting
-// thread's window keeps painting.
+// the registry files to be saved, not for the server to end (nor for the
+// services the run started, which live as long as the server), and the
+// waiting thread's window keeps painting.
 TEST_F(FakeWine, AWriteWaitsForTheSaveNotForTheServer) {
   DriveZ();
   test::ScopedEnv kept("FAKE_SERVER_KEPT", "1");
   test::ScopedEnv save("FAKE_WINE_SAVE_AFTER", "0.6");
+  test::ScopedEnv service("FAKE_WINE_SERVICE", "1");
   int pumped = 0;
   SetWineWaitPump([&] { ++pumped; });
   const auto start = std::chrono::steady_clock::now();

@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -50,6 +49,8 @@ constexpr int kPollMs = 40;
 constexpr auto kSettle = std::chrono::milliseconds(300);
 // Beyond the save period: the server's timer runs a little late under load.
 constexpr int kSaveMarginSeconds = 2;
+// After the program ended, how long what it left in its pipes is read.
+constexpr auto kDrain = std::chrono::milliseconds(200);
 constexpr std::size_t kMaxCapturedBytes = 1u << 20;
 constexpr int kExecFailed = 127;
 constexpr std::array<const char*, 3> kRegistryFiles = {"system.reg", "user.reg", "userdef.reg"};
@@ -168,22 +169,31 @@ CapturedRun RunCaptured(const std::vector<std::string>& argv, const std::vector<
     return child;
   }
   child.started = true;
+  // The run ends when the program does: Wine's own services, which the first
+  // program of a session starts, keep the pipes open for as long as the
+  // server runs, so what is left in them is read for a moment only.
   const auto deadline = Clock::now() + std::chrono::seconds(timeoutSeconds);
+  Clock::time_point drained{};
+  bool exited = false;
   pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
   std::string* sinks[2] = {&child.out, &child.err};
   int open = 2;
-  while (open > 0) {
+  for (;;) {
     PumpWhileWaiting();
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0) {
+    if (!exited && ::waitpid(pid, &child.status, WNOHANG) == pid) {
+      exited = true;
+      drained = Clock::now() + kDrain;
+    }
+    const auto now = Clock::now();
+    if (exited && (open == 0 || now >= drained)) break;
+    if (!exited && now >= deadline) {
       child.timedOut = true;
       ::kill(-pid, SIGKILL);
       break;
     }
-    const int ready = ::poll(fds, 2, static_cast<int>(std::min<long long>(left.count(), kPollMs)));
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready < 0) break;
-    for (int i = 0; i < 2; ++i) {
+    const int ready = ::poll(fds, 2, kPollMs);
+    if (ready < 0 && errno != EINTR) break;
+    for (int i = 0; ready > 0 && i < 2; ++i) {
       if (fds[i].fd < 0 || (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) continue;
       char buffer[4096];
       const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
@@ -199,7 +209,9 @@ CapturedRun RunCaptured(const std::vector<std::string>& argv, const std::vector<
   for (pollfd& p : fds) {
     if (p.fd >= 0) ::close(p.fd);
   }
-  while (::waitpid(pid, &child.status, 0) < 0 && errno == EINTR) {
+  if (!exited) {
+    while (::waitpid(pid, &child.status, 0) < 0 && errno == EINTR) {
+    }
   }
   return child;
 }
