@@ -13,6 +13,7 @@ namespace {
 // The Windows korvane-cli's exit codes that are outcomes (CLI contract).
 constexpr int kExitSuccess = 0;
 constexpr int kExitThreadNotStarted = 9;
+
 clsRegistrator::Result Refused(std::int32_t outcome, std::string why) {
   clsRegistrator::Result r;
   r.outcome = outcome;

@@ -18,6 +18,7 @@
 #include "platform/RegistryChoice.h"
 #include "platform/WineRunner.h"
 #include "platform/posix/WinePrefixRegistry.h"
+#include "support/SpecialFiles.h"
 #include "support/TempDir.h"
 
 namespace korvane::platform {
@@ -214,6 +215,19 @@ TEST(WindowsCli, IsLookedForOnlyBelowTheProgramsFolder) {
   const std::string own = dir.Write("x/bin/win32-x64/korvane-cli.exe", "MZ");
   EXPECT_EQ(WindowsCliPathFrom(program, WindowsArch::X64, nullptr), own);
   EXPECT_EQ(WindowsCliPathFrom(program, WindowsArch::X86, nullptr), "");
+}
+
+// The prefix's width comes from system.reg, read without waiting on what is
+// no regular file.
+TEST(WinePrefixWidth, ComesFromSystemRegWithoutWaiting) {
+  test::TempDir dir;
+  dir.Write("32/system.reg", "WINE REGISTRY Version 2\n;; All keys relative to REGISTRY\\\\Machine\n\n#arch=win32\n");
+  dir.Write("64/system.reg", kSystem);
+  EXPECT_FALSE(WinePrefixIs64Bit(dir.File("32")));
+  EXPECT_TRUE(WinePrefixIs64Bit(dir.File("64")));
+  fs::create_directories(dir.path() / "fifo");
+  const test::ScopedFifo fifo(dir.File("fifo/system.reg"));
+  EXPECT_TRUE(test::EndsWithin(std::chrono::seconds(5), [&] { WinePrefixIs64Bit(dir.File("fifo")); }, fifo));
 }
 
 }  // namespace

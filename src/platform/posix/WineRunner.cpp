@@ -5,9 +5,10 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
-#include <fstream>
+#include <sstream>
 #include <string_view>
 
+#include "platform/FileReader.h"
 #include "platform/Process.h"
 #include "platform/RegistryChoice.h"
 #include "platform/posix/WineRunnerProcess.h"
@@ -58,6 +59,10 @@ std::string WineFailure(const std::string& output, const std::string& errors) {
   return FirstLine(output, [](std::string_view line) { return line.starts_with(kStartFailure); });
 }
 
+// Where system.reg gives the prefix's width.
+constexpr std::uint64_t kArchLineBytes = 4096;
+constexpr int kArchLineCount = 8;
+
 std::string ToolFolderName(WindowsArch arch) { return std::string("win32-") + WindowsArchName(arch); }
 
 }  // namespace
@@ -97,9 +102,15 @@ std::string WindowsCliPathFrom(const std::string& programFolder, WindowsArch arc
 }
 
 bool WinePrefixIs64Bit(const std::string& prefix) {
-  std::ifstream in(fs::path(prefix) / "system.reg");
+  // The #arch line comes among the first few; the file is opened without
+  // waiting (a FIFO in its place is no registry).
+  const auto source = OpenFileReader(prefix + "/system.reg");
+  if (!source) return true;
+  std::vector<std::uint8_t> head(std::min<std::uint64_t>((*source)->Size(), kArchLineBytes));
+  if (!(*source)->Read(0, head)) return true;
+  std::istringstream in(std::string(head.begin(), head.end()));
   std::string line;
-  for (int i = 0; i < 8 && std::getline(in, line); ++i) {
+  for (int i = 0; i < kArchLineCount && std::getline(in, line); ++i) {
     if (line.rfind("#arch=win32", 0) == 0) return false;
   }
   return true;
