@@ -199,6 +199,28 @@ TEST_F(FakeWine, TheRegTextGivenToWineCannotBeInjected) {
   EXPECT_EQ(std::string((*ops)[1].data.begin(), (*ops)[1].data.end()), std::string(data.c_str(), size));
 }
 
+// A tree is deleted by one run of Wine, not one per level (each run waits for
+// the server's save, up to half a minute while another program runs).
+TEST_F(FakeWine, ATreeIsDeletedInOneRun) {
+  DriveZ();
+  std::string user = kUser;
+  for (const char* key : {"Tree", "Tree\\\\A", "Tree\\\\A\\\\B", "Tree\\\\C"}) {
+    user += std::string("[Software\\\\") + key + "] 1\n\"V\"=\"x\"\n";
+  }
+  dir_.Write("prefix/user.reg", user);
+  ASSERT_EQ(RegDeleteTree(kHKeyCurrentUser, "Software\\Tree"), kErrorSuccess);
+  ASSERT_EQ(FlushWinePrefixWrites(), "");
+  const std::string log = Log();
+  std::size_t runs = 0;
+  for (std::size_t at = log.find("\nimport\n"); at != std::string::npos; at = log.find("\nimport\n", at + 1)) ++runs;
+  EXPECT_EQ(runs, 1u) << log;
+  const std::string text = test::ReadFile(dir_.File("wine.log.reg"));
+  const auto ops = formats::ParseRegFile(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+  ASSERT_TRUE(ops && ops->size() == 1u);
+  EXPECT_EQ((*ops)[0].kind, formats::RegOpKind::DeleteKey);
+  EXPECT_EQ(formats::RegKeyFullName((*ops)[0].key), "HKEY_CURRENT_USER\\Software\\Tree");
+}
+
 // The Windows tool is looked for only in the program's own folder tree (and
 // the installation's): never in a folder above it, which anyone may own.
 TEST(WindowsCli, IsLookedForOnlyBelowTheProgramsFolder) {

@@ -62,7 +62,7 @@ class WinePrefixRegistry final : public RegistryBackEnd {
                 std::uint32_t size) override;
   long DeleteKey(HKey key, const std::string& subKey) override;
   // Refused when the tree holds a root or the classes key; otherwise planned
-  // as the deletes of its keys, deepest first.
+  // as one delete of the key with its tree (an empty subKey: of each sub-key).
   long DeleteTree(HKey key, const std::string& subKey) override;
   long DeleteValue(HKey key, const std::string& name) override;
   long EnumKey(HKey key, std::uint32_t index, std::string* name, std::uint32_t maxChars) override;
