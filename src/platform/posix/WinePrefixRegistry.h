@@ -120,6 +120,9 @@ class WinePrefixRegistry final : public RegistryBackEnd {
   // Carries out the plan first when a read concerns a planned key.
   long BeforeRead(HKey key, const std::string& subKey);
   long Plan(formats::RegOperation operation, const OpenKey& key);
+  // Plans the delete of key\subKey, with its tree or only when it has no
+  // sub-keys; takes the lock itself.
+  long PlanKeyDelete(HKey key, const std::string& subKey, bool withTree);
   std::string Flush();
 
   std::mutex mutex_;

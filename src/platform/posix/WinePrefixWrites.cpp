@@ -150,21 +150,10 @@ std::string WinePrefixRegistry::Flush() {
 
 long WinePrefixRegistry::DeleteTree(HKey key, const std::string& subKey) {
   if (TreeHoldsProtectedKey(key, subKey)) return kErrorAccessDenied;
-  if (!subKey.empty()) {
-    // One planned delete of the key takes everything below it along (`reg
-    // import` deletes a [-key] block's whole tree): no key of the tree has
-    // to be carried out, and waited for, before its parent.
-    std::lock_guard<std::mutex> lock(mutex_);
-    long rc = BeforeRead(key, subKey);
-    if (rc != kErrorSuccess) return rc;
-    OpenKey k;
-    rc = Resolve(key, subKey, &k);
-    if (rc != kErrorSuccess) return rc;
-    if (k.path.empty()) return kErrorAccessDenied;
-    formats::RegOperation op;
-    op.kind = formats::RegOpKind::DeleteKey;
-    return Plan(std::move(op), k);
-  }
+  // One planned delete of the key takes everything below it along (`reg
+  // import` deletes a [-key] block's whole tree): no key of the tree has to be
+  // carried out, and waited for, before its parent.
+  if (!subKey.empty()) return PlanKeyDelete(key, subKey, true);
   // Made of the public calls, each of which takes the lock itself.
   HKey top = 0;
   long rc = Open(key, subKey, false, &top, nullptr);
@@ -182,6 +171,20 @@ long WinePrefixRegistry::DeleteTree(HKey key, const std::string& subKey) {
   Close(top);
   if (rc != kErrorSuccess) return rc;
   return DeleteKey(key, subKey);
+}
+
+long WinePrefixRegistry::PlanKeyDelete(HKey key, const std::string& subKey, bool withTree) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  long rc = BeforeRead(key, subKey);
+  if (rc != kErrorSuccess) return rc;
+  OpenKey k;
+  rc = Resolve(key, subKey, &k);
+  if (rc != kErrorSuccess) return rc;
+  if (k.path.empty()) return kErrorAccessDenied;
+  if (!withTree && !k.pending && !SubKeyNames(k).empty()) return kErrorAccessDenied;
+  formats::RegOperation op;
+  op.kind = formats::RegOpKind::DeleteKey;
+  return Plan(std::move(op), k);
 }
 
 std::string WinePrefixRegistry::FlushWrites() {
