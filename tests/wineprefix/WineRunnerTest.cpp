@@ -199,16 +199,22 @@ TEST_F(FakeWine, TheRegTextGivenToWineCannotBeInjected) {
   EXPECT_EQ(std::string((*ops)[1].data.begin(), (*ops)[1].data.end()), std::string(data.c_str(), size));
 }
 
-// A tree is deleted by one run of Wine, not one per level (each run waits for
-// the server's save, up to half a minute while another program runs).
-TEST_F(FakeWine, ATreeIsDeletedInOneRun) {
+// A tree, or a key after its sub-keys, is deleted by one run of Wine, not
+// one per level (each run waits for the server's save, up to half a minute
+// while another program runs); a key keeping a sub-key is still refused.
+TEST_F(FakeWine, KeysAndTreesAreDeletedInOneRun) {
   DriveZ();
   std::string user = kUser;
-  for (const char* key : {"Tree", "Tree\\\\A", "Tree\\\\A\\\\B", "Tree\\\\C"}) {
+  for (const char* key : {"Tree", "Tree\\\\A", "Tree\\\\A\\\\B", "Verb", "Verb\\\\command", "Two",
+                          "Two\\\\X", "Two\\\\Y"}) {
     user += std::string("[Software\\\\") + key + "] 1\n\"V\"=\"x\"\n";
   }
   dir_.Write("prefix/user.reg", user);
-  ASSERT_EQ(RegDeleteTree(kHKeyCurrentUser, "Software\\Tree"), kErrorSuccess);
+  EXPECT_EQ(RegDeleteTree(kHKeyCurrentUser, "Software\\Tree"), kErrorSuccess);
+  EXPECT_EQ(RegDeleteKey(kHKeyCurrentUser, "Software\\Verb\\command"), kErrorSuccess);
+  EXPECT_EQ(RegDeleteKey(kHKeyCurrentUser, "Software\\Verb"), kErrorSuccess);
+  EXPECT_EQ(RegDeleteKey(kHKeyCurrentUser, "Software\\Two\\X"), kErrorSuccess);
+  EXPECT_EQ(RegDeleteKey(kHKeyCurrentUser, "Software\\Two"), kErrorAccessDenied);
   ASSERT_EQ(FlushWinePrefixWrites(), "");
   const std::string log = Log();
   std::size_t runs = 0;
@@ -216,9 +222,16 @@ TEST_F(FakeWine, ATreeIsDeletedInOneRun) {
   EXPECT_EQ(runs, 1u) << log;
   const std::string text = test::ReadFile(dir_.File("wine.log.reg"));
   const auto ops = formats::ParseRegFile(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-  ASSERT_TRUE(ops && ops->size() == 1u);
-  EXPECT_EQ((*ops)[0].kind, formats::RegOpKind::DeleteKey);
-  EXPECT_EQ(formats::RegKeyFullName((*ops)[0].key), "HKEY_CURRENT_USER\\Software\\Tree");
+  ASSERT_TRUE(ops);
+  std::vector<std::string> deleted;
+  for (const formats::RegOperation& op : *ops) {
+    if (op.kind == formats::RegOpKind::DeleteKey) deleted.push_back(formats::RegKeyFullName(op.key));
+  }
+  const std::vector<std::string> expected = {
+      "HKEY_CURRENT_USER\\Software\\Tree", "HKEY_CURRENT_USER\\Software\\Verb\\command",
+      "HKEY_CURRENT_USER\\Software\\Verb", "HKEY_CURRENT_USER\\Software\\Two\\X"};
+  EXPECT_EQ(deleted, expected);
+  EXPECT_EQ(ops->size(), expected.size());
 }
 
 // The Windows tool is looked for only in the program's own folder tree (and

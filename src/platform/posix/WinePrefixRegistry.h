@@ -117,8 +117,10 @@ class WinePrefixRegistry final : public RegistryBackEnd {
   std::vector<std::string> SubKeyNames(const OpenKey& key) const;
   long EnumName(HKey key, std::uint32_t index, std::string* name, std::uint32_t maxChars,
                 bool subKeys);
-  // Carries out the plan first when a read concerns a planned key.
-  long BeforeRead(HKey key, const std::string& subKey);
+  // Carries out the plan first when a read concerns a planned key; with
+  // deletesBelowKnown, not when all it concerns are planned deletes of keys
+  // below the one read (the caller counts those keys as gone).
+  long BeforeRead(HKey key, const std::string& subKey, bool deletesBelowKnown = false);
   long Plan(formats::RegOperation operation, const OpenKey& key);
   // Plans the delete of key\subKey, with its tree or only when it has no
   // sub-keys; takes the lock itself.

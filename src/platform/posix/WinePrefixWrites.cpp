@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <utility>
@@ -48,6 +49,10 @@ bool Related(const std::string& a, const std::string& b) {
          (longer.size() == shorter.size() || longer[shorter.size()] == '\\');
 }
 
+bool IsBelow(const std::string& path, const std::string& above) {
+  return path.size() > above.size() && path.compare(0, above.size(), above) == 0 && path[above.size()] == '\\';
+}
+
 // Whether deleting subKey's tree below key would take a root or the classes
 // key with it (the same keys the store protects).
 bool TreeHoldsProtectedKey(HKey key, const std::string& subKey) {
@@ -76,7 +81,7 @@ constexpr ClassMapping kClassMappings[] = {{".dll", "dllfile"}, {".exe", "exefil
 
 }  // namespace
 
-long WinePrefixRegistry::BeforeRead(HKey key, const std::string& subKey) {
+long WinePrefixRegistry::BeforeRead(HKey key, const std::string& subKey, bool deletesBelowKnown) {
   if (pending_.empty()) return kErrorSuccess;
   HKey root = key;
   std::string path = subKey;
@@ -89,7 +94,9 @@ long WinePrefixRegistry::BeforeRead(HKey key, const std::string& subKey) {
   }
   const std::string target = Canonical(RootOf(root), path);
   for (const formats::RegOperation& op : pending_) {
-    if (Related(target, Canonical(op.key.root, op.key.path))) {
+    const std::string planned = Canonical(op.key.root, op.key.path);
+    if (deletesBelowKnown && op.kind == formats::RegOpKind::DeleteKey && IsBelow(planned, target)) continue;
+    if (Related(target, planned)) {
       // A failure stays for FlushWrites to report; the read then sees the files.
       flushError_ = Flush();
       break;
@@ -175,13 +182,24 @@ long WinePrefixRegistry::DeleteTree(HKey key, const std::string& subKey) {
 
 long WinePrefixRegistry::PlanKeyDelete(HKey key, const std::string& subKey, bool withTree) {
   std::lock_guard<std::mutex> lock(mutex_);
-  long rc = BeforeRead(key, subKey);
+  // Sub-keys whose deletes are planned count as gone: deleting a command key
+  // and then its verb key costs one run of Wine, not one each.
+  long rc = BeforeRead(key, subKey, !withTree);
   if (rc != kErrorSuccess) return rc;
   OpenKey k;
   rc = Resolve(key, subKey, &k);
   if (rc != kErrorSuccess) return rc;
   if (k.path.empty()) return kErrorAccessDenied;
-  if (!withTree && !k.pending && !SubKeyNames(k).empty()) return kErrorAccessDenied;
+  if (!withTree && !k.pending) {
+    const std::string target = Canonical(RootOf(k.root), k.path);
+    for (const std::string& child : SubKeyNames(k)) {
+      const std::string name = target + "\\" + FoldName(child);
+      const bool planned = std::any_of(pending_.begin(), pending_.end(), [&](const formats::RegOperation& op) {
+        return op.kind == formats::RegOpKind::DeleteKey && Canonical(op.key.root, op.key.path) == name;
+      });
+      if (!planned) return kErrorAccessDenied;
+    }
+  }
   formats::RegOperation op;
   op.kind = formats::RegOpKind::DeleteKey;
   return Plan(std::move(op), k);
