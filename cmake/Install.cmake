@@ -29,6 +29,10 @@ if(IS_ABSOLUTE "${KORVANE_INSTALL_PROGRAMDIR}")
 else()
   set(KORVANE_FULL_PROGRAMDIR "${CMAKE_INSTALL_PREFIX}/${KORVANE_INSTALL_PROGRAMDIR}")
 endif()
+# The installed program folder, where the Linux programs also look for the
+# Windows korvane-cli.exe when they run from elsewhere (a build tree).
+set_property(SOURCE ${CMAKE_SOURCE_DIR}/src/platform/posix/WineRunner.cpp TARGET_DIRECTORY korvane_platform
+             APPEND PROPERTY COMPILE_DEFINITIONS KORVANE_INSTALLED_PROGRAM_DIR="${KORVANE_FULL_PROGRAMDIR}")
 set(KORVANE_DESKTOP_EXEC "${CMAKE_INSTALL_FULL_BINDIR}/korvane")
 set(KORVANE_FULL_DATADIR "${CMAKE_INSTALL_FULL_DATADIR}")
 set(korvane_generated "${CMAKE_BINARY_DIR}/packaging")

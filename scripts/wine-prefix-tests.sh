@@ -5,8 +5,11 @@
 # type library seen by `korvane-cli info`; unregistration; the 10-second
 # bound; an out-of-process server of each architecture; the first start's self-installation into the prefix's system
 # folders; the shell verbs (-s, verbs); the refusals (no Wine, no prefix, a
-# broken prefix, a machine Wine cannot run, a store and a prefix together).
-# Prints the time of one registration against `wine regsvr32` of the same file.
+# broken prefix, a machine Wine cannot run, a store and a prefix together,
+# what Wine cannot be handed as it is: a FIFO, a name Windows cannot express,
+# a key name with a line break, a prefix without drive Z:).
+# Prints the time of one registration against `wine regsvr32` of the same file,
+# and of one while the prefix's server is kept running.
 #
 # Needs the Windows builds (build/win32-x64, build/win32-x86: run by
 # scripts/wine-tests.sh, which calls this script) and the Linux programs of
@@ -110,6 +113,13 @@ for b in win32-x64 win32-x86; do
   run 3 "$cli" register "$root/build/$b/components/comp_fail.dll"
   run 2 "$cli" register "$root/build/$b/components/comp_plain.dll"
 done
+
+echo "== a prefix named relatively"
+comp="$root/build/win32-x64/components/comp_ok.dll"
+(cd "$(dirname "$WINEPREFIX")" && WINEPREFIX=$(basename "$WINEPREFIX") run 0 "$cli" register "$comp") ||
+  fail "register with a relative WINEPREFIX"
+expect_key "$testkey"
+run 0 "$cli" unregister "$comp"
 
 echo "== the desktop program: -r, -u"
 comp="$root/build/win32-x86/components/comp_ok.dll"
@@ -253,11 +263,24 @@ open(sys.argv[2], 'wb').write(data)
 EOF
 run 1 "$cli" register "$work/arm64.dll"
 echo "$out" | grep -q "ARM64, which Wine cannot run" || fail "no message for a machine Wine cannot run"
+# What Wine cannot be handed as it is, refused before Wine runs.
+mkfifo "$work/fifo.dll"
+run 1 timeout 20 "$cli" register "$work/fifo.dll"
+echo "$out" | grep -q "fifo.dll is not a regular file" || fail "no message for a FIFO"
+cp "$root/build/win32-x64/components/comp_ok.dll" "$work/a\\b.dll"
+run 1 "$cli" register "$work/a\\b.dll"
+echo "$out" | grep -q "holds a backslash" || fail "no message for a name with a backslash"
+run 1 "$cli" reg add $'HKCU\\Software\\KorvaneA\r\n[HKEY_CURRENT_USER\\Software\\KorvaneInjected]' /f
+mv "$WINEPREFIX/dosdevices/z:" "$work/z-drive"
+run 1 "$cli" register "$root/build/win32-x64/components/comp_ok.dll"
+echo "$out" | grep -q "no drive of the Wine prefix" || fail "no message for a prefix without drive Z:"
+mv "$work/z-drive" "$WINEPREFIX/dosdevices/z:"
 KORVANE_REGISTRY="$work/store.db" run 2 "$cli" info "$root/build/win32-x64/components/comp_ok.dll"
 echo "$out" | grep -q "cannot be used together" || fail "no message for a store and a prefix together"
 wineserver -w
 cmp -s "$WINEPREFIX/system.reg" "$work/system.before" || fail "a refused request changed system.reg"
 expect_no_key "$testkey"
+expect_no_key 'HKCU\Software\KorvaneInjected'   # Wine's reg changes the files: after the comparison
 
 # --- figures: one registration against wine regsvr32 of the same file ------------------------------------
 echo "== figures"
@@ -279,6 +302,24 @@ for b in win32-x64 win32-x86; do
   expect_key "$testkey"
   wine regsvr32 /s /u "$(winpath "$comp")" >/dev/null 2>&1
 done
+
+# A server another Wine program keeps running (here: persistent) ends only
+# later; the registration returns once the registry files are saved.
+echo "== a registration while the prefix's server keeps running"
+comp="$root/build/win32-x64/components/comp_ok.dll"
+wineserver -w
+wineserver -p
+t0=$(date +%s.%N)
+run 0 "$cli" register "$comp"
+t1=$(date +%s.%N)
+grep -q 'KorvaneTest\\\\comp_ok' "$WINEPREFIX/user.reg" || fail "register returned before the registry files were saved"
+run 0 "$cli" unregister "$comp"
+t2=$(date +%s.%N)
+grep -q 'KorvaneTest\\\\comp_ok' "$WINEPREFIX/user.reg" && fail "unregister returned before the registry files were saved"
+wineserver -k; wineserver -w
+echo "      korvane-cli register $(elapsed "$t0" "$t1") s, unregister $(elapsed "$t1" "$t2") s" \
+     "(the server saves every 30 s while it keeps running)"
+awk -v a="$t0" -v b="$t1" 'BEGIN { exit !(b - a < 40) }' || fail "register waited for the server to end"
 
 if [ ${#failures[@]} -gt 0 ]; then
   printf 'wine-prefix-tests: %d failure(s):\n' "${#failures[@]}" >&2

@@ -1,9 +1,7 @@
 #include "registration/WineRegistration.h"
 
-#include <fstream>
-#include <vector>
-
 #include "formats/PeImports.h"
+#include "platform/FileReader.h"
 #include "platform/RegistryChoice.h"
 #include "platform/WineRunner.h"
 #include "registration/RegistrationOutcome.h"
@@ -15,8 +13,6 @@ namespace {
 // The Windows korvane-cli's exit codes that are outcomes (CLI contract).
 constexpr int kExitSuccess = 0;
 constexpr int kExitThreadNotStarted = 9;
-// Enough of a file's start for its headers and section table.
-constexpr std::size_t kHeaderBytes = 64 * 1024;
 
 clsRegistrator::Result Refused(std::int32_t outcome, std::string why) {
   clsRegistrator::Result r;
@@ -41,13 +37,15 @@ std::int32_t OutcomeOfExit(int code, bool unregister, bool program) {
 bool WinePrefixChosen() { return !platform::ChosenWinePrefix().empty(); }
 
 formats::Expected<std::uint16_t> ComponentMachine(const std::string& file) {
-  // The headers lie at the start of the file.
-  std::vector<std::uint8_t> head(kHeaderBytes);
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return formats::Error{formats::ErrorKind::kCannotOpen, "cannot open " + file};
-  in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
-  head.resize(static_cast<std::size_t>(in.gcount()));
-  return formats::PeMachine(formats::MemorySource(std::move(head)));
+  // Opened without waiting: a FIFO or device is refused, not read.
+  const auto source = platform::OpenFileReader(file);
+  if (!source) {
+    if (source.error().kind == formats::ErrorKind::kNotRegularFile) {
+      return formats::Error{formats::ErrorKind::kCannotOpen, file + " is not a regular file"};
+    }
+    return formats::Error{formats::ErrorKind::kCannotOpen, "cannot open " + source.error().message};
+  }
+  return formats::PeMachine(**source);
 }
 
 clsRegistrator::Result PerformInWinePrefix(const std::string& file, bool unregister) {
@@ -75,10 +73,9 @@ clsRegistrator::Result PerformInWinePrefix(const std::string& file, bool unregis
     return Refused(LoadFailed, file + " is a 64-bit component and the Wine prefix " + prefix +
                                    " is a 32-bit one");
   }
-  const std::string windowsPath = platform::ToWindowsPath(prefix, file);
-  if (windowsPath.empty()) {
-    return Refused(LoadFailed, file + " lies on no drive of the Wine prefix " + prefix);
-  }
+  const auto reachable = platform::WindowsPathForWine(prefix, file);
+  if (!reachable) return Refused(LoadFailed, reachable.error().message);
+  const std::string& windowsPath = *reachable;
 
   const bool program = IsProgramFile(file);
   platform::WineRunResult run =

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -11,6 +12,7 @@
 #include "platform/posix/WinePrefixRegistry.h"
 #include "registration/RegistrationOutcome.h"
 #include "registration/clsRegistrator.h"
+#include "support/SpecialFiles.h"
 #include "support/TempDir.h"
 #include "wineprefix/PeBytes.h"
 
@@ -26,7 +28,9 @@ const char kUser[] =
 std::string Bytes(const std::vector<std::uint8_t>& b) { return std::string(b.begin(), b.end()); }
 
 // Registration into a prefix that cannot happen says why, with outcome 1 (the
-// file could not be loaded), and never starts Wine.
+// file could not be loaded), at once, and never starts Wine: among them a
+// FIFO (never opened), and a name Windows cannot express, which would reach
+// Wine as another file or none (a\b.dll is a/b.dll there).
 TEST(WineRegistration, RefusalsGiveOutcomeOneAndTheReason) {
   test::TempDir dir;
   dir.Write("system.reg", kPrefix32);
@@ -36,6 +40,8 @@ TEST(WineRegistration, RefusalsGiveOutcomeOneAndTheReason) {
   test::ScopedEnv store("KORVANE_REGISTRY", "");
   test::ScopedEnv prefix("WINEPREFIX", dir.path().string());
   test::ScopedEnv noWine("PATH", dir.File("no-programs"));
+  const std::string x86 = Bytes(test::PeBytes(formats::kMachineI386));
+  const test::ScopedFifo fifo(dir.File("fifo.dll"));
   struct Case {
     std::string file;
     std::int32_t outcome;
@@ -49,12 +55,22 @@ TEST(WineRegistration, RefusalsGiveOutcomeOneAndTheReason) {
        "ARM64, which Wine cannot run"},
       {dir.Write("x64.dll", Bytes(test::PeBytes(formats::kMachineAmd64))), LoadFailed,
        "is a 32-bit one"},
-      {dir.Write("x86.dll", Bytes(test::PeBytes(formats::kMachineI386))), LoadFailed,
-       "Wine is not installed"},
+      {dir.Write("x86.dll", x86), LoadFailed, "Wine is not installed"},
+      {fifo.path(), LoadFailed, "fifo.dll is not a regular file"},
+      {dir.Write("a\\b.dll", x86), LoadFailed, "in the name 'a\\b.dll', it holds a backslash"},
+      {dir.Write("con.dll", x86), LoadFailed, "device name"},
+      {dir.Write("Lpt9", x86), LoadFailed, "device name"},
+      {dir.Write("dot.dll.", x86), LoadFailed, "ends in a dot or a blank"},
+      {dir.Write("blank.dll ", x86), LoadFailed, "ends in a dot or a blank"},
+      {dir.Write("what?.dll", x86), LoadFailed, "holds '?'"},
+      {dir.Write("line\nbreak.dll", x86), LoadFailed, "control character"},
   };
   for (const Case& c : cases) {
     for (bool unregister : {false, true}) {
-      const clsRegistrator::Result r = clsRegistrator::Perform(c.file, unregister);
+      clsRegistrator::Result r;
+      EXPECT_TRUE(test::EndsWithin(
+          std::chrono::seconds(5), [&] { r = clsRegistrator::Perform(c.file, unregister); }, fifo))
+          << c.file;
       EXPECT_EQ(r.outcome, c.outcome) << c.file;
       EXPECT_NE(r.detail.find(c.why), std::string::npos) << c.file << ": " << r.detail;
       EXPECT_FALSE(r.started);

@@ -10,6 +10,7 @@
 #include "common/RegistryOption.h"
 #include "common/UnattendedPort.h"
 #include "platform/Process.h"
+#include "platform/WineRunner.h"
 #include "ui/QtUserPort.h"
 #include "ui/QtWindowHost.h"
 
@@ -33,6 +34,10 @@ int main(int argc, char** argv) {
   korvane::ui::QtUserPort qtPort;
   std::unique_ptr<korvane::UserPort> unattended = korvane::UnattendedPortFromEnvironment(qtPort);
   korvane::SetUserPort(unattended ? unattended.get() : &qtPort);
+  // While Wine writes a prefix's registry, the windows keep painting; clicks
+  // and keys wait until it is done (the registry is not re-entered).
+  korvane::platform::SetWineWaitPump(
+      [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
 
   const std::string problem = optionError.empty() ? korvane::RegistryChoiceProblem() : optionError;
   if (!problem.empty()) {

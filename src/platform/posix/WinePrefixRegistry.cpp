@@ -436,18 +436,8 @@ long WinePrefixRegistry::SetValue(HKey key, const std::string& name, std::uint32
 }
 
 long WinePrefixRegistry::DeleteKey(HKey key, const std::string& subKey) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  long rc = BeforeRead(key, subKey);
-  if (rc != kErrorSuccess) return rc;
-  OpenKey k;
-  rc = Resolve(key, subKey, &k);
-  if (rc != kErrorSuccess) return rc;
-  if (k.path.empty()) return kErrorAccessDenied;
   // Windows refuses to delete a key that still has sub-keys.
-  if (!k.pending && (HasSubKeys(k.user) || HasSubKeys(k.machine))) return kErrorAccessDenied;
-  formats::RegOperation op;
-  op.kind = formats::RegOpKind::DeleteKey;
-  return Plan(std::move(op), k);
+  return PlanKeyDelete(key, subKey, false);
 }
 
 long WinePrefixRegistry::DeleteValue(HKey key, const std::string& name) {

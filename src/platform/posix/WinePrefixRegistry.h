@@ -67,7 +67,7 @@ class WinePrefixRegistry final : public RegistryBackEnd {
                 std::uint32_t size) override;
   long DeleteKey(HKey key, const std::string& subKey) override;
   // Refused when the tree holds a root or the classes key; otherwise planned
-  // as the deletes of its keys, deepest first.
+  // as one delete of the key with its tree (an empty subKey: of each sub-key).
   long DeleteTree(HKey key, const std::string& subKey) override;
   long DeleteValue(HKey key, const std::string& name) override;
   long EnumKey(HKey key, std::uint32_t index, std::string* name, std::uint32_t maxChars) override;
@@ -139,9 +139,14 @@ class WinePrefixRegistry final : public RegistryBackEnd {
   void ForgetPlaces();
   long EnumName(HKey key, std::uint32_t index, std::string* name, std::uint32_t maxChars,
                 bool subKeys);
-  // Carries out the plan first when a read concerns a planned key.
-  long BeforeRead(HKey key, const std::string& subKey);
+  // Carries out the plan first when a read concerns a planned key; with
+  // deletesBelowKnown, not when all it concerns are planned deletes of keys
+  // below the one read (the caller counts those keys as gone).
+  long BeforeRead(HKey key, const std::string& subKey, bool deletesBelowKnown = false);
   long Plan(formats::RegOperation operation, const OpenKey& key);
+  // Plans the delete of key\subKey, with its tree or only when it has no
+  // sub-keys; takes the lock itself.
+  long PlanKeyDelete(HKey key, const std::string& subKey, bool withTree);
   std::string Flush();
 
   std::mutex mutex_;

@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <utility>
@@ -48,6 +49,10 @@ bool Related(const std::string& a, const std::string& b) {
          (longer.size() == shorter.size() || longer[shorter.size()] == '\\');
 }
 
+bool IsBelow(const std::string& path, const std::string& above) {
+  return path.size() > above.size() && path.compare(0, above.size(), above) == 0 && path[above.size()] == '\\';
+}
+
 // Whether deleting subKey's tree below key would take a root or the classes
 // key with it (the same keys the store protects).
 bool TreeHoldsProtectedKey(HKey key, const std::string& subKey) {
@@ -55,6 +60,17 @@ bool TreeHoldsProtectedKey(HKey key, const std::string& subKey) {
   while (!path.empty() && path.back() == '\\') path.pop_back();
   if (path.empty()) return true;
   return key == kHKeyLocalMachine && (path == FoldName("Software") || path == FoldName("Software\\Classes"));
+}
+
+// Whether the .reg text can carry the operation as it is: a key name with a
+// control character is refused (Windows refuses such names too), and a value
+// name with a line break could not stay on its line.
+bool ExpressibleInRegText(const formats::RegOperation& op) {
+  constexpr unsigned char kFirstPrintable = 0x20;
+  for (char c : op.key.path) {
+    if (static_cast<unsigned char>(c) < kFirstPrintable) return false;
+  }
+  return op.valueName.find_first_of("\r\n") == std::string::npos;
 }
 
 struct ClassMapping {
@@ -65,7 +81,7 @@ constexpr ClassMapping kClassMappings[] = {{".dll", "dllfile"}, {".exe", "exefil
 
 }  // namespace
 
-long WinePrefixRegistry::BeforeRead(HKey key, const std::string& subKey) {
+long WinePrefixRegistry::BeforeRead(HKey key, const std::string& subKey, bool deletesBelowKnown) {
   if (pending_.empty()) return kErrorSuccess;
   HKey root = key;
   std::string path = subKey;
@@ -78,7 +94,9 @@ long WinePrefixRegistry::BeforeRead(HKey key, const std::string& subKey) {
   }
   const std::string target = Canonical(RootOf(root), path);
   for (const formats::RegOperation& op : pending_) {
-    if (Related(target, Canonical(op.key.root, op.key.path))) {
+    const std::string planned = Canonical(op.key.root, op.key.path);
+    if (deletesBelowKnown && op.kind == formats::RegOpKind::DeleteKey && IsBelow(planned, target)) continue;
+    if (Related(target, planned)) {
       // A failure stays for FlushWrites to report; the read then sees the files.
       flushError_ = Flush();
       break;
@@ -90,6 +108,7 @@ long WinePrefixRegistry::BeforeRead(HKey key, const std::string& subKey) {
 long WinePrefixRegistry::Plan(formats::RegOperation operation, const OpenKey& key) {
   operation.key.root = RootOf(key.root);
   operation.key.path = key.path;
+  if (!ExpressibleInRegText(operation)) return kErrorInvalidParameter;
   pending_.push_back(std::move(operation));
   if (!exitHook_) {
     exitHook_ = true;
@@ -111,13 +130,16 @@ std::string WinePrefixRegistry::Flush() {
   const bool written = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
   ::close(fd);
   std::string problem;
-  const std::string windowsFile = ToWindowsPath(prefix_, file);
-  if (!written || windowsFile.empty()) {
-    problem = "cannot hand the changes to Wine through " + file;
+  const auto windowsFile = WindowsPathForWine(prefix_, file);
+  if (!written) {
+    problem = "cannot write the prefix's changes to " + file;
+  } else if (!windowsFile) {
+    problem = "Wine cannot read the prefix's changes from the temporary file: " + windowsFile.error().message +
+              " (TMPDIR names the folder for it)";
   } else {
     const bool x86 = viewBits_ == 32 || !WinePrefixIs64Bit(prefix_);
     const WineRunResult run =
-        RunWindowsCli(x86 ? WindowsArch::X86 : WindowsArch::X64, {"reg", "import", windowsFile});
+        RunWindowsCli(x86 ? WindowsArch::X86 : WindowsArch::X64, {"reg", "import", *windowsFile});
     if (!run.ran) {
       problem = run.problem;
     } else if (run.exitCode != 0) {
@@ -135,6 +157,10 @@ std::string WinePrefixRegistry::Flush() {
 
 long WinePrefixRegistry::DeleteTree(HKey key, const std::string& subKey) {
   if (TreeHoldsProtectedKey(key, subKey)) return kErrorAccessDenied;
+  // One planned delete of the key takes everything below it along (`reg
+  // import` deletes a [-key] block's whole tree): no key of the tree has to be
+  // carried out, and waited for, before its parent.
+  if (!subKey.empty()) return PlanKeyDelete(key, subKey, true);
   // Made of the public calls, each of which takes the lock itself.
   HKey top = 0;
   long rc = Open(key, subKey, false, &top, nullptr);
@@ -152,6 +178,35 @@ long WinePrefixRegistry::DeleteTree(HKey key, const std::string& subKey) {
   Close(top);
   if (rc != kErrorSuccess) return rc;
   return DeleteKey(key, subKey);
+}
+
+long WinePrefixRegistry::PlanKeyDelete(HKey key, const std::string& subKey, bool withTree) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  // Sub-keys whose deletes are planned count as gone: deleting a command key
+  // and then its verb key costs one run of Wine, not one each.
+  long rc = BeforeRead(key, subKey, !withTree);
+  if (rc != kErrorSuccess) return rc;
+  OpenKey k;
+  rc = Resolve(key, subKey, &k);
+  if (rc != kErrorSuccess) return rc;
+  if (k.path.empty()) return kErrorAccessDenied;
+  if (!withTree && !k.pending) {
+    const std::string target = Canonical(RootOf(k.root), k.path);
+    for (const WineKey& hiveKey : {k.user, k.machine}) {
+      if (!hiveKey.Exists()) continue;
+      const WineHive& hive = *hiveKey.hive;
+      for (std::uint32_t at = hive.FirstChild(hiveKey); at < hiveKey.end; at = hive.NextChild(hiveKey, at)) {
+        const std::string name = target + "\\" + std::string(hive.ChildFold(hiveKey, at));
+        const bool planned = std::any_of(pending_.begin(), pending_.end(), [&](const formats::RegOperation& op) {
+          return op.kind == formats::RegOpKind::DeleteKey && Canonical(op.key.root, op.key.path) == name;
+        });
+        if (!planned) return kErrorAccessDenied;
+      }
+    }
+  }
+  formats::RegOperation op;
+  op.kind = formats::RegOpKind::DeleteKey;
+  return Plan(std::move(op), k);
 }
 
 std::string WinePrefixRegistry::FlushWrites() {

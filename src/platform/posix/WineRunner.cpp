@@ -1,22 +1,17 @@
 #include "platform/WineRunner.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
-#include <cerrno>
-#include <chrono>
-#include <cstdlib>
+#include <array>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <sstream>
+#include <string_view>
 
+#include "platform/FileReader.h"
 #include "platform/Process.h"
 #include "platform/RegistryChoice.h"
+#include "platform/posix/WineRunnerProcess.h"
 
 namespace korvane::platform {
 
@@ -24,131 +19,51 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// How long the wineserver may take to end after the program did; it saves
-// the registry files when it ends (3 s after its last program, by default).
-constexpr int kServerEndSeconds = 30;
-constexpr std::size_t kMaxCapturedBytes = 1u << 20;
-
-std::string FindInPath(const std::string& name) {
-  const std::string path = GetEnv("PATH");
-  std::size_t pos = 0;
-  while (pos <= path.size()) {
-    std::size_t end = path.find(':', pos);
-    if (end == std::string::npos) end = path.size();
-    const std::string dir = end > pos ? path.substr(pos, end - pos) : ".";
-    const std::string candidate = dir + "/" + name;
-    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-    pos = end + 1;
-  }
-  return {};
-}
+// How Wine itself starts the lines it writes when it cannot run a program
+// (on standard error; start.exe, which Wine runs for a program on no drive,
+// writes to standard output), and the lines of Wine that are no failure of
+// its own: notices, and a crash of the program (which is the program's).
+constexpr std::array<std::string_view, 2> kWineFailureStarts = {"wine: ", "wine client error"};
+constexpr std::string_view kStartFailure = "ShellExecuteEx failed";
+constexpr std::array<std::string_view, 4> kWineNotices = {
+    "wine: Unhandled", "wine: could not open working directory", "wine: configuration in",
+    "wine: created the configuration directory"};
 
 std::string WithoutCarriageReturns(std::string text) {
   std::erase(text, '\r');
   return text;
 }
 
-struct Child {
-  bool started = false;
-  bool timedOut = false;
-  int status = 0;
-  std::string out;
-  std::string err;
-};
-
-// Runs argv in a process group of its own, capturing both outputs, and kills
-// the group when it outlives the timeout.
-Child RunCaptured(const std::vector<std::string>& argv, int timeoutSeconds) {
-  Child child;
-  int outPipe[2];
-  int errPipe[2];
-  if (::pipe2(outPipe, O_CLOEXEC) != 0) return child;
-  if (::pipe2(errPipe, O_CLOEXEC) != 0) {
-    ::close(outPipe[0]);
-    ::close(outPipe[1]);
-    return child;
+// The first line of text for which failed is true; "" when there is none.
+template <typename Predicate>
+std::string FirstLine(const std::string& text, Predicate failed) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    const std::string_view line(text.data() + pos, end - pos);
+    if (failed(line)) return std::string(line);
+    pos = end + 1;
   }
-  std::vector<char*> args;
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::setpgid(0, 0);
-    ::dup2(outPipe[1], STDOUT_FILENO);
-    ::dup2(errPipe[1], STDERR_FILENO);
-    const int devNull = ::open("/dev/null", O_RDONLY);
-    if (devNull >= 0) ::dup2(devNull, STDIN_FILENO);
-    // Wine's own diagnostics would bury the program's output.
-    ::setenv("WINEDEBUG", "-all", 0);
-    ::execvp(args[0], args.data());
-    ::_exit(127);
-  }
-  ::close(outPipe[1]);
-  ::close(errPipe[1]);
-  if (pid < 0) {
-    ::close(outPipe[0]);
-    ::close(errPipe[0]);
-    return child;
-  }
-  child.started = true;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
-  pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-  std::string* sinks[2] = {&child.out, &child.err};
-  int open = 2;
-  while (open > 0) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) {
-      child.timedOut = true;
-      ::kill(-pid, SIGKILL);
-      break;
-    }
-    const int ready = ::poll(fds, 2, static_cast<int>(left.count()));
-    if (ready < 0 && errno == EINTR) continue;
-    if (ready < 0) break;
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || (fds[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) continue;
-      char buffer[4096];
-      const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
-      if (n > 0) {
-        if (sinks[i]->size() < kMaxCapturedBytes) sinks[i]->append(buffer, static_cast<std::size_t>(n));
-      } else if (n == 0 || errno != EINTR) {
-        ::close(fds[i].fd);
-        fds[i].fd = -1;
-        --open;
-      }
-    }
-  }
-  for (pollfd& p : fds) {
-    if (p.fd >= 0) ::close(p.fd);
-  }
-  while (::waitpid(pid, &child.status, 0) < 0 && errno == EINTR) {
-  }
-  return child;
+  return {};
 }
 
-// A path made absolute and free of "." and ".." and links, as far as it exists.
-fs::path Canonical(const fs::path& p) {
-  std::error_code ec;
-  fs::path out = fs::weakly_canonical(fs::absolute(p, ec), ec);
-  return ec ? fs::absolute(p, ec).lexically_normal() : out;
+// What Wine said about its own failure; "" when it said nothing of the kind.
+std::string WineFailure(const std::string& output, const std::string& errors) {
+  const std::string own = FirstLine(errors, [](std::string_view line) {
+    const auto starts = [&](std::string_view s) { return line.starts_with(s); };
+    return std::any_of(kWineFailureStarts.begin(), kWineFailureStarts.end(), starts) &&
+           std::none_of(kWineNotices.begin(), kWineNotices.end(), starts);
+  });
+  if (!own.empty()) return own;
+  return FirstLine(output, [](std::string_view line) { return line.starts_with(kStartFailure); });
 }
 
-// The entry of dir whose name equals name ignoring letter case, as Wine finds it.
-std::string MatchIgnoringCase(const fs::path& dir, const std::string& name) {
-  std::error_code ec;
-  if (fs::exists(dir / name, ec)) return name;
-  auto lower = [](std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-  };
-  const std::string wanted = lower(name);
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string found = it->path().filename().string();
-    if (lower(found) == wanted) return found;
-  }
-  return name;
-}
+// Where system.reg gives the prefix's width.
+constexpr std::uint64_t kArchLineBytes = 4096;
+constexpr int kArchLineCount = 8;
+
+std::string ToolFolderName(WindowsArch arch) { return std::string("win32-") + WindowsArchName(arch); }
 
 }  // namespace
 
@@ -162,17 +77,20 @@ bool SetWinePrefix(const std::string& folder) {
 }
 
 std::string WindowsCliPath(WindowsArch arch, std::string* looked) {
+  return WindowsCliPathFrom(AppPath(), arch, looked);
+}
+
+std::string WindowsCliPathFrom(const std::string& programFolder, WindowsArch arch, std::string* looked) {
   const std::string name = std::string("korvane-cli-") + WindowsArchName(arch) + ".exe";
   std::vector<fs::path> candidates;
   const std::string tools = GetEnv("KORVANE_WINDOWS_TOOLS");
   if (!tools.empty()) candidates.push_back(fs::path(tools) / name);
-  const fs::path here = AppPath();
+  const fs::path here = programFolder;
   candidates.push_back(here / name);
-  // An installation keeps each build in its own folder: win32-<arch>/korvane-cli.exe.
-  candidates.push_back(here / (std::string("win32-") + WindowsArchName(arch)) / "korvane-cli.exe");
-  // <build>/<preset>/bin/ -> <build>/win32-<arch>/bin/korvane-cli.exe
-  const fs::path build = here.parent_path().parent_path().parent_path();
-  candidates.push_back(build / (std::string("win32-") + WindowsArchName(arch)) / "bin" / "korvane-cli.exe");
+  candidates.push_back(here / ToolFolderName(arch) / "korvane-cli.exe");
+#ifdef KORVANE_INSTALLED_PROGRAM_DIR
+  candidates.push_back(fs::path(KORVANE_INSTALLED_PROGRAM_DIR) / ToolFolderName(arch) / "korvane-cli.exe");
+#endif
   std::string list;
   for (const fs::path& c : candidates) {
     std::error_code ec;
@@ -184,74 +102,31 @@ std::string WindowsCliPath(WindowsArch arch, std::string* looked) {
 }
 
 bool WinePrefixIs64Bit(const std::string& prefix) {
-  std::ifstream in(fs::path(prefix) / "system.reg");
+  // The #arch line comes among the first few; the file is opened without
+  // waiting (a FIFO in its place is no registry).
+  const auto source = OpenFileReader(prefix + "/system.reg");
+  if (!source) return true;
+  std::vector<std::uint8_t> head(std::min<std::uint64_t>((*source)->Size(), kArchLineBytes));
+  if (!(*source)->Read(0, head)) return true;
+  std::istringstream in(std::string(head.begin(), head.end()));
   std::string line;
-  for (int i = 0; i < 8 && std::getline(in, line); ++i) {
+  for (int i = 0; i < kArchLineCount && std::getline(in, line); ++i) {
     if (line.rfind("#arch=win32", 0) == 0) return false;
   }
   return true;
 }
 
-std::string ToWindowsPath(const std::string& prefix, const std::string& linuxPath) {
-  const fs::path target = Canonical(linuxPath);
-  std::error_code ec;
-  std::string bestDrive;
-  fs::path bestRoot;
-  for (fs::directory_iterator it(fs::path(prefix) / "dosdevices", ec), end; !ec && it != end;
-       it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    if (name.size() != 2 || name[1] != ':' || !std::isalpha(static_cast<unsigned char>(name[0]))) continue;
-    const fs::path root = Canonical(it->path());
-    const auto mismatch = std::mismatch(root.begin(), root.end(), target.begin(), target.end());
-    if (mismatch.first != root.end()) continue;
-    if (bestDrive.empty() || std::distance(root.begin(), root.end()) >
-                                 std::distance(bestRoot.begin(), bestRoot.end())) {
-      bestDrive = name;
-      bestRoot = root;
-    }
-  }
-  if (bestDrive.empty()) return {};
-  std::string out(1, static_cast<char>(std::toupper(static_cast<unsigned char>(bestDrive[0]))));
-  out += ":";
-  const fs::path rest = target.lexically_relative(bestRoot);
-  for (const fs::path& part : rest) {
-    if (part == ".") continue;
-    out += "\\" + part.string();
-  }
-  if (out.size() == 2) out += "\\";
-  return out;
-}
-
-std::string FromWindowsPath(const std::string& prefix, const std::string& path) {
-  // The long-path form \\?\C:\... names the same file.
-  const std::string windowsPath = path.rfind("\\\\?\\", 0) == 0 ? path.substr(4) : path;
-  if (windowsPath.size() < 2 || windowsPath[1] != ':' ||
-      !std::isalpha(static_cast<unsigned char>(windowsPath[0]))) {
-    return {};
-  }
-  const std::string drive(1, static_cast<char>(std::tolower(static_cast<unsigned char>(windowsPath[0]))));
-  const fs::path link = fs::path(prefix) / "dosdevices" / (drive + ":");
-  std::error_code ec;
-  if (!fs::exists(link, ec)) return {};
-  fs::path out = Canonical(link);
-  std::size_t pos = 2;
-  while (pos < windowsPath.size()) {
-    std::size_t next = windowsPath.find_first_of("\\/", pos);
-    if (next == std::string::npos) next = windowsPath.size();
-    if (next > pos) out /= MatchIgnoringCase(out, windowsPath.substr(pos, next - pos));
-    pos = next + 1;
-  }
-  return out.string();
-}
-
 WineRunResult RunWindowsCli(WindowsArch arch, const std::vector<std::string>& args) {
   WineRunResult result;
-  const std::string prefix = ChosenWinePrefix();
-  if (prefix.empty()) {
+  const std::string chosen = ChosenWinePrefix();
+  if (chosen.empty()) {
     result.problem = "no Wine prefix is chosen";
     return result;
   }
-  const std::string wine = FindInPath("wine");
+  // Wine refuses a relative WINEPREFIX; the same folder as an absolute path.
+  std::error_code ec;
+  const std::string prefix = fs::absolute(chosen, ec).lexically_normal().string();
+  const std::string wine = posix::FindInPath("wine");
   if (wine.empty()) {
     result.problem = "Wine is not installed (no wine program in PATH)";
     return result;
@@ -264,9 +139,18 @@ WineRunResult RunWindowsCli(WindowsArch arch, const std::vector<std::string>& ar
                      "; KORVANE_WINDOWS_TOOLS names its folder)";
     return result;
   }
+  // Wine runs only what lies on one of the prefix's drives.
+  const auto reachable = WindowsPathForWine(prefix, tool);
+  if (!reachable) {
+    result.problem = "Wine cannot start the Windows korvane-cli: " + reachable.error().message;
+    return result;
+  }
+  std::vector<std::string> settings = {"WINEPREFIX=" + prefix};
+  // Wine's own diagnostics would bury the program's output.
+  if (GetEnv("WINEDEBUG").empty()) settings.push_back("WINEDEBUG=-all");
   std::vector<std::string> argv = {wine, tool};
   argv.insert(argv.end(), args.begin(), args.end());
-  Child child = RunCaptured(argv, kWineRunTimeoutSeconds);
+  posix::CapturedRun child = posix::RunCaptured(argv, settings, kWineRunTimeoutSeconds);
   if (!child.started) {
     result.problem = "wine could not be started";
     return result;
@@ -281,11 +165,16 @@ WineRunResult RunWindowsCli(WindowsArch arch, const std::vector<std::string>& ar
     result.problem = "wine ended by a signal";
     return result;
   }
-  result.ran = true;
   result.exitCode = WEXITSTATUS(child.status);
-  // The registry files hold the changes once the wineserver has ended.
-  const std::string server = FindInPath("wineserver");
-  if (!server.empty()) RunCaptured({server, "-w"}, kServerEndSeconds);
+  const std::string failure = result.exitCode == 0 ? std::string() : WineFailure(result.output, result.errors);
+  if (!failure.empty()) {
+    result.problem = "Wine could not run the Windows korvane-cli (" + failure + ")";
+    return result;
+  }
+  result.ran = true;
+  // What the program changed reaches the registry files when the wineserver
+  // saves them, which it does on its own schedule or when it ends.
+  posix::WaitForRegistrySave(prefix, posix::FindInPath("wineserver"), settings);
   return result;
 }
 
