@@ -240,8 +240,6 @@ std::size_t RootSlot(HKey key) {
   return static_cast<std::size_t>(std::find(kRoots.begin(), kRoots.end(), key) - kRoots.begin());
 }
 
-bool HasSubKeys(const WineKey& key) { return key.Exists() && key.hive->HasSubKeys(key); }
-
 std::string JoinPath(const std::string& base, std::string sub) {
   while (!sub.empty() && sub.back() == '\\') sub.pop_back();
   if (base.empty()) return sub;
