@@ -11,6 +11,7 @@
 #include "common/VbError.h"
 #include "common/basTools.h"
 #include "formats/TextCodec.h"
+#include "formats/VisibleText.h"
 #include "inspection/clsFileInfo.h"
 #include "platform/FileSystem.h"
 #include "platform/JoinableThread.h"
@@ -82,36 +83,12 @@ class ReportFile {
   std::uint64_t written_ = 0;
 };
 
-// Appends text with every control character but TAB written as '?': C0
-// controls and DEL, and the UTF-8 forms of the C1 controls (NEL among them)
-// and of the line and paragraph separators, which viewers may also break
-// lines at. A file name or a version string can then never add a line to a
-// record nor hide part of one. A TAB stays: a record's fields are whole
-// lines, never split at a TAB, and version strings do hold TABs.
-void AppendVisible(std::string& out, std::string_view text) {
-  constexpr unsigned char kTab = 0x09;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    const auto next = [&](std::size_t k) {
-      return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0;
-    };
-    if ((byte < 0x20 && byte != kTab) || byte == 0x7F) {
-      out += '?';
-    } else if (byte == 0xC2 && next(1) >= 0x80 && next(1) <= 0x9F) {
-      out += '?';
-      i += 1;
-    } else if (byte == 0xE2 && next(1) == 0x80 && (next(2) == 0xA8 || next(2) == 0xA9)) {
-      out += '?';
-      i += 2;
-    } else {
-      out += text[i];
-    }
-  }
-}
-
+// A file name or a version string can never add a line to a record nor hide
+// part of one: control characters are written as '?'. A TAB stays: a record's
+// fields are whole lines, never split at a TAB, and version strings do hold TABs.
 void Line(std::string& out, const char* caption, const std::string& value) {
   out += caption;
-  AppendVisible(out, value);
+  formats::AppendVisible(out, value, formats::Tabs::kKeep);
   out += kNewLine;
 }
 
