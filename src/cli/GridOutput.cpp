@@ -16,7 +16,9 @@ std::vector<GridOutputRow> ReadGridRows(const FlexGrid& grid) {
   return rows;
 }
 
-// Captions and texts come from files and the registry: each stays one field.
+// Captions and texts come from files and the registry: each stays on its
+// line, and the caption one field. The text is the line's last field, which a
+// TAB cannot split, so its TABs stay as they are.
 std::string GridRowsAsText(const std::vector<GridOutputRow>& rows) {
   using formats::AppendVisible;
   std::string out;
@@ -30,7 +32,7 @@ std::string GridRowsAsText(const std::vector<GridOutputRow>& rows) {
     } else {
       AppendVisible(out, row.caption);
       out += '\t';
-      AppendVisible(out, row.text);
+      AppendVisible(out, row.text, formats::Tabs::kKeep);
     }
     out += '\n';
   }

@@ -40,7 +40,7 @@ int RunVersion(CliArgs& args) {
   } else {
     std::string out;
     for (const auto& [name, value] : Properties(info)) {
-      out += std::string(name) + "\t" + formats::Visible(*value) + "\n";
+      out += std::string(name) + "\t" + formats::Visible(*value, formats::Tabs::kKeep) + "\n";
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
   }
