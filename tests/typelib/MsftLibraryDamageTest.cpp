@@ -94,6 +94,20 @@ TEST(MsftLibraryDamage, EveryFollowedOffsetIsChecked) {
          PutU32(b, record + (U32At(b, record) & 0xFFFF) - 12 + 4, kOutside);
        },
        "name entry lies outside"},
+      // A user-defined type needs its type reference, which a VARTYPE stored
+      // on its own cannot carry.
+      {"plain user-defined parameter",
+       [](Bytes& b, const Layout& l) {
+         const std::size_t record = l.Record(kPlain, 0);
+         PutU32(b, record + (U32At(b, record) & 0xFFFF) - 12, 0x8000001D);
+       },
+       "without its type reference"},
+      {"plain user-defined pointer element",
+       [](Bytes& b, const Layout& l) {
+         const std::uint32_t entry = U32At(b, l.TypeInfo(kPairPointer) + 0x54);
+         PutU32(b, l.Segment(9) + entry + 4, 0x8000001D);
+       },
+       "without its type reference"},
       {"function kinds", [](Bytes& b, const Layout& l) { b[l.Record(kPlain, 0) + 16] = 0x1F; }, "kinds word"},
       {"stored constant", [](Bytes& b, const Layout& l) { PutU32(b, l.Record(kShade, 1) + 16, kOutside); },
        "value lies outside"},
