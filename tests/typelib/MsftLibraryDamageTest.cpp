@@ -142,6 +142,23 @@ TEST(MsftLibraryDamage, AnImportWithoutGuidReadsAsNoGuid) {
   EXPECT_EQ(read->types, whole->types);
 }
 
+// Only a module's functions have a DLL entry point; in other records that
+// slot holds -1 or whatever the writer left there, here a string's offset.
+TEST(MsftLibraryDamage, EntrySlotOutsideModulesIsIgnored) {
+  Bytes b = test::ReadBytes(KORVANE_FIXTURE_RICH32_TLB);
+  const auto whole = ReadMsftTypeLibrary(b);
+  ASSERT_TRUE(whole);
+  const std::size_t take = Layout(b).Record(kPlain, 0);
+  constexpr std::size_t kHelpStringSlot = 24 + 4;
+  constexpr std::size_t kEntrySlot = 24 + 8;
+  ASSERT_GE(U32At(b, take) & 0xFFFF, kEntrySlot + 4);
+  ASSERT_EQ(whole->types[kPlain].functions[0].helpString, "Takes all");
+  PutU32(b, take + kEntrySlot, U32At(b, take + kHelpStringSlot));
+  const auto read = ReadMsftTypeLibrary(b);
+  ASSERT_TRUE(read) << read.error().message;
+  EXPECT_EQ(read->types, whole->types);
+}
+
 TEST(MsftLibraryDamage, TruncationIsAnErrorOrChangesNothing) {
   const Bytes whole = test::ReadBytes(KORVANE_FIXTURE_RICH64_TLB);
   const auto full = ReadMsftTypeLibrary(whole);
