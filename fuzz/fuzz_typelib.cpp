@@ -1,5 +1,5 @@
-// Type-library reader and info grid. Raw bytes are read as MSFT/SLTG data and
-// shown in a grid; a PE image is written to a file that the inspector shows
+// Type-library reader and info grid. Raw bytes are read as MSFT/SLTG data,
+// written as IDL and JSON, and shown in a grid; a PE image is written to a file that the inspector shows
 // (its first TYPELIB resource) and compares with its resource 2.
 
 #include <cstdint>
@@ -16,6 +16,8 @@
 #include "inspection/FlexGrid.h"
 #include "inspection/clsActiveX.h"
 #include "inspection/clsGrid.h"
+#include "typelib/IdlWriter.h"
+#include "typelib/TypeLibJson.h"
 
 namespace {
 
@@ -60,6 +62,9 @@ void CheckWholeLibrary(std::span<const std::uint8_t> data) {
       if (!TypeInRange(v.type, *lib)) std::abort();
     }
   }
+  // Both follow the types' contents: whatever the reader returns, they end.
+  if (korvane::typelib::WriteIdl(*lib).empty()) std::abort();
+  if (korvane::JsonText(korvane::typelib::TypeLibraryJson(*lib)).empty()) std::abort();
 }
 
 struct Inspector {

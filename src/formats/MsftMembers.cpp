@@ -260,12 +260,12 @@ Expected<void> ReadMembers(const RefContext& refs, const MemberBlock& block, Typ
   MemberReader reader(refs, records, ids, names, into.kind == TypeKind::kModule);
   for (std::size_t i = 0; i < block.functions; ++i) {
     auto f = reader.ReadFunction(i);
-    if (!f) return Error{f.error().kind, f.error().message + " (in " + into.name + ")"};
+    if (!f) return f.error();
     into.functions.push_back(std::move(*f));
   }
   for (std::size_t i = block.functions; i < count; ++i) {
     auto v = reader.ReadVariable(i);
-    if (!v) return Error{v.error().kind, v.error().message + " (in " + into.name + ")"};
+    if (!v) return v.error();
     into.variables.push_back(std::move(*v));
   }
   return {};

@@ -52,9 +52,7 @@ class TypeDescReader {
 
   Expected<TypeDesc> Read(std::int32_t encoded) {
     if ((static_cast<std::uint32_t>(encoded) & kPlainTypeBit) != 0) {
-      TypeDesc plain;
-      plain.type = static_cast<std::uint16_t>(static_cast<std::uint32_t>(encoded) & kTypeMask);
-      return plain;
+      return Plain(static_cast<std::uint16_t>(static_cast<std::uint32_t>(encoded) & kTypeMask));
     }
     if (path_.size() >= static_cast<std::size_t>(kMaxTypeDescDepth)) {
       return MakeError(ErrorKind::kBadTypeLib, "MSFT type description nests deeper than " +
@@ -72,6 +70,17 @@ class TypeDescReader {
   }
 
  private:
+  // A VARTYPE stored on its own, without the entry that would hold a type
+  // reference: a user-defined type written so names no type at all.
+  static Expected<TypeDesc> Plain(std::uint16_t type) {
+    if (type == vt::kUserDefined) {
+      return MakeError(ErrorKind::kBadTypeLib, "MSFT user-defined type is stored without its type reference");
+    }
+    TypeDesc plain;
+    plain.type = type;
+    return plain;
+  }
+
   Expected<TypeDesc> ReadEntry(std::int32_t offset) {
     const auto entry = refs_.file.In(Seg::kTypeDescs, offset, kTypeDescSize, "type description");
     if (!entry) return entry.error();
@@ -85,9 +94,9 @@ class TypeDescReader {
       case vt::kPtr:
       case vt::kSafeArray: {
         if ((high & kTdPlainElement) != 0) {
-          TypeDesc element;
-          element.type = static_cast<std::uint16_t>(low & kTypeMask);
-          desc.element.push_back(std::move(element));
+          auto element = Plain(static_cast<std::uint16_t>(low & kTypeMask));
+          if (!element) return element.error();
+          desc.element.push_back(std::move(*element));
           break;
         }
         auto element = Read(target);

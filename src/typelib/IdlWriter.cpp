@@ -392,18 +392,37 @@ class Writer {
     return needed;
   }
 
+  // Each type after the ones it needs first, else in the file's order. The
+  // walk keeps its own stack: a library may chain tens of thousands of types,
+  // each needing the next, deeper than the call stack goes.
   std::vector<std::size_t> DefinitionOrder() const {
     enum class State { kNew, kVisiting, kDone };
+    struct Visit {
+      std::size_t index;
+      std::vector<std::size_t> needed;
+      std::size_t next = 0;  // the first entry of needed not yet visited
+    };
     std::vector<State> state(lib_.types.size(), State::kNew);
     std::vector<std::size_t> order;
-    std::function<void(std::size_t)> visit = [&](std::size_t index) {
+    std::vector<Visit> path;
+    auto enter = [&](std::size_t index) {
       if (state[index] != State::kNew) return;  // done, or a cycle: keep the file's order
       state[index] = State::kVisiting;
-      for (std::size_t first : NeededFirst(lib_.types[index])) visit(first);
-      state[index] = State::kDone;
-      order.push_back(index);
+      path.push_back({index, NeededFirst(lib_.types[index])});
     };
-    for (std::size_t i = 0; i < lib_.types.size(); ++i) visit(i);
+    for (std::size_t i = 0; i < lib_.types.size(); ++i) {
+      enter(i);
+      while (!path.empty()) {
+        Visit& top = path.back();
+        if (top.next < top.needed.size()) {
+          enter(top.needed[top.next++]);
+          continue;
+        }
+        state[top.index] = State::kDone;
+        order.push_back(top.index);
+        path.pop_back();
+      }
+    }
     return order;
   }
 

@@ -94,6 +94,20 @@ TEST(MsftLibraryDamage, EveryFollowedOffsetIsChecked) {
          PutU32(b, record + (U32At(b, record) & 0xFFFF) - 12 + 4, kOutside);
        },
        "name entry lies outside"},
+      // A user-defined type needs its type reference, which a VARTYPE stored
+      // on its own cannot carry.
+      {"plain user-defined parameter",
+       [](Bytes& b, const Layout& l) {
+         const std::size_t record = l.Record(kPlain, 0);
+         PutU32(b, record + (U32At(b, record) & 0xFFFF) - 12, 0x8000001D);
+       },
+       "without its type reference"},
+      {"plain user-defined pointer element",
+       [](Bytes& b, const Layout& l) {
+         const std::uint32_t entry = U32At(b, l.TypeInfo(kPairPointer) + 0x54);
+         PutU32(b, l.Segment(9) + entry + 4, 0x8000001D);
+       },
+       "without its type reference"},
       {"function kinds", [](Bytes& b, const Layout& l) { b[l.Record(kPlain, 0) + 16] = 0x1F; }, "kinds word"},
       {"stored constant", [](Bytes& b, const Layout& l) { PutU32(b, l.Record(kShade, 1) + 16, kOutside); },
        "value lies outside"},
@@ -125,6 +139,23 @@ TEST(MsftLibraryDamage, AnImportWithoutGuidReadsAsNoGuid) {
   const auto read = ReadMsftTypeLibrary(b);
   ASSERT_TRUE(read) << read.error().message;
   EXPECT_EQ(read->imports[0].guid, Guid{});
+  EXPECT_EQ(read->types, whole->types);
+}
+
+// Only a module's functions have a DLL entry point; in other records that
+// slot holds -1 or whatever the writer left there, here a string's offset.
+TEST(MsftLibraryDamage, EntrySlotOutsideModulesIsIgnored) {
+  Bytes b = test::ReadBytes(KORVANE_FIXTURE_RICH32_TLB);
+  const auto whole = ReadMsftTypeLibrary(b);
+  ASSERT_TRUE(whole);
+  const std::size_t take = Layout(b).Record(kPlain, 0);
+  constexpr std::size_t kHelpStringSlot = 24 + 4;
+  constexpr std::size_t kEntrySlot = 24 + 8;
+  ASSERT_GE(U32At(b, take) & 0xFFFF, kEntrySlot + 4);
+  ASSERT_EQ(whole->types[kPlain].functions[0].helpString, "Takes all");
+  PutU32(b, take + kEntrySlot, U32At(b, take + kHelpStringSlot));
+  const auto read = ReadMsftTypeLibrary(b);
+  ASSERT_TRUE(read) << read.error().message;
   EXPECT_EQ(read->types, whole->types);
 }
 
