@@ -222,7 +222,12 @@ for b in "${builds[@]}"; do
   done
 done
 
-# The windows need a display: an Xvfb server of our own for this step.
+# The windows need a display: an Xvfb server of our own for this step. The
+# prefix's server, still running from the console steps, was started without a
+# display, and a window program joining it gets no menus, progress window or
+# message box: end it, so that this step's first program starts one with it.
+wineserver -k >/dev/null 2>&1
+wineserver -w >/dev/null 2>&1
 # Xvfb picks a free display and writes its number to the file once it accepts
 # clients (-displayfd), so the first window never races the server's start.
 display_file=$(mktemp /tmp/korvane-xvfb.XXXXXX)
