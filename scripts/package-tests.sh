@@ -49,7 +49,7 @@ dpkg-deb -x "$deb" "$unpacked"
 for program in korvane korvane-cli; do
   binary="$unpacked/usr/lib/korvane/$program"
   check "$program linked with BIND_NOW" has_line 'BIND_NOW|FLAGS_1.*NOW' "$(readelf -d "$binary")"
-  check "$program built with _FORTIFY_SOURCE" has_line '__[a-z_]+_chk' "$(readelf --dyn-syms -W "$binary")"
+  check "$program built with _FORTIFY_SOURCE" has_line '__[a-z_]+_chk\b' "$(readelf --dyn-syms -W "$binary")"
 done
 rm -rf "$unpacked"
 
